@@ -1,0 +1,40 @@
+#include "app/fonts.h"
+#include "app/main_window.h"
+#include "app/messages.h"
+#include "app/splash_window.h"
+#include "db/database.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <memory>
+
+int main(int argc, char *argv[])
+{
+    QApplication app(argc, argv);
+    QApplication::setOrganizationName(QStringLiteral("Velqora"));
+    QApplication::setApplicationName(QStringLiteral("velq8"));
+    AppFonts::install();
+
+    auto splash = std::make_unique<TfmSplash>();
+    splash->showFor(TfmSplash::IntervalMs);
+    QApplication::setApplicationDisplayName(TfmVELQ8MAIN::title());
+
+    // The database the alias resolves to; created with the reference data on the
+    // first start. A file that cannot be opened is never touched: the program ends.
+    const QString file = Database::defaultFile();
+    QString error;
+    if (!Database::openOrCreate(file, &error)) {
+        splash.reset();
+        Messages::current().error(QStringLiteral("無法開啟資料庫，系統結束。\n%1").arg(QDir::toNativeSeparators(file)),
+                                  nullptr, error);
+        return 1;
+    }
+
+    TfmVELQ8MAIN window;
+    splash.reset();
+    window.showMaximized();
+    const int status = app.exec();
+    Database::close();
+    return status;
+}

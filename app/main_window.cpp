@@ -1,0 +1,284 @@
+#include "app/main_window.h"
+
+#include "app/caps_lock.h"
+#include "app/dialog_runner.h"
+#include "app/messages.h"
+#include "db/cached_dataset.h"
+#include "db/table_cursor.h"
+#include "entry/data_tab.h"
+#include "app/main_window_pages.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QPushButton>
+#include <QStatusBar>
+#include <QTabWidget>
+#include <QVBoxLayout>
+
+namespace {
+
+// Ctrl+T arrives as the character with code 20.
+bool isCapsLockToggle(const QKeyEvent *key)
+{
+    return key->key() == Qt::Key_T && (key->modifiers() & Qt::ControlModifier)
+        && !(key->modifiers() & (Qt::AltModifier | Qt::ShiftModifier));
+}
+
+} // namespace
+
+TfmVELQ8MAIN::TfmVELQ8MAIN(const QDate &today, QWidget *parent)
+    : QMainWindow(parent)
+    , m_today(today)
+{
+    setObjectName(QStringLiteral("TfmVELQ8MAIN"));
+    setWindowTitle(title());
+    resize(1024, 720);
+    buildStatusBar();
+
+    // The window sees the keyboard before its controls (Ctrl+T anywhere).
+    qApp->installEventFilter(this);
+
+    m_editMode = Browse;
+    m_importInProgress = false;
+    openReferenceData();
+    buildPages();
+
+    m_pages->setCurrentIndex(0);
+    const int year = today.year() - 1911;
+    const int month = today.month();
+    for (DataTab *tab : m_dataTabs) {
+        tab->setPeriod(year, month);
+        tab->startState();
+    }
+    refreshBankName();
+}
+
+TfmVELQ8MAIN::~TfmVELQ8MAIN()
+{
+    qApp->removeEventFilter(this);
+}
+
+QString TfmVELQ8MAIN::shortDateFormat() { return QStringLiteral("yyyy/MM/dd"); }
+
+void TfmVELQ8MAIN::buildStatusBar()
+{
+    auto *bar = statusBar();
+    bar->setObjectName(QStringLiteral("StatusBar1"));
+    const QStringList texts{QStringLiteral("Ready"), QStringLiteral("Num"), QStringLiteral("Cap"),
+                            QStringLiteral("Scrl"), QString()};
+    const int widths[] = {250, 50, 50, 50, 50};
+    for (int i = 0; i < texts.size(); ++i) {
+        auto *panel = new QLabel(texts.at(i), bar);
+        panel->setObjectName(QStringLiteral("StatusPanel%1").arg(i));
+        panel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+        panel->setMinimumWidth(widths[i]);
+        bar->addWidget(panel, i == 0 ? 0 : 0);
+        m_panels.append(panel);
+    }
+}
+
+void TfmVELQ8MAIN::openReferenceData()
+{
+    QStringList failures;
+    m_qryCACNO = new CachedDataset(QStringLiteral("CVELQ"), this);
+    m_qryCACNO->setObjectName(QStringLiteral("qryCACNO"));
+    m_qryCACNO->setSql(QStringLiteral(
+        "select A.ACC_CODE, A.ACC_NAME, (A.ACC_CODE || '  ' || A.ACC_NAME) AS ACCNAME "
+        "FROM CACNO A ORDER BY A.rowid"));
+    if (!m_qryCACNO->open())
+        failures << m_qryCACNO->lastError();
+
+    m_tblBN01 = std::make_unique<TableCursor>(QStringLiteral("BN01"));
+    if (!m_tblBN01->open())
+        failures << m_tblBN01->lastError();
+    m_tblCustomer = std::make_unique<TableCursor>(QStringLiteral("Customer"));
+    if (!m_tblCustomer->open())
+        failures << m_tblCustomer->lastError();
+    m_tblCD01 = std::make_unique<TableCursor>(QStringLiteral("CD01"));
+    if (!m_tblCD01->open())
+        failures << m_tblCD01->lastError();
+
+    m_qryCD01 = new CachedDataset(QStringLiteral("CVELQ"), this);
+    m_qryCD01->setObjectName(QStringLiteral("qryCD01"));
+    m_qryCD01->setSql(QStringLiteral(
+        "select HSIEN_ID, HSIEN_NAME, (HSIEN_ID || '  ' || HSIEN_NAME) AS HSIENNAME "
+        "from CD01 order by rowid"));
+    m_qryCD01->setUpdateTable(QStringLiteral("CD01"));
+    if (!m_qryCD01->open())
+        failures << m_qryCD01->lastError();
+
+    m_qryHCACNO = new CachedDataset(QStringLiteral("CVELQ"), this);
+    m_qryHCACNO->setObjectName(QStringLiteral("qryHCACNO"));
+    m_qryHCACNO->setSql(QStringLiteral(
+        "select A.ACC_CODE, A.ACC_NAME, (A.ACC_CODE || '  ' || A.ACC_NAME) AS ACCNAME "
+        "FROM HCACNO A ORDER BY A.rowid"));
+    if (!m_qryHCACNO->open())
+        failures << m_qryHCACNO->lastError();
+
+    // The large declaration tables (MPBANK, HMPBANK) are not read into memory at
+    // start: the tabs query them by month, and their presence was checked when
+    // the database was opened.
+    if (!failures.isEmpty())
+        Messages::current().error(failures.join(u'\n'), this);
+}
+
+QPushButton *TfmVELQ8MAIN::addDialogButton(const QString &objectName, const QString &caption,
+                                           std::function<void()> open)
+{
+    auto *button = new QPushButton(caption);
+    button->setObjectName(objectName);
+    button->setMinimumHeight(36);
+    if (open)
+        connect(button, &QPushButton::clicked, this, std::move(open));
+    else
+        button->setEnabled(false);   // its dialog is not built yet
+    return button;
+}
+
+QWidget *TfmVELQ8MAIN::buildButtonPage(const QString &name, const QList<QPushButton *> &buttons)
+{
+    auto *page = new QWidget;
+    page->setObjectName(name);
+    auto *outer = new QHBoxLayout(page);
+    auto *column = new QVBoxLayout;
+    column->addStretch(1);
+    for (QPushButton *b : buttons) {
+        b->setParent(page);
+        b->setMinimumWidth(360);
+        column->addWidget(b);
+    }
+    column->addStretch(2);
+    outer->addStretch(1);
+    outer->addLayout(column);
+    outer->addStretch(1);
+    return page;
+}
+
+void TfmVELQ8MAIN::buildPages()
+{
+    m_pages = new QTabWidget(this);
+    m_pages->setObjectName(QStringLiteral("PageControl1"));
+    m_pages->setUsesScrollButtons(false);   // a multi-line page control: every tab visible
+    setCentralWidget(m_pages);
+
+    // The five data tabs.
+    const MainWindowPages::DataPages dataPages = MainWindowPages::createDataPages(*this, m_pages);
+    for (const auto &page : dataPages) {
+        m_pages->addTab(page.widget, page.caption);
+        m_dataTabs.append(page.tab);
+    }
+
+    const MainWindowPages::Dialogs dialogs = MainWindowPages::dialogs(*this);
+    auto opener = [&](const QString &name) { return dialogs.value(name); };
+
+    m_maintenancePage = buildButtonPage(QStringLiteral("TabSheet6"), {
+        addDialogButton(QStringLiteral("btnCACNO"), QStringLiteral("營運科目資料瀏覽"), opener(QStringLiteral("TfmVELQCACNO"))),
+        addDialogButton(QStringLiteral("btnRules"), QStringLiteral("營運科目公式資料瀏覽"), opener(QStringLiteral("TfmVELQRules"))),
+        addDialogButton(QStringLiteral("btnHCACNO"), QStringLiteral("銀行縣市別營運科目資料瀏覽"), opener(QStringLiteral("TfmVELQHCACNO"))),
+        addDialogButton(QStringLiteral("btnHRules"), QStringLiteral("銀行縣市別營運科目公式資料瀏覽"), opener(QStringLiteral("TfmVELQHRules"))),
+        addDialogButton(QStringLiteral("btnCD01"), QStringLiteral("縣市別資料 "), opener(QStringLiteral("TfmCD01"))),
+        addDialogButton(QStringLiteral("btnBN01"), QStringLiteral("金融機構資料 "), opener(QStringLiteral("TfmVELQBN01"))),
+        addDialogButton(QStringLiteral("Button6"), QStringLiteral("資料匯出"), opener(QStringLiteral("TfmVELQ8EXIT"))),
+    });
+    m_pages->addTab(m_maintenancePage, QStringLiteral("基本資料維護"));
+
+    m_reportPage = buildButtonPage(QStringLiteral("TabSheet7"), {
+        addDialogButton(QStringLiteral("btnREPA"), QStringLiteral("營運資料明細表"), opener(QStringLiteral("TfmVELQ8REPA"))),
+        addDialogButton(QStringLiteral("btnREPB"), QStringLiteral("各營業單位逾期放款比率表"), opener(QStringLiteral("TfmVELQ8REPB"))),
+        addDialogButton(QStringLiteral("btnREPC"), QStringLiteral("兼營票券利率業務統計表"), opener(QStringLiteral("TfmVELQ8REPC"))),
+        addDialogButton(QStringLiteral("btnREPD"), QStringLiteral("兼營票券交易業務統計表"), opener(QStringLiteral("TfmVELQ8REPD"))),
+        addDialogButton(QStringLiteral("btnREPI"), QStringLiteral("銀行縣市別營運資料表"), opener(QStringLiteral("TfmVELQ8REPI"))),
+        addDialogButton(QStringLiteral("btnREPH"), QStringLiteral("營運資料明細檢核表"), opener(QStringLiteral("TfmVELQ8REPH"))),
+        addDialogButton(QStringLiteral("btnREPJ"), QStringLiteral("銀行縣市別資料明細檢核表"), opener(QStringLiteral("TfmVELQ8REPJ"))),
+    });
+    m_pages->addTab(m_reportPage, QStringLiteral("統計報表列印 "));
+}
+
+QString TfmVELQ8MAIN::declaringBankCode()
+{
+    if (m_tblBN01->isEmpty())
+        return {};
+    m_tblBN01->first();
+    return m_tblBN01->text(QStringLiteral("BANK_NO"));
+}
+
+QString TfmVELQ8MAIN::declaringBankName()
+{
+    if (m_tblBN01->isEmpty())
+        return {};
+    m_tblBN01->first();
+    return m_tblBN01->text(QStringLiteral("BANK_NAME"));
+}
+
+void TfmVELQ8MAIN::refreshBankName()
+{
+    m_tblBN01->refresh();
+    const QString name = declaringBankName();
+    for (DataTab *tab : m_dataTabs)
+        tab->setBankName(name);
+}
+
+void TfmVELQ8MAIN::setStatusText(const QString &text) { m_panels.at(0)->setText(text); }
+
+QString TfmVELQ8MAIN::statusText(int panel) const
+{
+    return panel >= 0 && panel < m_panels.size() ? m_panels.at(panel)->text() : QString();
+}
+
+void TfmVELQ8MAIN::setButtonTabsEnabled(bool enabled)
+{
+    m_pages->setTabEnabled(m_pages->indexOf(m_maintenancePage), enabled);
+    m_pages->setTabEnabled(m_pages->indexOf(m_reportPage), enabled);
+}
+
+void TfmVELQ8MAIN::toggleCapsLock()
+{
+    const bool on = CapsLock::toggle();
+    m_panels.at(2)->setText(on ? QStringLiteral("大寫") : QStringLiteral("小寫"));
+}
+
+bool TfmVELQ8MAIN::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() == QEvent::KeyPress && isActiveWindow()) {
+        auto *key = static_cast<QKeyEvent *>(event);
+        if (isCapsLockToggle(key)) {
+            toggleCapsLock();
+            return true;
+        }
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+void TfmVELQ8MAIN::showEvent(QShowEvent *event)
+{
+    QMainWindow::showEvent(event);
+    if (!m_focusGiven) {
+        m_focusGiven = true;
+        if (auto *year = findChild<QWidget *>(QStringLiteral("seYYY")))
+            year->setFocus();
+    }
+}
+
+bool TfmVELQ8MAIN::saveTabsOnClose()
+{
+    for (DataTab *tab : m_dataTabs) {
+        if (!tab->saveOnClose())
+            return false;
+    }
+    return true;
+}
+
+void TfmVELQ8MAIN::closeEvent(QCloseEvent *event)
+{
+    if (!Messages::current().confirm(QStringLiteral("是否確定要離開系統嗎?"), this)) {
+        event->ignore();
+        return;
+    }
+    if (!saveTabsOnClose()) {
+        event->ignore();
+        return;
+    }
+    event->accept();
+}

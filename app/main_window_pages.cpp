@@ -1,0 +1,31 @@
+#include "app/main_window_pages.h"
+
+#include "app/main_window.h"
+#include "entry/data_tab_page.h"
+#include "entry/operating_data_tab.h"
+
+namespace MainWindowPages {
+
+DataPages createDataPages(TfmVELQ8MAIN &window, QWidget *parent)
+{
+    DataPages pages;
+    auto add = [&](DataTabPage *page, const QString &caption) {
+        pages.append({page, caption, page});
+    };
+    add(new OperatingDataTab(window, parent), QStringLiteral("營運資料明細檔 "));
+    // Tabs whose data entry is not built yet: header, period and a disabled toolbar.
+    add(new DataTabPage(window, DataTabPage::Kind::OverdueRatio, parent), QStringLiteral("各營業單位逾期放款比率檔"));
+    add(new DataTabPage(window, DataTabPage::Kind::BillsRate, parent), QStringLiteral("兼營票券利率業務統計檔"));
+    add(new DataTabPage(window, DataTabPage::Kind::BillsTrading, parent), QStringLiteral("兼營票券交易業務統計檔"));
+    add(new DataTabPage(window, DataTabPage::Kind::County, parent), QStringLiteral("銀行縣市別資料檔"));
+    return pages;
+}
+
+Dialogs dialogs(TfmVELQ8MAIN &window)
+{
+    Q_UNUSED(window);
+    Dialogs list;
+    return list;
+}
+
+} // namespace MainWindowPages

@@ -1,0 +1,48 @@
+#pragma once
+
+#include <QList>
+#include <QString>
+#include <functional>
+
+// velq8-bench: times the operations a user waits for on a generated database
+// and prints each beside a plain-SQLite (or plain C) baseline doing the same
+// work in the same run:  <scenario> <ours in ms> <baseline in ms> <ratio>
+//
+// Scenarios live in files of their own and register with a static
+// BenchScenario::Registrar.
+struct BenchContext
+{
+    QString folder;         // temporary folder of this run
+    QString databaseFile;   // the generated database (see bench_database.h)
+    // The generated database is open as the connection "CVELQ" while scenarios
+    // run; a scenario that changes it must put it back as it was.
+};
+
+struct BenchFigure
+{
+    QString scenario;
+    double oursMs = 0;
+    double baselineMs = 0;
+};
+
+struct BenchScenario
+{
+    QString name;
+    std::function<QList<BenchFigure>(BenchContext &)> run;
+
+    static const QList<BenchScenario> &all();
+
+    struct Registrar
+    {
+        explicit Registrar(BenchScenario scenario);
+    };
+};
+
+namespace Bench {
+
+// Median wall time in milliseconds of `repeats` runs of `work`; `setup` runs
+// before each run and is not timed.
+double medianMs(int repeats, const std::function<void()> &work,
+                const std::function<void()> &setup = {});
+
+} // namespace Bench

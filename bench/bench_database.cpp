@@ -1,0 +1,172 @@
+#include "bench/bench_database.h"
+#include "db/database.h"
+
+#include <QFile>
+#include <QSqlDatabase>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QVariant>
+
+namespace BenchDatabase {
+
+namespace {
+
+const char *const Counties = "ABCDEFGHIJKMNOPQTUVWXZ";
+
+bool run(QSqlQuery &q, QString *error)
+{
+    if (q.exec())
+        return true;
+    *error = q.lastError().text();
+    return false;
+}
+
+QString account(int i) { return QStringLiteral("A%1").arg(i, 4, 10, QLatin1Char('0')); }
+QString countyAccount(int i) { return QStringLiteral("H%1").arg(i, 4, 10, QLatin1Char('0')); }
+
+// Every 50th account is a ratio account ("p" as fifth character).
+QString accountCode(int i)
+{
+    return i % 50 == 0 ? QStringLiteral("A%1p").arg(i / 50, 3, 10, QLatin1Char('0')) : account(i);
+}
+
+bool fill(QSqlDatabase &db, QString *error)
+{
+    QSqlQuery q(db);
+    for (const char *sql : {"DELETE FROM MPBANK", "DELETE FROM HMPBANK", "DELETE FROM EM03",
+                            "DELETE FROM EM08", "DELETE FROM EM09", "DELETE FROM BN01",
+                            "DELETE FROM CACNO", "DELETE FROM HCACNO", "DELETE FROM CD01",
+                            "DELETE FROM RuleNo1", "DELETE FROM RuleNo2"}) {
+        if (!q.exec(QString::fromLatin1(sql))) {
+            *error = q.lastError().text();
+            return false;
+        }
+    }
+    q.prepare(QStringLiteral("INSERT INTO BN01 (BANK_NO, BANK_NAME) VALUES (?, ?)"));
+    const QStringList banks{QString::fromLatin1(BankCode), QStringLiteral("9950011"), QStringLiteral("9950022"),
+                            QStringLiteral("9950033"), QStringLiteral("9950044")};
+    for (const QString &b : banks) {
+        q.addBindValue(b);
+        q.addBindValue(QStringLiteral("測試銀行%1").arg(b));
+        if (!run(q, error))
+            return false;
+    }
+    q.prepare(QStringLiteral("INSERT INTO CACNO (ACC_CODE, ACC_NAME, ACC_B_NAME) VALUES (?, ?, ?)"));
+    for (int i = 1; i <= Accounts; ++i) {
+        q.addBindValue(accountCode(i));
+        q.addBindValue(QStringLiteral("測試營運科目%1").arg(i));
+        q.addBindValue(QStringLiteral("科目%1").arg(i));
+        if (!run(q, error))
+            return false;
+    }
+    q.prepare(QStringLiteral("INSERT INTO HCACNO (ACC_CODE, ACC_NAME, ACC_B_NAME) VALUES (?, ?, ?)"));
+    for (int i = 1; i <= CountyAccounts; ++i) {
+        q.addBindValue(countyAccount(i));
+        q.addBindValue(QStringLiteral("縣市科目%1").arg(i));
+        q.addBindValue(QStringLiteral("縣%1").arg(i));
+        if (!run(q, error))
+            return false;
+    }
+    q.prepare(QStringLiteral("INSERT INTO CD01 (HSIEN_ID, HSIEN_NAME) VALUES (?, ?)"));
+    for (const char *c = Counties; *c; ++c) {
+        q.addBindValue(QString(QLatin1Char(*c)));
+        q.addBindValue(QStringLiteral("縣市%1").arg(QLatin1Char(*c)));
+        if (!run(q, error))
+            return false;
+    }
+    q.prepare(QStringLiteral("INSERT INTO MPBANK (M_YEAR, M_MONTH, BANK_CODE, ACC_CODE, AMT, SERIAL) "
+                             "VALUES (?, ?, ?, ?, ?, ?)"));
+    for (int y = FirstYear; y <= LastYear; ++y) {
+        for (int m = 1; m <= 12; ++m) {
+            for (int i = 1; i <= Accounts; ++i) {
+                q.addBindValue(y);
+                q.addBindValue(m);
+                q.addBindValue(QString::fromLatin1(BankCode));
+                q.addBindValue(accountCode(i));
+                q.addBindValue(double((y * 7919 + m * 104729 + i * 1299709) % 10000000) / 8.0);
+                q.addBindValue(i);
+                if (!run(q, error))
+                    return false;
+            }
+        }
+    }
+    q.prepare(QStringLiteral("INSERT INTO HMPBANK (M_YEAR, M_MONTH, BANK_CODE, HSIEN_ID, ACC_CODE, AMT) "
+                             "VALUES (?, ?, ?, ?, ?, ?)"));
+    for (const char *c = Counties; *c; ++c) {
+        for (int i = 1; i <= CountyAccounts; ++i) {
+            q.addBindValue(LastYear);
+            q.addBindValue(12);
+            q.addBindValue(QString::fromLatin1(BankCode));
+            q.addBindValue(QString(QLatin1Char(*c)));
+            q.addBindValue(countyAccount(i));
+            q.addBindValue(double((*c * 31 + i * 977) % 100000) / 4.0 - 1000.0);
+            if (!run(q, error))
+                return false;
+        }
+    }
+    const QStringList ops{QStringLiteral("+"), QStringLiteral("-"), QStringLiteral("*"), QStringLiteral("/")};
+    const QStringList comparisons{QStringLiteral("="), QStringLiteral(">"), QStringLiteral("<"),
+                                  QStringLiteral(">="), QStringLiteral("<="), QStringLiteral("<>")};
+    QSqlQuery terms(db);
+    q.prepare(QStringLiteral("INSERT INTO RuleNo1 (acc_type, cano, quop, remark) VALUES ('1', ?, ?, ?)"));
+    terms.prepare(QStringLiteral("INSERT INTO RuleNo2 (acc_type, cano, left_flag, nserial, acc_code, noop, TCURR) "
+                                 "VALUES ('1', ?, ?, ?, ?, ?, ' ')"));
+    for (int f = 0; f < Formulas; ++f) {
+        // cano is text(3): base-36 numbering gives 2,000 distinct codes.
+        const QString cano = QString::number(f + 1296, 36).toUpper().right(3);
+        q.addBindValue(cano);
+        q.addBindValue(comparisons.at(f % comparisons.size()));
+        q.addBindValue(QStringLiteral("測試公式%1").arg(f));
+        if (!run(q, error))
+            return false;
+        for (int t = 0; t < 10; ++t) {
+            terms.addBindValue(cano);
+            terms.addBindValue(t < 5 ? QStringLiteral("0") : QStringLiteral("1"));
+            terms.addBindValue(t % 5 + 1);
+            terms.addBindValue(accountCode((f * 13 + t * 37) % Accounts + 1));
+            terms.addBindValue(t % 5 == 4 ? QStringLiteral(" ") : ops.at((f + t) % ops.size()));
+            if (!run(terms, error))
+                return false;
+        }
+    }
+    q.prepare(QStringLiteral("INSERT INTO EM03 (M_YEAR, M_MONTH, BANK_CODE, BANK_CODE1, M_RATE) VALUES (?, 12, ?, ?, ?)"));
+    for (int b = 1; b < banks.size(); ++b) {
+        q.addBindValue(LastYear);
+        q.addBindValue(QString::fromLatin1(BankCode));
+        q.addBindValue(banks.at(b));
+        q.addBindValue(1.25 * b);
+        if (!run(q, error))
+            return false;
+    }
+    return true;
+}
+
+} // namespace
+
+bool generate(const QString &file, QString *error)
+{
+    if (!Database::create(file, error))
+        return false;
+    const QString name = QStringLiteral("bench-generate");
+    bool ok = false;
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
+        db.setDatabaseName(file);
+        if (!db.open()) {
+            *error = db.lastError().text();
+        } else {
+            db.transaction();
+            ok = fill(db, error);
+            if (ok)
+                ok = db.commit();
+            else
+                db.rollback();
+            QSqlQuery(db).exec(QStringLiteral("ANALYZE"));
+            db.close();
+        }
+    }
+    QSqlDatabase::removeDatabase(name);
+    return ok;
+}
+
+} // namespace BenchDatabase

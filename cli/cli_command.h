@@ -1,0 +1,53 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <QTextStream>
+
+// velq8-cli: the engines of the windows for batch work. Each subcommand lives in
+// its own file and registers itself with a static CliCommand::Registrar.
+//
+// Exit status convention: 0 done, 1 nothing done (a refusal the user can mend),
+// 2 failure or wrong input.
+struct CliContext
+{
+    QString databaseFile;      // --database FILE, else the file the alias resolves to
+    QTextStream &out;          // standard output, UTF-8
+    QTextStream &err;          // standard error, UTF-8
+
+    // Opens the declaration database as the connection "CVELQ"; on failure prints
+    // the message to err and returns false.
+    bool openDatabase();
+};
+
+struct CliCommand
+{
+    using Run = int (*)(CliContext &context, const QStringList &args);
+
+    QString name;
+    QString usage;     // "export --year Y --month M [--kinds ...] --dir DIR [--overwrite]"
+    QString summary;   // one paragraph for --help
+    Run run;
+
+    static const QList<CliCommand> &all();
+
+    struct Registrar
+    {
+        explicit Registrar(CliCommand command);
+    };
+};
+
+// Small argument helper: "--name value" pairs and flags.
+class CliArgs
+{
+public:
+    explicit CliArgs(const QStringList &args) : m_args(args) {}
+    bool flag(const QString &name);                 // removes it
+    bool value(const QString &name, QString *out);  // removes both; false if absent
+    // Removes "--name N" and parses it as an integer in [min, max]; false and
+    // *error set when present but wrong; absent leaves *out unchanged and returns true.
+    bool intValue(const QString &name, int min, int max, int *out, bool *present, QString *error);
+    QStringList rest() const { return m_args; }     // what is left
+private:
+    QStringList m_args;
+};

@@ -1,0 +1,114 @@
+#include "common/big5_text.h"
+
+#include <QStringDecoder>
+#include <QStringEncoder>
+
+namespace Big5Text {
+
+namespace {
+
+// Bytes one character (a code point, given as its UTF-16 units) takes in Big5,
+// or 0 when Big5 has no code for it.
+int charWidth(QStringView unit)
+{
+    if (unit.size() == 1 && unit[0].unicode() < 0x80)
+        return 1;
+    QStringEncoder encoder("Big5", QStringConverter::Flag::Stateless);
+    const QByteArray bytes = encoder.encode(unit);
+    if (encoder.hasError() || bytes.isEmpty())
+        return 0;
+    // The converter substitutes unmappable characters; a round trip tells.
+    QStringDecoder decoder("Big5", QStringConverter::Flag::Stateless);
+    const QString back = decoder.decode(bytes);
+    if (back != unit)
+        return 0;
+    return int(bytes.size());
+}
+
+template <typename Visit>
+void forEachChar(QStringView text, Visit visit)
+{
+    for (qsizetype i = 0; i < text.size();) {
+        const qsizetype len = (text[i].isHighSurrogate() && i + 1 < text.size()) ? 2 : 1;
+        if (!visit(text.mid(i, len), i))
+            return;
+        i += len;
+    }
+}
+
+} // namespace
+
+bool canEncode(QStringView text)
+{
+    bool ok = true;
+    forEachChar(text, [&](QStringView ch, qsizetype) {
+        ok = charWidth(ch) != 0;
+        return ok;
+    });
+    return ok;
+}
+
+QByteArray encode(QStringView text)
+{
+    QByteArray out;
+    out.reserve(text.size() * 2);
+    forEachChar(text, [&](QStringView ch, qsizetype) {
+        if (ch.size() == 1 && ch[0].unicode() < 0x80) {
+            out += char(ch[0].unicode());
+        } else if (charWidth(ch) == 0) {
+            out += '?';
+        } else {
+            QStringEncoder encoder("Big5", QStringConverter::Flag::Stateless);
+            out += encoder.encode(ch);
+        }
+        return true;
+    });
+    return out;
+}
+
+QString decode(const QByteArray &bytes)
+{
+    QStringDecoder decoder("Big5", QStringConverter::Flag::Stateless);
+    return decoder.decode(bytes);
+}
+
+int byteLength(QStringView text)
+{
+    int total = 0;
+    forEachChar(text, [&](QStringView ch, qsizetype) {
+        const int w = charWidth(ch);
+        total += w == 0 ? 1 : w;
+        return true;
+    });
+    return total;
+}
+
+bool fits(QStringView text, int widthInBytes)
+{
+    return byteLength(text) <= widthInBytes;
+}
+
+QString cut(QStringView text, int widthInBytes)
+{
+    int total = 0;
+    qsizetype end = 0;
+    forEachChar(text, [&](QStringView ch, qsizetype at) {
+        const int w = std::max(charWidth(ch), 1);
+        if (total + w > widthInBytes)
+            return false;
+        total += w;
+        end = at + ch.size();
+        return true;
+    });
+    return text.left(end).toString();
+}
+
+QString padRight(QStringView text, int widthInBytes)
+{
+    QString result = cut(text, widthInBytes);
+    const int used = byteLength(result);
+    result += QString(widthInBytes - used, u' ');
+    return result;
+}
+
+} // namespace Big5Text

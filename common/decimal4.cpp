@@ -1,0 +1,153 @@
+#include "common/decimal4.h"
+
+#include <charconv>
+#include <limits>
+
+namespace {
+
+using Wide = __int128;
+
+// num / den rounded to the nearest integer, ties to even. den != 0.
+Wide divideHalfEven(Wide num, Wide den)
+{
+    if (den < 0) {
+        num = -num;
+        den = -den;
+    }
+    Wide q = num / den;
+    Wide r = num % den;          // same sign as num
+    if (r == 0)
+        return q;
+    const Wide twice = (r < 0 ? -r : r) * 2;
+    const int direction = num < 0 ? -1 : 1;
+    if (twice > den || (twice == den && (q % 2) != 0))
+        q += direction;
+    return q;
+}
+
+bool fitsRaw(Wide value)
+{
+    return value >= std::numeric_limits<std::int64_t>::min()
+        && value <= std::numeric_limits<std::int64_t>::max();
+}
+
+std::int64_t clampRaw(Wide value)
+{
+    if (value > std::numeric_limits<std::int64_t>::max())
+        return std::numeric_limits<std::int64_t>::max();
+    if (value < std::numeric_limits<std::int64_t>::min())
+        return std::numeric_limits<std::int64_t>::min();
+    return std::int64_t(value);
+}
+
+} // namespace
+
+Decimal4 Decimal4::fromDouble(double value)
+{
+    if (value != value)   // NaN: no amount
+        return {};
+    char buffer[400];
+    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed);
+    if (result.ec != std::errc())
+        return {};
+    const QString text = QString::fromLatin1(buffer, result.ptr - buffer);
+    const auto parsed = parse(text);
+    return parsed.value_or(fromRaw(value < 0 ? std::numeric_limits<std::int64_t>::min()
+                                             : std::numeric_limits<std::int64_t>::max()));
+}
+
+std::optional<Decimal4> Decimal4::parse(QStringView text)
+{
+    qsizetype i = 0;
+    const qsizetype n = text.size();
+    bool negative = false;
+    if (i < n && (text[i] == u'-' || text[i] == u'+')) {
+        negative = text[i] == u'-';
+        ++i;
+    }
+    Wide whole = 0;
+    int wholeDigits = 0;
+    while (i < n && text[i].isDigit() && text[i].unicode() < 128) {
+        whole = whole * 10 + (text[i].unicode() - '0');
+        if (whole > Wide(std::numeric_limits<std::int64_t>::max()))
+            return std::nullopt;
+        ++wholeDigits;
+        ++i;
+    }
+    Wide fraction = 0;     // first four decimals
+    int fractionDigits = 0;
+    int roundDigit = -1;   // fifth decimal
+    bool stickyBeyond = false;
+    if (i < n && text[i] == u'.') {
+        ++i;
+        while (i < n && text[i].isDigit() && text[i].unicode() < 128) {
+            const int d = text[i].unicode() - '0';
+            if (fractionDigits < 4)
+                fraction = fraction * 10 + d;
+            else if (fractionDigits == 4)
+                roundDigit = d;
+            else if (d != 0)
+                stickyBeyond = true;
+            ++fractionDigits;
+            ++i;
+        }
+    }
+    if (i != n || (wholeDigits == 0 && fractionDigits == 0))
+        return std::nullopt;
+    for (int k = fractionDigits; k < 4; ++k)
+        fraction *= 10;
+    Wide raw = whole * Scale + fraction;
+    if (roundDigit > 5 || (roundDigit == 5 && (stickyBeyond || (raw % 2) != 0)))
+        raw += 1;
+    if (negative)
+        raw = -raw;
+    if (!fitsRaw(raw))
+        return std::nullopt;
+    return fromRaw(std::int64_t(raw));
+}
+
+double Decimal4::toDouble() const
+{
+    // Both operands are exact doubles below 2^53 and IEEE division rounds
+    // correctly, so this is the double nearest to the decimal value.
+    return double(m_raw) / double(Scale);
+}
+
+QString Decimal4::toString() const
+{
+    const Wide raw = m_raw;
+    const Wide magnitude = raw < 0 ? -raw : raw;
+    const std::int64_t whole = std::int64_t(magnitude / Scale);
+    int fraction = int(magnitude % Scale);
+    QString text;
+    if (raw < 0)
+        text += u'-';
+    text += QString::number(whole);
+    if (fraction != 0) {
+        QString digits = QString::number(fraction).rightJustified(4, u'0');
+        while (digits.endsWith(u'0'))
+            digits.chop(1);
+        text += u'.';
+        text += digits;
+    }
+    return text;
+}
+
+Decimal4 Decimal4::operator*(Decimal4 o) const
+{
+    return fromRaw(clampRaw(divideHalfEven(Wide(m_raw) * Wide(o.m_raw), Scale)));
+}
+
+Decimal4 Decimal4::operator/(Decimal4 o) const
+{
+    if (o.m_raw == 0)
+        return {};
+    return fromRaw(clampRaw(divideHalfEven(Wide(m_raw) * Scale, o.m_raw)));
+}
+
+Decimal4 Decimal4::dividedBy(std::int64_t divisor) const
+{
+    if (divisor == 0)
+        return {};
+    return fromRaw(clampRaw(divideHalfEven(m_raw, divisor)));
+}

@@ -1,0 +1,248 @@
+#pragma once
+
+#include <QAbstractTableModel>
+#include <QHash>
+#include <QList>
+#include <QSqlDatabase>
+#include <QString>
+#include <QStringList>
+#include <QVariant>
+#include <functional>
+
+class QSqlQuery;
+
+// The rows of one SQL statement held in memory with cached changes: what every
+// data tab, the import, the checks and the maintenance windows work on.
+//
+// Statement and parameters are named (":BANK_CODE"); rows are loaded on open()
+// and changed only in the cache (edit/append/post/remove) until applyUpdates()
+// runs the update statements row by row inside one transaction. The modify and
+// delete statements find the stored row by ":OLD_<FIELD>" parameters, the values
+// the row had when it was loaded. Columns the statement computes (ACCNAME, ...)
+// are carried like any other field; a statement only binds the parameters it
+// names, so they are never written.
+//
+// It is a QAbstractTableModel, so a QTableView shows it directly. Display and
+// edit text of a column follow the number pictures set with setColumnFormat().
+class CachedDataset : public QAbstractTableModel
+{
+    Q_OBJECT
+public:
+    enum class State { Inactive, Browse, Edit, Insert };
+    enum class RowStatus { Unmodified, Modified, Inserted, Deleted };
+
+    struct UpdateSql
+    {
+        QString insertSql;
+        QString modifySql;
+        QString deleteSql;
+    };
+
+    explicit CachedDataset(const QString &connectionName = QStringLiteral("CVELQ"),
+                           QObject *parent = nullptr);
+    ~CachedDataset() override;
+
+    // Statement and parameters ------------------------------------------------
+    void setSql(const QString &sql);          // closes the dataset
+    QString sql() const { return m_sql; }
+    void setParam(const QString &name, const QVariant &value);  // name without ':'
+    QVariant param(const QString &name) const;
+    void clearParams();
+    void setUpdateSql(const UpdateSql &sql) { m_update = sql; }
+    const UpdateSql &updateSql() const { return m_update; }
+    // Convenience: the generic insert/modify/delete statements of a table of the schema.
+    void setUpdateTable(const QString &tableName);
+
+    // Open and close -----------------------------------------------------------
+    // Runs the statement (again, when already open: the rows and the cache are
+    // replaced); false + lastError() on failure. The cursor is on the first row.
+    bool open();
+    void close();           // forgets rows and cache; fields and columns are kept
+    bool isOpen() const { return m_state != State::Inactive; }
+    // Empties the rows but stays open (the statement's field names are kept),
+    // so rows can be appended to a dataset whose statement selects nothing.
+    // Drops the cache too. False when the dataset is not open.
+    bool emptyRows();
+    QString lastError() const { return m_lastError; }
+
+    // Fields ----------------------------------------------------------------------
+    QStringList fieldNames() const { return m_fields; }
+    int fieldIndex(const QString &name) const;       // case-insensitive, -1 if none
+
+    // Rows and cursor (deleted rows are hidden from all of these) ----------------
+    int recordCount() const;
+    bool isEmpty() const { return recordCount() == 0; }
+    int currentRow() const { return m_current; }      // -1 when empty
+    bool bof() const { return m_bof; }
+    bool eof() const { return m_eof; }
+    // Moves; false when a scroll guard refused or the row does not exist.
+    bool first();
+    bool last();
+    bool next();    // at the last row: stays, eof() becomes true
+    bool prior();   // at the first row: stays, bof() becomes true
+    bool moveTo(int row);
+    // Exact match on the fields; moves the cursor to the first matching row.
+    // Numbers match by value (88 == 88.0), text without trailing blanks. A hash
+    // per field list is kept up to date as rows change, so a loop of look-ups
+    // costs one pass over the rows, not one per look-up. Like every move it
+    // posts a row in editing and asks the scroll guard first.
+    bool locate(const QStringList &fields, const QVariantList &values);
+    // The same search without moving: the row, or -1.
+    int indexOf(const QStringList &fields, const QVariantList &values) const;
+
+    QVariant value(const QString &field) const;                // current row
+    QVariant value(int row, const QString &field) const;
+    // Sets a field of the current row. In browse state the row is put into
+    // editing first (like a grid edit). False when there is no current row or
+    // the field does not exist.
+    bool setValue(const QString &field, const QVariant &value);
+    // The value the current row had when it was loaded or last committed (what
+    // the :OLD_ parameters bind); null for an appended row.
+    QVariant originalValue(const QString &field) const;
+
+    // Row states -------------------------------------------------------------------
+    State state() const { return m_state; }
+    bool edit();      // current row into editing
+    // A new empty row at the end, current, in insert state. Like a move it first
+    // posts a row in editing and asks the scroll guard.
+    bool append();
+    bool post();      // ends editing; the post guard may refuse (then false)
+    void cancel();    // drops the edit of the current row (and an appended row)
+    bool remove();    // deletes the current row from the view (cached)
+    RowStatus rowStatus(int row) const;
+
+    // Cache -------------------------------------------------------------------------
+    bool hasPendingUpdates() const;
+    // Posts a row in editing, then runs the insert, modify and delete statements of
+    // the changed rows inside one transaction (one of its own unless the caller
+    // already started one on the connection): deletions first, then
+    // modifications, then insertions, each in row order. A modify or delete
+    // that finds no stored row under the old key fails too. Text wider than its
+    // field (setUpdateTable) is refused before anything is written. On failure
+    // this apply's rows are rolled back (a caller's transaction stays open for
+    // the caller to end), lastError() holds the engine's message and the cache
+    // is exactly as it was. The cache is not cleared: see commitUpdates().
+    bool applyUpdates();
+    void commitUpdates();   // the applied rows become the loaded rows
+    void cancelUpdates();   // back to the rows as last loaded or committed
+
+    // Guards: return false to refuse. -----------------------------------------------
+    // beforePost runs on post() and whenever a move, append() or applyUpdates()
+    // posts a row in editing (a row appended or edited without any change is
+    // dropped instead, without the guard). beforeScroll runs before every move
+    // (first, last, next, prior, moveTo to another row, locate) and append.
+    std::function<bool()> beforePost;
+    std::function<bool()> beforeScroll;
+
+    // Display -----------------------------------------------------------------------
+    // Which fields the model shows as columns, in order (default: all fields).
+    void setColumns(const QStringList &fields);
+    QStringList columns() const { return m_columns; }
+    void setColumnTitle(const QString &field, const QString &title);
+    // Display picture and edit picture of a numeric column; zeroAsEmpty shows 0
+    // as an empty cell (the pictures do that already for "#" pictures).
+    void setColumnFormat(const QString &field, const QString &displayPicture,
+                         const QString &editPicture);
+    void setColumnReadOnly(const QString &field, bool readOnly);
+    void setAllColumnsReadOnly(bool readOnly);
+    bool isColumnReadOnly(const QString &field) const;
+    // Suspends model signals while a loop changes many rows (DisableControls):
+    // the last enableControls() emits one model reset and one currentRowChanged.
+    void disableControls();
+    void enableControls();
+
+    // QAbstractTableModel
+    int rowCount(const QModelIndex &parent = {}) const override;
+    int columnCount(const QModelIndex &parent = {}) const override;
+    QVariant data(const QModelIndex &index, int role = Qt::DisplayRole) const override;
+    bool setData(const QModelIndex &index, const QVariant &value, int role = Qt::EditRole) override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
+    Qt::ItemFlags flags(const QModelIndex &index) const override;
+
+signals:
+    void currentRowChanged(int row);
+    void stateChanged();
+    void opened();
+    void closed();
+
+private:
+    struct Row
+    {
+        QVariantList values;     // current values, one per field
+        QVariantList original;   // values as loaded (for :OLD_ parameters)
+        RowStatus status = RowStatus::Unmodified;
+    };
+    struct Snapshot;
+
+    enum class Kind { Unknown, Integer, Float, Text, Date };
+    struct Binding;
+    struct LocateIndex
+    {
+        QList<int> fields;
+        QHash<QString, QList<int>> rows;   // key text -> storage indexes, ascending
+    };
+
+    int visibleToStorage(int row) const;
+    int storageToVisible(int storage) const;
+    bool bindAndRun(const QString &sql, const Row &row, QString *error) const;
+    void setCurrent(int row);
+
+    bool checkBrowseMode();
+    bool canScroll();
+    void rebuildVisible();
+    void refreshKinds(const QList<int> &recordTypes);
+    void refreshColumnMap();
+    QVariant normalized(int field, const QVariant &value) const;
+    QVariant bindable(int field, const QVariant &value) const;
+    bool isNumericField(int field) const;
+    QString displayText(int field, const QVariant &value, bool edit) const;
+    int columnOfField(int field) const;
+    bool isCell(const QModelIndex &index) const;
+    bool validateWidths(QString *error) const;
+    QList<Binding> bindingsFor(const QString &sql) const;
+    bool runStatement(QSqlQuery &query, const QList<Binding> &bindings, const Row &row,
+                      bool mustFindRow, QString *error) const;
+    LocateIndex &locateIndex(const QList<int> &fields) const;
+    void reindexRow(int storage, const QVariantList &before);
+    void dropLocateIndexes() { m_locate.clear(); }
+    int findRow(const QStringList &fields, const QVariantList &values) const;
+    // Model notifications: while controls are disabled one reset covers all.
+    bool quiet();
+    void emitRowChanged(int visibleRow);
+    void setState(State state);
+
+    QString m_connectionName;
+    QString m_sql;
+    QHash<QString, QVariant> m_params;   // key: upper-case name
+    UpdateSql m_update;
+    QStringList m_fields;
+    QHash<QString, int> m_fieldIndex;    // key: upper-case name
+    QList<Row> m_rows;                   // includes deleted rows
+    QList<int> m_visible;                // storage index of each visible row
+    QList<Row> m_loaded;                 // rows as last loaded/committed
+    int m_current = -1;
+    bool m_bof = true;
+    bool m_eof = true;
+    State m_state = State::Inactive;
+    Row m_editBackup;                    // row before edit() for cancel()
+    QString m_lastError;
+
+    QStringList m_columns;
+    QHash<QString, QString> m_titles;
+    QHash<QString, QString> m_displayPicture;
+    QHash<QString, QString> m_editPicture;
+    QHash<QString, bool> m_readOnly;
+    int m_controlsDisabled = 0;
+
+    QList<Kind> m_kinds;                 // per field
+    QList<int> m_widths;                 // Big5 width per field, 0 when unknown
+    QList<int> m_recordTypes;            // metatype ids of the statement's columns
+    QString m_updateTable;               // schema table of setUpdateTable()
+    bool m_columnsExplicit = false;
+    QList<int> m_columnField;            // field index of each column, -1 if none
+    bool m_defaultReadOnly = false;
+    bool m_modified = false;             // the row in editing has changed
+    bool m_resetPending = false;
+    bool m_currentPending = false;
+    mutable QHash<QString, LocateIndex> m_locate;  // key: upper-case field list
+};

@@ -1,0 +1,44 @@
+#pragma once
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+// Every table of the declaration database: fields in order, types, widths and
+// keys. The database is created from these definitions and the generic insert,
+// modify and delete statements are built from them.
+enum class FieldType { SmallInt, Float, Text, Date };
+
+struct FieldDef
+{
+    QString name;
+    FieldType type;
+    int width = 0;   // bytes of Big5 for Text, 0 otherwise
+};
+
+struct TableDef
+{
+    QString name;
+    QList<FieldDef> fields;
+    QStringList key;  // empty: no key
+
+    const FieldDef *field(const QString &name) const; // case-insensitive
+    QStringList fieldNames() const;
+};
+
+namespace Schema {
+
+const QList<TableDef> &tables();
+const TableDef *table(const QString &name); // case-insensitive
+
+QString createStatement(const TableDef &table);
+QStringList indexStatements(const TableDef &table);
+
+// "insert into T (F1, ...) values (:F1, ...)"
+QString insertStatement(const TableDef &table);
+// "update T set F1 = :F1, ... where K1 = :OLD_K1 and ..."
+QString modifyStatement(const TableDef &table);
+// "delete from T where K1 = :OLD_K1 and ..."
+QString deleteStatement(const TableDef &table);
+
+} // namespace Schema

@@ -1,0 +1,627 @@
+#include "db/cached_dataset.h"
+#include "tests/support/test_database.h"
+
+#include <QAbstractItemModelTester>
+#include <QSignalSpy>
+#include <QSqlQuery>
+#include <QtTest>
+
+// The dataset every tab, the import and the checks work on: rows in memory,
+// changes cached until applied in one transaction, keyed on the old values.
+class tst_CachedDataset : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+
+    void openBindsNamedParameters();
+    void openFailsWithEngineMessage();
+    void cursorFlags();
+    void editPostCancel();
+    void appendAndUntouchedRows();
+    void applyRunsDeletesModifiesInserts();
+    void applyFindsRowsByOldKey();
+    void failingApplyLeavesTableAndCache();
+    void applyInsideCallersTransaction();
+    void applyRefusesVanishedRowAndWideText();
+    void cancelUpdatesAndCommit();
+    void guards();
+    void locate();
+    void emptyRowsKeepsFields();
+    void modelTextAndEditing();
+    void modelSignals();
+
+private:
+    std::unique_ptr<TestDatabase> m_db;
+    void addMonth(int year, int month, int accounts);
+    std::unique_ptr<CachedDataset> monthDataset();
+    QString stored(const QString &sql = "select group_concat(ACC_CODE || '=' || AMT, ';') from "
+                                        "(select * from MPBANK order by M_YEAR, M_MONTH, SERIAL)");
+};
+
+namespace {
+
+const char *MonthSql =
+    "Select a.m_year, a.m_month, a.bank_code, a.acc_code, A.SERIAL, "
+    "(A.ACC_CODE || '  ' || B.ACC_NAME) AS ACCNAME, a.amt From MPBANK a, CACNO B "
+    "Where B.acc_code = a.acc_code and a.bank_code = :BANK_CODE and a.m_year = :seYYY "
+    "and a.m_month = :seMM order by a.m_year, a.m_month, a.SERIAL";
+
+QString accountCode(int i) { return QString::number(11000 + i * 10); }
+
+} // namespace
+
+void tst_CachedDataset::init()
+{
+    m_db = std::make_unique<TestDatabase>(TestDatabase::Content::Empty);
+    QVERIFY2(m_db->isValid(), qPrintable(m_db->lastError()));
+    for (int i = 0; i < 6; ++i)
+        QVERIFY(m_db->insertRow("CACNO", {{"ACC_CODE", accountCode(i)}, {"ACC_NAME", QString("科目%1").arg(i)}}));
+}
+
+void tst_CachedDataset::cleanup()
+{
+    m_db.reset();
+}
+
+void tst_CachedDataset::addMonth(int year, int month, int accounts)
+{
+    for (int i = 0; i < accounts; ++i) {
+        QVERIFY(m_db->insertRow("MPBANK", {{"M_YEAR", year}, {"M_MONTH", month}, {"BANK_CODE", "995"},
+                                           {"ACC_CODE", accountCode(i)}, {"AMT", 100.0 * (i + 1)}, {"SERIAL", i + 1}}));
+    }
+}
+
+std::unique_ptr<CachedDataset> tst_CachedDataset::monthDataset()
+{
+    auto ds = std::make_unique<CachedDataset>();
+    ds->setSql(MonthSql);
+    ds->setUpdateTable("MPBANK");
+    ds->setParam("BANK_CODE", "995");
+    ds->setParam("seYYY", 115);
+    ds->setParam(":SEMM", 10);   // names are case-insensitive, the colon optional
+    return ds;
+}
+
+QString tst_CachedDataset::stored(const QString &sql)
+{
+    return m_db->scalar(sql).toString();
+}
+
+void tst_CachedDataset::openBindsNamedParameters()
+{
+    addMonth(115, 10, 3);
+    addMonth(115, 11, 2);
+    auto ds = monthDataset();
+    QVERIFY2(ds->open(), qPrintable(ds->lastError()));
+    QCOMPARE(ds->recordCount(), 3);
+    QCOMPARE(ds->fieldNames(), (QStringList{"M_YEAR", "M_MONTH", "BANK_CODE", "ACC_CODE", "SERIAL", "ACCNAME", "AMT"}));
+    QCOMPARE(ds->fieldIndex("AMT"), 6);
+    QCOMPARE(ds->value(1, "ACCNAME").toString(), QString("11010  科目1"));
+    QCOMPARE(ds->value(2, "AMT").toDouble(), 300.0);
+
+    // A parameter used twice, a colon inside a literal, a parameter the
+    // statement does not name: only what occurs is bound.
+    CachedDataset other;
+    other.setSql("select ACC_CODE, ':seMM' as TAG from MPBANK where M_MONTH = :m + 8 and SERIAL <= :m order by rowid");
+    other.setParam("m", 2);
+    other.setParam("unused", 1);
+    QVERIFY2(other.open(), qPrintable(other.lastError()));
+    QCOMPARE(other.recordCount(), 2);
+    QCOMPARE(other.value(0, "TAG").toString(), QString(":seMM"));
+
+    // Reopening runs the statement again with the current parameters.
+    ds->setParam("seMM", 11);
+    QVERIFY(ds->open());
+    QCOMPARE(ds->recordCount(), 2);
+    ds->setSql("select * from CD01");   // a new statement closes the dataset
+    QVERIFY(!ds->isOpen());
+    QCOMPARE(ds->recordCount(), 0);
+}
+
+void tst_CachedDataset::openFailsWithEngineMessage()
+{
+    CachedDataset ds;
+    ds.setSql("select * from NO_TABLE");
+    QVERIFY(!ds.open());
+    QVERIFY(ds.lastError().contains("no such table"));
+    QVERIFY(!ds.isOpen());
+    CachedDataset nowhere("no connection");
+    nowhere.setSql("select 1");
+    QVERIFY(!nowhere.open());
+    QVERIFY(!nowhere.lastError().isEmpty());
+}
+
+void tst_CachedDataset::cursorFlags()
+{
+    addMonth(115, 10, 3);
+    auto ds = monthDataset();
+    QVERIFY(ds->open());
+    QVERIFY(ds->bof() && !ds->eof());   // begin flag set when loaded
+    QCOMPARE(ds->currentRow(), 0);
+    QVERIFY(!ds->prior());
+    QVERIFY(ds->bof());
+    QVERIFY(ds->next());
+    QVERIFY(!ds->bof() && !ds->eof());  // a successful step clears both
+    QVERIFY(ds->last());
+    QVERIFY(ds->eof() && !ds->bof());
+    QVERIFY(!ds->next());
+    QCOMPARE(ds->currentRow(), 2);
+    QVERIFY(ds->moveTo(1));
+    QVERIFY(!ds->bof() && !ds->eof());
+    QVERIFY(!ds->moveTo(3));
+    QCOMPARE(ds->currentRow(), 1);
+    QVERIFY(ds->first());
+    QVERIFY(ds->bof());
+
+    // The usual loop visits every row once.
+    QStringList codes;
+    for (ds->first(); !ds->eof(); ds->next())
+        codes << ds->value("ACC_CODE").toString();
+    QCOMPARE(codes, (QStringList{"11000", "11010", "11020"}));
+
+    ds->setParam("seMM", 12);
+    QVERIFY(ds->open());
+    QVERIFY(ds->isEmpty() && ds->bof() && ds->eof());
+    QCOMPARE(ds->currentRow(), -1);
+    QVERIFY(!ds->next() && !ds->first() && !ds->edit() && !ds->remove());
+    QVERIFY(!ds->setValue("AMT", 1));
+}
+
+void tst_CachedDataset::editPostCancel()
+{
+    addMonth(115, 10, 2);
+    auto ds = monthDataset();
+    QVERIFY(ds->open());
+    QVERIFY(ds->setValue("AMT", 5.5));   // a browse row goes into editing
+    QCOMPARE(ds->state(), CachedDataset::State::Edit);
+    QCOMPARE(ds->originalValue("AMT").toDouble(), 100.0);
+    ds->cancel();
+    QCOMPARE(ds->state(), CachedDataset::State::Browse);
+    QCOMPARE(ds->value("AMT").toDouble(), 100.0);
+    QCOMPARE(ds->rowStatus(0), CachedDataset::RowStatus::Unmodified);
+    QVERIFY(!ds->hasPendingUpdates());
+
+    QVERIFY(ds->edit());
+    QVERIFY(ds->setValue("AMT", "7"));   // numbers typed as text are numbers
+    QCOMPARE(ds->value("AMT").typeId(), QMetaType::Double);
+    QVERIFY(ds->post());
+    QCOMPARE(ds->rowStatus(0), CachedDataset::RowStatus::Modified);
+    QVERIFY(ds->hasPendingUpdates());
+    // Putting the loaded value back is no change.
+    QVERIFY(ds->setValue("AMT", 100));
+    QVERIFY(ds->post());
+    QCOMPARE(ds->rowStatus(0), CachedDataset::RowStatus::Unmodified);
+
+    // A move posts the row in editing.
+    QVERIFY(ds->setValue("AMT", 1));
+    QVERIFY(ds->next());
+    QCOMPARE(ds->state(), CachedDataset::State::Browse);
+    QCOMPARE(ds->rowStatus(0), CachedDataset::RowStatus::Modified);
+    QVERIFY(!ds->setValue("NO_FIELD", 1));
+    QCOMPARE(stored(), QString("11000=100.0;11010=200.0"));   // nothing written yet
+}
+
+void tst_CachedDataset::appendAndUntouchedRows()
+{
+    addMonth(115, 10, 1);
+    auto ds = monthDataset();
+    QVERIFY(ds->open());
+    QVERIFY(ds->append());
+    QCOMPARE(ds->state(), CachedDataset::State::Insert);
+    QCOMPARE(ds->currentRow(), 1);
+    QCOMPARE(ds->recordCount(), 2);
+    QVERIFY(ds->value("AMT").isNull());
+    QVERIFY(!ds->hasPendingUpdates());   // nothing typed yet
+    // Nothing typed into it: moving away drops it, as does cancel.
+    QVERIFY(ds->first());
+    QCOMPARE(ds->recordCount(), 1);
+    QVERIFY(ds->append());
+    ds->cancel();
+    QCOMPARE(ds->recordCount(), 1);
+    QCOMPARE(ds->currentRow(), 0);
+    // A filled row stays, and removing an appended row forgets it entirely.
+    QVERIFY(ds->append());
+    QVERIFY(ds->setValue("ACC_CODE", "11010"));
+    QVERIFY(ds->hasPendingUpdates());
+    QVERIFY(ds->post());
+    QCOMPARE(ds->rowStatus(1), CachedDataset::RowStatus::Inserted);
+    QVERIFY(ds->remove());
+    QCOMPARE(ds->recordCount(), 1);
+    QVERIFY(!ds->hasPendingUpdates());
+}
+
+void tst_CachedDataset::applyRunsDeletesModifiesInserts()
+{
+    addMonth(115, 10, 2);   // 11000 and 11010
+    auto ds = monthDataset();
+    QVERIFY(ds->open());
+    // Each step only works after the one before it: the modified row takes the
+    // deleted row's key, the new row takes the modified row's old key.
+    QVERIFY(ds->remove());                       // 11000
+    QVERIFY(ds->setValue("ACC_CODE", "11000"));   // 11010 -> 11000
+    QVERIFY(ds->setValue("AMT", 1.25));
+    QVERIFY(ds->append());
+    for (auto [f, v] : std::initializer_list<std::pair<const char *, QVariant>>{
+             {"M_YEAR", 115}, {"M_MONTH", 10}, {"BANK_CODE", "995"}, {"ACC_CODE", "11010"}, {"AMT", 9}, {"SERIAL", 3}})
+        QVERIFY(ds->setValue(f, v));
+    QVERIFY2(ds->applyUpdates(), qPrintable(ds->lastError()));
+    QCOMPARE(ds->state(), CachedDataset::State::Browse);   // the appended row was posted
+    QCOMPARE(stored(), QString("11000=1.25;11010=9.0"));
+    // Applied but not committed: the cache still holds the changes.
+    QVERIFY(ds->hasPendingUpdates());
+    ds->commitUpdates();
+    QVERIFY(!ds->hasPendingUpdates());
+    QCOMPARE(ds->recordCount(), 2);
+    QCOMPARE(ds->rowStatus(0), CachedDataset::RowStatus::Unmodified);
+    // Applying a committed cache writes nothing more.
+    QVERIFY(ds->applyUpdates());
+    QCOMPARE(m_db->count("MPBANK"), 2);
+}
+
+void tst_CachedDataset::applyFindsRowsByOldKey()
+{
+    addMonth(115, 10, 3);
+    auto ds = monthDataset();
+    QVERIFY(ds->open());
+    QVERIFY(ds->moveTo(1));
+    QVERIFY(ds->setValue("ACC_CODE", "11050"));
+    QVERIFY(ds->post());
+    QVERIFY(ds->applyUpdates());
+    ds->commitUpdates();
+    QCOMPARE(m_db->count("MPBANK"), 3);   // changed in place, not added
+    QCOMPARE(m_db->count("MPBANK", "ACC_CODE = '11010'"), 0);
+    // After the commit the new key is the old key of the next change.
+    QVERIFY(ds->setValue("AMT", 42));
+    QVERIFY(ds->applyUpdates());
+    ds->commitUpdates();
+    QCOMPARE(m_db->scalar("select AMT from MPBANK where ACC_CODE = '11050'").toDouble(), 42.0);
+    // A deleted row goes by its loaded key even when it was edited first.
+    QVERIFY(ds->setValue("ACC_CODE", "99999"));
+    QVERIFY(ds->remove());
+    QVERIFY(ds->applyUpdates());
+    QCOMPARE(m_db->count("MPBANK"), 2);
+    QCOMPARE(m_db->count("MPBANK", "ACC_CODE = '11050'"), 0);
+}
+
+void tst_CachedDataset::failingApplyLeavesTableAndCache()
+{
+    addMonth(115, 10, 3);
+    QVERIFY(m_db->insertRow("MPBANK", {{"M_YEAR", 115}, {"M_MONTH", 10}, {"BANK_CODE", "995"},
+                                       {"ACC_CODE", "11050"}, {"AMT", 1}, {"SERIAL", 9}}));
+    auto ds = monthDataset();
+    ds->setSql(QString(MonthSql).replace("order by", "and a.SERIAL < 9 order by"));
+    QVERIFY(ds->open());
+    const QString before = stored();
+    QVERIFY(ds->remove());                       // 11000
+    QVERIFY(ds->setValue("AMT", 77));            // 11010
+    QVERIFY(ds->post());
+    QVERIFY(ds->append());
+    for (auto [f, v] : std::initializer_list<std::pair<const char *, QVariant>>{
+             {"M_YEAR", 115}, {"M_MONTH", 10}, {"BANK_CODE", "995"}, {"ACC_CODE", "11050"}, {"AMT", 5}, {"SERIAL", 4}})
+        QVERIFY(ds->setValue(f, v));   // the key of a stored row the dataset did not load
+    QVERIFY(ds->post());
+
+    QVERIFY(!ds->applyUpdates());
+    QVERIFY2(ds->lastError().contains("UNIQUE constraint failed"), qPrintable(ds->lastError()));
+    QCOMPARE(stored(), before);   // the delete and the modify were rolled back
+    QVERIFY(!m_db->db().rollback());   // and no transaction is left open
+    QCOMPARE(ds->recordCount(), 3);
+    QCOMPARE(ds->rowStatus(0), CachedDataset::RowStatus::Modified);
+    QCOMPARE(ds->rowStatus(2), CachedDataset::RowStatus::Inserted);
+    QCOMPARE(ds->value(0, "AMT").toDouble(), 77.0);
+    QVERIFY(ds->hasPendingUpdates());
+
+    // Mended, the same cache applies.
+    QVERIFY(ds->moveTo(2));
+    QVERIFY(ds->setValue("ACC_CODE", "11040"));
+    QVERIFY2(ds->applyUpdates(), qPrintable(ds->lastError()));
+    QCOMPARE(stored(), QString("11010=77.0;11020=300.0;11040=5.0;11050=1.0"));
+}
+
+void tst_CachedDataset::applyInsideCallersTransaction()
+{
+    addMonth(115, 10, 2);
+    auto ds = monthDataset();
+    QVERIFY(ds->open());
+    QSqlDatabase db = m_db->db();
+
+    // The caller's rollback takes the applied rows back with it.
+    QVERIFY(db.transaction());
+    QVERIFY(ds->remove());
+    QVERIFY(ds->applyUpdates());
+    QCOMPARE(m_db->count("MPBANK"), 1);
+    QVERIFY(db.rollback());
+    QCOMPARE(m_db->count("MPBANK"), 2);
+    ds->cancelUpdates();
+
+    // A failing apply undoes only its own rows; the caller decides the rest.
+    QVERIFY(db.transaction());
+    QVERIFY(m_db->exec("insert into CD01 (HSIEN_ID) values ('Q')"));
+    QVERIFY(ds->moveTo(1));
+    QVERIFY(ds->setValue("ACC_CODE", "11000"));   // the second row onto the first row's key
+    QVERIFY(!ds->applyUpdates());
+    QCOMPARE(m_db->count("MPBANK"), 2);
+    QCOMPARE(m_db->count("CD01"), 1);
+    QVERIFY(db.commit());
+    QCOMPARE(m_db->count("CD01"), 1);
+}
+
+void tst_CachedDataset::applyRefusesVanishedRowAndWideText()
+{
+    addMonth(115, 10, 2);
+    auto ds = monthDataset();
+    QVERIFY(ds->open());
+    QVERIFY(ds->setValue("AMT", 3));
+    QVERIFY(m_db->exec("delete from MPBANK where ACC_CODE = '11000'"));
+    QVERIFY(!ds->applyUpdates());
+    QVERIFY2(ds->lastError().contains("11000"), qPrintable(ds->lastError()));
+    ds->cancelUpdates();
+
+    // Text wider than its field is refused before anything is written.
+    QVERIFY(ds->moveTo(1));
+    QVERIFY(ds->remove());
+    QVERIFY(ds->append());
+    QVERIFY(ds->setValue("ACC_CODE", "1234567"));   // text(5)
+    QVERIFY(ds->post());
+    QVERIFY(!ds->applyUpdates());
+    QVERIFY2(ds->lastError().contains("ACC_CODE"), qPrintable(ds->lastError()));
+    QCOMPARE(m_db->count("MPBANK"), 1);
+
+    // Unset text is written as '' (never NULL), so the row can be found again.
+    CachedDataset cd01;
+    cd01.setSql("select * from CD01");
+    cd01.setUpdateTable("CD01");
+    QVERIFY(cd01.open());
+    QVERIFY(cd01.append());
+    QVERIFY(cd01.setValue("HSIEN_ID", "Z"));
+    QVERIFY(cd01.applyUpdates());
+    cd01.commitUpdates();
+    QCOMPARE(m_db->scalar("select typeof(HSIEN_NAME) from CD01").toString(), QString("text"));
+    QVERIFY(cd01.setValue("HSIEN_NAME", "新縣"));
+    QVERIFY2(cd01.applyUpdates(), qPrintable(cd01.lastError()));
+    QCOMPARE(m_db->scalar("select HSIEN_NAME from CD01").toString(), QString("新縣"));
+}
+
+void tst_CachedDataset::cancelUpdatesAndCommit()
+{
+    addMonth(115, 10, 3);
+    auto ds = monthDataset();
+    QVERIFY(ds->open());
+    QVERIFY(ds->setValue("AMT", 1));
+    QVERIFY(ds->next());
+    QVERIFY(ds->remove());
+    QVERIFY(ds->append());
+    QVERIFY(ds->setValue("ACC_CODE", "11050"));
+    QCOMPARE(ds->recordCount(), 3);
+    ds->cancelUpdates();
+    QCOMPARE(ds->state(), CachedDataset::State::Browse);
+    QCOMPARE(ds->recordCount(), 3);
+    QCOMPARE(ds->value(0, "AMT").toDouble(), 100.0);
+    QCOMPARE(ds->value(1, "ACC_CODE").toString(), QString("11010"));
+    QVERIFY(!ds->hasPendingUpdates());
+
+    // After a commit, cancelling goes back to the committed rows.
+    QVERIFY(ds->moveTo(2));
+    QVERIFY(ds->remove());
+    QVERIFY(ds->applyUpdates());
+    ds->commitUpdates();
+    QVERIFY(ds->first());
+    QVERIFY(ds->setValue("AMT", 2));
+    ds->cancelUpdates();
+    QCOMPARE(ds->recordCount(), 2);
+    QCOMPARE(ds->value(0, "AMT").toDouble(), 100.0);
+    QVERIFY(!ds->hasPendingUpdates());
+    QCOMPARE(stored(), QString("11000=100.0;11010=200.0"));
+}
+
+void tst_CachedDataset::guards()
+{
+    addMonth(115, 10, 3);
+    auto ds = monthDataset();
+    QVERIFY(ds->open());
+    int postAsked = 0;
+    bool allowPost = false;
+    bool allowScroll = true;
+    ds->beforePost = [&] { ++postAsked; return allowPost; };
+    ds->beforeScroll = [&] { return allowScroll; };
+
+    QVERIFY(ds->setValue("AMT", 5));
+    QVERIFY(!ds->post());
+    QCOMPARE(ds->state(), CachedDataset::State::Edit);
+    QVERIFY(!ds->next());                  // the move needs a post first
+    QCOMPARE(ds->currentRow(), 0);
+    QVERIFY(!ds->applyUpdates());
+    QCOMPARE(m_db->count("MPBANK", "AMT = 5"), 0);
+    QCOMPARE(ds->state(), CachedDataset::State::Edit);
+    QCOMPARE(postAsked, 3);
+
+    allowPost = true;
+    allowScroll = false;
+    QVERIFY(ds->post());
+    QVERIFY(!ds->next());
+    QVERIFY(!ds->last());
+    QVERIFY(!ds->moveTo(2));
+    QVERIFY(!ds->append());
+    QVERIFY(!ds->locate({"ACC_CODE"}, {"11020"}));
+    QCOMPARE(ds->currentRow(), 0);
+    QCOMPARE(ds->recordCount(), 3);
+    QVERIFY(ds->moveTo(0));              // staying on the row is no move
+    // Editing, removing and applying are no moves.
+    QVERIFY(ds->setValue("AMT", 6));
+    QVERIFY(ds->applyUpdates());
+    QCOMPARE(m_db->count("MPBANK", "AMT = 6"), 1);
+}
+
+void tst_CachedDataset::locate()
+{
+    addMonth(115, 10, 5);
+    addMonth(115, 9, 2);
+    CachedDataset ds;
+    ds.setSql("select * from MPBANK order by M_MONTH desc, SERIAL");
+    ds.setUpdateTable("MPBANK");
+    QVERIFY(ds.open());
+    const QStringList key{"M_YEAR", "m_month", "ACC_CODE"};
+    QVERIFY(ds.locate(key, {115, 9, "11010"}));
+    QCOMPARE(ds.currentRow(), 6);
+    QVERIFY(!ds.bof() && !ds.eof());
+    // Numbers by value, text without trailing blanks; a miss does not move.
+    QVERIFY(ds.locate(key, {115.0, qlonglong(10), "11020  "}));
+    QCOMPARE(ds.currentRow(), 2);
+    QVERIFY(!ds.locate(key, {115, 9, "11020"}));
+    QCOMPARE(ds.currentRow(), 2);
+    QVERIFY(!ds.locate(key, {115, 10}));
+    QVERIFY(!ds.locate({"NO_FIELD"}, {1}));
+    QCOMPARE(ds.indexOf({"ACC_CODE"}, {"11000"}), 0);   // the first match in row order
+
+    // The look-up follows the cache: changed, appended and removed rows.
+    QVERIFY(ds.setValue("ACC_CODE", "19990"));
+    QVERIFY(ds.post());
+    QCOMPARE(ds.indexOf(key, {115, 10, "11020"}), -1);
+    QCOMPARE(ds.indexOf(key, {115, 10, "19990"}), 2);
+    QVERIFY(ds.append());
+    QVERIFY(ds.setValue("M_YEAR", 116));
+    QVERIFY(ds.setValue("M_MONTH", 1));
+    QVERIFY(ds.setValue("ACC_CODE", "11000"));
+    QCOMPARE(ds.indexOf(key, {116, 1, "11000"}), 7);
+    QVERIFY(ds.first());
+    QVERIFY(ds.remove());
+    QCOMPARE(ds.indexOf({"ACC_CODE"}, {"11000"}), 4);   // the month 9 row now comes first
+    ds.cancelUpdates();
+    QCOMPARE(ds.indexOf(key, {115, 10, "11020"}), 2);
+    QCOMPARE(ds.indexOf(key, {116, 1, "11000"}), -1);
+}
+
+void tst_CachedDataset::emptyRowsKeepsFields()
+{
+    addMonth(115, 10, 2);
+    auto ds = monthDataset();
+    QVERIFY(!ds->emptyRows());
+    QVERIFY(ds->open());
+    QVERIFY(ds->setValue("AMT", 3));
+    QVERIFY(ds->emptyRows());
+    QVERIFY(ds->isOpen() && ds->isEmpty() && !ds->hasPendingUpdates());
+    QCOMPARE(ds->fieldIndex("ACCNAME"), 5);
+    QVERIFY(ds->append());
+    QVERIFY(ds->setValue("ACCNAME", "computed"));
+    ds->close();
+    QCOMPARE(ds->fieldIndex("AMT"), 6);   // fields and columns stay for the grid
+    QCOMPARE(ds->columnCount(), 7);
+    QCOMPARE(m_db->count("MPBANK"), 2);
+}
+
+void tst_CachedDataset::modelTextAndEditing()
+{
+    QVERIFY(m_db->insertRow("MPBANK", {{"M_YEAR", 115}, {"M_MONTH", 10}, {"BANK_CODE", "995"},
+                                       {"ACC_CODE", "11000"}, {"AMT", 1234567.8916}, {"SERIAL", 1}}));
+    QVERIFY(m_db->insertRow("MPBANK", {{"M_YEAR", 115}, {"M_MONTH", 10}, {"BANK_CODE", "995"},
+                                       {"ACC_CODE", "11010"}, {"AMT", 0.0}, {"SERIAL", 2}}));
+    auto ds = monthDataset();
+    QVERIFY(ds->open());
+    ds->setColumns({"M_YEAR", "M_MONTH", "ACCNAME", "AMT"});
+    ds->setColumnTitle("ACCNAME", "科目名稱");
+    ds->setColumnFormat("AMT", ",#.###", "#.###");
+    ds->setAllColumnsReadOnly(true);
+    ds->setColumnReadOnly("AMT", false);
+    QCOMPARE(ds->columnCount(), 4);
+    QCOMPARE(ds->headerData(2, Qt::Horizontal).toString(), QString("科目名稱"));
+    QCOMPARE(ds->headerData(3, Qt::Horizontal).toString(), QString("AMT"));
+    QCOMPARE(ds->data(ds->index(0, 3)).toString(), QString("1,234,567.892"));
+    QCOMPARE(ds->data(ds->index(0, 3), Qt::EditRole).toString(), QString("1234567.892"));
+    QCOMPARE(ds->data(ds->index(1, 3)).toString(), QString());   // a zero amount is an empty cell
+    QCOMPARE(ds->data(ds->index(0, 0)).toString(), QString("115"));
+    QCOMPARE(ds->data(ds->index(0, 3), Qt::TextAlignmentRole).toInt(), int(Qt::AlignRight | Qt::AlignVCenter));
+    QCOMPARE(ds->data(ds->index(0, 2), Qt::TextAlignmentRole).toInt(), int(Qt::AlignLeft | Qt::AlignVCenter));
+    QVERIFY(!(ds->flags(ds->index(0, 2)) & Qt::ItemIsEditable));
+    QVERIFY(ds->flags(ds->index(0, 3)) & Qt::ItemIsEditable);
+
+    // Only numbers go into a number cell; the cell keeps its value otherwise.
+    for (const char *bad : {"abc", "1.2.3", "12a", "--1"}) {
+        QVERIFY2(!ds->setData(ds->index(1, 3), QString(bad)), bad);
+        QCOMPARE(ds->value(1, "AMT").toDouble(), 0.0);
+    }
+    QCOMPARE(ds->state(), CachedDataset::State::Browse);
+    QVERIFY(!ds->setData(ds->index(1, 2), "x"));   // read-only column
+    QVERIFY(ds->setData(ds->index(1, 3), "-1234.5"));
+    QCOMPARE(ds->currentRow(), 1);                 // typing into a row makes it current
+    QCOMPARE(ds->value(1, "AMT").toDouble(), -1234.5);
+    QVERIFY(ds->setData(ds->index(1, 3), ""));    // an emptied cell reads as 0
+    QCOMPARE(ds->value(1, "AMT").toDouble(), 0.0);
+
+    // Text cells refuse what their field cannot hold.
+    CachedDataset accounts;
+    accounts.setSql("select * from CACNO");
+    accounts.setUpdateTable("CACNO");
+    QVERIFY(accounts.open());
+    const QModelIndex name = accounts.index(0, accounts.fieldIndex("ACC_NAME"));
+    QVERIFY(accounts.setData(name, QString(20, QChar(0x6578))));    // 40 bytes
+    QVERIFY(!accounts.setData(name, QString(21, QChar(0x6578))));   // 42 bytes
+    QCOMPARE(accounts.value(0, "ACC_NAME").toString(), QString(20, QChar(0x6578)));
+    QVERIFY(!accounts.setData(accounts.index(0, 0), "123456"));
+    QVERIFY(!accounts.setData(accounts.index(0, 0), "1", Qt::ToolTipRole));
+}
+
+void tst_CachedDataset::modelSignals()
+{
+    addMonth(115, 10, 3);
+    auto ds = monthDataset();
+    QAbstractItemModelTester tester(ds.get(), QAbstractItemModelTester::FailureReportingMode::QtTest);
+    QSignalSpy resets(ds.get(), &QAbstractItemModel::modelReset);
+    QSignalSpy inserted(ds.get(), &QAbstractItemModel::rowsInserted);
+    QSignalSpy removed(ds.get(), &QAbstractItemModel::rowsRemoved);
+    QSignalSpy changed(ds.get(), &QAbstractItemModel::dataChanged);
+    QSignalSpy current(ds.get(), &CachedDataset::currentRowChanged);
+
+    QVERIFY(ds->open());
+    QCOMPARE(resets.size(), 1);
+    QCOMPARE(current.size(), 1);
+    QVERIFY(ds->setValue("AMT", 1));
+    QCOMPARE(changed.size(), 1);
+    QCOMPARE(changed.last().at(0).toModelIndex(), ds->index(0, 6));
+    QVERIFY(ds->append());
+    QCOMPARE(inserted.size(), 1);
+    QVERIFY(ds->setValue("ACC_CODE", "11050"));
+    QVERIFY(ds->moveTo(1));
+    QVERIFY(ds->remove());
+    QCOMPARE(removed.size(), 1);
+    QVERIFY(ds->last());
+    QVERIFY(ds->remove());   // an appended row goes for good
+    QCOMPARE(removed.size(), 2);
+    QVERIFY(ds->append());
+    ds->cancel();
+    QCOMPARE(removed.size(), 3);
+
+    // With controls disabled a loop of changes shows as one reset at the end.
+    resets.clear();
+    inserted.clear();
+    changed.clear();
+    current.clear();
+    ds->disableControls();
+    ds->disableControls();
+    for (int i = 0; i < 50; ++i) {
+        QVERIFY(ds->append());
+        QVERIFY(ds->setValue("ACC_CODE", QString::number(20000 + i)));
+    }
+    QVERIFY(ds->first());
+    QVERIFY(ds->remove());
+    ds->enableControls();
+    QCOMPARE(resets.size(), 0);
+    ds->enableControls();
+    QCOMPARE(resets.size(), 1);
+    QCOMPARE(inserted.size(), 0);
+    QCOMPARE(changed.size(), 0);
+    QCOMPARE(current.size(), 1);
+    QCOMPARE(current.last().at(0).toInt(), 0);
+    QCOMPARE(ds->rowCount(), 51);
+
+    ds->cancelUpdates();
+    QCOMPARE(ds->rowCount(), 3);
+    ds->close();
+    QCOMPARE(ds->rowCount(), 0);
+    QCOMPARE(resets.size(), 3);
+}
+
+QTEST_GUILESS_MAIN(tst_CachedDataset)
+#include "tst_cached_dataset.moc"

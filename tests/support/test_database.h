@@ -1,0 +1,53 @@
+#pragma once
+
+#include <QSqlDatabase>
+#include <QString>
+#include <QTemporaryDir>
+#include <QVariant>
+#include <QVariantMap>
+
+// A declaration database of its own for one test: created in a temporary folder,
+// opened as the application connection "CVELQ" (or the name given), closed and
+// removed again when the object goes. With Content::Empty every table starts
+// empty, so the test adds exactly the rows it needs.
+//
+//     TestDatabase db(TestDatabase::Content::Empty);
+//     QVERIFY2(db.isValid(), qPrintable(db.lastError()));
+//     QVERIFY(db.insertRow("CACNO", {{"ACC_CODE", "11000"}, {"ACC_NAME", "現金"}}));
+//     QCOMPARE(db.count("CACNO"), 1);
+class TestDatabase
+{
+public:
+    enum class Content { ReferenceData, Empty };
+
+    explicit TestDatabase(Content content = Content::ReferenceData,
+                          const QString &connectionName = QStringLiteral("CVELQ"));
+    ~TestDatabase();
+    TestDatabase(const TestDatabase &) = delete;
+    TestDatabase &operator=(const TestDatabase &) = delete;
+
+    bool isValid() const { return m_valid; }
+    QString lastError() const { return m_lastError; }
+    QString path() const { return m_path; }
+    QString folder() const { return m_dir.path(); }
+    QString connectionName() const { return m_connectionName; }
+    QSqlDatabase db() const;
+
+    // Runs a statement; false (and lastError(), also printed as a warning) on failure.
+    bool exec(const QString &sql);
+    // Inserts one row; the map's keys are field names. Rows keep insertion order.
+    bool insertRow(const QString &table, const QVariantMap &values);
+    // Rows of the table, optionally with a condition ("M_YEAR = 115"); -1 on failure.
+    int count(const QString &table, const QString &where = {});
+    // The first column of the first row of a query (invalid when none or on failure).
+    QVariant scalar(const QString &sql);
+
+private:
+    bool fail(const QString &error);
+
+    QTemporaryDir m_dir;
+    QString m_path;
+    QString m_connectionName;
+    QString m_lastError;
+    bool m_valid = false;
+};

@@ -7,6 +7,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QScreen>
 #include <memory>
 
 int main(int argc, char *argv[])
@@ -33,6 +34,10 @@ int main(int argc, char *argv[])
 
     TfmVELQ8MAIN window;
     splash.reset();
+    // Without a window manager (a bare X server) maximising does nothing: give the
+    // window the whole screen first.
+    if (QScreen *screen = QGuiApplication::primaryScreen())
+        window.setGeometry(screen->availableGeometry());
     window.showMaximized();
     const int status = app.exec();
     Database::close();

@@ -1,0 +1,176 @@
+#include "app/main_window.h"
+#include "app/messages.h"
+#include "db/cached_dataset.h"
+#include "entry/data_tab.h"
+#include "tests/support/test_database.h"
+
+#include <QAbstractButton>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QSpinBox>
+#include <QTabWidget>
+#include <QTest>
+
+class TstMainWindow : public QObject
+{
+    Q_OBJECT
+private slots:
+    void defaultPeriodComesFromTheInjectedDate();
+    void sevenTabsAndTheButtonsInOrder();
+    void statusBarPanelsAndCapsLockToggle();
+    void institutionNameOnEveryDataTab();
+    void emptyInstitutionTableLeavesLabelsEmpty();
+    void closeAnsweredNoKeepsWindowAndCache();
+    void closeAnsweredYesSavesTheMonthBeingEdited();
+};
+
+namespace {
+
+QString spinText(QWidget &w, const QString &name)
+{
+    auto *spin = w.findChild<QSpinBox *>(name);
+    return spin ? spin->text() : QStringLiteral("<missing %1>").arg(name);
+}
+
+} // namespace
+
+void TstMainWindow::defaultPeriodComesFromTheInjectedDate()
+{
+    TestDatabase db;
+    QVERIFY2(db.isValid(), qPrintable(db.lastError()));
+    TfmVELQ8MAIN window(QDate(2026, 1, 15));
+    for (const QString suffix : {"", "4", "9", "2", "3"}) {
+        QCOMPARE(spinText(window, "seYYY" + suffix), QString("115"));
+        QCOMPARE(spinText(window, "seMM" + suffix), QString("1"));
+    }
+    QCOMPARE(window.editMode(), int(Shell::Browse));
+    QVERIFY(!window.importInProgress());
+}
+
+void TstMainWindow::sevenTabsAndTheButtonsInOrder()
+{
+    TestDatabase db;
+    QVERIFY(db.isValid());
+    TfmVELQ8MAIN window(QDate(2026, 1, 15));
+    QCOMPARE(window.windowTitle(), QString("Velqora<VELQ8>"));
+    auto *pages = window.findChild<QTabWidget *>("PageControl1");
+    QVERIFY(pages);
+    const QStringList captions{"營運資料明細檔 ", "各營業單位逾期放款比率檔", "兼營票券利率業務統計檔",
+                               "兼營票券交易業務統計檔", "銀行縣市別資料檔", "基本資料維護", "統計報表列印 "};
+    QCOMPARE(pages->count(), captions.size());
+    for (int i = 0; i < captions.size(); ++i)
+        QCOMPARE(pages->tabText(i), captions.at(i));
+    QCOMPARE(pages->currentIndex(), 0);
+
+    auto buttonTexts = [](QWidget *page) {
+        QStringList texts;
+        for (auto *b : page->findChildren<QAbstractButton *>())
+            texts << b->text();
+        return texts;
+    };
+    QCOMPARE(buttonTexts(pages->widget(5)),
+             (QStringList{"營運科目資料瀏覽", "營運科目公式資料瀏覽", "銀行縣市別營運科目資料瀏覽",
+                          "銀行縣市別營運科目公式資料瀏覽", "縣市別資料 ", "金融機構資料 ", "資料匯出"}));
+    QCOMPARE(buttonTexts(pages->widget(6)),
+             (QStringList{"營運資料明細表", "各營業單位逾期放款比率表", "兼營票券利率業務統計表",
+                          "兼營票券交易業務統計表", "銀行縣市別營運資料表", "營運資料明細檢核表",
+                          "銀行縣市別資料明細檢核表"}));
+    QVERIFY(window.findChild<QAbstractButton *>("Button6"));
+}
+
+void TstMainWindow::statusBarPanelsAndCapsLockToggle()
+{
+    TestDatabase db;
+    QVERIFY(db.isValid());
+    TfmVELQ8MAIN window(QDate(2026, 1, 15));
+    window.show();
+    QVERIFY(QTest::qWaitForWindowActive(&window));
+    QCOMPARE(window.statusText(0), QString("Ready"));
+    QCOMPARE(window.statusText(1), QString("Num"));
+    QCOMPARE(window.statusText(2), QString("Cap"));
+    QCOMPARE(window.statusText(3), QString("Scrl"));
+    QCOMPARE(window.statusText(4), QString());
+
+    // Ctrl+T flips the lock wherever the focus is; the third panel follows.
+    QWidget *target = QApplication::focusWidget() ? QApplication::focusWidget() : &window;
+    QTest::keyClick(target, Qt::Key_T, Qt::ControlModifier);
+    const QString first = window.statusText(2);
+    QVERIFY2(first == "大寫" || first == "小寫", qPrintable(first));
+    QTest::keyClick(target, Qt::Key_T, Qt::ControlModifier);
+    QCOMPARE(window.statusText(2), first == "大寫" ? QString("小寫") : QString("大寫"));
+}
+
+void TstMainWindow::institutionNameOnEveryDataTab()
+{
+    TestDatabase db;
+    QVERIFY(db.isValid());
+    const QString name = db.scalar("SELECT BANK_NAME FROM BN01 ORDER BY rowid LIMIT 1").toString().trimmed();
+    QVERIFY(!name.isEmpty());
+    TfmVELQ8MAIN window(QDate(2026, 1, 15));
+    for (int i = 1; i <= 5; ++i) {
+        auto *label = window.findChild<QLabel *>(QStringLiteral("labBANKNAME%1").arg(i));
+        QVERIFY2(label, qPrintable(QStringLiteral("labBANKNAME%1").arg(i)));
+        QCOMPARE(label->text(), name);
+    }
+    QCOMPARE(window.declaringBankCode(), db.scalar("SELECT BANK_NO FROM BN01 ORDER BY rowid LIMIT 1").toString());
+
+    // A renamed first institution shows at once after the refresh.
+    QVERIFY(db.exec("UPDATE BN01 SET BANK_NAME = '改名銀行' WHERE rowid = (SELECT min(rowid) FROM BN01)"));
+    window.refreshBankName();
+    QCOMPARE(window.findChild<QLabel *>("labBANKNAME3")->text(), QString("改名銀行"));
+}
+
+void TstMainWindow::emptyInstitutionTableLeavesLabelsEmpty()
+{
+    TestDatabase db(TestDatabase::Content::Empty);
+    QVERIFY(db.isValid());
+    TfmVELQ8MAIN window(QDate(2026, 1, 15));
+    for (int i = 1; i <= 5; ++i)
+        QCOMPARE(window.findChild<QLabel *>(QStringLiteral("labBANKNAME%1").arg(i))->text(), QString());
+    QCOMPARE(window.declaringBankCode(), QString());
+}
+
+void TstMainWindow::closeAnsweredNoKeepsWindowAndCache()
+{
+    TestDatabase db;
+    QVERIFY(db.isValid());
+    ScriptedMessages messages;
+    TfmVELQ8MAIN window(QDate(2026, 11, 3));
+    window.show();
+    // 115/11 is not stored: Add creates the month in the cache.
+    QTest::mouseClick(window.findChild<QAbstractButton *>("sbAdd"), Qt::LeftButton);
+    CachedDataset *qry = window.dataTabs().first()->dataset();
+    QVERIFY(qry && qry->recordCount() > 0);
+    QVERIFY(qry->setValue("AMT", 1234.5));
+
+    messages.answerNext(false);
+    QVERIFY(!window.close());
+    QVERIFY(window.isVisible());
+    QCOMPARE(messages.records().last().text, QString("是否確定要離開系統嗎?"));
+    QVERIFY(messages.records().last().isQuestion);
+    QCOMPARE(db.count("MPBANK", "M_YEAR = 115 AND M_MONTH = 11"), 0);
+    QVERIFY(qry->hasPendingUpdates());
+    QCOMPARE(qry->value("AMT").toDouble(), 1234.5);
+}
+
+void TstMainWindow::closeAnsweredYesSavesTheMonthBeingEdited()
+{
+    TestDatabase db;
+    QVERIFY(db.isValid());
+    const int accounts = db.count("CACNO");
+    ScriptedMessages messages;
+    TfmVELQ8MAIN window(QDate(2026, 11, 3));
+    window.show();
+    QTest::mouseClick(window.findChild<QAbstractButton *>("sbAdd"), Qt::LeftButton);
+    CachedDataset *qry = window.dataTabs().first()->dataset();
+    QVERIFY(qry->moveTo(2));
+    QVERIFY(qry->setValue("AMT", 99.125));
+
+    messages.answerNext(true);
+    QVERIFY(window.close());
+    QCOMPARE(db.count("MPBANK", "M_YEAR = 115 AND M_MONTH = 11"), accounts);
+    QCOMPARE(db.scalar("SELECT AMT FROM MPBANK WHERE M_YEAR = 115 AND M_MONTH = 11 AND SERIAL = 3").toDouble(), 99.125);
+}
+
+QTEST_MAIN(TstMainWindow)
+#include "tst_main_window.moc"

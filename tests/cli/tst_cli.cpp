@@ -1,0 +1,93 @@
+#include <QFile>
+#include <QProcess>
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <QTemporaryDir>
+#include <QTest>
+
+// The command-line companion, run as a user runs it.
+class TstCli : public QObject
+{
+    Q_OBJECT
+private slots:
+    void initCreatesADatabaseWithTheReferenceData();
+    void initRefusesAnExistingFile();
+    void helpNamesEveryCommand();
+    void unknownCommandIsAnError();
+
+private:
+    struct Run
+    {
+        int status;
+        QString out;
+        QString err;
+    };
+    static Run cli(const QStringList &args);
+};
+
+TstCli::Run TstCli::cli(const QStringList &args)
+{
+    QProcess p;
+    p.start(QStringLiteral(VELQ8_CLI), args);
+    if (!p.waitForFinished(60000))
+        return {-1, {}, QStringLiteral("timed out")};
+    return {p.exitCode(), QString::fromUtf8(p.readAllStandardOutput()), QString::fromUtf8(p.readAllStandardError())};
+}
+
+void TstCli::initCreatesADatabaseWithTheReferenceData()
+{
+    QTemporaryDir dir;
+    const QString file = dir.filePath("new.sqlite");
+    const Run run = cli({"--database", file, "init"});
+    QCOMPARE(run.status, 0);
+    QVERIFY(QFile::exists(file));
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", "check");
+        db.setDatabaseName(file);
+        QVERIFY(db.open());
+        QSqlQuery q(db);
+        QVERIFY(q.exec("SELECT count(*) FROM CD01"));
+        QVERIFY(q.next());
+        QCOMPARE(q.value(0).toInt(), 22);
+        QVERIFY(q.exec("SELECT count(*) FROM Customer"));
+        QVERIFY(q.next());
+        QCOMPARE(q.value(0).toInt(), 0);
+    }
+    QSqlDatabase::removeDatabase("check");
+}
+
+void TstCli::initRefusesAnExistingFile()
+{
+    QTemporaryDir dir;
+    const QString file = dir.filePath("mine.txt");
+    {
+        QFile f(file);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write("not a database, and not to be touched\n");
+    }
+    const Run run = cli({"--database", file, "init"});
+    QCOMPARE(run.status, 2);
+    QVERIFY(run.err.contains(file));
+    QFile f(file);
+    QVERIFY(f.open(QIODevice::ReadOnly));
+    QCOMPARE(f.readAll(), QByteArray("not a database, and not to be touched\n"));
+}
+
+void TstCli::helpNamesEveryCommand()
+{
+    const Run run = cli({"--help"});
+    QCOMPARE(run.status, 0);
+    for (const char *command : {"init", "export", "import", "check"})
+        QVERIFY2(run.out.contains(QLatin1String("\n  ") + QLatin1String(command)), command);
+    QVERIFY(run.out.contains("--database FILE"));
+}
+
+void TstCli::unknownCommandIsAnError()
+{
+    const Run run = cli({"frobnicate"});
+    QCOMPARE(run.status, 2);
+    QVERIFY(run.err.contains("frobnicate"));
+}
+
+QTEST_GUILESS_MAIN(TstCli)
+#include "tst_cli.moc"

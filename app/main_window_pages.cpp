@@ -2,6 +2,7 @@
 
 #include "app/main_window.h"
 #include "entry/data_tab_page.h"
+#include "checks/operating_check_runner.h"
 #include "entry/operating_data_tab.h"
 
 namespace MainWindowPages {
@@ -12,7 +13,14 @@ DataPages createDataPages(TfmVELQ8MAIN &window, QWidget *parent)
     auto add = [&](DataTabPage *page, const QString &caption) {
         pages.append({page, caption, page});
     };
-    add(new OperatingDataTab(window, parent), QStringLiteral("營運資料明細檔 "));
+    auto *operating = new OperatingDataTab(window, parent);
+    operating->setCheckHook([&window, operating] {
+        const Period period = operating->period();
+        runOperatingCheck(operating, period.year, period.month, window.declaringBankCode(),
+                          operating->deleteLabel(), operating->deleteGauge(),
+                          [operating] { operating->query(); }, operating->yearEdit());
+    });
+    add(operating, QStringLiteral("營運資料明細檔 "));
     // Tabs whose data entry is not built yet: header, period and a disabled toolbar.
     add(new DataTabPage(window, DataTabPage::Kind::OverdueRatio, parent), QStringLiteral("各營業單位逾期放款比率檔"));
     add(new DataTabPage(window, DataTabPage::Kind::BillsRate, parent), QStringLiteral("兼營票券利率業務統計檔"));

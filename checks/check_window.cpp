@@ -1,0 +1,64 @@
+#include "checks/check_window.h"
+
+#include "checks/check_result_model.h"
+
+#include <QGuiApplication>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QPushButton>
+#include <QScreen>
+#include <QTableView>
+#include <QVBoxLayout>
+
+TfmVELQ8CHECK::TfmVELQ8CHECK(const QList<CheckResultRow> &rows, QWidget *parent)
+    : QDialog(parent)
+{
+    setObjectName(QStringLiteral("TfmVELQ8CHECK"));
+    setWindowTitle(QStringLiteral("公式檢核"));
+    setModal(true);
+    setWindowFlag(Qt::WindowMaximizeButtonHint, true);
+
+    m_model = new CheckResultModel(rows, this);
+    m_model->setObjectName(QStringLiteral("qryCACNONO3"));
+
+    DBGridExt1 = new QTableView(this);
+    DBGridExt1->setObjectName(QStringLiteral("DBGridExt1"));
+    DBGridExt1->setModel(m_model);
+    DBGridExt1->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    DBGridExt1->setSelectionBehavior(QAbstractItemView::SelectRows);
+    DBGridExt1->setSelectionMode(QAbstractItemView::SingleSelection);
+    DBGridExt1->setWordWrap(false);
+    DBGridExt1->horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    DBGridExt1->setColumnWidth(CheckResultModel::Remark, RemarkColumnWidth);
+    DBGridExt1->setColumnWidth(CheckResultModel::Money1, AmountColumnWidth);
+    DBGridExt1->setColumnWidth(CheckResultModel::Money2, AmountColumnWidth);
+    DBGridExt1->verticalHeader()->setDefaultSectionSize(DBGridExt1->fontMetrics().height() + 6);
+    if (m_model->rowCount() > 0)
+        DBGridExt1->setCurrentIndex(m_model->index(0, 0));
+
+    sbExit = new QPushButton(QStringLiteral("離開"), this);
+    sbExit->setObjectName(QStringLiteral("sbExit"));
+    sbExit->setAutoDefault(false);
+    connect(sbExit, &QPushButton::clicked, this, &TfmVELQ8CHECK::sbExitClick);
+
+    auto *buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(sbExit);
+    auto *layout = new QVBoxLayout(this);
+    layout->addWidget(DBGridExt1, 1);
+    layout->addLayout(buttons);
+
+    // Centred on the screen at the design size, then maximised.
+    resize(DesignWidth, DesignHeight);
+    if (const QScreen *screen = QGuiApplication::primaryScreen()) {
+        QRect frame(QPoint(), size());
+        frame.moveCenter(screen->availableGeometry().center());
+        move(frame.topLeft());
+    }
+    setWindowState(windowState() | Qt::WindowMaximized);
+}
+
+void TfmVELQ8CHECK::sbExitClick()
+{
+    accept();
+}

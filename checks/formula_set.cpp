@@ -1,0 +1,142 @@
+#include "checks/formula_set.h"
+
+#include "db/schema.h"
+
+#include <QHash>
+#include <QSqlDatabase>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QVariant>
+
+namespace {
+
+QString withoutTrailingBlanks(const QVariant &value)
+{
+    QString text = value.toString();
+    qsizetype n = text.size();
+    while (n > 0 && text.at(n - 1) == u' ')
+        --n;
+    text.truncate(n);
+    return text;
+}
+
+bool run(QSqlQuery &query, const QString &sql, QString *error)
+{
+    query.setForwardOnly(true);
+    if (query.exec(sql))
+        return true;
+    if (error)
+        *error = query.lastError().text();
+    return false;
+}
+
+} // namespace
+
+FormulaTables FormulaTables::operating()
+{
+    return {QStringLiteral("RuleNo1"), QStringLiteral("RuleNo2"), QStringLiteral("CACNO"),
+            AccountOrder::Stored};
+}
+
+FormulaTables FormulaTables::county()
+{
+    return {QStringLiteral("HRuleNo1"), QStringLiteral("HRuleNo2"), QStringLiteral("HCACNO"),
+            AccountOrder::ByCode};
+}
+
+void FormulaSet::clear()
+{
+    m_formulas.clear();
+    m_accounts.clear();
+}
+
+bool FormulaSet::load(const FormulaTables &tables, QString *error, const QString &connectionName)
+{
+    clear();
+    // The names go into the statements, so only tables of the schema are taken.
+    for (const QString &name : {tables.headerTable, tables.termTable, tables.accountTable}) {
+        if (!Schema::table(name)) {
+            if (error)
+                *error = QStringLiteral("unknown table: %1").arg(name);
+            return false;
+        }
+    }
+    QSqlDatabase db = QSqlDatabase::database(connectionName, false);
+    if (!db.isOpen()) {
+        if (error)
+            *error = QStringLiteral("connection %1 is not open").arg(connectionName);
+        return false;
+    }
+
+    QList<Formula> formulas;
+    QHash<QString, qsizetype> byCano;
+    {
+        QSqlQuery q(db);
+        if (!run(q, QStringLiteral("select A.cano, A.quop from %1 A order by A.cano").arg(tables.headerTable),
+                 error))
+            return false;
+        while (q.next()) {
+            Formula f;
+            f.cano = withoutTrailingBlanks(q.value(0));
+            f.quop = withoutTrailingBlanks(q.value(1));
+            byCano.insert(f.cano, formulas.size());
+            formulas.append(std::move(f));
+        }
+    }
+    {
+        // Terms whose account is not in the account table drop out in the join.
+        QSqlQuery q(db);
+        const QString sql = QStringLiteral(
+                                "select A.cano, A.left_flag, A.acc_code, A.noop "
+                                "from %1 A, %2 B "
+                                "where A.acc_code = B.acc_code and A.left_flag in ('0', '1') "
+                                "order by A.cano, A.left_flag, A.nserial")
+                                .arg(tables.termTable, tables.accountTable);
+        if (!run(q, sql, error))
+            return false;
+        // Keep each code and operator text once: thousands of terms share a few
+        // hundred codes.
+        QHash<QString, QString> shared;
+        auto intern = [&shared](QString text) {
+            const auto it = shared.constFind(text);
+            if (it != shared.cend())
+                return it.value();
+            shared.insert(text, text);
+            return text;
+        };
+        QString lastCano;
+        qsizetype index = -1;
+        while (q.next()) {
+            const QString cano = withoutTrailingBlanks(q.value(0));
+            if (index < 0 || cano != lastCano) {
+                index = byCano.value(cano, -1);
+                lastCano = cano;
+            }
+            if (index < 0)
+                continue;   // a term without a header belongs to no formula
+            Formula &f = formulas[index];
+            FormulaTerm term{intern(withoutTrailingBlanks(q.value(2))), intern(withoutTrailingBlanks(q.value(3)))};
+            if (withoutTrailingBlanks(q.value(1)) == u"0")
+                f.left.append(std::move(term));
+            else
+                f.right.append(std::move(term));
+        }
+    }
+
+    QList<FormulaAccount> accounts;
+    {
+        QSqlQuery q(db);
+        const QString order = tables.accountOrder == FormulaTables::AccountOrder::Stored
+                                  ? QStringLiteral("rowid")
+                                  : QStringLiteral("ACC_CODE");
+        if (!run(q, QStringLiteral("select ACC_CODE, ACC_NAME from %1 order by %2").arg(tables.accountTable, order),
+                 error))
+            return false;
+        while (q.next())
+            accounts.append({withoutTrailingBlanks(q.value(0)), withoutTrailingBlanks(q.value(1))});
+    }
+
+    m_formulas = std::move(formulas);
+    m_accounts = std::move(accounts);
+    return true;
+}

@@ -1,0 +1,71 @@
+#pragma once
+
+#include <QList>
+#include <QString>
+
+// One term of a formula side: the account code and the operator written after it
+// (joining it to the next term; the last term's operator is only text). Both are
+// kept without trailing blanks.
+struct FormulaTerm
+{
+    QString accCode;
+    QString noop;
+};
+
+// One balance formula: its number, the comparison of its header and the terms of
+// each side in ascending nserial. Only terms whose account is in the account
+// table are kept; a formula without left terms is never judged.
+struct Formula
+{
+    QString cano;
+    QString quop;                 // as in the header, trailing blanks removed
+    QList<FormulaTerm> left;      // left_flag "0"
+    QList<FormulaTerm> right;     // left_flag "1"
+};
+
+// An account of the account table, for the missing-account rows.
+struct FormulaAccount
+{
+    QString code;
+    QString name;
+};
+
+// Which tables a formula set is read from: the operating formulas (RuleNo1,
+// RuleNo2 over CACNO, accounts in stored order) or the county formulas (HRuleNo1,
+// HRuleNo2 over HCACNO, accounts by code).
+struct FormulaTables
+{
+    enum class AccountOrder { Stored, ByCode };
+
+    QString headerTable;
+    QString termTable;
+    QString accountTable;
+    AccountOrder accountOrder = AccountOrder::Stored;
+
+    static FormulaTables operating();
+    static FormulaTables county();
+};
+
+// The formulas of one formula table pair with their terms, and the account table,
+// read in three statements (headers; all terms joined with the accounts; accounts).
+// Formulas come in ascending cano.
+class FormulaSet
+{
+public:
+    FormulaSet() = default;
+    FormulaSet(QList<Formula> formulas, QList<FormulaAccount> accounts)
+        : m_formulas(std::move(formulas)), m_accounts(std::move(accounts)) {}
+
+    // Reads the tables over the connection. On failure the set is left empty,
+    // false is returned and *error holds the engine's message.
+    bool load(const FormulaTables &tables, QString *error,
+              const QString &connectionName = QStringLiteral("CVELQ"));
+
+    const QList<Formula> &formulas() const { return m_formulas; }
+    const QList<FormulaAccount> &accounts() const { return m_accounts; }
+    void clear();
+
+private:
+    QList<Formula> m_formulas;
+    QList<FormulaAccount> m_accounts;
+};

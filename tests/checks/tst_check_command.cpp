@@ -1,0 +1,119 @@
+#include "tests/support/test_database.h"
+
+#include <QProcess>
+#include <QTest>
+
+// velq8-cli check, run as a user runs it, on a database of its own.
+class TstCheckCommand : public QObject
+{
+    Q_OBJECT
+private slots:
+    void sampleMonthHolds();
+    void failingRowsAreListedWithPlainValues();
+    void wrongInputAndEmptyMonthExitWithTwo();
+
+private:
+    struct Run
+    {
+        int status = -1;
+        QString out;
+        QString err;
+    };
+    static Run cli(const QString &database, const QStringList &args);
+};
+
+TstCheckCommand::Run TstCheckCommand::cli(const QString &database, const QStringList &args)
+{
+    QProcess p;
+    p.start(QStringLiteral(VELQ8_CLI), QStringList{QStringLiteral("--database"), database} + args);
+    Run run;
+    if (!p.waitForFinished(60000))
+        return run;
+    run.status = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
+    run.out = QString::fromUtf8(p.readAllStandardOutput());
+    run.err = QString::fromUtf8(p.readAllStandardError());
+    return run;
+}
+
+void TstCheckCommand::sampleMonthHolds()
+{
+    TestDatabase db(TestDatabase::Content::ReferenceData);
+    QVERIFY2(db.isValid(), qPrintable(db.lastError()));
+    const int year = db.scalar(QStringLiteral("select M_YEAR from MPBANK order by rowid limit 1")).toInt();
+    const int month = db.scalar(QStringLiteral("select M_MONTH from MPBANK order by rowid limit 1")).toInt();
+    const Run run = cli(db.path(), {QStringLiteral("check"), QStringLiteral("--year"), QString::number(year),
+                                    QStringLiteral("--month"), QString::number(month)});
+    QCOMPARE(run.err, QString());
+    QCOMPARE(run.out, QStringLiteral("資料完全符合!!!\n"));
+    QCOMPARE(run.status, 0);
+}
+
+void TstCheckCommand::failingRowsAreListedWithPlainValues()
+{
+    TestDatabase db(TestDatabase::Content::Empty);
+    QVERIFY2(db.isValid(), qPrintable(db.lastError()));
+    // The declaring institution is the first BN01 record, a branch here.
+    QVERIFY(db.insertRow(QStringLiteral("BN01"), {{"BANK_NO", "9950011"}, {"BANK_NAME", "分行"}}));
+    QVERIFY(db.insertRow(QStringLiteral("BN01"), {{"BANK_NO", "995"}, {"BANK_NAME", "總行"}}));
+    QVERIFY(db.insertRow(QStringLiteral("CACNO"), {{"ACC_CODE", "20000"}, {"ACC_NAME", "負債"}}));
+    QVERIFY(db.insertRow(QStringLiteral("CACNO"), {{"ACC_CODE", "10000"}, {"ACC_NAME", "資產"}}));
+    QVERIFY(db.insertRow(QStringLiteral("CACNO"), {{"ACC_CODE", "30000"}, {"ACC_NAME", "權益"}}));
+    QVERIFY(db.insertRow(QStringLiteral("RuleNo1"), {{"cano", "001"}, {"quop", "="}}));
+    QVERIFY(db.insertRow(QStringLiteral("RuleNo2"), {{"cano", "001"}, {"left_flag", "0"}, {"nserial", 1},
+                                                     {"acc_code", "10000"}, {"noop", "/"}}));
+    QVERIFY(db.insertRow(QStringLiteral("RuleNo2"), {{"cano", "001"}, {"left_flag", "0"}, {"nserial", 2},
+                                                     {"acc_code", "20000"}, {"noop", ""}}));
+    QVERIFY(db.insertRow(QStringLiteral("RuleNo2"), {{"cano", "001"}, {"left_flag", "1"}, {"nserial", 1},
+                                                     {"acc_code", "30000"}, {"noop", "-"}}));
+    QVERIFY(db.insertRow(QStringLiteral("RuleNo2"), {{"cano", "001"}, {"left_flag", "1"}, {"nserial", 2},
+                                                     {"acc_code", "20000"}, {"noop", ""}}));
+    auto amount = [&db](const char *bank, const char *code, double amt) {
+        return db.insertRow(QStringLiteral("MPBANK"), {{"M_YEAR", 115}, {"M_MONTH", 10}, {"BANK_CODE", bank},
+                                                       {"ACC_CODE", code}, {"AMT", amt}, {"SERIAL", 1}});
+    };
+    QVERIFY(amount("9950011", "10000", 1));
+    QVERIFY(amount("9950011", "20000", 3));
+    QVERIFY(amount("995", "30000", 1));   // another institution: not looked at
+
+    const Run run = cli(db.path(), {QStringLiteral("check"), QStringLiteral("--year"), QStringLiteral("115"),
+                                    QStringLiteral("--month"), QStringLiteral("10")});
+    QCOMPARE(run.err, QString());
+    // 1 / 3 = 0.3333; right side: 30000 missing, then - 3 = -3.
+    QCOMPARE(run.out, QStringLiteral("10000/20000=30000-20000\t0.3333\t-3\n"
+                                     "缺少營運科目: 30000   權益\t\t\n"));
+    QCOMPARE(run.status, 1);
+}
+
+void TstCheckCommand::wrongInputAndEmptyMonthExitWithTwo()
+{
+    TestDatabase db(TestDatabase::Content::ReferenceData);
+    QVERIFY2(db.isValid(), qPrintable(db.lastError()));
+    const QList<QStringList> wrong{
+        {QStringLiteral("check")},
+        {QStringLiteral("check"), QStringLiteral("--year"), QStringLiteral("115")},
+        {QStringLiteral("check"), QStringLiteral("--year"), QStringLiteral("0"), QStringLiteral("--month"), QStringLiteral("10")},
+        {QStringLiteral("check"), QStringLiteral("--year"), QStringLiteral("115"), QStringLiteral("--month"), QStringLiteral("13")},
+        {QStringLiteral("check"), QStringLiteral("--year"), QStringLiteral("abc"), QStringLiteral("--month"), QStringLiteral("1")},
+        {QStringLiteral("check"), QStringLiteral("--year"), QStringLiteral("115"), QStringLiteral("--month"), QStringLiteral("1"),
+         QStringLiteral("--extra")},
+    };
+    for (const QStringList &args : wrong) {
+        const Run run = cli(db.path(), args);
+        QVERIFY2(run.status == 2, qPrintable(args.join(u' ')));
+        QVERIFY(run.out.isEmpty());
+        QVERIFY(!run.err.isEmpty());
+    }
+    const Run empty = cli(db.path(), {QStringLiteral("check"), QStringLiteral("--year"), QStringLiteral("100"),
+                                      QStringLiteral("--month"), QStringLiteral("1")});
+    QCOMPARE(empty.status, 2);
+    QCOMPARE(empty.out, QString());
+    QCOMPARE(empty.err, QStringLiteral("查無符合之資料!!!\n"));
+    // A database file that is not there.
+    const Run missing = cli(db.folder() + QStringLiteral("/none.sqlite"),
+                            {QStringLiteral("check"), QStringLiteral("--year"), QStringLiteral("115"),
+                             QStringLiteral("--month"), QStringLiteral("10")});
+    QCOMPARE(missing.status, 2);
+}
+
+QTEST_GUILESS_MAIN(TstCheckCommand)
+#include "tst_check_command.moc"

@@ -1,0 +1,276 @@
+#include "app/dialog_runner.h"
+#include "app/messages.h"
+#include "checks/check_result_model.h"
+#include "checks/check_window.h"
+#include "checks/operating_check_runner.h"
+#include "tests/support/test_database.h"
+
+#include <QAbstractItemModelTester>
+#include <QApplication>
+#include <QHeaderView>
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QTableView>
+#include <QTest>
+
+// The result window and the check as the operating data tab runs it: messages,
+// progress label and gauge, the window opened through the dialog runner.
+class TstCheckWindow : public QObject
+{
+    Q_OBJECT
+private slots:
+    void windowShowsTheRowsWithTitlesAndPictures();
+    void exitClosesTheWindow();
+    void incompletePeriodWarnsAndMovesTheFocus();
+    void emptyMonthWarnsAfterTheQueryStep();
+    void failingMonthOpensTheWindowWithItsRows();
+    void secondCheckShowsOnlyItsOwnRows();
+    void passingMonthSaysSoWithoutAWindow();
+
+private:
+    // A stand-in for the operating data tab's controls.
+    struct Tab
+    {
+        QWidget widget;
+        QSpinBox *seYYY = new QSpinBox(&widget);
+        QLabel *labDEL = new QLabel(&widget);
+        QProgressBar *gdeDEL = new QProgressBar(&widget);
+        QList<int> gauge;
+        Tab()
+        {
+            seYYY->setRange(0, 999);
+            gdeDEL->setRange(0, 100);
+            gdeDEL->hide();
+            QObject::connect(gdeDEL, &QProgressBar::valueChanged, [this](int v) { gauge.append(v); });
+            widget.show();
+        }
+    };
+    struct Seen
+    {
+        int windows = 0;
+        QStringList remarks;
+        QStringList money1;
+        QStringList money2;
+        QString label;          // the label while the window is open
+        bool gaugeVisible = false;
+    };
+    static DialogRunner::Driver reader(Seen *seen, Tab *tab);
+};
+
+namespace {
+
+const QString Bank = QStringLiteral("995");
+
+bool fill(TestDatabase &db)
+{
+    auto row = [&db](const char *table, QVariantMap values) {
+        return db.insertRow(QString::fromLatin1(table), values);
+    };
+    return row("CACNO", {{"ACC_CODE", "20000"}, {"ACC_NAME", "負債"}})
+        && row("CACNO", {{"ACC_CODE", "10000"}, {"ACC_NAME", "資產"}})
+        && row("CACNO", {{"ACC_CODE", "30000"}, {"ACC_NAME", "權益"}})
+        && row("RuleNo1", {{"cano", "001"}, {"quop", "="}})
+        && row("RuleNo2", {{"cano", "001"}, {"left_flag", "0"}, {"nserial", 1}, {"acc_code", "10000"}, {"noop", "/"}})
+        && row("RuleNo2", {{"cano", "001"}, {"left_flag", "0"}, {"nserial", 2}, {"acc_code", "20000"}, {"noop", ""}})
+        && row("RuleNo2", {{"cano", "001"}, {"left_flag", "1"}, {"nserial", 1}, {"acc_code", "30000"}, {"noop", ""}})
+        && row("MPBANK", {{"M_YEAR", 115}, {"M_MONTH", 10}, {"BANK_CODE", "995"}, {"ACC_CODE", "10000"},
+                          {"AMT", 1234567.5}, {"SERIAL", 1}})
+        && row("MPBANK", {{"M_YEAR", 115}, {"M_MONTH", 10}, {"BANK_CODE", "995"}, {"ACC_CODE", "20000"},
+                          {"AMT", 3}, {"SERIAL", 2}});
+}
+
+} // namespace
+
+DialogRunner::Driver TstCheckWindow::reader(Seen *seen, Tab *tab)
+{
+    return [seen, tab](QDialog &dialog) {
+        ++seen->windows;
+        auto *grid = dialog.findChild<QTableView *>(QStringLiteral("DBGridExt1"));
+        if (!grid)
+            return 0;
+        const QAbstractItemModel *m = grid->model();
+        for (int r = 0; r < m->rowCount(); ++r) {
+            seen->remarks << m->index(r, 0).data().toString();
+            seen->money1 << m->index(r, 1).data().toString();
+            seen->money2 << m->index(r, 2).data().toString();
+        }
+        if (tab) {
+            seen->label = tab->labDEL->text();
+            seen->gaugeVisible = tab->gdeDEL->isVisible();
+        }
+        QTest::mouseClick(dialog.findChild<QPushButton *>(QStringLiteral("sbExit")), Qt::LeftButton);
+        return dialog.result();
+    };
+}
+
+void TstCheckWindow::windowShowsTheRowsWithTitlesAndPictures()
+{
+    const QList<CheckResultRow> rows{
+        {QStringLiteral("10000/20000=30000"), Decimal4::fromRaw(12345678912345), Decimal4::fromRaw(-5000)},
+        {QStringLiteral("缺少營運科目: 30000   權益"), std::nullopt, std::nullopt},
+        {QStringLiteral("A=B"), Decimal4(), Decimal4::fromRaw(3333)},
+    };
+    TfmVELQ8CHECK window(rows);
+    QAbstractItemModelTester tester(window.model(), QAbstractItemModelTester::FailureReportingMode::QtTest);
+    QCOMPARE(window.windowTitle(), QStringLiteral("公式檢核"));
+    QVERIFY(window.windowState() & Qt::WindowMaximized);
+    QVERIFY(window.isModal());
+    QTableView *grid = window.findChild<QTableView *>(QStringLiteral("DBGridExt1"));
+    QVERIFY(grid);
+    QCOMPARE(grid->columnWidth(0), 609);
+    const QAbstractItemModel *m = grid->model();
+    QCOMPARE(m->columnCount(), 3);
+    QCOMPARE(m->headerData(0, Qt::Horizontal).toString(),
+             QStringLiteral("公") + QString(82, u' ') + QStringLiteral("式"));
+    QCOMPARE(m->headerData(1, Qt::Horizontal).toString(), QStringLiteral("左式金額"));
+    QCOMPARE(m->headerData(2, Qt::Horizontal).toString(), QStringLiteral("右式金額"));
+    QCOMPARE(m->rowCount(), 3);
+    QCOMPARE(m->index(0, 0).data().toString(), QStringLiteral("10000/20000=30000"));
+    QCOMPARE(m->index(0, 1).data().toString(), QStringLiteral("1,234,567,891.235"));
+    QCOMPARE(m->index(0, 2).data().toString(), QStringLiteral("-0.5"));
+    QCOMPARE(m->index(1, 1).data().toString(), QString());      // missing account: empty
+    QVERIFY(!m->index(1, 1).data(Qt::EditRole).isValid());
+    QCOMPARE(m->index(2, 1).data().toString(), QString());      // the picture shows 0 as empty
+    QCOMPARE(m->index(2, 2).data().toString(), QStringLiteral("0.333"));
+    QCOMPARE(m->index(2, 2).data(Qt::EditRole).toDouble(), 0.3333);
+    QVERIFY(!(m->flags(m->index(0, 0)) & Qt::ItemIsEditable));
+    QCOMPARE(window.findChild<QPushButton *>(QStringLiteral("sbExit"))->text(), QStringLiteral("離開"));
+}
+
+void TstCheckWindow::exitClosesTheWindow()
+{
+    TfmVELQ8CHECK window({{QStringLiteral("x"), Decimal4(), Decimal4()}});
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    QTest::mouseClick(window.sbExit, Qt::LeftButton);
+    QVERIFY(!window.isVisible());
+    QCOMPARE(window.result(), int(QDialog::Accepted));
+}
+
+void TstCheckWindow::incompletePeriodWarnsAndMovesTheFocus()
+{
+    TestDatabase db(TestDatabase::Content::Empty);
+    QVERIFY2(db.isValid(), qPrintable(db.lastError()));
+    QVERIFY(fill(db));
+    ScriptedMessages messages;
+    Seen seen;
+    DialogRunner::Scoped driver(reader(&seen, nullptr));
+    Tab tab;
+    QApplication::setActiveWindow(&tab.widget);
+    int queries = 0;
+    tab.labDEL->setText(QStringLiteral("old"));
+    const auto status = runOperatingCheck(&tab.widget, 0, 10, Bank, tab.labDEL, tab.gdeDEL,
+                                          [&queries] { ++queries; }, tab.seYYY, db.connectionName());
+    QCOMPARE(status, OperatingCheck::Status::PeriodIncomplete);
+    QCOMPARE(messages.texts(), QStringList{QStringLiteral("請輸入欲檢核之年月資料!!!")});
+    QCOMPARE(messages.records().first().icon, Messages::Icon::Warning);
+    QCOMPARE(messages.records().first().caption, QStringLiteral("Velqora"));
+    QCOMPARE(queries, 0);                  // the tab's query does not run
+    QCOMPARE(seen.windows, 0);
+    QTRY_VERIFY(tab.seYYY->hasFocus());
+    QVERIFY(tab.labDEL->text().isEmpty());
+    QVERIFY(!tab.gdeDEL->isVisible());
+}
+
+void TstCheckWindow::emptyMonthWarnsAfterTheQueryStep()
+{
+    TestDatabase db(TestDatabase::Content::Empty);
+    QVERIFY2(db.isValid(), qPrintable(db.lastError()));
+    QVERIFY(fill(db));
+    ScriptedMessages messages;
+    Seen seen;
+    DialogRunner::Scoped driver(reader(&seen, nullptr));
+    Tab tab;
+    // The tab's query runs first and says its own message.
+    const auto status = runOperatingCheck(&tab.widget, 115, 9, Bank, tab.labDEL, tab.gdeDEL,
+                                          [&messages] { messages.warning(QStringLiteral("查無任何符合資料!!!")); },
+                                          tab.seYYY, db.connectionName());
+    QCOMPARE(status, OperatingCheck::Status::NoData);
+    QCOMPARE(messages.texts(), (QStringList{QStringLiteral("查無任何符合資料!!!"), QStringLiteral("查無符合之資料!!!")}));
+    QCOMPARE(messages.records().last().icon, Messages::Icon::Warning);
+    QCOMPARE(seen.windows, 0);
+    QVERIFY(tab.gauge.isEmpty());
+    QVERIFY(!tab.gdeDEL->isVisible());
+}
+
+void TstCheckWindow::failingMonthOpensTheWindowWithItsRows()
+{
+    TestDatabase db(TestDatabase::Content::Empty);
+    QVERIFY2(db.isValid(), qPrintable(db.lastError()));
+    QVERIFY(fill(db));
+    ScriptedMessages messages;
+    Tab tab;
+    Seen seen;
+    DialogRunner::Scoped driver(reader(&seen, &tab));
+    const auto status = runOperatingCheck(&tab.widget, 115, 10, Bank, tab.labDEL, tab.gdeDEL, {}, tab.seYYY,
+                                          db.connectionName());
+    QCOMPARE(status, OperatingCheck::Status::RowsFound);
+    QVERIFY(messages.records().isEmpty());
+    QCOMPARE(seen.windows, 1);
+    // 1234567.5 / 3 = 411522.5 against a missing 30000 (0); then 30000 is missing.
+    QCOMPARE(seen.remarks, (QStringList{QStringLiteral("10000/20000=30000"),
+                                        QStringLiteral("缺少營運科目: 30000   權益")}));
+    QCOMPARE(seen.money1, (QStringList{QStringLiteral("411,522.5"), QString()}));
+    QCOMPARE(seen.money2, (QStringList{QString(), QString()}));
+    // While the window was open the check's label and gauge were up.
+    QCOMPARE(seen.label, QStringLiteral("資料檢核中請稍候...."));
+    QVERIFY(seen.gaugeVisible);
+    QCOMPARE(tab.gauge.last(), 100);
+    // Afterwards both are cleared.
+    QVERIFY(tab.labDEL->text().isEmpty());
+    QVERIFY(!tab.gdeDEL->isVisible());
+}
+
+void TstCheckWindow::secondCheckShowsOnlyItsOwnRows()
+{
+    TestDatabase db(TestDatabase::Content::Empty);
+    QVERIFY2(db.isValid(), qPrintable(db.lastError()));
+    QVERIFY(fill(db));
+    ScriptedMessages messages;
+    Tab tab;
+    Seen first;
+    {
+        DialogRunner::Scoped driver(reader(&first, &tab));
+        runOperatingCheck(&tab.widget, 115, 10, Bank, tab.labDEL, tab.gdeDEL, {}, nullptr, db.connectionName());
+    }
+    QCOMPARE(first.remarks.size(), 2);
+    // The missing amount is keyed in, with a value that still fails the formula.
+    QVERIFY(db.insertRow(QStringLiteral("MPBANK"), {{"M_YEAR", 115}, {"M_MONTH", 10}, {"BANK_CODE", "995"},
+                                                    {"ACC_CODE", "30000"}, {"AMT", 7}, {"SERIAL", 3}}));
+    Seen second;
+    {
+        DialogRunner::Scoped driver(reader(&second, &tab));
+        runOperatingCheck(&tab.widget, 115, 10, Bank, tab.labDEL, tab.gdeDEL, {}, nullptr, db.connectionName());
+    }
+    QCOMPARE(second.windows, 1);
+    QCOMPARE(second.remarks, QStringList{QStringLiteral("10000/20000=30000")});
+    QCOMPARE(second.money1, QStringList{QStringLiteral("411,522.5")});
+    QCOMPARE(second.money2, QStringList{QStringLiteral("7")});
+}
+
+void TstCheckWindow::passingMonthSaysSoWithoutAWindow()
+{
+    TestDatabase db(TestDatabase::Content::Empty);
+    QVERIFY2(db.isValid(), qPrintable(db.lastError()));
+    QVERIFY(fill(db));
+    QVERIFY(db.insertRow(QStringLiteral("MPBANK"), {{"M_YEAR", 115}, {"M_MONTH", 10}, {"BANK_CODE", "995"},
+                                                    {"ACC_CODE", "30000"}, {"AMT", 411522.5}, {"SERIAL", 3}}));
+    ScriptedMessages messages;
+    Tab tab;
+    Seen seen;
+    DialogRunner::Scoped driver(reader(&seen, &tab));
+    const auto status = runOperatingCheck(&tab.widget, 115, 10, Bank, tab.labDEL, tab.gdeDEL, {}, tab.seYYY,
+                                          db.connectionName());
+    QCOMPARE(status, OperatingCheck::Status::AllHold);
+    QCOMPARE(seen.windows, 0);
+    QCOMPARE(messages.texts(), QStringList{QStringLiteral("資料完全符合!!!")});
+    QCOMPARE(messages.records().first().icon, Messages::Icon::Warning);
+    QCOMPARE(messages.records().first().caption, QStringLiteral("Velqora"));
+    QVERIFY(tab.labDEL->text().isEmpty());
+    QVERIFY(!tab.gdeDEL->isVisible());
+}
+
+QTEST_MAIN(TstCheckWindow)
+#include "tst_check_window.moc"

@@ -1,0 +1,261 @@
+#include "checks/formula_evaluator.h"
+
+#include <QTest>
+
+// The evaluation of formula sides and the judging of formulas, on amounts held in
+// memory.
+class TstFormulaEvaluator : public QObject
+{
+    Q_OBJECT
+private slots:
+    void sidesRunLeftToRight_data();
+    void sidesRunLeftToRight();
+    void sideTextJoinsCodesAndOperators();
+    void judgingFollowsTheComparison_data();
+    void judgingFollowsTheComparison();
+    void formulaWithoutLeftTermsIsNeverReported();
+    void failingFormulaRowCarriesTextsAndValues();
+    void remarkIsCutAt120Characters();
+    void missingAccountsFollowTheFormulaRowsInAccountOrder();
+    void lookupKeepsTheFirstAmountAndIgnoresTrailingBlanks();
+};
+
+namespace {
+
+Decimal4 dec(const char *text) { return *Decimal4::parse(QString::fromLatin1(text)); }
+
+// "x+ y- z" : each code followed by its operator (the last without one).
+QList<FormulaTerm> side(const QString &written)
+{
+    QList<FormulaTerm> terms;
+    for (const QString &part : written.split(u' ', Qt::SkipEmptyParts)) {
+        const QChar last = part.back();
+        if (last.isLetterOrNumber())
+            terms.append({part, QString()});
+        else
+            terms.append({part.chopped(1), QString(last)});
+    }
+    return terms;
+}
+
+AmountLookup amounts(std::initializer_list<std::pair<const char *, const char *>> list)
+{
+    AmountLookup lookup;
+    for (const auto &[code, amount] : list)
+        lookup.add(QString::fromLatin1(code), dec(amount));
+    return lookup;
+}
+
+} // namespace
+
+void TstFormulaEvaluator::sidesRunLeftToRight_data()
+{
+    QTest::addColumn<QString>("terms");
+    QTest::addColumn<QString>("expected");
+
+    // Amounts: x = 100, y = 30, z = 20, one = 1, three = 3, zero = 0, half = 0.5,
+    // tiny = 0.0001, tiny3 = 0.0003; "gone" has no amount.
+    QTest::newRow("plus then minus") << "x+ y- z" << "110";
+    QTest::newRow("minus then divide, no precedence") << "x- y/ z" << "3.5";
+    QTest::newRow("plus then times, no precedence") << "x+ y* z" << "2600";
+    QTest::newRow("one third rounds to four decimals") << "one/ three" << "0.3333";
+    QTest::newRow("missing first term starts from zero") << "gone* y" << "0";
+    QTest::newRow("missing first term, then plus") << "gone+ y" << "30";
+    QTest::newRow("missing later term keeps value, its operator pending")
+        << "x+ gone* z" << "2000";
+    QTest::newRow("division by zero gives zero and goes on") << "x/ zero+ z" << "20";
+    QTest::newRow("all terms missing") << "gone+ gone" << "0";
+    QTest::newRow("no terms") << "" << "0";
+    QTest::newRow("single term, operator only text") << "x+" << "100";
+    QTest::newRow("blank operator leaves value") << "x y+ z" << "120";
+    QTest::newRow("unknown operator leaves value") << "x% y+ z" << "120";
+    QTest::newRow("half of 0.0001 rounds to even 0") << "tiny* half" << "0";
+    QTest::newRow("half of 0.0003 rounds to even 0.0002") << "tiny3* half" << "0.0002";
+    QTest::newRow("each step rounded, not the end")  // (1/3 = 0.3333) * 3 = 0.9999
+        << "one/ three* three" << "0.9999";
+    QTest::newRow("negative result") << "y- x" << "-70";
+}
+
+void TstFormulaEvaluator::sidesRunLeftToRight()
+{
+    QFETCH(QString, terms);
+    QFETCH(QString, expected);
+    const AmountLookup a = amounts({{"x", "100"}, {"y", "30"}, {"z", "20"}, {"one", "1"}, {"three", "3"},
+                                    {"zero", "0"}, {"half", "0.5"}, {"tiny", "0.0001"}, {"tiny3", "0.0003"}});
+    QCOMPARE(FormulaEvaluator::sideValue(side(terms), a).toString(), expected);
+}
+
+void TstFormulaEvaluator::sideTextJoinsCodesAndOperators()
+{
+    QCOMPARE(FormulaEvaluator::sideText(side("C1+ C2* C3")), QStringLiteral("C1+C2*C3"));
+    // The last term's operator belongs to the text although it is never applied.
+    QCOMPARE(FormulaEvaluator::sideText(side("C1- C2/")), QStringLiteral("C1-C2/"));
+    QCOMPARE(FormulaEvaluator::sideText({}), QString());
+}
+
+void TstFormulaEvaluator::judgingFollowsTheComparison_data()
+{
+    QTest::addColumn<QString>("quop");
+    QTest::addColumn<QString>("left");
+    QTest::addColumn<QString>("right");
+    QTest::addColumn<bool>("holds");
+
+    QTest::newRow("= equal") << "=" << "1" << "1" << true;
+    QTest::newRow("= off by 0.0001") << "=" << "1" << "1.0001" << false;
+    QTest::newRow("> greater") << ">" << "2" << "1" << true;
+    QTest::newRow("> equal") << ">" << "1" << "1" << false;
+    QTest::newRow("< less") << "<" << "1" << "2" << true;
+    QTest::newRow("< equal") << "<" << "1" << "1" << false;
+    QTest::newRow(">= equal") << ">=" << "1" << "1" << true;
+    QTest::newRow(">= less") << ">=" << "0.9999" << "1" << false;
+    QTest::newRow("<= equal") << "<=" << "1" << "1" << true;
+    QTest::newRow("<= greater") << "<=" << "1.0001" << "1" << false;
+    QTest::newRow("<> different") << "<>" << "1" << "2" << true;
+    QTest::newRow("<> equal") << "<>" << "5" << "5" << false;
+    QTest::newRow("empty comparison") << "" << "1" << "2" << true;
+    QTest::newRow("unknown comparison") << "==" << "1" << "2" << true;
+    QTest::newRow("unknown comparison 2") << "=<" << "2" << "1" << true;
+}
+
+void TstFormulaEvaluator::judgingFollowsTheComparison()
+{
+    QFETCH(QString, quop);
+    QFETCH(QString, left);
+    QFETCH(QString, right);
+    QFETCH(bool, holds);
+    QCOMPARE(FormulaEvaluator::holds(quop, *Decimal4::parse(left), *Decimal4::parse(right)), holds);
+
+    // The same through a whole formula: a row exactly when it does not hold.
+    const AmountLookup a = amounts({{"L", qPrintable(left)}, {"R", qPrintable(right)}});
+    const Formula f{QStringLiteral("001"), quop, side("L"), side("R")};
+    QCOMPARE(FormulaEvaluator::judge(f, a).has_value(), !holds);
+}
+
+void TstFormulaEvaluator::formulaWithoutLeftTermsIsNeverReported()
+{
+    const AmountLookup a = amounts({{"R", "5"}});
+    const QStringList comparisons{QStringLiteral("="), QStringLiteral(">"), QStringLiteral("<"),
+                                  QStringLiteral("<>"), QStringLiteral(">=")};
+    for (const QString &quop : comparisons) {
+        const Formula f{QStringLiteral("001"), quop, {}, side("R")};
+        QVERIFY2(!FormulaEvaluator::judge(f, a), qPrintable(quop));
+    }
+    // Both sides empty: still nothing.
+    QVERIFY(!FormulaEvaluator::judge(Formula{QStringLiteral("002"), QStringLiteral("<>"), {}, {}}, a));
+    // A left side whose terms are all missing from the month is judged on 0.
+    const Formula missing{QStringLiteral("003"), QStringLiteral("="), side("gone"), side("gone2")};
+    QVERIFY(!FormulaEvaluator::judge(missing, a));
+    const Formula greater{QStringLiteral("004"), QStringLiteral(">"), side("gone"), side("gone2")};
+    QVERIFY(FormulaEvaluator::judge(greater, a));
+    // Left terms but no right terms: the right side is 0.
+    const Formula noRight{QStringLiteral("005"), QStringLiteral("="), side("R"), {}};
+    const auto row = FormulaEvaluator::judge(noRight, a);
+    QVERIFY(row);
+    QCOMPARE(row->remark, QStringLiteral("R="));
+    QCOMPARE(row->right, Decimal4());
+}
+
+void TstFormulaEvaluator::failingFormulaRowCarriesTextsAndValues()
+{
+    const AmountLookup a = amounts({{"11000", "100"}, {"12000", "30"}, {"13000", "20"}, {"19999", "0.3333"},
+                                    {"20000", "1"}, {"30000", "3"}});
+    // 1 / 3 = 0.3333 holds against 0.3333.
+    const Formula third{QStringLiteral("001"), QStringLiteral("="), side("20000/ 30000"), side("19999")};
+    QVERIFY(!FormulaEvaluator::judge(third, a));
+
+    const Formula f{QStringLiteral("002"), QStringLiteral(">="), side("11000+ 12000- 13000"), side("19999* 30000")};
+    QVERIFY(!FormulaEvaluator::judge(f, a));   // 110 >= 0.9999
+    const Formula g{QStringLiteral("003"), QStringLiteral("<="), side("11000+ 12000- 13000"), side("19999* 30000")};
+    const auto row = FormulaEvaluator::judge(g, a);
+    QVERIFY(row);
+    QCOMPARE(row->remark, QStringLiteral("11000+12000-13000<=19999*30000"));
+    QCOMPARE(row->left->toString(), QStringLiteral("110"));
+    QCOMPARE(row->right->toString(), QStringLiteral("0.9999"));
+
+    // "<>" on equal sides is reported.
+    const Formula h{QStringLiteral("004"), QStringLiteral("<>"), side("11000"), side("12000+ 13000* 2x")};
+    const auto equal = FormulaEvaluator::judge(h, amounts({{"11000", "100"}, {"12000", "30"}, {"13000", "20"},
+                                                            {"2x", "2"}}));
+    QVERIFY(equal);
+    QCOMPARE(equal->remark, QStringLiteral("11000<>12000+13000*2x"));
+
+    // A prefix (the county check's) leads the remark.
+    const auto prefixed = FormulaEvaluator::judge(g, a, QStringLiteral("A  臺北市資料有誤   "));
+    QCOMPARE(prefixed->remark, QStringLiteral("A  臺北市資料有誤   11000+12000-13000<=19999*30000"));
+}
+
+void TstFormulaEvaluator::remarkIsCutAt120Characters()
+{
+    // 25 terms of five characters and an operator each: 150 characters of left text.
+    QList<FormulaTerm> left;
+    AmountLookup a;
+    for (int i = 0; i < 25; ++i) {
+        const QString code = QStringLiteral("A%1").arg(i, 4, 10, QLatin1Char('0'));
+        left.append({code, QStringLiteral("+")});
+        a.add(code, Decimal4::fromInt(1));
+    }
+    const Formula f{QStringLiteral("001"), QStringLiteral("="), left, side("B0001")};
+    const auto row = FormulaEvaluator::judge(f, a);
+    QVERIFY(row);
+    QCOMPARE(row->remark.size(), 120);
+    QVERIFY(row->remark.startsWith(QStringLiteral("A0000+A0001+")));
+    QCOMPARE(row->remark, (FormulaEvaluator::sideText(left) + QStringLiteral("=B0001")).left(120));
+    QCOMPARE(row->left->toString(), QStringLiteral("25"));
+
+    // Exactly 120 stays whole; short remarks are untouched.
+    const QString exact(120, u'x');
+    QCOMPARE(CheckResultRow::cutRemark(exact), exact);
+    QCOMPARE(CheckResultRow::cutRemark(exact + u'y'), exact);
+    QCOMPARE(CheckResultRow::cutRemark(QStringLiteral("ab")), QStringLiteral("ab"));
+}
+
+void TstFormulaEvaluator::missingAccountsFollowTheFormulaRowsInAccountOrder()
+{
+    // Accounts deliberately not in code order: the set's order is kept.
+    const QList<FormulaAccount> accounts{{QStringLiteral("30000"), QStringLiteral("乙科目")},
+                                         {QStringLiteral("10000"), QStringLiteral("甲科目")},
+                                         {QStringLiteral("20000"), QStringLiteral("丙科目")},
+                                         {QStringLiteral("40000"), QStringLiteral("丁科目")}};
+    const QList<Formula> formulas{
+        {QStringLiteral("001"), QStringLiteral("="), side("10000"), side("20000")},          // holds
+        {QStringLiteral("002"), QStringLiteral(">"), side("10000"), side("20000")},          // fails
+        {QStringLiteral("003"), QStringLiteral("="), side("30000+ 10000"), side("20000")},   // 30000 missing: holds
+        {QStringLiteral("004"), QStringLiteral("<>"), side("40000"), side("30000")},         // both missing: fails
+    };
+    const FormulaSet set(formulas, accounts);
+    const AmountLookup a = amounts({{"10000", "7"}, {"20000", "7"}});
+
+    QList<int> seen;
+    const QList<CheckResultRow> rows = FormulaEvaluator::check(set, a, [&seen](int k, int n) {
+        QCOMPARE(n, 4);
+        seen.append(k);
+    });
+    QCOMPARE(seen, (QList<int>{1, 2, 3, 4}));
+    const QList<CheckResultRow> expected{
+        {QStringLiteral("10000>20000"), dec("7"), dec("7")},
+        {QStringLiteral("40000<>30000"), Decimal4(), Decimal4()},
+        {QStringLiteral("缺少營運科目: 30000   乙科目"), std::nullopt, std::nullopt},
+        {QStringLiteral("缺少營運科目: 40000   丁科目"), std::nullopt, std::nullopt},
+    };
+    QCOMPARE(rows, expected);
+    // A second check over the same data gives the same rows, nothing accumulates.
+    QCOMPARE(FormulaEvaluator::check(set, a), expected);
+}
+
+void TstFormulaEvaluator::lookupKeepsTheFirstAmountAndIgnoresTrailingBlanks()
+{
+    AmountLookup a;
+    a.add(u"11000  ", 12.5);
+    a.add(u"11000", 99.0);
+    a.add(u"9001p", 0.00015);   // the stored double of a typed tie rounds to even: 0.0002
+    QCOMPARE(a.size(), 2);
+    QVERIFY(a.find(QStringLiteral("11000")));
+    QCOMPARE(a.find(QStringLiteral("11000"))->toString(), QStringLiteral("12.5"));
+    QCOMPARE(a.find(QStringLiteral("9001p"))->toString(), QStringLiteral("0.0002"));
+    QVERIFY(!a.find(QStringLiteral("11000 ")));   // terms are kept without blanks already
+    QCOMPARE(AmountLookup::key(u"A1  "), QStringLiteral("A1"));
+    QCOMPARE(AmountLookup::key(u" A1"), QStringLiteral(" A1"));
+}
+
+QTEST_GUILESS_MAIN(TstFormulaEvaluator)
+#include "tst_formula_evaluator.moc"

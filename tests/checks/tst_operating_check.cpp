@@ -1,0 +1,334 @@
+#include "checks/formula_set.h"
+#include "checks/operating_check.h"
+#include "tests/support/test_database.h"
+
+#include <QSet>
+#include <QSqlQuery>
+#include <QTest>
+
+// The formula set read from the database and the operating data check of a
+// month, on small databases of their own and on the shipped sample month.
+class TstOperatingCheck : public QObject
+{
+    Q_OBJECT
+private slots:
+    void formulaSetKeepsOrdersAndDropsUnknownAccounts();
+    void countyTablesReadTheirOwnAccountsByCode();
+    void unknownTableIsRefused();
+    void periodAndMissingDataStopTheCheck();
+    void monthIsCheckedForItsInstitutionOnly();
+    void twoChecksInARowGiveTheSameRows();
+    void formulasChangedBetweenChecksCount();
+    void sampleMonthPasses();
+    void changedAmountFailsExactlyTheFormulasUsingIt();
+};
+
+namespace {
+
+const QString Bank = QStringLiteral("995");
+
+bool account(TestDatabase &db, const QString &code, const QString &name, const QString &table = QStringLiteral("CACNO"))
+{
+    return db.insertRow(table, {{QStringLiteral("ACC_CODE"), code}, {QStringLiteral("ACC_NAME"), name}});
+}
+
+bool header(TestDatabase &db, const QString &cano, const QString &quop, const QString &table = QStringLiteral("RuleNo1"))
+{
+    return db.insertRow(table, {{QStringLiteral("acc_type"), QStringLiteral("1")},
+                                {QStringLiteral("cano"), cano},
+                                {QStringLiteral("quop"), quop},
+                                {QStringLiteral("remark"), QStringLiteral("測試公式")}});
+}
+
+bool term(TestDatabase &db, const QString &cano, const QString &leftFlag, int nserial, const QString &code,
+          const QString &noop, const QString &table = QStringLiteral("RuleNo2"))
+{
+    return db.insertRow(table, {{QStringLiteral("acc_type"), QStringLiteral("1")},
+                                {QStringLiteral("cano"), cano},
+                                {QStringLiteral("left_flag"), leftFlag},
+                                {QStringLiteral("nserial"), nserial},
+                                {QStringLiteral("acc_code"), code},
+                                {QStringLiteral("noop"), noop},
+                                {QStringLiteral("TCURR"), QString()}});
+}
+
+bool amount(TestDatabase &db, int year, int month, const QString &bank, const QString &code, double amt,
+            int serial)
+{
+    return db.insertRow(QStringLiteral("MPBANK"), {{QStringLiteral("M_YEAR"), year},
+                                                   {QStringLiteral("M_MONTH"), month},
+                                                   {QStringLiteral("BANK_CODE"), bank},
+                                                   {QStringLiteral("ACC_CODE"), code},
+                                                   {QStringLiteral("AMT"), amt},
+                                                   {QStringLiteral("SERIAL"), serial}});
+}
+
+QString sides(const Formula &f)
+{
+    QString text;
+    for (const FormulaTerm &t : f.left)
+        text += t.accCode + t.noop;
+    text += u'|';
+    for (const FormulaTerm &t : f.right)
+        text += t.accCode + t.noop;
+    return text;
+}
+
+// A small month: accounts in a stored order that is not the code order, three
+// formulas, amounts of 115/10 for the institution 995.
+bool smallMonth(TestDatabase &db)
+{
+    return account(db, QStringLiteral("30000"), QStringLiteral("權益"))
+        && account(db, QStringLiteral("10000"), QStringLiteral("資產"))
+        && account(db, QStringLiteral("20000"), QStringLiteral("負債"))
+        && account(db, QStringLiteral("40000"), QStringLiteral("收入"))
+        && header(db, QStringLiteral("001"), QStringLiteral("="))    // 10000 = 20000 + 30000: holds
+        && term(db, QStringLiteral("001"), QStringLiteral("0"), 1, QStringLiteral("10000"), QString())
+        && term(db, QStringLiteral("001"), QStringLiteral("1"), 1, QStringLiteral("20000"), QStringLiteral("+"))
+        && term(db, QStringLiteral("001"), QStringLiteral("1"), 2, QStringLiteral("30000"), QString())
+        && header(db, QStringLiteral("002"), QStringLiteral("<"))    // 10000 < 20000: fails
+        && term(db, QStringLiteral("002"), QStringLiteral("0"), 1, QStringLiteral("10000"), QString())
+        && term(db, QStringLiteral("002"), QStringLiteral("1"), 1, QStringLiteral("20000"), QString())
+        && header(db, QStringLiteral("003"), QStringLiteral(">"))    // 40000 (missing) > 30000: fails
+        && term(db, QStringLiteral("003"), QStringLiteral("0"), 1, QStringLiteral("40000"), QString())
+        && term(db, QStringLiteral("003"), QStringLiteral("1"), 1, QStringLiteral("30000"), QString())
+        && amount(db, 115, 10, Bank, QStringLiteral("10000"), 100.25, 1)
+        && amount(db, 115, 10, Bank, QStringLiteral("20000"), 60, 2)
+        && amount(db, 115, 10, Bank, QStringLiteral("30000"), 40.25, 3);
+}
+
+QList<CheckResultRow> smallMonthRows()
+{
+    return {
+        {QStringLiteral("10000<20000"), Decimal4::fromRaw(1002500), Decimal4::fromInt(60)},
+        {QStringLiteral("40000>30000"), Decimal4(), Decimal4::fromRaw(402500)},
+        {QStringLiteral("缺少營運科目: 40000   收入"), std::nullopt, std::nullopt},
+    };
+}
+
+} // namespace
+
+void TstOperatingCheck::formulaSetKeepsOrdersAndDropsUnknownAccounts()
+{
+    TestDatabase db(TestDatabase::Content::Empty);
+    QVERIFY2(db.isValid(), qPrintable(db.lastError()));
+    // Accounts stored out of code order; one name with trailing blanks.
+    QVERIFY(account(db, QStringLiteral("B2"), QStringLiteral("乙")));
+    QVERIFY(account(db, QStringLiteral("A1"), QStringLiteral("甲  ")));
+    QVERIFY(account(db, QStringLiteral("C3"), QStringLiteral("丙")));
+    // Headers and terms inserted out of order.
+    QVERIFY(header(db, QStringLiteral("010"), QStringLiteral(">=")));
+    QVERIFY(header(db, QStringLiteral("002"), QStringLiteral("= ")));
+    QVERIFY(header(db, QStringLiteral("005"), QStringLiteral("<>")));   // only unknown left terms
+    QVERIFY(term(db, QStringLiteral("002"), QStringLiteral("1"), 2, QStringLiteral("C3"), QString()));
+    QVERIFY(term(db, QStringLiteral("002"), QStringLiteral("0"), 3, QStringLiteral("C3"), QString()));
+    QVERIFY(term(db, QStringLiteral("002"), QStringLiteral("0"), 1, QStringLiteral("A1"), QStringLiteral("+")));
+    QVERIFY(term(db, QStringLiteral("002"), QStringLiteral("0"), 2, QStringLiteral("ZZ"), QStringLiteral("*")));  // not in CACNO
+    QVERIFY(term(db, QStringLiteral("002"), QStringLiteral("1"), 1, QStringLiteral("B2"), QStringLiteral("-")));
+    QVERIFY(term(db, QStringLiteral("010"), QStringLiteral("0"), 1, QStringLiteral("A1 "), QString()));  // blank-padded code
+    QVERIFY(term(db, QStringLiteral("010"), QStringLiteral("1"), 1, QStringLiteral("B2"), QString()));
+    QVERIFY(term(db, QStringLiteral("005"), QStringLiteral("0"), 1, QStringLiteral("YY"), QString()));
+    QVERIFY(term(db, QStringLiteral("005"), QStringLiteral("1"), 1, QStringLiteral("A1"), QString()));
+    QVERIFY(term(db, QStringLiteral("999"), QStringLiteral("0"), 1, QStringLiteral("A1"), QString()));  // no header
+
+    FormulaSet set;
+    QString error;
+    QVERIFY2(set.load(FormulaTables::operating(), &error, db.connectionName()), qPrintable(error));
+    QCOMPARE(set.formulas().size(), 3);
+    QCOMPARE(set.formulas().at(0).cano, QStringLiteral("002"));
+    QCOMPARE(set.formulas().at(1).cano, QStringLiteral("005"));
+    QCOMPARE(set.formulas().at(2).cano, QStringLiteral("010"));
+    // Terms by nserial; the one over an account missing from CACNO is gone,
+    // code and text alike.
+    QCOMPARE(sides(set.formulas().at(0)), QStringLiteral("A1+C3|B2-C3"));
+    QCOMPARE(set.formulas().at(0).quop, QStringLiteral("="));
+    QCOMPARE(sides(set.formulas().at(1)), QStringLiteral("|A1"));
+    QCOMPARE(sides(set.formulas().at(2)), QStringLiteral("A1|B2"));
+    // Accounts in stored order, without trailing blanks.
+    QCOMPARE(set.accounts().size(), 3);
+    QCOMPARE(set.accounts().at(0).code, QStringLiteral("B2"));
+    QCOMPARE(set.accounts().at(1).code, QStringLiteral("A1"));
+    QCOMPARE(set.accounts().at(1).name, QStringLiteral("甲"));
+    QCOMPARE(set.accounts().at(2).code, QStringLiteral("C3"));
+
+    // Reading again gives the same set (nothing is appended to the last one).
+    QVERIFY(set.load(FormulaTables::operating(), &error, db.connectionName()));
+    QCOMPARE(set.formulas().size(), 3);
+    QCOMPARE(sides(set.formulas().at(0)), QStringLiteral("A1+C3|B2-C3"));
+}
+
+void TstOperatingCheck::countyTablesReadTheirOwnAccountsByCode()
+{
+    TestDatabase db(TestDatabase::Content::Empty);
+    QVERIFY2(db.isValid(), qPrintable(db.lastError()));
+    QVERIFY(account(db, QStringLiteral("H2"), QStringLiteral("乙"), QStringLiteral("HCACNO")));
+    QVERIFY(account(db, QStringLiteral("H1"), QStringLiteral("甲"), QStringLiteral("HCACNO")));
+    QVERIFY(account(db, QStringLiteral("X9"), QStringLiteral("營運"), QStringLiteral("CACNO")));
+    QVERIFY(header(db, QStringLiteral("001"), QStringLiteral("="), QStringLiteral("HRuleNo1")));
+    QVERIFY(term(db, QStringLiteral("001"), QStringLiteral("0"), 1, QStringLiteral("H2"), QString(), QStringLiteral("HRuleNo2")));
+    QVERIFY(term(db, QStringLiteral("001"), QStringLiteral("1"), 1, QStringLiteral("X9"), QString(), QStringLiteral("HRuleNo2")));
+
+    FormulaSet set;
+    QString error;
+    QVERIFY2(set.load(FormulaTables::county(), &error, db.connectionName()), qPrintable(error));
+    QCOMPARE(set.formulas().size(), 1);
+    QCOMPARE(sides(set.formulas().at(0)), QStringLiteral("H2|"));   // X9 is not a county account
+    QCOMPARE(set.accounts().size(), 2);
+    QCOMPARE(set.accounts().at(0).code, QStringLiteral("H1"));
+    QCOMPARE(set.accounts().at(1).code, QStringLiteral("H2"));
+}
+
+void TstOperatingCheck::unknownTableIsRefused()
+{
+    TestDatabase db(TestDatabase::Content::Empty);
+    QVERIFY2(db.isValid(), qPrintable(db.lastError()));
+    FormulaTables tables = FormulaTables::operating();
+    tables.termTable = QStringLiteral("RuleNo2; drop table CACNO");
+    FormulaSet set;
+    QString error;
+    QVERIFY(!set.load(tables, &error, db.connectionName()));
+    QVERIFY(!error.isEmpty());
+    QCOMPARE(db.count(QStringLiteral("CACNO")), 0);
+    QVERIFY(db.scalar(QStringLiteral("select count(*) from sqlite_master where name = 'CACNO'")).toInt() == 1);
+}
+
+void TstOperatingCheck::periodAndMissingDataStopTheCheck()
+{
+    TestDatabase db(TestDatabase::Content::Empty);
+    QVERIFY2(db.isValid(), qPrintable(db.lastError()));
+    QVERIFY(smallMonth(db));
+    // A row of the month whose account is not in CACNO does not count as data.
+    QVERIFY(amount(db, 115, 11, Bank, QStringLiteral("77777"), 5, 1));
+
+    OperatingCheck check(db.connectionName());
+    QCOMPARE(check.run(Bank, 0, 10), OperatingCheck::Status::PeriodIncomplete);
+    QCOMPARE(check.run(Bank, 115, 0), OperatingCheck::Status::PeriodIncomplete);
+    QCOMPARE(check.run(Bank, 115, 9), OperatingCheck::Status::NoData);
+    QCOMPARE(check.run(Bank, 115, 11), OperatingCheck::Status::NoData);
+    QCOMPARE(check.run(QStringLiteral("9950011"), 115, 10), OperatingCheck::Status::NoData);
+    QVERIFY(check.rows().isEmpty());
+    // evaluate() after a refused prepare() evaluates nothing.
+    QCOMPARE(check.evaluate(), OperatingCheck::Status::NoData);
+    QVERIFY(check.rows().isEmpty());
+}
+
+void TstOperatingCheck::monthIsCheckedForItsInstitutionOnly()
+{
+    TestDatabase db(TestDatabase::Content::Empty);
+    QVERIFY2(db.isValid(), qPrintable(db.lastError()));
+    QVERIFY(smallMonth(db));
+    // Rows of another institution and of another month must not be looked at.
+    QVERIFY(amount(db, 115, 10, QStringLiteral("9950011"), QStringLiteral("40000"), 1000, 4));
+    QVERIFY(amount(db, 115, 9, Bank, QStringLiteral("40000"), 1000, 4));
+    QVERIFY(amount(db, 114, 10, Bank, QStringLiteral("40000"), 1000, 4));
+
+    OperatingCheck check(db.connectionName());
+    QList<int> progress;
+    QCOMPARE(check.run(Bank, 115, 10, [&progress](int k, int n) { progress.append(k * 100 / n); }),
+             OperatingCheck::Status::RowsFound);
+    QCOMPARE(check.rows(), smallMonthRows());
+    QCOMPARE(progress, (QList<int>{33, 66, 100}));
+    QCOMPARE(check.amountRowCount(), 3);
+}
+
+void TstOperatingCheck::twoChecksInARowGiveTheSameRows()
+{
+    TestDatabase db(TestDatabase::Content::Empty);
+    QVERIFY2(db.isValid(), qPrintable(db.lastError()));
+    QVERIFY(smallMonth(db));
+    OperatingCheck check(db.connectionName());
+    QCOMPARE(check.run(Bank, 115, 10), OperatingCheck::Status::RowsFound);
+    QCOMPARE(check.rows(), smallMonthRows());
+    QCOMPARE(check.run(Bank, 115, 10), OperatingCheck::Status::RowsFound);
+    QCOMPARE(check.rows(), smallMonthRows());
+    QCOMPARE(check.evaluate(), OperatingCheck::Status::RowsFound);
+    QCOMPARE(check.rows(), smallMonthRows());
+    // Nothing of the results is ever written.
+    QCOMPARE(db.count(QStringLiteral("CACNONO3")), 0);
+}
+
+void TstOperatingCheck::formulasChangedBetweenChecksCount()
+{
+    TestDatabase db(TestDatabase::Content::Empty);
+    QVERIFY2(db.isValid(), qPrintable(db.lastError()));
+    QVERIFY(smallMonth(db));
+    OperatingCheck check(db.connectionName());
+    QCOMPARE(check.run(Bank, 115, 10), OperatingCheck::Status::RowsFound);
+    // The formula windows fix the two failing formulas and the missing amount
+    // is keyed in: the next check passes.
+    QVERIFY(db.exec(QStringLiteral("update RuleNo1 set quop = '>' where cano = '002'")));
+    QVERIFY(db.exec(QStringLiteral("update RuleNo1 set quop = '<=' where cano = '003'")));
+    QVERIFY(amount(db, 115, 10, Bank, QStringLiteral("40000"), 40.25, 4));
+    QCOMPARE(check.run(Bank, 115, 10), OperatingCheck::Status::AllHold);
+    QVERIFY(check.rows().isEmpty());
+}
+
+void TstOperatingCheck::sampleMonthPasses()
+{
+    TestDatabase db(TestDatabase::Content::ReferenceData);
+    QVERIFY2(db.isValid(), qPrintable(db.lastError()));
+    const QString bank = db.scalar(QStringLiteral("select BANK_NO from BN01 order by rowid limit 1")).toString();
+    const QVariant year = db.scalar(QStringLiteral("select M_YEAR from MPBANK where BANK_CODE = '%1' "
+                                                   "order by rowid limit 1").arg(bank));
+    const QVariant month = db.scalar(QStringLiteral("select M_MONTH from MPBANK where BANK_CODE = '%1' "
+                                                    "order by rowid limit 1").arg(bank));
+    QVERIFY(year.isValid() && month.isValid());
+    OperatingCheck check(db.connectionName());
+    const auto status = check.run(bank, year.toInt(), month.toInt());
+    for (const CheckResultRow &row : check.rows())
+        qWarning("%s", qPrintable(row.remark));
+    QCOMPARE(status, OperatingCheck::Status::AllHold);
+    QVERIFY(check.amountRowCount() > 0);
+}
+
+void TstOperatingCheck::changedAmountFailsExactlyTheFormulasUsingIt()
+{
+    TestDatabase db(TestDatabase::Content::ReferenceData);
+    QVERIFY2(db.isValid(), qPrintable(db.lastError()));
+    const QString bank = db.scalar(QStringLiteral("select BANK_NO from BN01 order by rowid limit 1")).toString();
+    const int year = db.scalar(QStringLiteral("select M_YEAR from MPBANK order by rowid limit 1")).toInt();
+    const int month = db.scalar(QStringLiteral("select M_MONTH from MPBANK order by rowid limit 1")).toInt();
+
+    // Pre-tax profit (60000) stands in "=" formulas only, on both sides.
+    const QString changed = QStringLiteral("60000");
+    QSet<QString> using_;
+    {
+        QSqlQuery q(db.db());
+        QVERIFY(q.exec(QStringLiteral("select distinct A.cano from RuleNo2 A, RuleNo1 H where H.cano = A.cano "
+                                      "and A.acc_code = '%1' order by A.cano").arg(changed)));
+        while (q.next())
+            using_.insert(q.value(0).toString());
+    }
+    QVERIFY2(using_.size() >= 2, "the sample formulas use 60000 in at least two formulas");
+    QVERIFY(db.exec(QStringLiteral("update MPBANK set AMT = AMT + 0.0001 where ACC_CODE = '%1' and M_YEAR = %2 "
+                                   "and M_MONTH = %3 and BANK_CODE = '%4'")
+                        .arg(changed).arg(year).arg(month).arg(bank)));
+
+    FormulaSet set;
+    QString error;
+    QVERIFY(set.load(FormulaTables::operating(), &error, db.connectionName()));
+    QHash<QString, QString> canoByText;
+    for (const Formula &f : set.formulas()) {
+        QString text;
+        for (const FormulaTerm &t : f.left)
+            text += t.accCode + t.noop;
+        text += f.quop;
+        for (const FormulaTerm &t : f.right)
+            text += t.accCode + t.noop;
+        canoByText.insert(text, f.cano);
+    }
+
+    OperatingCheck check(db.connectionName());
+    QCOMPARE(check.run(bank, year, month), OperatingCheck::Status::RowsFound);
+    QSet<QString> failing;
+    for (const CheckResultRow &row : check.rows()) {
+        QVERIFY2(row.left && row.right, qPrintable(row.remark));   // no account went missing
+        QVERIFY2(canoByText.contains(row.remark), qPrintable(row.remark));
+        QVERIFY(*row.left != *row.right);
+        failing.insert(canoByText.value(row.remark));
+    }
+    QCOMPARE(failing, using_);
+}
+
+QTEST_GUILESS_MAIN(TstOperatingCheck)
+#include "tst_operating_check.moc"

@@ -4,6 +4,7 @@
 #include "entry/data_tab_page.h"
 #include "checks/operating_check_runner.h"
 #include "entry/operating_data_tab.h"
+#include "entry/period_spin_edit.h"
 
 namespace MainWindowPages {
 

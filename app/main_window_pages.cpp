@@ -2,9 +2,11 @@
 
 #include "app/main_window.h"
 #include "entry/data_tab_page.h"
+#include "app/dialog_runner.h"
 #include "checks/operating_check_runner.h"
 #include "entry/operating_data_tab.h"
 #include "entry/period_spin_edit.h"
+#include "interchange/export_dialog.h"
 
 namespace MainWindowPages {
 
@@ -32,8 +34,11 @@ DataPages createDataPages(TfmVELQ8MAIN &window, QWidget *parent)
 
 Dialogs dialogs(TfmVELQ8MAIN &window)
 {
-    Q_UNUSED(window);
     Dialogs list;
+    list.insert(QStringLiteral("TfmVELQ8EXIT"), [&window] {
+        TfmVELQ8EXIT dialog(window.declaringBankCode(), &window);
+        DialogRunner::run(dialog);
+    });
     return list;
 }
 

@@ -8,7 +8,7 @@ PACKAGES=(
   qt6-base-dev qt6-base-dev-tools libqt6sql6-sqlite libqt6opengl6-dev
   libgl-dev libx11-dev libxkbcommon-dev
   fonts-arphic-ukai fonts-arphic-uming
-  xvfb xauth sqlite3
+  xvfb xauth sqlite3 libsqlite3-dev
 )
 
 missing=()

@@ -1,0 +1,151 @@
+#include "interchange/declaration_kind.h"
+
+using R = DeclarationField::Rendering;
+
+namespace {
+
+DeclarationField field(const char *name, int offset, int width, R rendering, const char *schemaWidth,
+                       int columnWidth = 0, int factor = 1, bool accountFactor = false)
+{
+    DeclarationField f;
+    f.name = QString::fromLatin1(name);
+    f.offset = offset;
+    f.width = width;
+    f.rendering = rendering;
+    f.schemaWidth = QString::fromLatin1(schemaWidth);
+    f.columnWidth = columnWidth;
+    f.factor = factor;
+    f.accountFactor = accountFactor;
+    return f;
+}
+
+QList<DeclarationField> periodAndInstitution()
+{
+    return {
+        field("M_YEAR", 0, 3, R::Year, "03"),
+        field("M_MONTH", 3, 2, R::Month, "02"),
+        field("BANK_CODE", 5, 7, R::InstitutionCode, "07", 7),
+    };
+}
+
+} // namespace
+
+struct DeclarationKindTable
+{
+    DeclarationKind kinds[5];
+    QList<const DeclarationKind *> all;
+    QList<const DeclarationKind *> exportOrder;
+
+    static DeclarationKindTable &instance()
+    {
+        static DeclarationKindTable table;
+        return table;
+    }
+
+    DeclarationKindTable()
+    {
+        auto set = [this](DeclarationKind::Id id, const char *code, const char *table, const QString &name,
+                          int recordLength, const QString &noRows, const QString &failed,
+                          const char *statement, const QList<DeclarationField> &own) {
+            DeclarationKind &k = kinds[id];
+            k.m_id = id;
+            k.m_code = QString::fromLatin1(code);
+            k.m_table = QString::fromLatin1(table);
+            k.m_name = name;
+            k.m_recordLength = recordLength;
+            k.m_noRows = noRows;
+            k.m_writingFailed = failed;
+            k.m_statement = QString::fromLatin1(statement);
+            k.m_fields = periodAndInstitution() + own;
+        };
+
+        // The lines follow the order of the statement: EM03 by BANK_CODE1
+        // descending, every other table in stored order (rowid).
+        set(DeclarationKind::B01, "B01", "MPBANK", QStringLiteral("營運資料"), 31,
+            QStringLiteral("查無符合之營運資料!!!"), QStringLiteral("營運資料匯出失敗!!!"),
+            "select M_YEAR,M_MONTH,BANK_CODE,ACC_CODE,AMT from MPBANK"
+            " where M_YEAR=:paramM_YEAR and M_MONTH=:paramM_MONTH order by rowid",
+            {field("ACC_CODE", 12, 5, R::AccountCode, "05", 5),
+             field("AMT", 17, 14, R::Number, "14", 0, 1, true)});
+        set(DeclarationKind::B02, "B02", "EM03", QStringLiteral("各營業單位逾期放款比率"), 24,
+            QStringLiteral("查無符合之各營業單位逾期放款比率資料!!!"),
+            QStringLiteral("各營業單位逾期放款比率檔匯出失敗!!!"),
+            "select A.M_YEAR,A.M_MONTH,A.BANK_CODE,A.BANK_CODE1,A.M_RATE from EM03 A"
+            " where M_YEAR=:paramM_YEAR and M_MONTH=:paramM_MONTH order by A.BANK_CODE1 DESC, A.rowid",
+            {field("BANK_CODE1", 12, 7, R::InstitutionCode, "07", 7),
+             field("M_RATE", 19, 5, R::Number, "05", 0, 1000)});
+        set(DeclarationKind::B03, "B03", "EM08", QStringLiteral("票券利率業務統計"), 21,
+            QStringLiteral("查無符合之票券利率業務統計檔資料!!!"),
+            QStringLiteral("票券利率業務統計檔匯出失敗!!!"),
+            "select A.BANK_CODE,A.M_YEAR,A.M_MONTH,A.FLAG1,A.FLAG2,A.FLAG3,A.FLAG4,A.RATE from EM08 A"
+            " where M_YEAR=:paramM_YEAR and M_MONTH=:paramM_MONTH order by A.rowid",
+            {field("FLAG1", 12, 1, R::AsStored, "1", 1),
+             field("FLAG2", 13, 1, R::AsStored, "1", 1),
+             field("FLAG3", 14, 2, R::AsStored, "2", 2),
+             field("FLAG4", 16, 1, R::AsStored, "1", 1),
+             field("RATE", 17, 4, R::Number, "4", 0, 100)});
+        set(DeclarationKind::B04, "B04", "EM09", QStringLiteral("票券交易業務統計"), 37,
+            QStringLiteral("查無符合之票券交易業務統計資料!!!"),
+            QStringLiteral("票券交易業務統計檔匯出失敗!!!"),
+            "select A.BANK_CODE,A.M_YEAR,A.M_MONTH,A.FLAG1,A.FLAG2,A.FLAG3,A.AMT,A.AMT1 from EM09 A"
+            " where M_YEAR=:paramM_YEAR and M_MONTH=:paramM_MONTH order by A.rowid",
+            {field("FLAG1", 12, 1, R::AsStored, "01", 1),
+             field("FLAG2", 13, 1, R::AsStored, "01", 1),
+             field("FLAG3", 14, 2, R::AsStored, "2", 2),
+             field("AMT", 16, 7, R::Number, "7", 0, 1),
+             field("AMT1", 23, 14, R::Number, "14", 0, 1)});
+        set(DeclarationKind::B05, "B05", "HMPBANK", QStringLiteral("銀行縣市別資料"), 32,
+            QStringLiteral("查無符合之銀行縣市別資料檔!!!"),
+            QStringLiteral("銀行縣市別資料檔匯出失敗!!!"),
+            "select M_YEAR,M_MONTH,BANK_CODE,HSIEN_ID,ACC_CODE,AMT from HMPBANK"
+            " where M_YEAR=:paramM_YEAR and M_MONTH=:paramM_MONTH order by rowid",
+            {field("HSIEN_ID", 12, 1, R::AsStored, "01", 1),
+             field("ACC_CODE", 13, 5, R::AccountCode, "05", 5),
+             field("AMT", 18, 14, R::Number, "14", 0, 1, true)});
+
+        for (const DeclarationKind &k : kinds)
+            all.append(&k);
+        exportOrder = {&kinds[DeclarationKind::B01], &kinds[DeclarationKind::B02],
+                       &kinds[DeclarationKind::B05], &kinds[DeclarationKind::B03],
+                       &kinds[DeclarationKind::B04]};
+    }
+};
+
+const DeclarationKind &DeclarationKind::get(Id id)
+{
+    return DeclarationKindTable::instance().kinds[id];
+}
+
+const DeclarationKind *DeclarationKind::find(QStringView code)
+{
+    for (const DeclarationKind *k : all()) {
+        if (k->m_code == code)
+            return k;
+    }
+    return nullptr;
+}
+
+const QList<const DeclarationKind *> &DeclarationKind::all()
+{
+    return DeclarationKindTable::instance().all;
+}
+
+const QList<const DeclarationKind *> &DeclarationKind::exportOrder()
+{
+    return DeclarationKindTable::instance().exportOrder;
+}
+
+int DeclarationKind::fieldIndex(QStringView name) const
+{
+    for (int i = 0; i < m_fields.size(); ++i) {
+        if (QStringView(m_fields.at(i).name).compare(name, Qt::CaseInsensitive) == 0)
+            return i;
+    }
+    return -1;
+}
+
+const DeclarationField *DeclarationKind::field(QStringView name) const
+{
+    const int i = fieldIndex(name);
+    return i < 0 ? nullptr : &m_fields.at(i);
+}

@@ -1,0 +1,84 @@
+#pragma once
+
+#include <QList>
+#include <QString>
+#include <QStringView>
+
+// One text field of a declaration record: where it stands in the line and how a
+// table value is rendered into it and read back.
+struct DeclarationField
+{
+    enum class Rendering {
+        Year,             // decimal, zero-padded on the left ("088")
+        Month,            // decimal, zero-padded on the left ("05")
+        InstitutionCode,  // right-padded with "0" to 7 ("ABC" -> "ABC0000")
+        AccountCode,      // left-padded with "0" to the width ("1234" -> "01234")
+        AsStored,         // the stored text (flags, county code)
+        Number,           // Decimal4 value times the factor, left-padded with "0"
+    };
+
+    QString name;          // field name in the table (and in the schema file)
+    int offset = 0;        // 0-based position in the line
+    int width = 0;         // characters in the line
+    Rendering rendering = Rendering::AsStored;
+    int factor = 1;        // Number: fixed factor (1, 100, 1000)
+    bool accountFactor = false; // Number: factor 1000 for a "p" account, else 1
+    int columnWidth = 0;   // text fields: width of the table column in Big5 bytes
+    QString schemaWidth;   // the width as the schema file writes it ("03", "1", ...)
+
+    int end() const { return offset + width; }
+    bool isNumber() const { return rendering == Rendering::Number; }
+    bool isText() const
+    {
+        return rendering == Rendering::InstitutionCode || rendering == Rendering::AccountCode
+            || rendering == Rendering::AsStored;
+    }
+};
+
+// The five kinds of declaration file, one per declaration table. The kinds are
+// fixed values built once; callers hold references or pointers to them.
+class DeclarationKind
+{
+public:
+    enum Id { B01, B02, B03, B04, B05 };
+
+    static const DeclarationKind &get(Id id);
+    // "B01".."B05" (exact upper-case code); nullptr for anything else.
+    static const DeclarationKind *find(QStringView code);
+    // B01, B02, B03, B04, B05.
+    static const QList<const DeclarationKind *> &all();
+    // The order in which an export writes them: B01, B02, B05, B03, B04.
+    static const QList<const DeclarationKind *> &exportOrder();
+
+    Id id() const { return m_id; }
+    QString code() const { return m_code; }             // "B01"
+    QString table() const { return m_table; }           // "MPBANK"
+    QString name() const { return m_name; }             // "營運資料"
+    int recordLength() const { return m_recordLength; }  // characters per line, without CR LF
+    QString noRowsMessage() const { return m_noRows; }
+    QString writingFailedMessage() const { return m_writingFailed; }
+    // The statement selecting one month of rows, with the integer parameters
+    // :paramM_YEAR and :paramM_MONTH, in the order the lines are written.
+    QString exportStatement() const { return m_statement; }
+
+    const QList<DeclarationField> &fields() const { return m_fields; }
+    int fieldIndex(QStringView name) const;              // case-insensitive, -1 if none
+    const DeclarationField *field(QStringView name) const;
+
+    DeclarationKind(const DeclarationKind &) = delete;
+    DeclarationKind &operator=(const DeclarationKind &) = delete;
+
+private:
+    DeclarationKind() = default;
+    friend struct DeclarationKindTable;
+
+    Id m_id = B01;
+    QString m_code;
+    QString m_table;
+    QString m_name;
+    int m_recordLength = 0;
+    QString m_noRows;
+    QString m_writingFailed;
+    QString m_statement;
+    QList<DeclarationField> m_fields;
+};

@@ -1,0 +1,213 @@
+#include "interchange/export_engine.h"
+
+#include "interchange/declaration_format.h"
+#include "interchange/declaration_kind.h"
+#include "interchange/record_writer.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+#include <QSqlDatabase>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QSqlRecord>
+
+namespace {
+
+using Outcome = ExportEngine::Outcome;
+using Message = ExportEngine::Message;
+
+QString cleanDirectory(const QString &directory)
+{
+    return directory.isEmpty() ? QStringLiteral(".") : QDir::cleanPath(directory);
+}
+
+QString describeRow(const DeclarationKind &kind, const QVariantList &values)
+{
+    QStringList parts;
+    for (int i = 0; i < kind.fields().size(); ++i)
+        parts.append(kind.fields().at(i).name + u'=' + values.at(i).toString());
+    return parts.join(QStringLiteral(", "));
+}
+
+// The lines of one kind for the period, rendered completely before anything is
+// written. Returns false with *detail when the statement fails or a row does not fit.
+bool renderKind(const ExportEngine::Request &request, const DeclarationKind &kind,
+                QByteArray *content, int *lines, QString *detail)
+{
+    QSqlDatabase db = QSqlDatabase::database(request.connectionName, false);
+    if (!db.isOpen()) {
+        *detail = QStringLiteral("資料庫連線 %1 未開啟").arg(request.connectionName);
+        return false;
+    }
+    QSqlQuery query(db);
+    query.setForwardOnly(true);
+    if (!query.prepare(kind.exportStatement())) {
+        *detail = query.lastError().text();
+        return false;
+    }
+    query.bindValue(QStringLiteral(":paramM_YEAR"), request.period.year);
+    query.bindValue(QStringLiteral(":paramM_MONTH"), request.period.month);
+    if (!query.exec()) {
+        *detail = query.lastError().text();
+        return false;
+    }
+
+    const QSqlRecord record = query.record();
+    QList<int> columns;
+    for (const DeclarationField &f : kind.fields()) {
+        const int c = record.indexOf(f.name);
+        if (c < 0) {
+            *detail = QStringLiteral("%1 缺少欄位 %2").arg(kind.table(), f.name);
+            return false;
+        }
+        columns.append(c);
+    }
+
+    const RecordWriter writer(kind);
+    const int lineSize = kind.recordLength() + 2;
+    QVariantList values;
+    values.resize(columns.size());
+    int n = 0;
+    while (query.next()) {
+        ++n;
+        for (int i = 0; i < columns.size(); ++i)
+            values[i] = query.value(columns.at(i));
+        const RecordWriter::Result line = writer.write(values);
+        if (!line.ok()) {
+            *detail = QStringLiteral("第 %1 筆資料 (%2)\n%3: %4")
+                          .arg(n)
+                          .arg(describeRow(kind, values), line.field, line.error);
+            return false;
+        }
+        if (content->isEmpty())
+            content->reserve(lineSize * 64);
+        content->append(line.line);
+        content->append("\r\n", 2);
+    }
+    if (query.lastError().isValid()) {
+        *detail = query.lastError().text();
+        return false;
+    }
+    *lines = n;
+    return true;
+}
+
+// Writes the whole file or nothing: a temporary file in the same folder is
+// renamed over the entry only once every byte is on disk.
+bool writeAtomically(const QString &path, const QByteArray &content, QString *detail)
+{
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly)) {
+        *detail = QStringLiteral("%1: %2").arg(path, file.errorString());
+        return false;
+    }
+    // QSaveFile::commit() does not notice a failure of the final flush of its
+    // buffer (a full disk, a size limit) and would rename a truncated file into
+    // place: write and flush explicitly, and give up on any shortfall.
+    if (file.write(content) != content.size() || !file.flush() || file.error() != QFileDevice::NoError) {
+        *detail = QStringLiteral("%1: %2").arg(path, file.errorString());
+        file.cancelWriting();
+        return false;
+    }
+    if (!file.commit()) {
+        *detail = QStringLiteral("%1: %2").arg(path, file.errorString());
+        return false;
+    }
+    return true;
+}
+
+// Removes entry + ".TXT" and entry + ".SCH" left by an interrupted import; the
+// names are compared without regard to case.
+void removeLeftovers(const QString &directory, const QString &baseName)
+{
+    const QString txt = baseName + QStringLiteral(".TXT");
+    const QString sch = baseName + QStringLiteral(".SCH");
+    const QDir dir(directory);
+    const QStringList names = dir.entryList(QDir::Files | QDir::Hidden | QDir::System, QDir::Unsorted);
+    for (const QString &name : names) {
+        if (name.compare(txt, Qt::CaseInsensitive) == 0 || name.compare(sch, Qt::CaseInsensitive) == 0)
+            QFile::remove(dir.filePath(name));
+    }
+}
+
+} // namespace
+
+ExportEngine::KindResult ExportEngine::Result::of(const DeclarationKind &kind) const
+{
+    return kinds.value(kind.id());
+}
+
+QString ExportEngine::completedMessage() { return QStringLiteral("匯出作業完成!!!"); }
+
+QString ExportEngine::nothingChosenMessage() { return QStringLiteral("沒有選擇任何欲傳送的資料 !!!"); }
+
+QString ExportEngine::overwriteQuestion(const QString &entryPath)
+{
+    return entryPath + QStringLiteral("  檔案已存在是否確定覆蓋!!!");
+}
+
+QString ExportEngine::entryPath(const QString &directory, const DeclarationKind &kind,
+                                const QString &institutionCode, const Period &period)
+{
+    return DeclarationFormat::entryPath(cleanDirectory(directory),
+                                        DeclarationFormat::baseName(kind, institutionCode, period));
+}
+
+ExportEngine::Result ExportEngine::run(const Request &request)
+{
+    Result result;
+    auto report = [&](const Message &m) {
+        if (request.report)
+            request.report(m);
+    };
+
+    if (request.kinds.isEmpty()) {
+        report({Message::Icon::Warning, nothingChosenMessage(), {}, nullptr, Outcome::NotProcessed, {}});
+        return result;
+    }
+
+    const QString directory = cleanDirectory(request.directory);
+    for (const DeclarationKind *kind : DeclarationKind::exportOrder()) {
+        if (!request.kinds.contains(kind))
+            continue;
+        const QString baseName = DeclarationFormat::baseName(*kind, request.institutionCode, request.period);
+        const QString entry = DeclarationFormat::entryPath(directory, baseName);
+        KindResult &kr = result.kinds[kind->id()];
+        kr.entryPath = entry;
+
+        auto fail = [&](const QString &detail) {
+            kr.outcome = Outcome::Failed;
+            result.failed = true;
+            report({Message::Icon::Warning, kind->writingFailedMessage(), detail, kind, Outcome::Failed, entry});
+        };
+
+        QByteArray content;
+        QString detail;
+        if (!renderKind(request, *kind, &content, &kr.lines, &detail)) {
+            fail(detail);
+            return result;
+        }
+
+        if (kr.lines == 0) {
+            kr.outcome = Outcome::NoRows;
+            report({Message::Icon::None, kind->noRowsMessage(), {}, kind, Outcome::NoRows, entry});
+        } else if (QFileInfo(entry).exists()
+                   && !(request.confirmOverwrite && request.confirmOverwrite(entry))) {
+            kr.outcome = Outcome::Kept;
+        } else {
+            if (!writeAtomically(entry, content, &detail)) {
+                fail(detail);
+                return result;
+            }
+            kr.outcome = Outcome::Written;
+            result.anyWritten = true;
+        }
+        removeLeftovers(directory, baseName);
+    }
+
+    if (result.anyWritten)
+        report({Message::Icon::Information, completedMessage(), {}, nullptr, Outcome::NotProcessed, {}});
+    return result;
+}

@@ -1,0 +1,90 @@
+#pragma once
+
+#include "common/period.h"
+
+#include <QHash>
+#include <QList>
+#include <QString>
+#include <functional>
+
+class DeclarationKind;
+
+// The export of one month's declaration files: one file per chosen kind, in the
+// fixed order B01, B02, B05, B03, B04, into one directory.
+//
+// For each kind it selects the month's rows (every institution stored for the
+// month), names the file after the declaring institution, and
+//  - no rows: writes nothing, reports the kind's no-rows message;
+//  - a file of that name exists: asks confirmOverwrite(entry path); No keeps it;
+//  - otherwise renders every line first, then writes them to a temporary file
+//    in the directory and renames it into place only when complete. A value
+//    that does not fit its field, a database error or a file that cannot be
+//    written (missing or read-only folder, full disk) writes nothing, leaves an
+//    older file of the name as it was, reports the kind's writing-failed
+//    message and ends the export: the kinds after it are not processed.
+// After each kind that did not fail, leftover files of an interrupted import
+// (entry + ".TXT" and ".SCH", names compared without regard to case) are
+// deleted. At the end, "匯出作業完成!!!" when at least one file was written.
+//
+// The engine shows nothing itself: it reports through the callbacks.
+class ExportEngine
+{
+public:
+    enum class Outcome {
+        NotProcessed,   // not chosen, or not reached after a failure
+        Written,
+        NoRows,
+        Kept,           // the file existed and the answer was No
+        Failed,
+    };
+
+    struct Message
+    {
+        enum class Icon { None, Information, Warning };
+        Icon icon = Icon::None;
+        QString text;
+        QString detail;                           // e.g. the row that did not fit
+        const DeclarationKind *kind = nullptr;    // the kind it is about, if any
+        Outcome outcome = Outcome::NotProcessed;  // what happened to that kind
+        QString entryPath;                        // that kind's entry, if any
+    };
+
+    struct Request
+    {
+        Period period;
+        QList<const DeclarationKind *> kinds;   // any order; each processed once
+        QString directory;
+        QString institutionCode;                // the declaring institution (BANK_NO)
+        QString connectionName = QStringLiteral("CVELQ");
+        // Asked with the entry path when its file exists; true replaces it.
+        std::function<bool(const QString &entryPath)> confirmOverwrite;
+        // Receives every message in order.
+        std::function<void(const Message &)> report;
+    };
+
+    struct KindResult
+    {
+        Outcome outcome = Outcome::NotProcessed;
+        QString entryPath;
+        int lines = 0;
+    };
+
+    struct Result
+    {
+        QHash<int, KindResult> kinds;   // by DeclarationKind::Id
+        bool anyWritten = false;
+        bool failed = false;
+        KindResult of(const DeclarationKind &kind) const;
+    };
+
+    static QString completedMessage();      // "匯出作業完成!!!"
+    static QString nothingChosenMessage();  // "沒有選擇任何欲傳送的資料 !!!"
+    // The question before replacing an existing file.
+    static QString overwriteQuestion(const QString &entryPath);
+
+    // The entry of a kind: directory, "/" unless the root, base name.
+    static QString entryPath(const QString &directory, const DeclarationKind &kind,
+                             const QString &institutionCode, const Period &period);
+
+    static Result run(const Request &request);
+};

@@ -1,0 +1,165 @@
+#include "interchange/record_writer.h"
+
+#include "interchange/declaration_format.h"
+#include "interchange/declaration_kind.h"
+
+#include <cmath>
+
+using R = DeclarationField::Rendering;
+
+namespace {
+
+// Printable ASCII only: a control character or any byte beyond 127 would
+// corrupt the fixed-width line.
+bool isPrintableAscii(QStringView text)
+{
+    for (QChar c : text) {
+        if (c.unicode() < 0x20 || c.unicode() > 0x7e)
+            return false;
+    }
+    return true;
+}
+
+QString trimmedRight(const QString &text)
+{
+    qsizetype n = text.size();
+    while (n > 0 && text.at(n - 1) == u' ')
+        --n;
+    return text.left(n);
+}
+
+struct Rendered
+{
+    QString text;
+    QString error;
+};
+
+Rendered renderInteger(const QVariant &value, int width, int max, const QString &what)
+{
+    bool ok = false;
+    const double d = value.toDouble(&ok);
+    if (!ok || std::floor(d) != d)
+        return {{}, QStringLiteral("%1不是整數: %2").arg(what, value.toString())};
+    if (d < 0 || d > max)
+        return {{}, QStringLiteral("%1 %2 超出範圍 (0-%3)").arg(what).arg(qint64(d)).arg(max)};
+    return {QString::number(qint64(d)).rightJustified(width, u'0'), {}};
+}
+
+Rendered renderText(const DeclarationField &f, const QVariant &value)
+{
+    const QString stored = trimmedRight(value.toString());
+    if (stored.isEmpty())
+        return {{}, QStringLiteral("空白")};
+    if (!isPrintableAscii(stored))
+        return {{}, QStringLiteral("含有非 ASCII 字元: %1").arg(stored)};
+    switch (f.rendering) {
+    case R::InstitutionCode: {
+        const QString text = DeclarationFormat::institutionText(stored);
+        if (text.size() > f.width)
+            return {{}, QStringLiteral("「%1」超過欄位寬度 %2").arg(stored).arg(f.width)};
+        return {text, {}};
+    }
+    case R::AccountCode: {
+        const auto text = DeclarationFormat::accountText(stored, f.width);
+        if (!text)
+            return {{}, QStringLiteral("「%1」超過欄位寬度 %2").arg(stored).arg(f.width)};
+        return {*text, {}};
+    }
+    default:
+        // A fixed-width text field: trailing blanks are not significant, so a
+        // shorter value keeps its blanks and the fields after it stay in place.
+        if (stored.size() > f.width)
+            return {{}, QStringLiteral("「%1」超過欄位寬度 %2").arg(stored).arg(f.width)};
+        return {stored.leftJustified(f.width, u' '), {}};
+    }
+}
+
+Rendered renderNumber(const DeclarationField &f, const QVariant &value, int factor)
+{
+    double d = 0;
+    if (!value.isNull()) {   // an empty amount is 0, as the grids show it
+        bool ok = false;
+        d = value.toDouble(&ok);
+        if (!ok || !std::isfinite(d))
+            return {{}, QStringLiteral("不是數值: %1").arg(value.toString())};
+    }
+    const Decimal4 amount = Decimal4::fromDouble(d);
+    const auto text = DeclarationFormat::numberText(amount, factor, f.width);
+    if (!text) {
+        const QString shown = factor == 1
+            ? amount.toString()
+            : QStringLiteral("%1 x %2").arg(amount.toString()).arg(factor);
+        return {{}, QStringLiteral("數值 %1 超過欄位寬度 %2").arg(shown).arg(f.width)};
+    }
+    return {*text, {}};
+}
+
+} // namespace
+
+RecordWriter::RecordWriter(const DeclarationKind &kind) : m_kind(kind) {}
+
+RecordWriter::Result RecordWriter::write(const QVariantList &values) const
+{
+    const QList<DeclarationField> &fields = m_kind.fields();
+    if (values.size() != fields.size())
+        return {{}, {}, QStringLiteral("欄位數 %1 不符 (應為 %2)").arg(values.size()).arg(fields.size())};
+
+    // The amount factor of a "p" account is decided on the code as written, so
+    // the reader, which sees only the written code, decides it the same way.
+    QString writtenAccount;
+
+    QByteArray line;
+    line.reserve(m_kind.recordLength());
+    for (int i = 0; i < fields.size(); ++i) {
+        const DeclarationField &f = fields.at(i);
+        Rendered r;
+        switch (f.rendering) {
+        case R::Year:
+            r = renderInteger(values.at(i), f.width, 999, QStringLiteral("年度"));
+            break;
+        case R::Month:
+            r = renderInteger(values.at(i), f.width, 12, QStringLiteral("月份"));
+            break;
+        case R::InstitutionCode:
+        case R::AccountCode:
+        case R::AsStored:
+            r = renderText(f, values.at(i));
+            if (f.rendering == R::AccountCode)
+                writtenAccount = r.text;
+            break;
+        case R::Number:
+            r = renderNumber(f, values.at(i),
+                             f.accountFactor ? DeclarationFormat::amountFactor(writtenAccount) : f.factor);
+            break;
+        }
+        if (!r.error.isEmpty())
+            return {{}, f.name, r.error};
+        if (r.text.size() != f.width || line.size() != f.offset)
+            return {{}, f.name, QStringLiteral("欄位位置不符")};
+        line += r.text.toLatin1();
+    }
+    if (line.size() != m_kind.recordLength())
+        return {{}, {}, QStringLiteral("記錄長度 %1 不符 (應為 %2)").arg(line.size()).arg(m_kind.recordLength())};
+    return {line, {}, {}};
+}
+
+RecordWriter::Result RecordWriter::write(const QVariantMap &row) const
+{
+    QVariantList values;
+    values.reserve(m_kind.fields().size());
+    for (const DeclarationField &f : m_kind.fields()) {
+        auto it = row.constFind(f.name);
+        if (it == row.constEnd()) {
+            for (auto j = row.constBegin(); j != row.constEnd(); ++j) {
+                if (j.key().compare(f.name, Qt::CaseInsensitive) == 0) {
+                    it = j;
+                    break;
+                }
+            }
+        }
+        if (it == row.constEnd())
+            return {{}, f.name, QStringLiteral("缺少欄位")};
+        values.append(it.value());
+    }
+    return write(values);
+}

@@ -1,0 +1,393 @@
+#include "interchange/declaration_kind.h"
+#include "interchange/export_engine.h"
+#include "tests/support/test_database.h"
+
+#include <QDateTime>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
+#include <QTest>
+#include <csignal>
+#include <sys/resource.h>
+#include <unistd.h>
+
+using Kind = DeclarationKind;
+using Outcome = ExportEngine::Outcome;
+
+namespace {
+
+const Kind &kind(Kind::Id id) { return Kind::get(id); }
+
+QByteArray contents(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
+}
+
+bool writeFile(const QString &path, const QByteArray &bytes)
+{
+    QFile f(path);
+    return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
+}
+
+// Every message the engine reported and every question it asked.
+struct Recorder
+{
+    QList<ExportEngine::Message> messages;
+    QStringList questions;
+    QList<bool> answers;
+    bool defaultAnswer = false;
+
+    QStringList texts() const
+    {
+        QStringList t;
+        for (const auto &m : messages)
+            t << m.text;
+        return t;
+    }
+    void attach(ExportEngine::Request &request)
+    {
+        request.report = [this](const ExportEngine::Message &m) { messages.append(m); };
+        request.confirmOverwrite = [this](const QString &entry) {
+            questions.append(ExportEngine::overwriteQuestion(entry));
+            return answers.isEmpty() ? defaultAnswer : answers.takeFirst();
+        };
+    }
+};
+
+// Files in the folder other than the expected ones (a temporary file left
+// behind would show here).
+QStringList filesIn(const QString &folder)
+{
+    return QDir(folder).entryList(QDir::Files | QDir::Hidden, QDir::Name);
+}
+
+} // namespace
+
+class TstExportEngine : public QObject
+{
+    Q_OBJECT
+private slots:
+    void init();
+    void cleanup();
+
+    void writesEveryKindToTheByte();
+    void kindsGoInTheFixedOrder();
+    void monthZeroWritesNothing();
+    void existingFileIsAskedAbout();
+    void valueThatDoesNotFitStopsTheExport();
+    void unwritableFolderLeavesNothingBehind_data();
+    void unwritableFolderLeavesNothingBehind();
+    void failedWriteKeepsTheOlderFile();
+    void leftoversOfAnImportAreRemoved();
+    void emptyChoiceIsRefused();
+
+private:
+    ExportEngine::Request request(const QList<Kind::Id> &ids, int year = 88, int month = 5);
+    void fillMonth();
+
+    std::unique_ptr<TestDatabase> m_db;
+    std::unique_ptr<QTemporaryDir> m_out;
+};
+
+void TstExportEngine::init()
+{
+    m_db = std::make_unique<TestDatabase>(TestDatabase::Content::Empty);
+    QVERIFY2(m_db->isValid(), qPrintable(m_db->lastError()));
+    m_out = std::make_unique<QTemporaryDir>();
+    QVERIFY(m_out->isValid());
+}
+
+void TstExportEngine::cleanup()
+{
+    m_db.reset();
+    m_out.reset();
+}
+
+ExportEngine::Request TstExportEngine::request(const QList<Kind::Id> &ids, int year, int month)
+{
+    ExportEngine::Request r;
+    r.period = Period{year, month};
+    for (Kind::Id id : ids)
+        r.kinds.append(&kind(id));
+    r.directory = m_out->path();
+    r.institutionCode = QStringLiteral("ABC");
+    return r;
+}
+
+// One month (88/5) of every kind, for two institutions where the order shows.
+void TstExportEngine::fillMonth()
+{
+    auto insert = [&](const QString &table, const QVariantMap &values) {
+        QVERIFY2(m_db->insertRow(table, values), qPrintable(m_db->lastError()));
+    };
+    // MPBANK in stored order, not key order; another month must not show.
+    insert("MPBANK", {{"M_YEAR", 88}, {"M_MONTH", 5}, {"BANK_CODE", "ABC"}, {"ACC_CODE", "21000"}, {"AMT", -1234.5}, {"SERIAL", 1}});
+    insert("MPBANK", {{"M_YEAR", 88}, {"M_MONTH", 5}, {"BANK_CODE", "ABC"}, {"ACC_CODE", "1234p"}, {"AMT", 12.345}, {"SERIAL", 2}});
+    insert("MPBANK", {{"M_YEAR", 88}, {"M_MONTH", 5}, {"BANK_CODE", "ABC"}, {"ACC_CODE", "11000"}, {"AMT", 0.0}, {"SERIAL", 3}});
+    insert("MPBANK", {{"M_YEAR", 88}, {"M_MONTH", 6}, {"BANK_CODE", "ABC"}, {"ACC_CODE", "11000"}, {"AMT", 7.0}, {"SERIAL", 1}});
+    // EM03 of two institutions: written by BANK_CODE1 descending.
+    insert("EM03", {{"M_YEAR", 88}, {"M_MONTH", 5}, {"BANK_CODE", "ABC"}, {"BANK_CODE1", "ABC0011"}, {"M_RATE", 2.5}});
+    insert("EM03", {{"M_YEAR", 88}, {"M_MONTH", 5}, {"BANK_CODE", "XYZ"}, {"BANK_CODE1", "XYZ0022"}, {"M_RATE", 0.125}});
+    insert("EM03", {{"M_YEAR", 88}, {"M_MONTH", 5}, {"BANK_CODE", "ABC"}, {"BANK_CODE1", "ABC0033"}, {"M_RATE", 10.0}});
+    insert("EM08", {{"BANK_CODE", "ABC"}, {"M_YEAR", 88}, {"M_MONTH", 5}, {"FLAG1", "1"}, {"FLAG2", "2"},
+                    {"FLAG3", "10"}, {"FLAG4", "1"}, {"RATE", 2.5}});
+    insert("EM09", {{"BANK_CODE", "ABC"}, {"M_YEAR", 88}, {"M_MONTH", 5}, {"FLAG1", "3"}, {"FLAG2", "1"},
+                    {"FLAG3", "01"}, {"AMT", 42.0}, {"AMT1", 1234567.89}});
+    insert("HMPBANK", {{"M_YEAR", 88}, {"M_MONTH", 5}, {"BANK_CODE", "ABC"}, {"HSIEN_ID", "A"}, {"ACC_CODE", "5100p"}, {"AMT", -0.5}});
+    insert("HMPBANK", {{"M_YEAR", 88}, {"M_MONTH", 5}, {"BANK_CODE", "ABC"}, {"HSIEN_ID", "B"}, {"ACC_CODE", "51000"}, {"AMT", 99.25}});
+}
+
+void TstExportEngine::writesEveryKindToTheByte()
+{
+    fillMonth();
+    Recorder rec;
+    auto r = request({Kind::B01, Kind::B02, Kind::B03, Kind::B04, Kind::B05});
+    rec.attach(r);
+    const ExportEngine::Result result = ExportEngine::run(r);
+    QVERIFY(result.anyWritten);
+    QVERIFY(!result.failed);
+    QCOMPARE(rec.texts(), QStringList{"匯出作業完成!!!"});
+    QCOMPARE(rec.messages.first().icon, ExportEngine::Message::Icon::Information);
+    QVERIFY(rec.questions.isEmpty());
+
+    const QString dir = m_out->path();
+    QCOMPARE(contents(dir + "/B01ABC000008805"),
+             QByteArray("08805ABC000021000" "0000000-1234.5\r\n"
+                        "08805ABC00001234p" "00000000012345\r\n"
+                        "08805ABC000011000" "00000000000000\r\n"));
+    QCOMPARE(contents(dir + "/B02ABC000008805"),
+             QByteArray("08805XYZ0000XYZ0022" "00125\r\n"
+                        "08805ABC0000ABC0033" "10000\r\n"
+                        "08805ABC0000ABC0011" "02500\r\n"));
+    QCOMPARE(contents(dir + "/B03ABC000008805"), QByteArray("08805ABC00001210" "1" "0250\r\n"));
+    QCOMPARE(contents(dir + "/B04ABC000008805"), QByteArray("08805ABC0000" "3101" "0000042" "00001234567.89\r\n"));
+    QCOMPARE(contents(dir + "/B05ABC000008805"),
+             QByteArray("08805ABC0000A5100p" "0000000000-500\r\n"
+                        "08805ABC0000B51000" "00000000099.25\r\n"));
+    QCOMPARE(filesIn(dir), QStringList({"B01ABC000008805", "B02ABC000008805", "B03ABC000008805",
+                                        "B04ABC000008805", "B05ABC000008805"}));
+    for (const Kind *k : Kind::all()) {
+        QCOMPARE(result.of(*k).outcome, Outcome::Written);
+        QCOMPARE(result.of(*k).entryPath, dir + "/" + k->code() + "ABC000008805");
+    }
+    QCOMPARE(result.of(kind(Kind::B02)).lines, 3);
+}
+
+void TstExportEngine::kindsGoInTheFixedOrder()
+{
+    // Only B03 and B01 have rows; the others report in between in the fixed order.
+    QVERIFY(m_db->insertRow("EM08", {{"BANK_CODE", "ABC"}, {"M_YEAR", 88}, {"M_MONTH", 5}, {"FLAG1", "1"},
+                                     {"FLAG2", "2"}, {"FLAG3", "10"}, {"FLAG4", "1"}, {"RATE", 2.5}}));
+    QVERIFY(m_db->insertRow("MPBANK", {{"M_YEAR", 88}, {"M_MONTH", 5}, {"BANK_CODE", "ABC"}, {"ACC_CODE", "11000"},
+                                       {"AMT", 1.0}, {"SERIAL", 1}}));
+    QVERIFY(writeFile(m_out->filePath("B01ABC000008805"), "old"));
+    QVERIFY(writeFile(m_out->filePath("B03ABC000008805"), "old"));
+    Recorder rec;
+    rec.defaultAnswer = true;
+    auto r = request({Kind::B04, Kind::B03, Kind::B05, Kind::B02, Kind::B01});
+    rec.attach(r);
+    ExportEngine::run(r);
+    const QString dir = m_out->path();
+    QCOMPARE(rec.questions, QStringList({dir + "/B01ABC000008805  檔案已存在是否確定覆蓋!!!",
+                                         dir + "/B03ABC000008805  檔案已存在是否確定覆蓋!!!"}));
+    QCOMPARE(rec.texts(), QStringList({"查無符合之各營業單位逾期放款比率資料!!!", "查無符合之銀行縣市別資料檔!!!",
+                                       "查無符合之票券交易業務統計資料!!!", "匯出作業完成!!!"}));
+    QCOMPARE(rec.messages.first().icon, ExportEngine::Message::Icon::None);
+    QCOMPARE(rec.messages.first().outcome, Outcome::NoRows);
+    QCOMPARE(rec.messages.first().entryPath, dir + "/B02ABC000008805");
+}
+
+void TstExportEngine::monthZeroWritesNothing()
+{
+    fillMonth();
+    Recorder rec;
+    auto r = request({Kind::B01, Kind::B02, Kind::B03, Kind::B04, Kind::B05}, 88, 0);
+    rec.attach(r);
+    const ExportEngine::Result result = ExportEngine::run(r);
+    QVERIFY(!result.anyWritten);
+    QCOMPARE(rec.texts(), QStringList({"查無符合之營運資料!!!", "查無符合之各營業單位逾期放款比率資料!!!",
+                                       "查無符合之銀行縣市別資料檔!!!", "查無符合之票券利率業務統計檔資料!!!",
+                                       "查無符合之票券交易業務統計資料!!!"}));
+    QVERIFY(filesIn(m_out->path()).isEmpty());
+    for (const Kind *k : Kind::all())
+        QCOMPARE(result.of(*k).outcome, Outcome::NoRows);
+}
+
+void TstExportEngine::existingFileIsAskedAbout()
+{
+    fillMonth();
+    const QString path = m_out->filePath("B03ABC000008805");
+    QVERIFY(writeFile(path, "older content\r\n"));
+    const QDateTime old = QDateTime::currentDateTime().addDays(-30);
+    {
+        QFile f(path);
+        QVERIFY(f.open(QIODevice::ReadWrite));
+        QVERIFY(f.setFileTime(old, QFileDevice::FileModificationTime));
+    }
+
+    // No: content and date unchanged, nothing written, no completion message.
+    Recorder no;
+    auto r = request({Kind::B03});
+    no.attach(r);
+    ExportEngine::Result result = ExportEngine::run(r);
+    QCOMPARE(no.questions, QStringList{path + "  檔案已存在是否確定覆蓋!!!"});
+    QCOMPARE(result.of(kind(Kind::B03)).outcome, Outcome::Kept);
+    QVERIFY(!result.anyWritten);
+    QVERIFY(no.messages.isEmpty());
+    QCOMPARE(contents(path), QByteArray("older content\r\n"));
+    QCOMPARE(QFileInfo(path).lastModified().toSecsSinceEpoch(), old.toSecsSinceEpoch());
+
+    // Yes: replaced.
+    Recorder yes;
+    yes.defaultAnswer = true;
+    yes.attach(r);
+    result = ExportEngine::run(r);
+    QCOMPARE(result.of(kind(Kind::B03)).outcome, Outcome::Written);
+    QCOMPARE(contents(path), QByteArray("08805ABC00001210" "1" "0250\r\n"));
+    QVERIFY(QFileInfo(path).lastModified() > old);
+    QCOMPARE(yes.texts(), QStringList{"匯出作業完成!!!"});
+    QCOMPARE(filesIn(m_out->path()), QStringList{"B03ABC000008805"});
+}
+
+void TstExportEngine::valueThatDoesNotFitStopsTheExport()
+{
+    fillMonth();
+    // An overdue ratio of 100 has six digits times 1000: B02 cannot be written.
+    QVERIFY(m_db->insertRow("EM03", {{"M_YEAR", 88}, {"M_MONTH", 5}, {"BANK_CODE", "ABC"}, {"BANK_CODE1", "ABC0044"},
+                                     {"M_RATE", 100.0}}));
+    const QString b02 = m_out->filePath("B02ABC000008805");
+    QVERIFY(writeFile(b02, "older B02\r\n"));
+    Recorder rec;
+    rec.defaultAnswer = true;
+    auto r = request({Kind::B01, Kind::B02, Kind::B03, Kind::B04, Kind::B05});
+    rec.attach(r);
+    const ExportEngine::Result result = ExportEngine::run(r);
+
+    QVERIFY(result.failed);
+    QCOMPARE(result.of(kind(Kind::B01)).outcome, Outcome::Written);
+    QCOMPARE(result.of(kind(Kind::B02)).outcome, Outcome::Failed);
+    // The kinds after it are not processed; no completion message.
+    QCOMPARE(result.of(kind(Kind::B05)).outcome, Outcome::NotProcessed);
+    QCOMPARE(result.of(kind(Kind::B03)).outcome, Outcome::NotProcessed);
+    QCOMPARE(rec.texts(), QStringList{"各營業單位逾期放款比率檔匯出失敗!!!"});
+    const ExportEngine::Message &m = rec.messages.first();
+    QCOMPARE(m.icon, ExportEngine::Message::Icon::Warning);
+    QCOMPARE(m.outcome, Outcome::Failed);
+    QCOMPARE(m.entryPath, b02);
+    QVERIFY2(m.detail.contains("ABC0044") && m.detail.contains("M_RATE"), qPrintable(m.detail));
+    // Not asked: nothing would be written. The older file is as it was.
+    QVERIFY(rec.questions.isEmpty());
+    QCOMPARE(contents(b02), QByteArray("older B02\r\n"));
+    QCOMPARE(filesIn(m_out->path()), QStringList({"B01ABC000008805", "B02ABC000008805"}));
+}
+
+void TstExportEngine::unwritableFolderLeavesNothingBehind_data()
+{
+    QTest::addColumn<QString>("relative");
+    QTest::addColumn<bool>("underAFile");
+    QTest::newRow("missing folder") << "missing/deeper" << false;
+    // Tests run as root, for whom permissions do not stop a write: a folder
+    // that would have to lie under a regular file cannot be created by anyone.
+    QTest::newRow("folder under a regular file") << "plain-file/out" << true;
+    QTest::newRow("read-only folder") << "read-only" << false;
+}
+
+void TstExportEngine::unwritableFolderLeavesNothingBehind()
+{
+    QFETCH(QString, relative);
+    QFETCH(bool, underAFile);
+    fillMonth();
+    if (underAFile)
+        QVERIFY(writeFile(m_out->filePath("plain-file"), "x"));
+    if (relative == u"read-only") {
+        if (geteuid() == 0)
+            QSKIP("root writes into a read-only folder; the other rows cover the failure");
+        QVERIFY(QDir(m_out->path()).mkdir(relative));
+        QVERIFY(QFile::setPermissions(m_out->filePath(relative), QFile::ReadOwner | QFile::ExeOwner));
+    }
+    Recorder rec;
+    auto r = request({Kind::B05, Kind::B01});
+    r.directory = m_out->filePath(relative);
+    rec.attach(r);
+    const ExportEngine::Result result = ExportEngine::run(r);
+    QVERIFY(result.failed);
+    QVERIFY(!result.anyWritten);
+    QCOMPARE(result.of(kind(Kind::B01)).outcome, Outcome::Failed);
+    QCOMPARE(result.of(kind(Kind::B05)).outcome, Outcome::NotProcessed);
+    QCOMPARE(rec.texts(), QStringList{"營運資料匯出失敗!!!"});
+    QVERIFY(!rec.messages.first().detail.isEmpty());
+    QCOMPARE(filesIn(m_out->path()), underAFile ? QStringList{"plain-file"} : QStringList());
+    QCOMPARE(filesIn(r.directory), QStringList());
+}
+
+// A write that fails half-way (here: the process may not write a file larger
+// than 40 bytes, as a full disk would refuse) leaves no partial file and the
+// older file byte-identical.
+void TstExportEngine::failedWriteKeepsTheOlderFile()
+{
+    fillMonth();
+    const QString b01 = m_out->filePath("B01ABC000008805");
+    const QByteArray older("older B01\r\n");
+    QVERIFY(writeFile(b01, older));
+    Recorder rec;
+    rec.defaultAnswer = true;
+    auto r = request({Kind::B01, Kind::B03});
+    rec.attach(r);
+
+    rlimit saved{};
+    QCOMPARE(getrlimit(RLIMIT_FSIZE, &saved), 0);
+    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit small = saved;
+    small.rlim_cur = 40;
+    QCOMPARE(setrlimit(RLIMIT_FSIZE, &small), 0);
+    const ExportEngine::Result result = ExportEngine::run(r);
+    setrlimit(RLIMIT_FSIZE, &saved);
+    std::signal(SIGXFSZ, oldHandler);
+
+    QCOMPARE(result.of(kind(Kind::B01)).outcome, Outcome::Failed);
+    QCOMPARE(result.of(kind(Kind::B03)).outcome, Outcome::NotProcessed);
+    QCOMPARE(rec.texts(), QStringList{"營運資料匯出失敗!!!"});
+    QCOMPARE(contents(b01), older);
+    QCOMPARE(filesIn(m_out->path()), QStringList{"B01ABC000008805"});
+}
+
+void TstExportEngine::leftoversOfAnImportAreRemoved()
+{
+    fillMonth();
+    const QString dir = m_out->path();
+    // B01 will be written, B02 kept (No), B04 has no rows for this month 6;
+    // B01 has one row in month 6.
+    for (const char *name : {"B01ABC000008806.TXT", "b01abc000008806.sch", "B01ABC000008806.DAT",
+                             "B02ABC000008806.Sch", "B04ABC000008806.txt", "B05ABC000008806.TXT"})
+        QVERIFY(writeFile(dir + "/" + name, "leftover"));
+    QVERIFY(m_db->insertRow("EM03", {{"M_YEAR", 88}, {"M_MONTH", 6}, {"BANK_CODE", "ABC"}, {"BANK_CODE1", "ABC0011"},
+                                     {"M_RATE", 1.0}}));
+    QVERIFY(writeFile(dir + "/B02ABC000008806", "kept"));
+    Recorder rec;
+    auto r = request({Kind::B01, Kind::B02, Kind::B04}, 88, 6);
+    rec.attach(r);
+    const ExportEngine::Result result = ExportEngine::run(r);
+    QCOMPARE(result.of(kind(Kind::B01)).outcome, Outcome::Written);
+    QCOMPARE(result.of(kind(Kind::B02)).outcome, Outcome::Kept);
+    QCOMPARE(result.of(kind(Kind::B04)).outcome, Outcome::NoRows);
+    // B05 was not chosen: its leftover stays; so does a file of another extension.
+    QCOMPARE(filesIn(dir), QStringList({"B01ABC000008806", "B01ABC000008806.DAT", "B02ABC000008806",
+                                        "B05ABC000008806.TXT"}));
+    QCOMPARE(contents(dir + "/B02ABC000008806"), QByteArray("kept"));
+}
+
+void TstExportEngine::emptyChoiceIsRefused()
+{
+    Recorder rec;
+    auto r = request({});
+    rec.attach(r);
+    const ExportEngine::Result result = ExportEngine::run(r);
+    QVERIFY(!result.anyWritten);
+    QCOMPARE(rec.texts(), QStringList{"沒有選擇任何欲傳送的資料 !!!"});
+    QCOMPARE(rec.messages.first().icon, ExportEngine::Message::Icon::Warning);
+}
+
+QTEST_GUILESS_MAIN(TstExportEngine)
+#include "tst_export_engine.moc"

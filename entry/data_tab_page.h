@@ -1,0 +1,79 @@
+#pragma once
+
+#include "common/period.h"
+#include "entry/data_tab.h"
+#include "entry/record_toolbar.h"
+
+#include <QWidget>
+
+#include <functional>
+
+class QHBoxLayout;
+class QLabel;
+class QVBoxLayout;
+class PeriodSpinEdit;
+class RecordGrid;
+class Shell;
+
+// The page of one data tab of the main window: the header row ("金融機構:" and
+// the institution name labBANKNAME<n>, the year and month spin edits
+// seYYY<suffix>/seMM<suffix>), the grid area and the record editing toolbar
+// named with the tab's suffix.
+//
+// The five data tabs derive from it. Built as it is, it is the page of a tab
+// whose data are not there yet: header and period, an empty grid area and a
+// toolbar whose buttons stay disabled.
+class DataTabPage : public QWidget, public DataTab
+{
+    Q_OBJECT
+public:
+    enum class Kind { OperatingData, OverdueRatio, BillsRate, BillsTrading, County };
+
+    DataTabPage(Shell &shell, Kind kind, QWidget *parent = nullptr);
+
+    Kind kind() const { return m_kind; }
+    // "" (operating data), "4", "9", "2", "3".
+    static QString suffix(Kind kind);
+    // The import kind the tab's import button sets (1 to 5).
+    static int importKind(Kind kind);
+
+    RecordToolbar *toolbar() const { return m_toolbar; }
+    PeriodSpinEdit *yearEdit() const { return m_year; }
+    PeriodSpinEdit *monthEdit() const { return m_month; }
+    QLabel *bankNameLabel() const { return m_bankName; }
+    // The period of the spin edits (an empty one counts as 0).
+    Period period() const;
+
+    // The check (sbCheck, sbCheck3) and import (sbENTERY ... sbEntery3) features
+    // come from elsewhere: each button runs its hook and stays disabled while
+    // none is installed. The import button sets the tab's import kind first (and,
+    // on tabs 2 to 5, the import-in-progress flag while the hook runs).
+    void setCheckHook(std::function<void()> hook);
+    void setImportHook(std::function<void()> hook);
+
+    // DataTab
+    CachedDataset *dataset() override { return nullptr; }
+    void setPeriod(int year, int month) override;
+    void startState() override;
+    void setBankName(const QString &name) override;
+    bool saveOnClose() override { return true; }
+
+protected:
+    Shell &shell() const { return m_shell; }
+    // Puts the tab's grid into the grid area.
+    void setGrid(QWidget *grid);
+    // The header row, for controls of a tab beside the period (cbxBank, the
+    // delete progress).
+    QHBoxLayout *headerLayout() const { return m_header; }
+
+private:
+    Shell &m_shell;
+    Kind m_kind;
+    QHBoxLayout *m_header = nullptr;
+    QVBoxLayout *m_gridArea = nullptr;
+    QWidget *m_grid = nullptr;
+    QLabel *m_bankName = nullptr;
+    PeriodSpinEdit *m_year = nullptr;
+    PeriodSpinEdit *m_month = nullptr;
+    RecordToolbar *m_toolbar = nullptr;
+};

@@ -1,0 +1,51 @@
+#pragma once
+
+#include "entry/data_tab_page.h"
+
+#include <optional>
+
+class CachedDataset;
+class QLabel;
+class QProgressBar;
+class RecordGrid;
+
+// The operating data tab ("營運資料明細檔 "): one amount per operating account
+// (MPBANK) of the declaring institution for a month, created as a whole month of
+// zero rows, keyed in, saved, queried, modified and deleted as a whole.
+class OperatingDataTab : public DataTabPage
+{
+    Q_OBJECT
+public:
+    explicit OperatingDataTab(Shell &shell, QWidget *parent = nullptr);
+
+    // The month query's statement: the year and month filters only where asked.
+    static QString monthStatement(bool byYear, bool byMonth);
+
+    RecordGrid *grid() const { return m_grid; }
+    QLabel *deleteLabel() const { return m_labDEL; }
+    QProgressBar *deleteGauge() const { return m_gdeDEL; }
+
+    // The toolbar's buttons (public so the main window and tests can run them).
+    void query();
+    void add();
+    void modify();
+    void deleteMonth();
+    bool save();
+
+    // DataTab
+    CachedDataset *dataset() override { return m_qryMPBANK; }
+    bool saveOnClose() override;
+
+private:
+    // Runs the month query for the spin edits' period: true with rows, false
+    // without, nullopt when the statement failed (the engine's message is shown).
+    std::optional<bool> runMonthQuery();
+    // Appends one zero row per account of the account list, SERIAL 1..n.
+    void createMonthRows();
+    void focusYear();
+
+    CachedDataset *m_qryMPBANK = nullptr;
+    RecordGrid *m_grid = nullptr;
+    QLabel *m_labDEL = nullptr;
+    QProgressBar *m_gdeDEL = nullptr;
+};

@@ -1,0 +1,839 @@
+// The operating data tab driven as a user does: period spin edits, toolbar
+// buttons and keys typed into the grid, on a database of its own.
+#include "app/messages.h"
+#include "db/cached_dataset.h"
+#include "entry/operating_data_tab.h"
+#include "entry/period_spin_edit.h"
+#include "entry/record_grid.h"
+#include "tests/entry/fake_shell.h"
+#include "tests/support/test_database.h"
+
+#include <QAbstractButton>
+#include <QAbstractItemModelTester>
+#include <QLabel>
+#include <QLineEdit>
+#include <QProgressBar>
+#include <QtTest>
+
+#include <memory>
+
+namespace {
+
+const QString Bank = QStringLiteral("995");
+using Icon = Messages::Icon;
+
+struct Fixture
+{
+    TestDatabase db{TestDatabase::Content::Empty};
+    ScriptedMessages messages;
+    FakeShell shell;
+    std::unique_ptr<OperatingDataTab> tab;
+
+    // The declaring institution, a branch, and CACNO in the stored order given.
+    bool setUp(const QStringList &accounts)
+    {
+        if (!db.isValid())
+            return false;
+        if (!db.insertRow(QStringLiteral("BN01"), {{"BANK_NO", Bank}, {"BANK_NAME", QStringLiteral("測試銀行")}})
+            || !db.insertRow(QStringLiteral("BN01"), {{"BANK_NO", "9950001"}, {"BANK_NAME", QStringLiteral("台北分行")}}))
+            return false;
+        for (const QString &code : accounts) {
+            if (!db.insertRow(QStringLiteral("CACNO"), {{"ACC_CODE", code}, {"ACC_NAME", QStringLiteral("科目") + code}}))
+                return false;
+        }
+        if (!shell.open())
+            return false;
+        tab = std::make_unique<OperatingDataTab>(shell);
+        // The dataset's model signals stay consistent through every tab action.
+        new QAbstractItemModelTester(tab->dataset(), QAbstractItemModelTester::FailureReportingMode::QtTest,
+                                     tab.get());
+        tab->resize(900, 600);
+        tab->setPeriod(115, 1);
+        tab->startState();
+        tab->show();
+        return QTest::qWaitForWindowExposed(tab.get());
+    }
+
+    // A stored month: SERIAL 1..n in the order given, AMT = base + SERIAL.
+    bool addMonth(int year, int month, const QStringList &codes, double base = 0,
+                  const QString &bank = Bank)
+    {
+        int serial = 0;
+        for (const QString &code : codes) {
+            ++serial;
+            if (!db.insertRow(QStringLiteral("MPBANK"), {{"M_YEAR", year}, {"M_MONTH", month},
+                                                         {"BANK_CODE", bank}, {"ACC_CODE", code},
+                                                         {"AMT", base + serial}, {"SERIAL", serial}}))
+                return false;
+        }
+        return true;
+    }
+
+    CachedDataset &ds() { return *tab->dataset(); }
+    RecordGrid *grid() { return tab->grid(); }
+    PeriodSpinEdit *year() { return tab->yearEdit(); }
+    PeriodSpinEdit *month() { return tab->monthEdit(); }
+    QAbstractButton *button(const QString &name) { return tab->findChild<QAbstractButton *>(name); }
+    QString cell(int row, int column) { return ds().index(row, column).data().toString(); }
+
+    bool click(const QString &name)
+    {
+        QAbstractButton *b = button(name);
+        if (!b || !b->isEnabled())
+            return false;
+        QTest::mouseClick(b, Qt::LeftButton);
+        return true;
+    }
+
+    void period(const QString &y, const QString &m)
+    {
+        year()->setEditText(y);
+        month()->setEditText(m);
+    }
+
+    QStringList enabledButtons()
+    {
+        QStringList names;
+        for (int i = 0; i < RecordToolbar::ButtonCount; ++i) {
+            QAbstractButton *b = tab->toolbar()->button(RecordToolbar::Button(i));
+            if (b && b->isEnabled())
+                names << b->objectName();
+        }
+        return names;
+    }
+
+    QLineEdit *editor() { return qobject_cast<QLineEdit *>(grid()->openEditor()); }
+
+    // Types into the amount cell of `row` and presses `finish`.
+    bool typeAmount(int row, const QString &text, Qt::Key finish = Qt::Key_Return)
+    {
+        grid()->setCurrentIndex(ds().index(row, 3));
+        QLineEdit *e = editor();
+        if (!e)
+            return false;
+        e->selectAll();
+        QTest::keyClicks(e, text);
+        QTest::keyClick(e, finish);
+        return true;
+    }
+
+    QStringList column(const QString &field)
+    {
+        QStringList values;
+        for (int r = 0; r < ds().recordCount(); ++r)
+            values << ds().value(r, field).toString();
+        return values;
+    }
+
+    bool said(Icon icon, const QString &text, const QString &caption = Messages::appCaption())
+    {
+        for (const auto &r : messages.records()) {
+            if (r.icon == icon && r.text == text && (r.isQuestion || r.caption == caption))
+                return true;
+        }
+        return false;
+    }
+};
+
+const QStringList BrowseStart = {"sbQuery", "sbAdd", "sbExit", "sbClear"};
+const QStringList BrowseWithRows = {"sbFirst", "sbLast", "sbPrior", "sbNext", "sbQuery", "sbAdd",
+                                    "sbEdit",  "sbDel",  "sbExit",  "sbClear"};
+const QStringList Editing = {"sbFirst", "sbLast", "sbPrior", "sbNext", "sbPost", "sbCancel"};
+
+} // namespace
+
+class TstOperatingDataTab : public QObject
+{
+    Q_OBJECT
+private slots:
+    void toolbarNamesCaptionsAndHints();
+    void otherTabsPagesNameTheirControls();
+    void startStateAndPeriodRule();
+    void queryWithZeroPeriodListsEveryMonthInOrder();
+    void queryWithoutRowsWarns();
+    void addOnEmptyMonthCreatesOneRowPerAccount();
+    void addOnExistingMonthNeverCreatesRows();
+    void addModifyDeleteRefuseZeroPeriod();
+    void modifyOnEmptyMonthOffersTheAddRows();
+    void failingSaveKeepsCacheRowsAndMode();
+    void failingModifySaveWritesNothing();
+    void saveWithNothingChangedStillSaysSuccess();
+    void discardAsksAndRestoresTheLoadedRows();
+    void deleteMonthShowsProgressAndRemovesOnlyThatMonth();
+    void failingDeleteKeepsTheStoredMonth();
+    void gridKeysMoveAndNeverAppend();
+    void amountCellRefusesWhatIsNotANumber();
+    void navigationStopsAtTheEnds();
+    void closeSavesEditedAndCachedChanges();
+    void checkAndImportWaitForTheirHooks();
+};
+
+void TstOperatingDataTab::toolbarNamesCaptionsAndHints()
+{
+    Fixture f;
+    QVERIFY(f.setUp({"11000"}));
+    const QList<std::tuple<QString, QString, QString>> expected = {
+        {"sbFirst", "首筆", ""},          {"sbLast", "末筆", ""},
+        {"sbPrior", "前筆", ""},          {"sbNext", "後筆", ""},
+        {"sbQuery", "查詢", "功能鍵-F7"}, {"sbAdd", "新增", "功能鍵-F2"},
+        {"sbEdit", "修改", "功能鍵-F3"},  {"sbDel", "刪除", "功能鍵-F4"},
+        {"sbPost", "存檔", "功能鍵-F5"},  {"sbCancel", "放棄", "功能鍵-F6"},
+        {"sbExit", "離開", ""},           {"sbClear", "清畫面", "請按右鍵選擇 "},
+        {"sbCheck", "檢核", "請按右鍵選擇 "}, {"sbENTERY", "匯入", "功能鍵-F5"},
+    };
+    for (int i = 0; i < expected.size(); ++i) {
+        QAbstractButton *b = f.tab->toolbar()->button(RecordToolbar::Button(i));
+        QVERIFY(b);
+        QCOMPARE(b->objectName(), std::get<0>(expected[i]));
+        QCOMPARE(b->text(), std::get<1>(expected[i]));
+        QCOMPARE(b->toolTip(), std::get<2>(expected[i]));
+    }
+    QVERIFY(f.tab->findChild<QLabel *>("labBANKNAME1"));
+    QCOMPARE(f.tab->findChild<QLabel *>("labBANKNAME1")->text(), QStringLiteral("測試銀行"));
+    QVERIFY(f.tab->findChild<RecordGrid *>("DBGEMPBANK"));
+    QCOMPARE(f.ds().objectName(), QStringLiteral("qryMPBANK"));
+
+    // Titles and widths of the grid.
+    f.year()->setEditText("0");
+    f.month()->setEditText("0");
+    QCOMPARE(f.ds().headerData(0, Qt::Horizontal).toString(), QStringLiteral("年"));
+    QCOMPARE(f.ds().headerData(1, Qt::Horizontal).toString(), QStringLiteral("月"));
+    QCOMPARE(f.ds().headerData(2, Qt::Horizontal).toString(),
+             QStringLiteral("科        目        名        稱"));
+    QCOMPARE(f.ds().headerData(3, Qt::Horizontal).toString(), QStringLiteral("金額"));
+    QCOMPARE(f.grid()->columnWidth(2), 360);
+    QCOMPARE(f.grid()->columnWidth(3), 285);
+}
+
+void TstOperatingDataTab::otherTabsPagesNameTheirControls()
+{
+    Fixture f;
+    QVERIFY(f.setUp({"11000"}));
+    struct Case { DataTabPage::Kind kind; QString label, year, del, imp, importHint; bool check; };
+    const QList<Case> cases = {
+        {DataTabPage::Kind::OverdueRatio, "labBANKNAME2", "seYYY4", "sbDel4", "sbENTERY4", "功能鍵-F5", false},
+        {DataTabPage::Kind::BillsRate, "labBANKNAME3", "seYYY9", "sbDEL9", "sbENTERY9", "功能鍵-F5", false},
+        {DataTabPage::Kind::BillsTrading, "labBANKNAME4", "seYYY2", "sbDel2", "sbENTERY2", "功能鍵-F5", false},
+        {DataTabPage::Kind::County, "labBANKNAME5", "seYYY3", "sbDel3", "sbEntery3", "", true},
+    };
+    for (const Case &c : cases) {
+        DataTabPage page(f.shell, c.kind);
+        page.setPeriod(115, 1);
+        page.startState();
+        QCOMPARE(page.findChild<QLabel *>(c.label)->text(), QStringLiteral("測試銀行"));
+        QCOMPARE(page.findChild<PeriodSpinEdit *>(c.year)->editText(), QStringLiteral("115"));
+        QAbstractButton *del = page.findChild<QAbstractButton *>(c.del);
+        QVERIFY2(del, qPrintable(c.del));
+        QCOMPARE(del->toolTip(), c.kind == DataTabPage::Kind::BillsRate ? QString() : QStringLiteral("功能鍵-F4"));
+        QCOMPARE(page.findChild<QAbstractButton *>(c.imp)->toolTip(), c.importHint);
+        QCOMPARE(page.toolbar()->button(RecordToolbar::Check) != nullptr, c.check);
+        // Until the tab is built every button of its page stays disabled.
+        for (QAbstractButton *b : page.findChildren<QAbstractButton *>())
+            QVERIFY2(!b->isEnabled(), qPrintable(b->objectName()));
+    }
+    QCOMPARE(DataTabPage::importKind(DataTabPage::Kind::County), 5);
+}
+
+void TstOperatingDataTab::startStateAndPeriodRule()
+{
+    Fixture f;
+    QVERIFY(f.setUp({"11000", "12000"}));
+    QVERIFY(f.addMonth(115, 1, {"11000", "12000"}));
+    QCOMPARE(f.year()->editText(), QStringLiteral("115"));
+    QCOMPARE(f.month()->editText(), QStringLiteral("1"));
+    QCOMPARE(f.enabledButtons(), BrowseStart);
+
+    QVERIFY(f.click("sbQuery"));
+    QCOMPARE(f.ds().recordCount(), 2);
+    QCOMPARE(f.enabledButtons(), BrowseWithRows);
+
+    // Typing a year of 1234 clamps it to 999 and closes the grid.
+    f.year()->setFocus();
+    f.year()->selectAll();
+    QTest::keyClicks(f.year(), "1234");
+    QCOMPARE(f.year()->editText(), QStringLiteral("999"));
+    QCOMPARE(f.year()->number(), 999);
+    QVERIFY(!f.ds().isOpen());
+    QCOMPARE(f.grid()->model()->rowCount(), 0);
+    QCOMPARE(f.enabledButtons(), BrowseStart);
+
+    f.year()->setEditText("115");
+    QVERIFY(f.click("sbQuery"));
+    QVERIFY(f.ds().isOpen());
+    f.month()->selectAll();
+    QTest::keyClicks(f.month(), "15");
+    QCOMPARE(f.month()->editText(), QStringLiteral("12"));
+    QVERIFY(!f.ds().isOpen());
+
+    // Empty or not a whole number: nothing happens, the loaded rows stay.
+    f.month()->setEditText("1");
+    QVERIFY(f.click("sbQuery"));
+    f.month()->setEditText("");
+    QVERIFY(f.ds().isOpen());
+    f.month()->setEditText("1x");
+    QVERIFY(f.ds().isOpen());
+    QCOMPARE(f.ds().recordCount(), 2);
+    // A letter is never typed into a spin edit.
+    f.month()->setEditText("");
+    QTest::keyClicks(f.month(), "a");
+    QCOMPARE(f.month()->editText(), QString());
+}
+
+void TstOperatingDataTab::queryWithZeroPeriodListsEveryMonthInOrder()
+{
+    Fixture f;
+    QVERIFY(f.setUp({"11000", "12000", "13000"}));
+    // Stored out of order, another institution, and an account CACNO lacks.
+    QVERIFY(f.addMonth(115, 2, {"13000", "11000"}, 100));
+    QVERIFY(f.addMonth(114, 12, {"12000", "11000", "13000"}, 10));
+    QVERIFY(f.addMonth(115, 1, {"11000"}, 50));
+    QVERIFY(f.addMonth(115, 1, {"11000", "12000"}, 0, "9990000"));
+    QVERIFY(f.addMonth(115, 3, {"99999"}, 0));
+
+    f.period("0", "0");
+    QVERIFY(f.click("sbQuery"));
+    QCOMPARE(f.column("M_YEAR"), QStringList({"114", "114", "114", "115", "115", "115"}));
+    QCOMPARE(f.column("M_MONTH"), QStringList({"12", "12", "12", "1", "2", "2"}));
+    QCOMPARE(f.column("SERIAL"), QStringList({"1", "2", "3", "1", "1", "2"}));
+    QCOMPARE(f.column("ACC_CODE"), QStringList({"12000", "11000", "13000", "11000", "13000", "11000"}));
+    QCOMPARE(f.cell(0, 2), QStringLiteral("12000  科目12000"));
+    QCOMPARE(f.cell(0, 3), QStringLiteral("11"));
+    QVERIFY(f.messages.records().isEmpty());
+    QVERIFY(f.grid()->hasFocus());
+
+    // Only the month 0: every month of that year.
+    f.period("115", "0");
+    QVERIFY(f.click("sbQuery"));
+    QCOMPARE(f.column("M_MONTH"), QStringList({"1", "2", "2"}));
+
+    // After Clear both spin edits are empty and Query lists every period.
+    QVERIFY(f.click("sbClear"));
+    QCOMPARE(f.year()->editText(), QString());
+    QCOMPARE(f.month()->editText(), QString());
+    QVERIFY(!f.ds().isOpen());
+    QVERIFY(f.click("sbQuery"));
+    QCOMPARE(f.year()->editText(), QStringLiteral("0"));
+    QCOMPARE(f.month()->editText(), QStringLiteral("0"));
+    QCOMPARE(f.ds().recordCount(), 6);
+}
+
+void TstOperatingDataTab::queryWithoutRowsWarns()
+{
+    Fixture f;
+    QVERIFY(f.setUp({"11000"}));
+    QVERIFY(f.click("sbQuery"));
+    QVERIFY(f.said(Icon::Warning, QStringLiteral("查無任何符合資料!!!")));
+    QCOMPARE(f.enabledButtons(), BrowseStart);
+    QCOMPARE(f.shell.status, QStringLiteral("Ready"));
+}
+
+void TstOperatingDataTab::addOnEmptyMonthCreatesOneRowPerAccount()
+{
+    Fixture f;
+    QVERIFY(f.setUp({"30000", "10000", "20000"}));
+    QVERIFY(f.click("sbAdd"));
+    QCOMPARE(f.shell.mode, int(Shell::Add));
+    QCOMPARE(f.shell.status, QStringLiteral("新增"));
+    QCOMPARE(f.column("ACC_CODE"), QStringList({"30000", "10000", "20000"}));
+    QCOMPARE(f.column("SERIAL"), QStringList({"1", "2", "3"}));
+    QCOMPARE(f.column("M_YEAR"), QStringList({"115", "115", "115"}));
+    QCOMPARE(f.column("BANK_CODE"), QStringList({Bank, Bank, Bank}));
+    QCOMPARE(f.cell(1, 2), QStringLiteral("10000  科目10000"));
+    QCOMPARE(f.cell(0, 3), QString());   // zero shows as an empty cell
+    QCOMPARE(f.db.count("MPBANK"), 0);   // nothing written until Save
+
+    // Editing: only the amount column, the period and the button tabs locked.
+    QCOMPARE(f.enabledButtons(), Editing);
+    QVERIFY(!f.year()->isEnabled());
+    QVERIFY(!f.month()->isEnabled());
+    QVERIFY(!f.shell.buttonTabs);
+    QVERIFY(f.ds().flags(f.ds().index(0, 3)) & Qt::ItemIsEditable);
+    QVERIFY(!(f.ds().flags(f.ds().index(0, 2)) & Qt::ItemIsEditable));
+    QCOMPARE(f.grid()->currentIndex(), f.ds().index(0, 3));
+    QVERIFY(f.editor());
+
+    QVERIFY(f.typeAmount(0, "1234.5"));
+    QVERIFY(f.typeAmount(2, "-7"));
+    QCOMPARE(f.cell(0, 3), QStringLiteral("1,234.5"));
+    QCOMPARE(f.db.count("MPBANK"), 0);
+
+    QVERIFY(f.click("sbPost"));
+    QVERIFY(f.said(Icon::Information, QStringLiteral("存檔成功!!!")));
+    QCOMPARE(f.shell.mode, int(Shell::Browse));
+    QCOMPARE(f.shell.status, QStringLiteral("Ready"));
+    QVERIFY(f.shell.buttonTabs);
+    QCOMPARE(f.db.count("MPBANK"), 3);
+    QCOMPARE(f.db.scalar("select AMT from MPBANK where ACC_CODE = '30000'").toDouble(), 1234.5);
+    QCOMPARE(f.db.scalar("select AMT from MPBANK where ACC_CODE = '20000'").toDouble(), -7.0);
+    QCOMPARE(f.db.scalar("select SERIAL from MPBANK where ACC_CODE = '20000'").toInt(), 3);
+    QVERIFY(!(f.ds().flags(f.ds().index(0, 3)) & Qt::ItemIsEditable));
+    QVERIFY(!f.ds().hasPendingUpdates());
+}
+
+void TstOperatingDataTab::addOnExistingMonthNeverCreatesRows()
+{
+    Fixture f;
+    QVERIFY(f.setUp({"11000", "12000", "13000"}));
+    QVERIFY(f.addMonth(115, 1, {"11000", "12000"}));
+
+    f.messages.answerNext(false);
+    QVERIFY(f.click("sbAdd"));
+    QVERIFY(f.said(Icon::Question, QStringLiteral("資料已存在是否確定修改!!!")));
+    QCOMPARE(f.shell.mode, int(Shell::Browse));
+    QCOMPARE(f.ds().recordCount(), 2);
+    QCOMPARE(f.enabledButtons(), BrowseWithRows);
+
+    f.messages.answerNext(true);
+    QVERIFY(f.click("sbAdd"));
+    QCOMPARE(f.shell.mode, int(Shell::Modify));
+    QCOMPARE(f.shell.status, QStringLiteral("修改"));
+    QCOMPARE(f.ds().recordCount(), 2);
+    QVERIFY(!f.ds().hasPendingUpdates());
+    QCOMPARE(f.grid()->currentIndex().column(), 3);
+    QVERIFY(f.click("sbPost"));
+    QCOMPARE(f.db.count("MPBANK"), 2);
+}
+
+void TstOperatingDataTab::addModifyDeleteRefuseZeroPeriod()
+{
+    Fixture f;
+    QVERIFY(f.setUp({"11000"}));
+    QVERIFY(f.addMonth(115, 1, {"11000"}));
+    f.period("", "1");
+    QVERIFY(f.click("sbAdd"));
+    QCOMPARE(f.messages.lastText(), QStringLiteral("請輸入正確之申報年月資料!!!"));
+    QVERIFY(f.said(Icon::Warning, QStringLiteral("請輸入正確之申報年月資料!!!")));
+    QCOMPARE(f.year()->editText(), QStringLiteral("0"));
+    QCOMPARE(f.shell.mode, int(Shell::Browse));
+    QVERIFY(!f.ds().isOpen());
+
+    f.messages.clear();
+    QVERIFY(f.click("sbQuery"));      // year 0, month 1: the month of every year
+    QCOMPARE(f.ds().recordCount(), 1);
+    QVERIFY(f.click("sbEdit"));
+    QCOMPARE(f.messages.lastText(), QStringLiteral("請輸入正確之申報年月資料!!!"));
+    QVERIFY(f.click("sbDel"));
+    QVERIFY(f.said(Icon::Warning, QStringLiteral("請輸入欲刪除之年月資料!!!")));
+    QCOMPARE(f.db.count("MPBANK"), 1);
+    QCOMPARE(f.shell.mode, int(Shell::Browse));
+}
+
+void TstOperatingDataTab::modifyOnEmptyMonthOffersTheAddRows()
+{
+    Fixture f;
+    QVERIFY(f.setUp({"20000", "10000"}));
+    QVERIFY(f.addMonth(115, 1, {"10000"}));
+    // After the month is deleted the buttons are left as they were, so Modify
+    // meets an empty month.
+    QVERIFY(f.click("sbQuery"));
+    f.messages.answerNext(true);
+    QVERIFY(f.click("sbDel"));
+    QCOMPARE(f.db.count("MPBANK"), 0);
+
+    f.messages.clear();
+    f.messages.answerNext(false);
+    QVERIFY(f.click("sbEdit"));
+    QCOMPARE(f.messages.texts(), QStringList({"查無此資料，請問是否要新增 ???"}));
+    QCOMPARE(f.shell.mode, int(Shell::Browse));
+    QCOMPARE(f.ds().recordCount(), 0);
+
+    f.messages.answerNext(true);
+    QVERIFY(f.click("sbEdit"));
+    QCOMPARE(f.shell.mode, int(Shell::Add));
+    QCOMPARE(f.shell.status, QStringLiteral("新增"));
+    QCOMPARE(f.column("ACC_CODE"), QStringList({"20000", "10000"}));
+    QCOMPARE(f.column("SERIAL"), QStringList({"1", "2"}));
+    QCOMPARE(f.column("AMT"), QStringList({"0", "0"}));
+    QCOMPARE(f.ds().currentRow(), 0);
+    QCOMPARE(f.grid()->currentIndex(), f.ds().index(0, 3));
+    QCOMPARE(f.db.count("MPBANK"), 0);
+    QVERIFY(f.click("sbPost"));
+    QCOMPARE(f.db.count("MPBANK"), 2);
+}
+
+void TstOperatingDataTab::failingSaveKeepsCacheRowsAndMode()
+{
+    Fixture f;
+    QVERIFY(f.setUp({"10000", "20000", "30000"}));
+    QVERIFY(f.db.exec("CREATE TRIGGER boom BEFORE INSERT ON MPBANK WHEN NEW.ACC_CODE = '30000' "
+                      "BEGIN SELECT RAISE(ABORT, 'boom'); END"));
+    QVERIFY(f.click("sbAdd"));
+    QVERIFY(f.typeAmount(0, "5"));
+    QVERIFY(f.typeAmount(1, "6"));
+    QVERIFY(f.click("sbPost"));
+
+    // The engine's message, nothing written, the rows and the mode as they were.
+    QCOMPARE(f.messages.records().size(), 1);
+    QCOMPARE(f.messages.records().last().icon, Icon::Critical);
+    QCOMPARE(f.messages.records().last().caption, QStringLiteral("Velqora"));
+    QVERIFY2(f.messages.lastText().contains("boom"), qPrintable(f.messages.lastText()));
+    QCOMPARE(f.db.count("MPBANK"), 0);
+    QCOMPARE(f.shell.mode, int(Shell::Add));
+    QCOMPARE(f.shell.status, QStringLiteral("新增"));
+    QCOMPARE(f.enabledButtons(), Editing);
+    QCOMPARE(f.ds().recordCount(), 3);
+    QCOMPARE(f.column("AMT"), QStringList({"5", "6", "0"}));
+    QVERIFY(f.ds().hasPendingUpdates());
+    QVERIFY(f.ds().flags(f.ds().index(0, 3)) & Qt::ItemIsEditable);
+
+    // Mended, the same cache saves in full.
+    QVERIFY(f.db.exec("DROP TRIGGER boom"));
+    QVERIFY(f.click("sbPost"));
+    QCOMPARE(f.messages.lastText(), QStringLiteral("存檔成功!!!"));
+    QCOMPARE(f.db.count("MPBANK"), 3);
+    QCOMPARE(f.db.scalar("select sum(AMT) from MPBANK").toDouble(), 11.0);
+}
+
+void TstOperatingDataTab::failingModifySaveWritesNothing()
+{
+    Fixture f;
+    QVERIFY(f.setUp({"10000", "20000", "30000"}));
+    QVERIFY(f.addMonth(115, 1, {"10000", "20000", "30000"}));   // AMT 1, 2, 3
+    QVERIFY(f.db.exec("CREATE TRIGGER boom BEFORE UPDATE ON MPBANK WHEN NEW.ACC_CODE = '30000' "
+                      "BEGIN SELECT RAISE(ABORT, 'boom'); END"));
+    QVERIFY(f.click("sbQuery"));
+    QVERIFY(f.click("sbEdit"));
+    QCOMPARE(f.shell.mode, int(Shell::Modify));
+    QVERIFY(f.typeAmount(0, "100"));
+    QVERIFY(f.typeAmount(2, "300"));
+    QVERIFY(f.click("sbPost"));
+    QVERIFY(f.messages.lastText().contains("boom"));
+    // The first row's update was rolled back with the failing one.
+    QCOMPARE(f.db.scalar("select AMT from MPBANK where ACC_CODE = '10000'").toDouble(), 1.0);
+    QCOMPARE(f.shell.mode, int(Shell::Modify));
+    QCOMPARE(f.column("AMT"), QStringList({"100", "2", "300"}));
+}
+
+void TstOperatingDataTab::saveWithNothingChangedStillSaysSuccess()
+{
+    Fixture f;
+    QVERIFY(f.setUp({"10000"}));
+    QVERIFY(f.addMonth(115, 1, {"10000"}));
+    QVERIFY(f.click("sbQuery"));
+    QVERIFY(f.click("sbEdit"));
+    QVERIFY(f.click("sbPost"));
+    QCOMPARE(f.messages.texts(), QStringList({"存檔成功!!!"}));
+    QCOMPARE(f.shell.mode, int(Shell::Browse));
+    QCOMPARE(f.enabledButtons(), BrowseWithRows);
+}
+
+void TstOperatingDataTab::discardAsksAndRestoresTheLoadedRows()
+{
+    Fixture f;
+    QVERIFY(f.setUp({"10000", "20000"}));
+    QVERIFY(f.addMonth(115, 1, {"10000", "20000"}));
+    QVERIFY(f.click("sbQuery"));
+    QVERIFY(f.click("sbEdit"));
+    QVERIFY(f.typeAmount(0, "99"));
+
+    f.messages.answerNext(false);
+    QVERIFY(f.click("sbCancel"));
+    QVERIFY(f.said(Icon::Question, QStringLiteral("是否確定放棄!!!")));
+    QCOMPARE(f.shell.mode, int(Shell::Modify));
+    QCOMPARE(f.cell(0, 3), QStringLiteral("99"));
+
+    f.messages.answerNext(true);
+    QVERIFY(f.click("sbCancel"));
+    QCOMPARE(f.shell.mode, int(Shell::Browse));
+    QCOMPARE(f.cell(0, 3), QStringLiteral("1"));
+    QVERIFY(!f.ds().hasPendingUpdates());
+    QCOMPARE(f.enabledButtons(), BrowseWithRows);
+    QCOMPARE(f.db.scalar("select AMT from MPBANK where ACC_CODE = '10000'").toDouble(), 1.0);
+
+    // Discarding a new month leaves it unwritten and the grid empty.
+    f.month()->setEditText("2");
+    QVERIFY(f.click("sbAdd"));
+    QCOMPARE(f.ds().recordCount(), 2);
+    f.messages.answerNext(true);
+    QVERIFY(f.click("sbCancel"));
+    QCOMPARE(f.ds().recordCount(), 0);
+    QCOMPARE(f.db.count("MPBANK", "M_MONTH = 2"), 0);
+}
+
+void TstOperatingDataTab::deleteMonthShowsProgressAndRemovesOnlyThatMonth()
+{
+    Fixture f;
+    QStringList accounts;
+    for (int i = 1; i <= 250; ++i)
+        accounts << QStringLiteral("A%1").arg(i, 4, 10, QLatin1Char('0'));
+    QVERIFY(f.setUp(accounts));
+    QVERIFY(f.addMonth(115, 1, accounts));
+    QVERIFY(f.addMonth(115, 2, accounts.mid(0, 3)));
+
+    QList<QPair<int, int>> seen;   // gauge value, rows left
+    QStringList labels;
+    QProgressBar *gauge = f.tab->findChild<QProgressBar *>("gdeDEL");
+    QLabel *label = f.tab->findChild<QLabel *>("labDEL");
+    QVERIFY(gauge && label);
+    QVERIFY(!gauge->isVisible());
+    QObject::connect(gauge, &QProgressBar::valueChanged, gauge, [&](int value) {
+        seen.append({value, f.ds().recordCount()});
+        labels << label->text();
+        QVERIFY(gauge->isVisible());
+    });
+
+    QVERIFY(f.click("sbQuery"));
+    f.messages.answerNext(false);
+    QVERIFY(f.click("sbDel"));
+    QVERIFY(f.said(Icon::Information, QStringLiteral("確定要刪除嗎 ???")));
+    QCOMPARE(f.shell.status, QStringLiteral("刪除"));
+    QCOMPARE(f.db.count("MPBANK"), 253);
+    QVERIFY(seen.isEmpty());
+
+    f.messages.answerNext(true);
+    QVERIFY(f.click("sbDel"));
+    QVERIFY(f.said(Icon::Information, QStringLiteral("刪除成功!!!")));
+    QVERIFY(seen.contains(qMakePair(40, 150)));   // 100 of 250 deleted
+    QCOMPARE(seen.last(), qMakePair(99, 2));   // 248 of 250; the last deletion leaves none
+    for (int i = 1; i < seen.size(); ++i)
+        QVERIFY(seen[i].first > seen[i - 1].first);
+    QCOMPARE(labels.first(), QStringLiteral("資料刪除中請稍候...."));
+    QVERIFY(!gauge->isVisible());
+    QCOMPARE(label->text(), QString());
+    QCOMPARE(f.db.count("MPBANK", "M_MONTH = 1"), 0);
+    QCOMPARE(f.db.count("MPBANK", "M_MONTH = 2"), 3);
+    QCOMPARE(f.ds().recordCount(), 0);
+
+    f.messages.clear();
+    QVERIFY(f.click("sbDel"));
+    QCOMPARE(f.messages.texts(), QStringList({"查無欲刪除之年月資料!!!"}));
+}
+
+void TstOperatingDataTab::failingDeleteKeepsTheStoredMonth()
+{
+    Fixture f;
+    QVERIFY(f.setUp({"10000", "20000", "30000"}));
+    QVERIFY(f.addMonth(115, 1, {"10000", "20000", "30000"}));
+    QVERIFY(f.db.exec("CREATE TRIGGER boom BEFORE DELETE ON MPBANK WHEN OLD.ACC_CODE = '30000' "
+                      "BEGIN SELECT RAISE(ABORT, 'boom'); END"));
+    QVERIFY(f.click("sbQuery"));
+    f.messages.answerNext(true);
+    QVERIFY(f.click("sbDel"));
+    QCOMPARE(f.messages.lastText(), QStringLiteral("刪除失敗!!!"));
+    QVERIFY(f.messages.records().last().detail.contains("boom"));
+    QCOMPARE(f.db.count("MPBANK"), 3);
+    QVERIFY(!f.tab->findChild<QProgressBar *>("gdeDEL")->isVisible());
+}
+
+void TstOperatingDataTab::gridKeysMoveAndNeverAppend()
+{
+    Fixture f;
+    QVERIFY(f.setUp({"10000", "20000", "30000", "40000"}));
+    QVERIFY(f.addMonth(115, 1, {"10000", "20000", "30000", "40000"}));
+    QVERIFY(f.click("sbQuery"));
+    RecordGrid *g = f.grid();
+
+    // Down on the last row of a browse grid: no new row, the row before the last.
+    QVERIFY(f.click("sbLast"));
+    QCOMPARE(g->currentIndex().row(), 3);
+    QTest::keyClick(g, Qt::Key_Down);
+    QCOMPARE(f.ds().recordCount(), 4);
+    QCOMPARE(g->model()->rowCount(), 4);
+    QCOMPARE(g->currentIndex().row(), 2);
+    QCOMPARE(f.ds().currentRow(), 2);
+    QTest::keyClick(g, Qt::Key_Down);
+    QCOMPARE(g->currentIndex().row(), 3);
+
+    // Enter and Tab: columns 0 to 2 step right, from the amount on down.
+    g->setCurrentIndex(f.ds().index(1, 0));
+    QTest::keyClick(g, Qt::Key_Return);
+    QCOMPARE(g->currentIndex(), f.ds().index(1, 1));
+    QTest::keyClick(g, Qt::Key_Tab);
+    QCOMPARE(g->currentIndex(), f.ds().index(1, 2));
+    QTest::keyClick(g, Qt::Key_Enter);
+    QCOMPARE(g->currentIndex(), f.ds().index(1, 3));
+    QTest::keyClick(g, Qt::Key_Return);
+    QCOMPARE(g->currentIndex(), f.ds().index(2, 3));
+    QCOMPARE(f.ds().currentRow(), 2);
+
+    // In modify mode the keys work from the cell editor as well.
+    QVERIFY(f.click("sbEdit"));
+    QCOMPARE(g->currentIndex(), f.ds().index(0, 3));
+    QLineEdit *e = f.editor();
+    QVERIFY(e);
+    e->selectAll();
+    QTest::keyClicks(e, "12.5");
+    QTest::keyClick(e, Qt::Key_Return);
+    QCOMPARE(g->currentIndex(), f.ds().index(1, 3));
+    QCOMPARE(f.ds().value(0, "AMT").toDouble(), 12.5);
+    QVERIFY(f.editor());
+    QTest::keyClick(f.editor(), Qt::Key_Tab);
+    QCOMPARE(g->currentIndex(), f.ds().index(2, 3));
+    g->setCurrentIndex(f.ds().index(2, 2));
+    QTest::keyClick(g, Qt::Key_Return);   // name column: to the amount of the same row
+    QCOMPARE(g->currentIndex(), f.ds().index(2, 3));
+
+    // Down in the editor on the last row never appends either.
+    g->setCurrentIndex(f.ds().index(3, 3));
+    QVERIFY(f.editor());
+    QTest::keyClicks(f.editor(), "8");
+    QTest::keyClick(f.editor(), Qt::Key_Down);
+    QCOMPARE(f.ds().recordCount(), 4);
+    QCOMPARE(f.ds().value(3, "AMT").toDouble(), 8.0);
+    QCOMPARE(g->currentIndex().row(), 3);
+    // Enter on the last row stays there.
+    QTest::keyClick(f.editor(), Qt::Key_Return);
+    QCOMPARE(g->currentIndex(), f.ds().index(3, 3));
+    QCOMPARE(f.ds().recordCount(), 4);
+}
+
+void TstOperatingDataTab::amountCellRefusesWhatIsNotANumber()
+{
+    Fixture f;
+    QVERIFY(f.setUp({"10000", "20000"}));
+    QVERIFY(f.addMonth(115, 1, {"10000", "20000"}));   // AMT 1, 2
+    QVERIFY(f.click("sbQuery"));
+    QVERIFY(f.click("sbEdit"));
+
+    // Letters and a second point never reach the cell.
+    QVERIFY(f.typeAmount(0, "1a2.3.4b"));
+    QCOMPARE(f.ds().value(0, "AMT").toDouble(), 12.34);
+    QVERIFY(f.typeAmount(0, "abc"));
+    QCOMPARE(f.ds().value(0, "AMT").toDouble(), 12.34);   // nothing typed: the value stays
+    QVERIFY(f.typeAmount(1, "--5"));
+    QCOMPARE(f.ds().value(1, "AMT").toDouble(), -5.0);
+
+    // A minus alone is not a number: Enter keeps the cursor and the value.
+    f.grid()->setCurrentIndex(f.ds().index(0, 3));
+    f.editor()->selectAll();
+    QTest::keyClicks(f.editor(), "-");
+    QTest::keyClick(f.editor(), Qt::Key_Return);
+    QCOMPARE(f.grid()->currentIndex(), f.ds().index(0, 3));
+    QCOMPARE(f.ds().value(0, "AMT").toDouble(), 12.34);
+
+    // The dataset itself refuses a text that is not a number.
+    QVERIFY(!f.ds().setData(f.ds().index(1, 3), QStringLiteral("12x")));
+    QVERIFY(!f.ds().setData(f.ds().index(1, 3), QStringLiteral("1.2.3")));
+    QCOMPARE(f.ds().value(1, "AMT").toDouble(), -5.0);
+    // Only the amount column takes input.
+    QVERIFY(!f.ds().setData(f.ds().index(1, 2), QStringLiteral("x")));
+
+    // Walking through a cell without typing keeps its stored value exactly.
+    QVERIFY(f.db.exec("update MPBANK set AMT = 1.23456 where ACC_CODE = '20000'"));
+    QVERIFY(f.click("sbPost"));
+    QCOMPARE(f.db.scalar("select AMT from MPBANK where ACC_CODE = '20000'").toDouble(), -5.0);
+    QVERIFY(f.db.exec("update MPBANK set AMT = 1.23456 where ACC_CODE = '20000'"));
+    QVERIFY(f.click("sbEdit"));
+    QCOMPARE(f.cell(1, 3), QStringLiteral("1.235"));
+    f.grid()->setCurrentIndex(f.ds().index(1, 3));
+    QTest::keyClick(f.editor(), Qt::Key_Return);
+    QVERIFY(f.click("sbPost"));
+    QCOMPARE(f.db.scalar("select AMT from MPBANK where ACC_CODE = '20000'").toDouble(), 1.23456);
+}
+
+void TstOperatingDataTab::navigationStopsAtTheEnds()
+{
+    Fixture f;
+    QVERIFY(f.setUp({"10000", "20000", "30000"}));
+    QVERIFY(f.addMonth(115, 1, {"10000", "20000", "30000"}));
+    QVERIFY(f.click("sbQuery"));
+    QCOMPARE(f.ds().currentRow(), 0);
+    QVERIFY(f.click("sbPrior"));
+    QCOMPARE(f.ds().currentRow(), 0);
+    QVERIFY(f.click("sbNext"));
+    QVERIFY(f.click("sbNext"));
+    QVERIFY(f.click("sbNext"));
+    QCOMPARE(f.ds().currentRow(), 2);
+    QCOMPARE(f.grid()->currentIndex().row(), 2);
+    QVERIFY(f.click("sbFirst"));
+    QCOMPARE(f.grid()->currentIndex().row(), 0);
+    QVERIFY(f.click("sbLast"));
+    QCOMPARE(f.ds().currentRow(), 2);
+    QVERIFY(f.click("sbPrior"));
+    QCOMPARE(f.grid()->currentIndex().row(), 1);
+    QVERIFY(f.click("sbExit"));
+    QCOMPARE(f.shell.closeRequests, 1);
+
+    // While modifying, a button step takes the value still being typed with it.
+    QVERIFY(f.click("sbEdit"));
+    QVERIFY(f.editor());
+    QTest::keyClicks(f.editor(), "77");
+    QVERIFY(f.click("sbNext"));
+    QCOMPARE(f.ds().currentRow(), 1);
+    QCOMPARE(f.grid()->currentIndex(), f.ds().index(1, 3));
+    QCOMPARE(f.ds().value(0, "AMT").toDouble(), 77.0);
+    QCOMPARE(f.ds().value(1, "AMT").toDouble(), 2.0);
+    QVERIFY(f.click("sbPost"));
+    QCOMPARE(f.db.scalar("select AMT from MPBANK where ACC_CODE = '10000'").toDouble(), 77.0);
+}
+
+void TstOperatingDataTab::closeSavesEditedAndCachedChanges()
+{
+    {
+        // A value still being typed in the cell is saved with the rest.
+        Fixture f;
+        QVERIFY(f.setUp({"10000", "20000"}));
+        QVERIFY(f.addMonth(115, 1, {"10000", "20000"}));
+        QVERIFY(f.click("sbQuery"));
+        QVERIFY(f.click("sbEdit"));
+        QVERIFY(f.typeAmount(0, "10"));
+        f.grid()->setCurrentIndex(f.ds().index(1, 3));
+        f.editor()->selectAll();
+        QTest::keyClicks(f.editor(), "20");
+        QVERIFY(f.tab->saveOnClose());
+        QCOMPARE(f.db.scalar("select sum(AMT) from MPBANK").toDouble(), 30.0);
+    }
+    {
+        // Rows keyed in, none left in the editor: saved too, not lost.
+        Fixture f;
+        QVERIFY(f.setUp({"10000", "20000"}));
+        QVERIFY(f.click("sbAdd"));
+        QVERIFY(f.typeAmount(1, "5"));
+        QVERIFY(f.typeAmount(0, "4"));   // Enter goes on to the next row
+        QCOMPARE(f.ds().state(), CachedDataset::State::Browse);
+        QVERIFY(f.tab->saveOnClose());
+        QCOMPARE(f.db.count("MPBANK"), 2);
+        QCOMPARE(f.db.scalar("select sum(AMT) from MPBANK").toDouble(), 9.0);
+    }
+    {
+        // A save that fails keeps the window open with the changes in the cache.
+        Fixture f;
+        QVERIFY(f.setUp({"10000"}));
+        QVERIFY(f.db.exec("CREATE TRIGGER boom BEFORE INSERT ON MPBANK BEGIN SELECT RAISE(ABORT, 'boom'); END"));
+        QVERIFY(f.click("sbAdd"));
+        QVERIFY(f.typeAmount(0, "4"));
+        QVERIFY(!f.tab->saveOnClose());
+        QVERIFY(f.messages.lastText().contains("boom"));
+        QVERIFY(f.ds().hasPendingUpdates());
+    }
+    {
+        // Nothing pending: nothing to do.
+        Fixture f;
+        QVERIFY(f.setUp({"10000"}));
+        QVERIFY(f.tab->saveOnClose());
+        QVERIFY(f.messages.records().isEmpty());
+    }
+}
+
+void TstOperatingDataTab::checkAndImportWaitForTheirHooks()
+{
+    Fixture f;
+    QVERIFY(f.setUp({"10000"}));
+    QVERIFY(f.addMonth(115, 1, {"10000"}));
+    QVERIFY(f.click("sbQuery"));
+    QVERIFY(!f.button("sbCheck")->isEnabled());
+    QVERIFY(!f.button("sbENTERY")->isEnabled());
+
+    int checks = 0;
+    int kindSeen = 0;
+    bool flagSeen = true;
+    f.tab->setCheckHook([&] { ++checks; });
+    f.tab->setImportHook([&] { kindSeen = f.shell.importKind(); flagSeen = f.shell.importInProgress(); });
+    QVERIFY(f.button("sbENTERY")->isEnabled());
+    QVERIFY(f.click("sbQuery"));
+    QVERIFY(f.click("sbCheck"));
+    QCOMPARE(checks, 1);
+    QVERIFY(f.click("sbENTERY"));
+    QCOMPARE(kindSeen, 1);
+    QVERIFY(!flagSeen);   // the operating data import runs without the flag
+
+    // A period change turns Check off again; editing turns both off.
+    f.month()->setEditText("2");
+    QVERIFY(!f.button("sbCheck")->isEnabled());
+    QVERIFY(f.click("sbAdd"));
+    QVERIFY(!f.button("sbCheck")->isEnabled());
+    QVERIFY(!f.button("sbENTERY")->isEnabled());
+}
+
+QTEST_MAIN(TstOperatingDataTab)
+#include "tst_operating_data_tab.moc"

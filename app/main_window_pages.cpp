@@ -7,6 +7,7 @@
 #include "entry/operating_data_tab.h"
 #include "entry/period_spin_edit.h"
 #include "interchange/export_dialog.h"
+#include "interchange/import_dialog.h"
 
 namespace MainWindowPages {
 
@@ -22,6 +23,11 @@ DataPages createDataPages(TfmVELQ8MAIN &window, QWidget *parent)
         runOperatingCheck(operating, period.year, period.month, window.declaringBankCode(),
                           operating->deleteLabel(), operating->deleteGauge(),
                           [operating] { operating->query(); }, operating->yearEdit());
+    });
+    operating->setImportHook([&window, operating] {
+        TfmENTERY dialog(1, *operating->dataset(), window, &window);
+        dialog.setAppliedHandler([operating](TfmENTERY::Outcome) { operating->afterImport(); });
+        DialogRunner::run(dialog);
     });
     add(operating, QStringLiteral("營運資料明細檔 "));
     // Tabs whose data entry is not built yet: header, period and a disabled toolbar.

@@ -58,12 +58,11 @@ int runImport(CliContext &context, const QStringList &args)
         return 2;
     case ImportEngine::Status::Declined:
         context.err << ImportEngine::replaceQuestion() << "\n"
-                    << QStringLiteral("%1 年 %2 月 機構 %3 已有 %4 筆%5資料; 未寫入任何資料 (加上 --replace 才會取代)")
+                    << QStringLiteral("%1 年 %2 月 機構 %3 已有%4 %5 筆; 未寫入任何資料 (加上 --replace 才會取代)")
                            .arg(result.period.year)
                            .arg(result.period.month)
-                           .arg(result.bankCode)
+                           .arg(result.bankCode, kind->name())
                            .arg(result.storedRows)
-                           .arg(kind->name())
                     << "\n";
         return 1;
     case ImportEngine::Status::Done:
@@ -72,12 +71,11 @@ int runImport(CliContext &context, const QStringList &args)
     if (result.nothingImported())
         context.out << ImportEngine::nothingFoundMessage() << "\n";
     context.out << ImportEngine::completedMessage() << "\n"
-                << QStringLiteral("%1 年 %2 月 機構 %3: 匯入 %4 筆%5資料%6")
+                << QStringLiteral("%1 年 %2 月 機構 %3: 匯入%4 %5 筆%6")
                        .arg(result.period.year)
                        .arg(result.period.month)
-                       .arg(result.bankCode)
+                       .arg(result.bankCode, kind->name())
                        .arg(result.rowsRead)
-                       .arg(kind->name())
                        .arg(result.replaced ? QStringLiteral(", 取代原有 %1 筆").arg(result.storedRows) : QString())
                 << "\n";
     return 0;

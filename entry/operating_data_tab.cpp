@@ -296,6 +296,14 @@ bool OperatingDataTab::save()
     return toolbar()->save();
 }
 
+void OperatingDataTab::afterImport()
+{
+    shell().setEditMode(Shell::Browse);
+    toolbar()->refresh();
+    if (!m_qryMPBANK->isEmpty())
+        m_grid->setFocus();
+}
+
 bool OperatingDataTab::saveOnClose()
 {
     CachedDataset &dataset = *m_qryMPBANK;

@@ -31,6 +31,9 @@ public:
     void modify();
     void deleteMonth();
     bool save();
+    // After the import dialog filled and applied qryMPBANK: back to browse, the
+    // buttons as the imported rows allow, the focus on the grid when there are rows.
+    void afterImport();
 
     // DataTab
     CachedDataset *dataset() override { return m_qryMPBANK; }

@@ -2,7 +2,15 @@
 #include "app/messages.h"
 #include "db/cached_dataset.h"
 #include "entry/data_tab.h"
+#include "app/dialog_runner.h"
+#include "interchange/export_dialog.h"
+#include "interchange/import_dialog.h"
 #include "tests/support/test_database.h"
+
+#include <QCryptographicHash>
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
 
 #include <QAbstractButton>
 #include <QKeyEvent>
@@ -22,6 +30,8 @@ private slots:
     void emptyInstitutionTableLeavesLabelsEmpty();
     void closeAnsweredNoKeepsWindowAndCache();
     void closeAnsweredYesSavesTheMonthBeingEdited();
+    void exampleFileImportsThroughTheOperatingTab();
+    void exportButtonOpensTheExportDialog();
 };
 
 namespace {
@@ -170,6 +180,73 @@ void TstMainWindow::closeAnsweredYesSavesTheMonthBeingEdited()
     QVERIFY(window.close());
     QCOMPARE(db.count("MPBANK", "M_YEAR = 115 AND M_MONTH = 11"), accounts);
     QCOMPARE(db.scalar("SELECT AMT FROM MPBANK WHERE M_YEAR = 115 AND M_MONTH = 11 AND SERIAL = 3").toDouble(), 99.125);
+}
+
+void TstMainWindow::exampleFileImportsThroughTheOperatingTab()
+{
+    // A new user's first import: the shipped example file into the sample
+    // database, over the month that is already there, through the tab's button.
+    TestDatabase db;
+    QVERIFY(db.isValid());
+    QTemporaryDir dir;
+    const QString file = dir.filePath("B01995000011510");
+    QVERIFY(QFile::copy(QStringLiteral(VELQ8_EXAMPLES_DIR "/B01995000011510"), file));
+    auto digest = [&] {
+        QFile f(file);
+        return f.open(QIODevice::ReadOnly) ? QCryptographicHash::hash(f.readAll(), QCryptographicHash::Md5)
+                                           : QByteArray();
+    };
+    const QByteArray before = digest();
+    QVERIFY(db.exec("UPDATE MPBANK SET AMT = 1 WHERE M_YEAR = 115 AND M_MONTH = 10"));
+
+    ScriptedMessages messages;
+    messages.answerNext(true);   // 資料已存在是否確定修改!!!
+    TfmVELQ8MAIN window(QDate(2026, 10, 8));
+    window.show();
+    bool driven = false;
+    DialogRunner::Scoped driver([&](QDialog &dialog) {
+        auto *import = qobject_cast<TfmENTERY *>(&dialog);
+        if (!import)
+            return int(QDialog::Rejected);
+        driven = true;
+        import->setFilePath(file);
+        import->sbOKClick();
+        return import->result();
+    });
+    auto *button = window.findChild<QAbstractButton *>("sbENTERY");
+    QVERIFY(button && button->isEnabled());
+    QTest::mouseClick(button, Qt::LeftButton);
+    QVERIFY(driven);
+    QVERIFY2(messages.said("匯入作業完成!!!"), qPrintable(messages.texts().join(" | ")));
+    QVERIFY(messages.said("資料已存在是否確定修改!!!"));
+
+    CachedDataset *qry = window.dataTabs().first()->dataset();
+    const int lines = 42;
+    QCOMPARE(qry->recordCount(), lines);
+    QCOMPARE(db.count("MPBANK", "M_YEAR = 115 AND M_MONTH = 10"), lines);
+    QCOMPARE(db.count("MPBANK", "M_YEAR = 115 AND M_MONTH = 10 AND AMT = 1"), 0);
+    for (const char *name : {"sbFirst", "sbNext", "sbEdit", "sbDel", "sbCheck"})
+        QVERIFY2(window.findChild<QAbstractButton *>(name)->isEnabled(), name);
+    QCOMPARE(window.editMode(), int(Shell::Browse));
+    QCOMPARE(digest(), before);
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{"B01995000011510"});
+}
+
+void TstMainWindow::exportButtonOpensTheExportDialog()
+{
+    TestDatabase db;
+    QVERIFY(db.isValid());
+    TfmVELQ8MAIN window(QDate(2026, 10, 8));
+    QString caption;
+    DialogRunner::Scoped driver([&](QDialog &dialog) {
+        if (qobject_cast<TfmVELQ8EXIT *>(&dialog))
+            caption = dialog.windowTitle();
+        return int(QDialog::Rejected);
+    });
+    auto *button = window.findChild<QAbstractButton *>("Button6");
+    QVERIFY(button->isEnabled());
+    button->click();
+    QCOMPARE(caption, QString("資料匯出"));
 }
 
 QTEST_MAIN(TstMainWindow)

@@ -1,0 +1,277 @@
+#include "interchange/import_dialog.h"
+
+#include "app/messages.h"
+#include "app/shell.h"
+#include "db/cached_dataset.h"
+#include "db/table_cursor.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QFileSystemModel>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListView>
+#include <QPushButton>
+#include <QTreeView>
+#include <QVBoxLayout>
+
+namespace {
+
+// The directory shown when the dialog opens: the one of the last import, at
+// first the program's current directory.
+QString &lastDirectory()
+{
+    static QString directory = QDir::currentPath();
+    return directory;
+}
+
+QString trimmedRight(const QString &text)
+{
+    qsizetype n = text.size();
+    while (n > 0 && text.at(n - 1) == u' ')
+        --n;
+    return text.left(n);
+}
+
+} // namespace
+
+TfmENTERY::TfmENTERY(int kind, CachedDataset &target, Shell &shell, QWidget *parent)
+    : QDialog(parent), m_kind(kind), m_target(target), m_shell(shell)
+{
+    setObjectName(QStringLiteral("TfmENTERY"));
+    setWindowTitle(QStringLiteral("匯入作業"));
+    setModal(true);
+    setWindowState(windowState() | Qt::WindowMaximized);
+    buildControls();
+
+    m_shell.setImportKind(kind);
+    if (kind >= 2 && kind <= 5) {
+        m_shell.setImportInProgress(true);
+        m_markSet = true;
+    }
+    setDirectory(lastDirectory());
+}
+
+TfmENTERY::~TfmENTERY()
+{
+    if (m_markSet)
+        m_shell.setImportInProgress(false);
+}
+
+void TfmENTERY::buildControls()
+{
+    auto *heading = new QLabel(QStringLiteral("選擇輸入目錄:"), this);
+    heading->setObjectName(QStringLiteral("labHEADING"));
+    auto *labDirect = new QLabel(QStringLiteral("輸入目錄:"), this);
+    labDirect->setObjectName(QStringLiteral("labDIRECT"));
+    auto *labFile = new QLabel(QStringLiteral("檔名:"), this);
+    labFile->setObjectName(QStringLiteral("labENTERFILE"));
+
+    edtDIRECT = new QLineEdit(this);
+    edtDIRECT->setObjectName(QStringLiteral("edtDIRECT"));
+    labDirect->setBuddy(edtDIRECT);
+    connect(edtDIRECT, &QLineEdit::editingFinished, this, [this] {
+        const QString typed = edtDIRECT->text().trimmed();
+        if (QFileInfo(typed).isDir())
+            setDirectory(typed);
+    });
+
+    m_dirModel = new QFileSystemModel(this);
+    m_dirModel->setObjectName(QStringLiteral("dirModel"));
+    m_dirModel->setFilter(QDir::AllDirs | QDir::NoDotAndDotDot | QDir::Drives);
+    m_dirModel->setRootPath(QDir::rootPath());
+    dlbDIRECT = new QTreeView(this);
+    dlbDIRECT->setObjectName(QStringLiteral("dlbDIRECT"));
+    dlbDIRECT->setModel(m_dirModel);
+    for (int c = 1; c < m_dirModel->columnCount(); ++c)
+        dlbDIRECT->hideColumn(c);
+    dlbDIRECT->header()->hide();
+    connect(dlbDIRECT, &QTreeView::clicked, this, &TfmENTERY::dlbDIRECTClick);
+    connect(dlbDIRECT, &QTreeView::activated, this, &TfmENTERY::dlbDIRECTClick);
+
+    // Every file of the directory: the kind is not judged by the name.
+    m_fileModel = new QFileSystemModel(this);
+    m_fileModel->setObjectName(QStringLiteral("fileModel"));
+    m_fileModel->setFilter(QDir::Files | QDir::Hidden | QDir::System);
+    fbENTERFILE = new QListView(this);
+    fbENTERFILE->setObjectName(QStringLiteral("fbENTERFILE"));
+    fbENTERFILE->setModel(m_fileModel);
+    connect(fbENTERFILE, &QListView::clicked, this, &TfmENTERY::fbENTERFILEClick);
+    connect(fbENTERFILE, &QListView::activated, this, &TfmENTERY::fbENTERFILEClick);
+
+    edtFILENAME = new QLineEdit(this);
+    edtFILENAME->setObjectName(QStringLiteral("edtFILENAME"));
+    labFile->setBuddy(edtFILENAME);
+
+    sbOK = new QPushButton(QStringLiteral("確定"), this);
+    sbOK->setObjectName(QStringLiteral("sbOK"));
+    sbOK->setDefault(true);
+    connect(sbOK, &QPushButton::clicked, this, &TfmENTERY::sbOKClick);
+    sbExit = new QPushButton(QStringLiteral("離開"), this);
+    sbExit->setObjectName(QStringLiteral("sbExit"));
+    connect(sbExit, &QPushButton::clicked, this, &TfmENTERY::sbExitClick);
+
+    auto *grid = new QGridLayout;
+    grid->addWidget(labDirect, 0, 0);
+    grid->addWidget(edtDIRECT, 0, 1);
+    grid->addWidget(dlbDIRECT, 1, 0, 1, 2);
+    grid->addWidget(labFile, 0, 2);
+    grid->addWidget(edtFILENAME, 0, 3);
+    grid->addWidget(fbENTERFILE, 1, 2, 1, 2);
+    grid->setColumnStretch(1, 1);
+    grid->setColumnStretch(3, 1);
+    grid->setRowStretch(1, 1);
+
+    auto *buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(sbOK);
+    buttons->addWidget(sbExit);
+
+    auto *layout = new QVBoxLayout(this);
+    layout->addWidget(heading);
+    layout->addLayout(grid, 1);
+    layout->addLayout(buttons);
+}
+
+void TfmENTERY::setDirectory(const QString &directory)
+{
+    const QString path = QDir(directory).absolutePath();
+    edtDIRECT->setText(QDir::toNativeSeparators(path));
+    const QModelIndex dirIndex = m_dirModel->index(path);
+    if (dirIndex.isValid()) {
+        dlbDIRECT->setCurrentIndex(dirIndex);
+        dlbDIRECT->scrollTo(dirIndex);
+    }
+    fbENTERFILE->setRootIndex(m_fileModel->setRootPath(path));
+}
+
+QString TfmENTERY::directory() const
+{
+    return QDir::fromNativeSeparators(edtDIRECT->text());
+}
+
+void TfmENTERY::setFilePath(const QString &path)
+{
+    edtFILENAME->setText(QDir::toNativeSeparators(path));
+    const QFileInfo info(path);
+    if (info.isFile() && info.absolutePath() != QDir(directory()).absolutePath())
+        setDirectory(info.absolutePath());
+    const QModelIndex fileIndex = m_fileModel->index(info.absoluteFilePath());
+    if (fileIndex.isValid())
+        fbENTERFILE->setCurrentIndex(fileIndex);
+}
+
+QString TfmENTERY::filePath() const
+{
+    const QString typed = QDir::fromNativeSeparators(edtFILENAME->text().trimmed());
+    if (typed.isEmpty() || QDir::isAbsolutePath(typed))
+        return typed;
+    return QDir(directory()).absoluteFilePath(typed);
+}
+
+void TfmENTERY::dlbDIRECTClick(const QModelIndex &index)
+{
+    if (index.isValid())
+        setDirectory(m_dirModel->filePath(index));
+}
+
+void TfmENTERY::fbENTERFILEClick(const QModelIndex &index)
+{
+    if (index.isValid())
+        edtFILENAME->setText(QDir::toNativeSeparators(m_fileModel->filePath(index)));
+}
+
+ImportEngine::Lookups TfmENTERY::shellLookups() const
+{
+    // The main window's lists, as the tabs show them.
+    ImportEngine::Lookups lookups;
+    if (m_kind == 1) {
+        CachedDataset &accounts = m_shell.qryCACNO();
+        for (int r = 0; r < accounts.recordCount(); ++r) {
+            lookups.accountNames.insert(trimmedRight(accounts.value(r, QStringLiteral("ACC_CODE")).toString()),
+                                        accounts.value(r, QStringLiteral("ACCNAME")).toString());
+        }
+    } else if (m_kind == 2) {
+        TableCursor &banks = m_shell.tblBN01();
+        for (int r = 0; r < banks.recordCount(); ++r) {
+            const QString code = banks.value(r, QStringLiteral("BANK_NO")).toString();
+            lookups.bankNames.insert(trimmedRight(code),
+                                     code + QStringLiteral("  ") + banks.value(r, QStringLiteral("BANK_NAME")).toString());
+        }
+    }
+    return lookups;
+}
+
+void TfmENTERY::sbOKClick()
+{
+    Messages &messages = Messages::current();
+    const QString path = filePath();
+    if (!path.isEmpty() && QFileInfo(path).isFile())
+        lastDirectory() = QFileInfo(path).absolutePath();
+
+    ImportEngine::Request request;
+    request.file = path;
+    request.kind = ImportEngine::kindOfNumber(m_kind);
+    request.target = &m_target;
+    request.schemaFolder = m_schemaFolder;
+    request.confirmReplace = [this] { return Messages::current().question(ImportEngine::replaceQuestion(), this); };
+    request.busy = [](bool on) {
+        if (on)
+            QApplication::setOverrideCursor(Qt::WaitCursor);
+        else
+            QApplication::restoreOverrideCursor();
+    };
+    ImportEngine::Lookups lookups;
+    const bool fromShell = (m_kind == 1 && m_shell.qryCACNO().isOpen()) || (m_kind == 2 && m_shell.tblBN01().isOpen());
+    if (fromShell) {
+        lookups = shellLookups();
+        request.lookups = &lookups;
+    }
+
+    m_result = ImportEngine::run(request);
+    switch (m_result.status) {
+    case ImportEngine::Status::OpenFailed:
+        messages.warning(ImportEngine::openFailedMessage(), this, m_result.detail);
+        return;   // the dialog stays open
+    case ImportEngine::Status::FormatError:
+        messages.warning(ImportEngine::formatErrorMessage(), this, m_result.detail);
+        return;   // the dialog stays open
+    case ImportEngine::Status::DatabaseError:
+        messages.error(m_result.detail, this);
+        return;   // the dialog stays open
+    case ImportEngine::Status::MonthMismatch:
+        m_outcome = Outcome::Mismatch;
+        messages.information(ImportEngine::monthMismatchMessage(), this, m_result.detail);
+        reject();
+        return;
+    case ImportEngine::Status::Declined:
+        m_outcome = Outcome::Declined;
+        if (m_kind == 1 || m_kind == 5)
+            m_shell.setEditMode(Shell::Browse);
+        reject();
+        return;
+    case ImportEngine::Status::Done:
+        break;
+    }
+
+    m_outcome = m_kind == 1 && m_result.nothingImported() ? Outcome::ImportedEmpty : Outcome::Imported;
+    if (m_kind == 1)
+        m_shell.setEditMode(Shell::Browse);
+    else if (m_kind == 5)
+        m_shell.setEditMode(Shell::Add);
+    if (m_applied)
+        m_applied(m_outcome);
+    if (m_outcome == Outcome::ImportedEmpty)
+        messages.warning(ImportEngine::nothingFoundMessage(), this);
+    messages.information(ImportEngine::completedMessage(), this);
+    accept();
+}
+
+void TfmENTERY::sbExitClick()
+{
+    reject();
+}

@@ -1,0 +1,142 @@
+#pragma once
+
+#include "common/period.h"
+#include "interchange/record_reader.h"
+
+#include <QHash>
+#include <QString>
+#include <QStringList>
+#include <functional>
+
+class CachedDataset;
+class DeclarationKind;
+
+// The import of one declaration file into the declaration table of its kind.
+//
+// The file is read where it is and never renamed, moved, changed or deleted.
+// The schema that describes it is written beside it (same name, ".SCH"), read
+// back and removed again; where that cannot be done (a read-only medium, a
+// foreign file of that name already there) the same schema text is parsed in
+// memory instead, so the import works on any readable file.
+//
+// The whole file is read and checked before anything else happens:
+//  - the first line's year and month must be those of the name (characters 11
+//    to 13 and 14 to 15 of the name without directory and extension), and so
+//    must those of every line that is read;
+//  - a line whose institution field is blank is skipped without a message (a
+//    wholly blank line counts as one);
+//  - every other line must hold every field (printable ASCII, numbers that are
+//    numbers, year 1-999, month 1-12, texts that fit their columns);
+//  - a repeated key keeps its first line for B01 and B05 and refuses the file
+//    for B02 to B04.
+// A file that fails any of this changes nothing: neither the table nor the
+// target dataset.
+//
+// Then the target dataset (the tab's own dataset) gets the statement of the
+// kind that selects no rows, and the file's rows are appended to it with their
+// lookup texts (account, institution and county names, flag texts). The rows
+// stored for the institution (the converted BANK_CODE of the last line that had
+// one) and the name's month are looked up; when there are none the target's rows
+// are applied, otherwise confirmReplace() decides: Yes deletes the stored rows
+// and inserts the file's rows in one transaction, both or neither; No discards
+// the rows read and writes nothing. A failure of the database leaves the table
+// as it was and the target dataset without the rows read.
+//
+// The engine shows nothing and asks nothing itself: the question is a callback,
+// everything else is in the result.
+class ImportEngine
+{
+public:
+    enum class Status {
+        Done,            // the file's rows are stored (there may be none)
+        OpenFailed,      // no file given, or it could not be read
+        MonthMismatch,   // the name's year/month differ from the data's
+        FormatError,     // a line could not be read; nothing written
+        Declined,        // the month is stored and the answer was No
+        DatabaseError,   // the engine refused; the table is as it was
+    };
+
+    // Look-up texts, keyed by code without trailing blanks. Each holds the
+    // finished text ("11000  現金"): account code + two blanks + name, and so on.
+    struct Lookups
+    {
+        QHash<QString, QString> accountNames;        // CACNO -> ACCNAME (B01)
+        QHash<QString, QString> bankNames;           // BN01 -> BANK_NAME (B02)
+        QHash<QString, QString> countyNames;         // CD01 -> HSIENNAME (B05)
+        QHash<QString, QString> countyAccountNames;  // HCACNO -> ACCNAME (B05)
+
+        // The tables the kind needs, one query each; false + *error on failure.
+        static bool load(const DeclarationKind &kind, const QString &connectionName,
+                         Lookups *out, QString *error);
+    };
+
+    struct Request
+    {
+        QString file;                                // the user's file, any name
+        const DeclarationKind *kind = nullptr;
+        CachedDataset *target = nullptr;             // the tab's dataset
+        QString connectionName = QStringLiteral("CVELQ");
+        // Asked when rows of the institution and month are stored; true replaces
+        // them. Without a callback the answer is No.
+        std::function<bool()> confirmReplace;
+        // Look-up texts; loaded from the database when not given.
+        const Lookups *lookups = nullptr;
+        // Where the schema file is written: empty for beside the data file.
+        QString schemaFolder;
+        // Called with true before the stored rows are changed and with false
+        // after (the windows show the wait cursor).
+        std::function<void(bool busy)> busy;
+    };
+
+    struct Result
+    {
+        Status status = Status::OpenFailed;
+        QString detail;            // the line and field, the engine's message, ...
+        int lineNo = 0;            // the offending line (format errors, mismatches)
+        QString field;             // the offending field, if any
+
+        Period period;             // from the name
+        QString bankCode;          // the institution looked up
+        int lines = 0;             // lines in the file
+        int rowsRead = 0;          // rows appended to the target
+        int storedRows = 0;        // rows that were stored for the month
+        bool replaced = false;     // stored rows were found and replaced
+        bool schemaInMemory = false; // the schema could not be written beside the file
+
+        bool ok() const { return status == Status::Done; }
+        // No stored rows were found and no line was added: the target is empty.
+        bool nothingImported() const { return ok() && !replaced && rowsRead == 0; }
+    };
+
+    static Result run(const Request &request);
+
+    // One line as the import takes it: the record reader's reading, and in
+    // addition a code or flag with a blank before its last character (" 1234",
+    // "AB 0000") is refused, since no stored code has one and it could not be
+    // written back as read.
+    static RecordReader::Result readRecord(const RecordReader &reader, QByteArrayView line, int lineNo);
+
+    // The kind of an import kind number: 1 B01, 2 B02, 3 B03, 4 B04, 5 B05.
+    static const DeclarationKind *kindOfNumber(int number);
+
+    // The statement that gives the target its fields and no rows.
+    static QString targetStatement(const DeclarationKind &kind);
+    // The statement of the stored rows of an institution and month, with the
+    // parameters named by storedParameters().
+    static QString storedStatement(const DeclarationKind &kind);
+    // The names of the institution, year and month parameters of storedStatement().
+    static QStringList storedParameters(const DeclarationKind &kind);
+    // The fields of a row's key within the file.
+    static QStringList keyFields(const DeclarationKind &kind);
+
+    // The display text of a flag (MFLAG1..MFLAG4 of B03, MFLAG1..MFLAG3 of B04):
+    // the flag read as a number; empty for a number not listed.
+    static QString flagText(const DeclarationKind &kind, int flagNo, const QString &flag);
+
+    static QString formatErrorMessage();     // "檔案格式有誤,請查明 !!!"
+    static QString monthMismatchMessage();   // "檔名規則與資料內容不符,請查明再進行匯入!!!!!!"
+    static QString replaceQuestion();        // "資料已存在是否確定修改!!!"
+    static QString completedMessage();       // "匯入作業完成!!!"
+    static QString nothingFoundMessage();    // "查無任何符合資料!!!"
+    static QString openFailedMessage();      // "無法讀取匯入檔案 !!!"
+};

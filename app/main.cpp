@@ -19,7 +19,6 @@ int main(int argc, char *argv[])
 
     auto splash = std::make_unique<TfmSplash>();
     splash->showFor(TfmSplash::IntervalMs);
-    QApplication::setApplicationDisplayName(TfmVELQ8MAIN::title());
 
     // The database the alias resolves to; created with the reference data on the
     // first start. A file that cannot be opened is never touched: the program ends.

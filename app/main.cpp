@@ -26,8 +26,8 @@ int main(int argc, char *argv[])
     QString error;
     if (!Database::openOrCreate(file, &error)) {
         splash.reset();
-        Messages::current().error(QStringLiteral("無法開啟資料庫，系統結束。\n%1").arg(QDir::toNativeSeparators(file)),
-                                  nullptr, error);
+        // The message names the file and why; the program ends without touching it.
+        Messages::current().error(error + QStringLiteral("\n\n系統結束。"), nullptr);
         return 1;
     }
 

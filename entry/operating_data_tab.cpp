@@ -197,7 +197,8 @@ void OperatingDataTab::add()
 
 void OperatingDataTab::modify()
 {
-    toolbar()->zeroEmptyPeriod();
+    // An empty spin edit counts as 0 here but keeps its text: writing a 0 into
+    // it would run the change rule and close the loaded month.
     if (toolbar()->year() == 0 || toolbar()->month() == 0) {
         Messages::current().warning(MessageWrongPeriod, window());
         focusYear();
@@ -224,7 +225,7 @@ void OperatingDataTab::modify()
 
 void OperatingDataTab::deleteMonth()
 {
-    toolbar()->zeroEmptyPeriod();
+    // As Modify: an empty spin edit counts as 0 and keeps its text.
     if (toolbar()->year() == 0 || toolbar()->month() == 0) {
         Messages::current().warning(QStringLiteral("請輸入欲刪除之年月資料!!!"), window());
         focusYear();

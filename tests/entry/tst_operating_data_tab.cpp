@@ -154,6 +154,7 @@ private slots:
     void addOnEmptyMonthCreatesOneRowPerAccount();
     void addOnExistingMonthNeverCreatesRows();
     void addModifyDeleteRefuseZeroPeriod();
+    void modifyAndDeleteLeaveAnEmptiedPeriodAndTheGridAlone();
     void modifyOnEmptyMonthOffersTheAddRows();
     void failingSaveKeepsCacheRowsAndMode();
     void failingModifySaveWritesNothing();
@@ -416,6 +417,43 @@ void TstOperatingDataTab::addModifyDeleteRefuseZeroPeriod()
     QVERIFY(f.said(Icon::Warning, QStringLiteral("請輸入欲刪除之年月資料!!!")));
     QCOMPARE(f.db.count("MPBANK"), 1);
     QCOMPARE(f.shell.mode, int(Shell::Browse));
+}
+
+void TstOperatingDataTab::modifyAndDeleteLeaveAnEmptiedPeriodAndTheGridAlone()
+{
+    Fixture f;
+    QVERIFY(f.setUp({"11000", "12000"}));
+    QVERIFY(f.addMonth(115, 1, {"11000", "12000"}));
+    QVERIFY(f.click("sbQuery"));
+
+    // An emptied spin edit changes nothing by itself; Modify and Delete then
+    // refuse the period without writing a 0 into it, so the loaded month stays.
+    f.month()->setEditText("");
+    QVERIFY(f.click("sbEdit"));
+    QCOMPARE(f.messages.texts(), QStringList({"請輸入正確之申報年月資料!!!"}));
+    QVERIFY(f.year()->hasFocus());
+    QCOMPARE(f.month()->editText(), QString());
+    QVERIFY(f.ds().isOpen());
+    QCOMPARE(f.ds().recordCount(), 2);
+    QCOMPARE(f.enabledButtons(), BrowseWithRows);
+
+    f.messages.clear();
+    f.grid()->setFocus();
+    QVERIFY(f.click("sbDel"));
+    QCOMPARE(f.messages.texts(), QStringList({"請輸入欲刪除之年月資料!!!"}));
+    QVERIFY(f.year()->hasFocus());
+    QCOMPARE(f.month()->editText(), QString());
+    QVERIFY(f.ds().isOpen());
+    QCOMPARE(f.enabledButtons(), BrowseWithRows);
+    QCOMPARE(f.shell.status, QStringLiteral("Ready"));
+    QCOMPARE(f.db.count("MPBANK"), 2);
+
+    // Add reads the empty month as 0 and says so in the spin edit.
+    f.messages.clear();
+    QVERIFY(f.click("sbAdd"));
+    QCOMPARE(f.messages.texts(), QStringList({"請輸入正確之申報年月資料!!!"}));
+    QCOMPARE(f.month()->editText(), QStringLiteral("0"));
+    QVERIFY(f.year()->hasFocus());
 }
 
 void TstOperatingDataTab::modifyOnEmptyMonthOffersTheAddRows()

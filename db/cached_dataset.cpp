@@ -1,5 +1,7 @@
 #include "db/cached_dataset.h"
 
+#include "db/lookup_key.h"
+
 #include "common/big5_text.h"
 #include "common/number_picture.h"
 #include "db/schema.h"
@@ -75,25 +77,6 @@ QStringList placeholderNames(const QString &sql)
     return names;
 }
 
-bool isNumberType(int typeId)
-{
-    switch (typeId) {
-    case QMetaType::Int:
-    case QMetaType::UInt:
-    case QMetaType::Short:
-    case QMetaType::UShort:
-    case QMetaType::Long:
-    case QMetaType::ULong:
-    case QMetaType::LongLong:
-    case QMetaType::ULongLong:
-    case QMetaType::Double:
-    case QMetaType::Float:
-        return true;
-    default:
-        return false;
-    }
-}
-
 bool isNull(const QVariant &v)
 {
     if (!v.isValid() || v.isNull())
@@ -101,33 +84,6 @@ bool isNull(const QVariant &v)
     if (v.metaType().id() == QMetaType::QString)
         return v.toString().isNull();
     return false;
-}
-
-// One part of a look-up key: numbers by value, text without trailing blanks.
-void appendKeyPart(QString &key, const QVariant &v)
-{
-    key += QChar(0x1F);
-    if (isNull(v)) {
-        key += QChar(0x1E);
-        return;
-    }
-    const int type = v.metaType().id();
-    if (isNumberType(type)) {
-        const double d = v.toDouble();
-        if (type != QMetaType::Double && type != QMetaType::Float)
-            key += QString::number(v.toLongLong());
-        else if (std::isfinite(d) && d == std::trunc(d) && std::fabs(d) < 9.0e15)
-            key += QString::number(qint64(d));
-        else
-            key += QString::number(d, 'g', 17);
-        return;
-    }
-    QString s = v.toString();
-    qsizetype n = s.size();
-    while (n > 0 && s.at(n - 1) == u' ')
-        --n;
-    s.truncate(n);
-    key += s;
 }
 
 QString nonNullEmpty()
@@ -212,7 +168,7 @@ void CachedDataset::refreshKinds(const QList<int> &recordTypes)
             const int type = i < recordTypes.size() ? recordTypes.at(i) : QMetaType::UnknownType;
             if (type == QMetaType::Double || type == QMetaType::Float)
                 kind = Kind::Float;
-            else if (isNumberType(type))
+            else if (LookupKey::isNumberType(type))
                 kind = Kind::Integer;
             else if (type == QMetaType::QString)
                 kind = Kind::Text;
@@ -365,10 +321,8 @@ bool CachedDataset::open()
     return true;
 }
 
-void CachedDataset::close()
+void CachedDataset::forgetRows()
 {
-    if (m_state == State::Inactive && m_rows.isEmpty())
-        return;
     const bool loud = !quiet();
     if (loud)
         beginResetModel();
@@ -381,6 +335,13 @@ void CachedDataset::close()
     m_bof = m_eof = true;
     if (loud)
         endResetModel();
+}
+
+void CachedDataset::close()
+{
+    if (m_state == State::Inactive && m_rows.isEmpty())
+        return;
+    forgetRows();
     setState(State::Inactive);
     setCurrent(-1);
     emit closed();
@@ -390,18 +351,7 @@ bool CachedDataset::emptyRows()
 {
     if (!isOpen())
         return false;
-    const bool loud = !quiet();
-    if (loud)
-        beginResetModel();
-    m_rows.clear();
-    m_loaded.clear();
-    m_visible.clear();
-    dropLocateIndexes();
-    m_editBackup = {};
-    m_modified = false;
-    m_bof = m_eof = true;
-    if (loud)
-        endResetModel();
+    forgetRows();
     setState(State::Browse);
     setCurrent(-1);
     return true;
@@ -574,7 +524,7 @@ CachedDataset::LocateIndex &CachedDataset::locateIndex(const QList<int> &fields)
     for (int s = 0; s < m_rows.size(); ++s) {
         QString key;
         for (int f : fields)
-            appendKeyPart(key, m_rows.at(s).values.at(f));
+            LookupKey::append(key, m_rows.at(s).values.at(f));
         index.rows[key].append(s);
     }
     return m_locate.insert(name, index).value();
@@ -587,8 +537,8 @@ void CachedDataset::reindexRow(int storage, const QVariantList &before)
         LocateIndex &index = it.value();
         QString oldKey, newKey;
         for (int f : std::as_const(index.fields)) {
-            appendKeyPart(oldKey, before.at(f));
-            appendKeyPart(newKey, after.at(f));
+            LookupKey::append(oldKey, before.at(f));
+            LookupKey::append(newKey, after.at(f));
         }
         if (oldKey == newKey)
             continue;
@@ -617,7 +567,7 @@ int CachedDataset::findRow(const QStringList &fields, const QVariantList &values
     const LocateIndex &index = locateIndex(columns);
     QString key;
     for (const QVariant &v : values)
-        appendKeyPart(key, v);
+        LookupKey::append(key, v);
     const auto it = index.rows.constFind(key);
     if (it == index.rows.cend())
         return -1;
@@ -734,7 +684,7 @@ bool CachedDataset::append()
         for (auto it = m_locate.begin(); it != m_locate.end(); ++it) {
             QString key;
             for (int f : std::as_const(it->fields))
-                appendKeyPart(key, row.values.at(f));
+                LookupKey::append(key, row.values.at(f));
             it->rows[key].append(storage);
         }
     }
@@ -1299,7 +1249,7 @@ bool CachedDataset::setData(const QModelIndex &index, const QVariant &value, int
     const Kind kind = m_kinds.value(f, Kind::Unknown);
     if (kind == Kind::Integer || kind == Kind::Float || m_displayPicture.contains(m_fields.at(f).toUpper())) {
         double d = 0;
-        if (isNumberType(value.metaType().id()))
+        if (LookupKey::isNumberType(value.metaType().id()))
             d = value.toDouble();
         else if (!NumberPicture::parseAmount(value.toString().trimmed(), &d))
             return false;   // not a number: the cell keeps its value

@@ -183,6 +183,8 @@ private:
     };
 
     int visibleToStorage(int row) const;
+    // Drops every row, the cache and the look-up indexes (one model reset).
+    void forgetRows();
     int storageToVisible(int storage) const;
     bool bindAndRun(const QString &sql, const Row &row, QString *error) const;
     void setCurrent(int row);

@@ -1,55 +1,12 @@
 #include "db/table_cursor.h"
 
+#include "db/lookup_key.h"
 #include "db/schema.h"
 
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QSqlRecord>
-
-namespace {
-
-// One key part as compared by findKey: text without trailing blanks, numbers by
-// value (88, 88.0 and "88" read from a number field are the same key).
-void appendKeyPart(QString &key, const QVariant &v)
-{
-    if (!key.isEmpty())
-        key += QChar(0x1F);
-    if (!v.isValid() || v.isNull()) {
-        key += QChar(0x1E);
-        return;
-    }
-    switch (v.metaType().id()) {
-    case QMetaType::Int:
-    case QMetaType::UInt:
-    case QMetaType::Short:
-    case QMetaType::UShort:
-    case QMetaType::Long:
-    case QMetaType::LongLong:
-    case QMetaType::ULongLong:
-        key += QString::number(v.toLongLong());
-        return;
-    case QMetaType::Double:
-    case QMetaType::Float: {
-        const double d = v.toDouble();
-        if (d == double(qint64(d)))
-            key += QString::number(qint64(d));
-        else
-            key += QString::number(d, 'g', 17);
-        return;
-    }
-    default:
-        break;
-    }
-    QString s = v.toString();
-    int n = s.size();
-    while (n > 0 && s.at(n - 1) == u' ')
-        --n;
-    s.truncate(n);
-    key += s;
-}
-
-} // namespace
 
 TableCursor::TableCursor(const QString &tableName, const QString &connectionName)
     : m_table(tableName), m_connectionName(connectionName)
@@ -62,10 +19,7 @@ TableCursor::TableCursor(const QString &tableName, const QString &connectionName
 
 QString TableCursor::keyOf(const QVariantList &values)
 {
-    QString key;
-    for (const QVariant &v : values)
-        appendKeyPart(key, v);
-    return key;
+    return LookupKey::of(values);
 }
 
 bool TableCursor::open()
@@ -123,7 +77,7 @@ bool TableCursor::refresh()
         if (!keyColumns.isEmpty() && !keyColumns.contains(-1)) {
             QString key;
             for (int c : std::as_const(keyColumns))
-                appendKeyPart(key, row.at(c));
+                LookupKey::append(key, row.at(c));
             // The first record of a key wins, as an exact-match search finds it.
             if (!m_keyIndex.contains(key))
                 m_keyIndex.insert(key, int(m_rows.size()));
@@ -207,7 +161,7 @@ int TableCursor::indexOfKey(const QVariantList &keyValues) const
     for (int r = 0; r < m_rows.size(); ++r) {
         QString key;
         for (int c : std::as_const(columns))
-            appendKeyPart(key, m_rows.at(r).at(c));
+            LookupKey::append(key, m_rows.at(r).at(c));
         if (key == wanted)
             return r;
     }

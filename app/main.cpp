@@ -2,12 +2,12 @@
 #include "app/main_window.h"
 #include "app/messages.h"
 #include "app/splash_window.h"
+#include "app/window_placement.h"
 #include "db/database.h"
 
 #include <QApplication>
 #include <QDir>
 #include <QFileInfo>
-#include <QScreen>
 #include <memory>
 
 int main(int argc, char *argv[])
@@ -33,11 +33,8 @@ int main(int argc, char *argv[])
 
     TfmVELQ8MAIN window;
     splash.reset();
-    // Without a window manager (a bare X server) maximising does nothing: give the
-    // window the whole screen first.
-    if (QScreen *screen = QGuiApplication::primaryScreen())
-        window.setGeometry(screen->availableGeometry());
-    window.showMaximized();
+    WindowPlacement::maximise(&window);
+    window.show();
     const int status = app.exec();
     Database::close();
     return status;

@@ -1,12 +1,11 @@
 #include "checks/check_window.h"
+#include "app/window_placement.h"
 
 #include "checks/check_result_model.h"
 
-#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QPushButton>
-#include <QScreen>
 #include <QTableView>
 #include <QVBoxLayout>
 
@@ -48,14 +47,9 @@ TfmVELQ8CHECK::TfmVELQ8CHECK(const QList<CheckResultRow> &rows, QWidget *parent)
     layout->addWidget(DBGridExt1, 1);
     layout->addLayout(buttons);
 
-    // Centred on the screen at the design size, then maximised.
+    // Centred on the screen at the design size when restored, opened maximised.
     resize(DesignWidth, DesignHeight);
-    if (const QScreen *screen = QGuiApplication::primaryScreen()) {
-        QRect frame(QPoint(), size());
-        frame.moveCenter(screen->availableGeometry().center());
-        move(frame.topLeft());
-    }
-    setWindowState(windowState() | Qt::WindowMaximized);
+    WindowPlacement::maximise(this);
 }
 
 void TfmVELQ8CHECK::sbExitClick()

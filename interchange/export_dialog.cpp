@@ -1,4 +1,5 @@
 #include "interchange/export_dialog.h"
+#include "app/window_placement.h"
 
 #include "app/messages.h"
 #include "interchange/declaration_kind.h"
@@ -40,8 +41,8 @@ TfmVELQ8EXIT::TfmVELQ8EXIT(const QString &institutionCode, QWidget *parent)
 {
     setObjectName(QStringLiteral("TfmVELQ8EXIT"));
     setWindowTitle(QStringLiteral("資料匯出"));
-    setWindowState(windowState() | Qt::WindowMaximized);
     buildUi();
+    WindowPlacement::maximise(this);
     // The directory a new dialog starts in: the current directory, as the
     // drive's current directory was. It is set once, not on every activation,
     // so the message boxes of OK never reset the user's choice.

@@ -1,4 +1,5 @@
 #include "interchange/import_dialog.h"
+#include "app/window_placement.h"
 
 #include "app/messages.h"
 #include "app/shell.h"
@@ -45,7 +46,7 @@ TfmENTERY::TfmENTERY(int kind, CachedDataset &target, Shell &shell, QWidget *par
     setObjectName(QStringLiteral("TfmENTERY"));
     setWindowTitle(QStringLiteral("匯入作業"));
     setModal(true);
-    setWindowState(windowState() | Qt::WindowMaximized);
+    WindowPlacement::maximise(this);
     buildControls();
 
     m_shell.setImportKind(kind);

@@ -1,0 +1,16 @@
+#include "app/window_placement.h"
+
+#include <QGuiApplication>
+#include <QScreen>
+#include <QWidget>
+
+namespace WindowPlacement {
+
+void maximise(QWidget *window)
+{
+    if (const QScreen *screen = QGuiApplication::primaryScreen())
+        window->setGeometry(screen->availableGeometry());
+    window->setWindowState(window->windowState() | Qt::WindowMaximized);
+}
+
+} // namespace WindowPlacement

@@ -108,12 +108,17 @@ void TfmENTERY::buildControls()
     edtFILENAME->setObjectName(QStringLiteral("edtFILENAME"));
     labFile->setBuddy(edtFILENAME);
 
+    // Enter imports only from the file name field: in the directory field it
+    // moves to the typed directory and must not start an import of nothing.
+    connect(edtFILENAME, &QLineEdit::returnPressed, this, &TfmENTERY::sbOKClick);
+
     sbOK = new QPushButton(QStringLiteral("確定"), this);
     sbOK->setObjectName(QStringLiteral("sbOK"));
-    sbOK->setDefault(true);
+    sbOK->setAutoDefault(false);
     connect(sbOK, &QPushButton::clicked, this, &TfmENTERY::sbOKClick);
     sbExit = new QPushButton(QStringLiteral("離開"), this);
     sbExit->setObjectName(QStringLiteral("sbExit"));
+    sbExit->setAutoDefault(false);
     connect(sbExit, &QPushButton::clicked, this, &TfmENTERY::sbExitClick);
 
     auto *grid = new QGridLayout;

@@ -616,6 +616,35 @@ private slots:
         QCOMPARE(m_db->count("MPBANK", "M_MONTH = 5"), 2);
     }
 
+    // Enter in the directory field goes to that directory and imports nothing;
+    // Enter in the file name field imports the named file.
+    void dialogKeyboard()
+    {
+        ScriptedMessages messages;
+        messages.answerNext(true);
+        FakeShell shell;
+        CachedDataset qryMPBANK;
+        const QString path = writeFile(QStringLiteral("B01ABC000008805"),
+                                       crlf({b01("08805", "ABC0000", "11000", "7")}));
+        TfmENTERY dialog(1, qryMPBANK, shell);
+        dialog.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+        auto *directory = dialog.findChild<QLineEdit *>("edtDIRECT");
+        directory->setFocus();
+        directory->setText(m_dir->path());
+        QTest::keyClick(directory, Qt::Key_Return);
+        QCOMPARE(messages.texts(), QStringList());
+        QCOMPARE(QDir(dialog.directory()).canonicalPath(), QDir(m_dir->path()).canonicalPath());
+        QVERIFY(dialog.isVisible());
+
+        auto *name = dialog.findChild<QLineEdit *>("edtFILENAME");
+        name->setFocus();
+        name->setText(path);
+        QTest::keyClick(name, Qt::Key_Return);
+        QCOMPARE(messages.texts(), QStringList({"資料已存在是否確定修改!!!", "匯入作業完成!!!"}));
+        QCOMPARE(dialog.outcome(), TfmENTERY::Outcome::Imported);
+    }
+
     // A file of blank institutions: nothing stored, nothing added; the tab's
     // buttons go off and both messages show, the empty one first.
     void dialogFileOfBlankInstitutions()

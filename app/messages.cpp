@@ -39,8 +39,8 @@ void QtMessages::show(Icon icon, const QString &text, const QString &caption,
 bool QtMessages::ask(Icon icon, const QString &text, QWidget *parent)
 {
     QMessageBox box(parent);
-    // The platform's standard caption for a confirmation.
-    box.setWindowTitle(QMessageBox::tr("Confirm"));
+    // The platform's standard caption of a question of this kind.
+    box.setWindowTitle(icon == Icon::Information ? QMessageBox::tr("Information") : QMessageBox::tr("Confirm"));
     box.setText(text);
     box.setIcon(icon == Icon::Information ? QMessageBox::Information : QMessageBox::Question);
     box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);

@@ -15,7 +15,8 @@ void install()
                                 QStringLiteral("AR PL UMing CN")});
     QFont font = QApplication::font();
     font.setFamilies({QStringLiteral("細明體"), QStringLiteral("AR PL UMing TW")});
-    font.setPointSize(11);
+    // 10 points: the result grid's title "公 ... 式" then spans its 609-pixel column as drawn.
+    font.setPointSize(10);
     QApplication::setFont(font);
 }
 

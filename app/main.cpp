@@ -6,8 +6,6 @@
 #include "db/database.h"
 
 #include <QApplication>
-#include <QDir>
-#include <QFileInfo>
 #include <memory>
 
 int main(int argc, char *argv[])

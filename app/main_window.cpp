@@ -1,7 +1,6 @@
 #include "app/main_window.h"
 
 #include "app/caps_lock.h"
-#include "app/dialog_runner.h"
 #include "app/messages.h"
 #include "db/cached_dataset.h"
 #include "db/table_cursor.h"
@@ -59,8 +58,6 @@ TfmVELQ8MAIN::~TfmVELQ8MAIN()
 {
     qApp->removeEventFilter(this);
 }
-
-QString TfmVELQ8MAIN::shortDateFormat() { return QStringLiteral("yyyy/MM/dd"); }
 
 void TfmVELQ8MAIN::buildStatusBar()
 {

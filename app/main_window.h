@@ -28,8 +28,6 @@ public:
     ~TfmVELQ8MAIN() override;
 
     static QString title() { return QStringLiteral("Velqora<VELQ8>"); }
-    // The program's short date format, set at creation.
-    static QString shortDateFormat();
 
     // Shell
     int editMode() const override { return m_editMode; }

@@ -7,7 +7,6 @@ Messages *g_installed = nullptr;
 }
 
 QString Messages::appCaption() { return QStringLiteral("Velqora"); }
-QString Messages::fullCaption() { return QStringLiteral("Velqora<VELQ8>"); }
 
 Messages &Messages::current()
 {

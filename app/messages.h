@@ -17,7 +17,6 @@ public:
 
     // The application title every box carries unless a window names another.
     static QString appCaption();          // "Velqora"
-    static QString fullCaption();         // "Velqora<VELQ8>"
 
     virtual ~Messages() = default;
 

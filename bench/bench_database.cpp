@@ -1,7 +1,6 @@
 #include "bench/bench_database.h"
 #include "db/database.h"
 
-#include <QFile>
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>

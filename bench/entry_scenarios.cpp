@@ -9,7 +9,6 @@
 #include "entry/period_spin_edit.h"
 
 #include <QApplication>
-#include <QSqlQuery>
 
 #include <sqlite3.h>
 

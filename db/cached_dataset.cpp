@@ -629,7 +629,11 @@ bool CachedDataset::setValue(const QString &field, const QVariant &value)
         return false;
     if (m_state == State::Browse && !edit())
         return false;
-    const QVariantList before = m_rows.at(s).values;
+    // The row's values before the change matter only to the look-up indexes;
+    // without any, no copy of the row is made.
+    QVariantList before;
+    if (!m_locate.isEmpty())
+        before = m_rows.at(s).values;
     m_rows[s].values[f] = normalized(f, value);
     m_modified = true;
     if (!m_locate.isEmpty())
@@ -906,16 +910,6 @@ bool CachedDataset::runStatement(QSqlQuery &query, const QList<Binding> &binding
         return false;
     }
     return true;
-}
-
-bool CachedDataset::bindAndRun(const QString &sql, const Row &row, QString *error) const
-{
-    QSqlQuery query(QSqlDatabase::database(m_connectionName, false));
-    if (!query.prepare(sql)) {
-        *error = engineText(query.lastError());
-        return false;
-    }
-    return runStatement(query, bindingsFor(sql), row, false, error);
 }
 
 bool CachedDataset::applyUpdates()

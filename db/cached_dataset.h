@@ -139,14 +139,14 @@ public:
     void setColumns(const QStringList &fields);
     QStringList columns() const { return m_columns; }
     void setColumnTitle(const QString &field, const QString &title);
-    // Display picture and edit picture of a numeric column; zeroAsEmpty shows 0
-    // as an empty cell (the pictures do that already for "#" pictures).
+    // Display picture and edit picture of a numeric column (NumberPicture
+    // pictures); an empty picture shows the plain value.
     void setColumnFormat(const QString &field, const QString &displayPicture,
                          const QString &editPicture);
     void setColumnReadOnly(const QString &field, bool readOnly);
     void setAllColumnsReadOnly(bool readOnly);
     bool isColumnReadOnly(const QString &field) const;
-    // Suspends model signals while a loop changes many rows (DisableControls):
+    // Suspends model signals while a loop changes many rows:
     // the last enableControls() emits one model reset and one currentRowChanged.
     void disableControls();
     void enableControls();
@@ -186,7 +186,6 @@ private:
     // Drops every row, the cache and the look-up indexes (one model reset).
     void forgetRows();
     int storageToVisible(int storage) const;
-    bool bindAndRun(const QString &sql, const Row &row, QString *error) const;
     void setCurrent(int row);
 
     bool checkBrowseMode();

@@ -68,11 +68,6 @@ void RecordToolbar::setAction(Button which, std::function<void()> action)
         m_buttons[which]->setEnabled(false);
 }
 
-bool RecordToolbar::hasAction(Button which) const
-{
-    return m_buttons[which] && bool(m_actions[which]);
-}
-
 void RecordToolbar::setButtonEnabled(Button which, bool enabled)
 {
     if (m_buttons[which])

@@ -66,7 +66,6 @@ public:
     QAbstractButton *button(Button which) const { return m_buttons[which]; }
 
     void setAction(Button which, std::function<void()> action);
-    bool hasAction(Button which) const;
     // Enables or disables; a button without an action stays disabled.
     void setButtonEnabled(Button which, bool enabled);
     void setButtonsEnabled(std::initializer_list<Button> which, bool enabled);

@@ -17,10 +17,9 @@ class Shell;
 // "匯入作業": reads one declaration file into the dataset of the tab that opened
 // it and stores it, replacing the stored month when the user agrees.
 //
-// In place of a drive list, directory tree and file list it offers a directory
-// tree (`dlbDIRECT`) with the chosen directory's path (`edtDIRECT`), the files of
-// that directory (`fbENTERFILE`) and the full path of the chosen file
-// (`edtFILENAME`, which may also be typed). OK (`sbOK`, "確定") imports; "離開"
+// It offers a directory tree (`dlbDIRECT`) with the chosen directory's path
+// (`edtDIRECT`), the files of that directory (`fbENTERFILE`) and the full path of
+// the chosen file (`edtFILENAME`, which may also be typed). OK (`sbOK`, "確定") imports; "離開"
 // (`sbExit`) closes without importing.
 //
 // The dialog sets the shell's import kind, and for kinds 2 to 5 its

@@ -167,14 +167,20 @@ void OperatingDataTab::query()
     toolbar()->query([this] { return runMonthQuery(); });
 }
 
+bool OperatingDataTab::refuseIncompletePeriod(const QString &message)
+{
+    if (toolbar()->year() != 0 && toolbar()->month() != 0)
+        return false;
+    Messages::current().warning(message, window());
+    focusYear();
+    return true;
+}
+
 void OperatingDataTab::add()
 {
     toolbar()->zeroEmptyPeriod();
-    if (toolbar()->year() == 0 || toolbar()->month() == 0) {
-        Messages::current().warning(MessageWrongPeriod, window());
-        focusYear();
+    if (refuseIncompletePeriod(MessageWrongPeriod))
         return;
-    }
     const std::optional<bool> rows = runMonthQuery();
     if (!rows)
         return;
@@ -199,11 +205,8 @@ void OperatingDataTab::modify()
 {
     // An empty spin edit counts as 0 here but keeps its text: writing a 0 into
     // it would run the change rule and close the loaded month.
-    if (toolbar()->year() == 0 || toolbar()->month() == 0) {
-        Messages::current().warning(MessageWrongPeriod, window());
-        focusYear();
+    if (refuseIncompletePeriod(MessageWrongPeriod))
         return;
-    }
     const std::optional<bool> rows = runMonthQuery();
     if (!rows)
         return;
@@ -226,11 +229,8 @@ void OperatingDataTab::modify()
 void OperatingDataTab::deleteMonth()
 {
     // As Modify: an empty spin edit counts as 0 and keeps its text.
-    if (toolbar()->year() == 0 || toolbar()->month() == 0) {
-        Messages::current().warning(QStringLiteral("請輸入欲刪除之年月資料!!!"), window());
-        focusYear();
+    if (refuseIncompletePeriod(QStringLiteral("請輸入欲刪除之年月資料!!!")))
         return;
-    }
     shell().setStatusText(QStringLiteral("刪除"));
     const std::optional<bool> rows = runMonthQuery();
     if (!rows)

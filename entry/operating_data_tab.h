@@ -46,6 +46,8 @@ private:
     // Appends one zero row per account of the account list, SERIAL 1..n.
     void createMonthRows();
     void focusYear();
+    // A year or month of 0 (or empty): the warning, the focus to the year, true.
+    bool refuseIncompletePeriod(const QString &message);
 
     CachedDataset *m_qryMPBANK = nullptr;
     RecordGrid *m_grid = nullptr;

@@ -1,8 +1,8 @@
-#include "app/fonts.h"
+#include "ui/fonts.h"
 #include "app/main_window.h"
-#include "app/messages.h"
+#include "ui/messages.h"
 #include "app/splash_window.h"
-#include "app/window_placement.h"
+#include "ui/window_placement.h"
 #include "db/database.h"
 
 #include <QApplication>

@@ -1,9 +1,9 @@
 #include "app/main_window.h"
 
 #include "app/caps_lock.h"
-#include "app/messages.h"
-#include "db/cached_dataset.h"
-#include "db/table_cursor.h"
+#include "ui/messages.h"
+#include "db/database.h"
+#include "db/reference_lists.h"
 #include "entry/data_tab.h"
 #include "app/main_window_pages.h"
 
@@ -39,7 +39,7 @@ TfmVELQ8MAIN::TfmVELQ8MAIN(const QDate &today, QWidget *parent)
     // The window sees the keyboard before its controls (Ctrl+T anywhere).
     qApp->installEventFilter(this);
 
-    m_editMode = Browse;
+    m_editMode = EditMode::Browse;
     m_importInProgress = false;
     openReferenceData();
     buildPages();
@@ -78,47 +78,12 @@ void TfmVELQ8MAIN::buildStatusBar()
 
 void TfmVELQ8MAIN::openReferenceData()
 {
-    QStringList failures;
-    m_qryCACNO = new CachedDataset(QStringLiteral("CVELQ"), this);
-    m_qryCACNO->setObjectName(QStringLiteral("qryCACNO"));
-    m_qryCACNO->setSql(QStringLiteral(
-        "select A.ACC_CODE, A.ACC_NAME, (A.ACC_CODE || '  ' || A.ACC_NAME) AS ACCNAME "
-        "FROM CACNO A ORDER BY A.rowid"));
-    if (!m_qryCACNO->open())
-        failures << m_qryCACNO->lastError();
-
-    m_tblBN01 = std::make_unique<TableCursor>(QStringLiteral("BN01"));
-    if (!m_tblBN01->open())
-        failures << m_tblBN01->lastError();
-    m_tblCustomer = std::make_unique<TableCursor>(QStringLiteral("Customer"));
-    if (!m_tblCustomer->open())
-        failures << m_tblCustomer->lastError();
-    m_tblCD01 = std::make_unique<TableCursor>(QStringLiteral("CD01"));
-    if (!m_tblCD01->open())
-        failures << m_tblCD01->lastError();
-
-    m_qryCD01 = new CachedDataset(QStringLiteral("CVELQ"), this);
-    m_qryCD01->setObjectName(QStringLiteral("qryCD01"));
-    m_qryCD01->setSql(QStringLiteral(
-        "select HSIEN_ID, HSIEN_NAME, (HSIEN_ID || '  ' || HSIEN_NAME) AS HSIENNAME "
-        "from CD01 order by rowid"));
-    m_qryCD01->setUpdateTable(QStringLiteral("CD01"));
-    if (!m_qryCD01->open())
-        failures << m_qryCD01->lastError();
-
-    m_qryHCACNO = new CachedDataset(QStringLiteral("CVELQ"), this);
-    m_qryHCACNO->setObjectName(QStringLiteral("qryHCACNO"));
-    m_qryHCACNO->setSql(QStringLiteral(
-        "select A.ACC_CODE, A.ACC_NAME, (A.ACC_CODE || '  ' || A.ACC_NAME) AS ACCNAME "
-        "FROM HCACNO A ORDER BY A.rowid"));
-    if (!m_qryHCACNO->open())
-        failures << m_qryHCACNO->lastError();
-
     // The large declaration tables (MPBANK, HMPBANK) are not read into memory at
     // start: the tabs query them by month, and their presence was checked when
     // the database was opened.
-    if (!failures.isEmpty())
-        Messages::current().error(failures.join(u'\n'), this);
+    m_references = std::make_unique<ReferenceLists>(QString::fromLatin1(Database::ConnectionName));
+    if (!m_references->open())
+        Messages::current().error(m_references->errors().join(u'\n'), this);
 }
 
 QPushButton *TfmVELQ8MAIN::addDialogButton(const QString &objectName, const QString &caption,
@@ -195,23 +160,17 @@ void TfmVELQ8MAIN::buildPages()
 
 QString TfmVELQ8MAIN::declaringBankCode()
 {
-    if (m_tblBN01->isEmpty())
-        return {};
-    m_tblBN01->first();
-    return m_tblBN01->text(QStringLiteral("BANK_NO"));
+    return m_references->declaringBankCode();
 }
 
 QString TfmVELQ8MAIN::declaringBankName()
 {
-    if (m_tblBN01->isEmpty())
-        return {};
-    m_tblBN01->first();
-    return m_tblBN01->text(QStringLiteral("BANK_NAME"));
+    return m_references->declaringBankName();
 }
 
 void TfmVELQ8MAIN::refreshBankName()
 {
-    m_tblBN01->refresh();
+    m_references->refreshInstitutions();
     const QString name = declaringBankName();
     for (DataTab *tab : m_dataTabs)
         tab->setBankName(name);

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/shell.h"
+#include "ui/shell.h"
 
 #include <QDate>
 #include <QList>
@@ -8,12 +8,11 @@
 #include <functional>
 #include <memory>
 
-class CachedDataset;
 class DataTab;
 class QLabel;
 class QPushButton;
 class QTabWidget;
-class TableCursor;
+class ReferenceLists;
 
 // The main window: seven tabs (five data tabs and two button tabs), the status
 // bar, the declaring institution and the default period. It owns the
@@ -30,16 +29,15 @@ public:
     static QString title() { return QStringLiteral("Velqora<VELQ8>"); }
 
     // Shell
-    int editMode() const override { return m_editMode; }
-    void setEditMode(int mode) override { m_editMode = mode; }
+    EditMode editMode() const override { return m_editMode; }
+    void setEditMode(EditMode mode) override { m_editMode = mode; }
+    ReferenceLists &references() override { return *m_references; }
     QString declaringBankCode() override;
     QString declaringBankName() override;
-    TableCursor &tblBN01() override { return *m_tblBN01; }
-    CachedDataset &qryCACNO() override { return *m_qryCACNO; }
     void setStatusText(const QString &text) override;
     void setButtonTabsEnabled(bool enabled) override;
-    void setImportKind(int kind) override { m_importKind = kind; }
-    int importKind() const override { return m_importKind; }
+    void setImportKind(DeclarationKind::Id kind) override { m_importKind = kind; }
+    DeclarationKind::Id importKind() const override { return m_importKind; }
     void setImportInProgress(bool on) override { m_importInProgress = on; }
     bool importInProgress() const override { return m_importInProgress; }
     void requestClose() override { close(); }
@@ -68,17 +66,12 @@ private:
     bool saveTabsOnClose();
 
     QDate m_today;
-    int m_editMode = Browse;
-    int m_importKind = 0;
+    EditMode m_editMode = EditMode::Browse;
+    DeclarationKind::Id m_importKind = DeclarationKind::B01;
     bool m_importInProgress = false;
     bool m_focusGiven = false;
 
-    std::unique_ptr<TableCursor> m_tblBN01;
-    std::unique_ptr<TableCursor> m_tblCustomer;
-    std::unique_ptr<TableCursor> m_tblCD01;
-    CachedDataset *m_qryCACNO = nullptr;
-    CachedDataset *m_qryCD01 = nullptr;
-    CachedDataset *m_qryHCACNO = nullptr;
+    std::unique_ptr<ReferenceLists> m_references;
 
     QTabWidget *m_pages = nullptr;
     QWidget *m_maintenancePage = nullptr;

@@ -2,12 +2,12 @@
 
 #include "app/main_window.h"
 #include "entry/data_tab_page.h"
-#include "app/dialog_runner.h"
-#include "checks/operating_check_runner.h"
+#include "ui/dialog_runner.h"
+#include "checks/ui/operating_check_runner.h"
 #include "entry/operating_data_tab.h"
-#include "entry/period_spin_edit.h"
-#include "interchange/export_dialog.h"
-#include "interchange/import_dialog.h"
+#include "ui/period_spin_edit.h"
+#include "interchange/ui/export_dialog.h"
+#include "interchange/ui/import_dialog.h"
 
 namespace MainWindowPages {
 
@@ -25,16 +25,16 @@ DataPages createDataPages(TfmVELQ8MAIN &window, QWidget *parent)
                           [operating] { operating->query(); }, operating->yearEdit());
     });
     operating->setImportHook([&window, operating] {
-        TfmENTERY dialog(1, *operating->dataset(), window, &window);
+        TfmENTERY dialog(DeclarationKind::B01, *operating->dataset(), window, &window);
         dialog.setAppliedHandler([operating](TfmENTERY::Outcome) { operating->afterImport(); });
         DialogRunner::run(dialog);
     });
     add(operating, QStringLiteral("營運資料明細檔 "));
     // Tabs whose data entry is not built yet: header, period and a disabled toolbar.
-    add(new DataTabPage(window, DataTabPage::Kind::OverdueRatio, parent), QStringLiteral("各營業單位逾期放款比率檔"));
-    add(new DataTabPage(window, DataTabPage::Kind::BillsRate, parent), QStringLiteral("兼營票券利率業務統計檔"));
-    add(new DataTabPage(window, DataTabPage::Kind::BillsTrading, parent), QStringLiteral("兼營票券交易業務統計檔"));
-    add(new DataTabPage(window, DataTabPage::Kind::County, parent), QStringLiteral("銀行縣市別資料檔"));
+    add(new DataTabPage(window, DeclarationKind::B02, parent), QStringLiteral("各營業單位逾期放款比率檔"));
+    add(new DataTabPage(window, DeclarationKind::B03, parent), QStringLiteral("兼營票券利率業務統計檔"));
+    add(new DataTabPage(window, DeclarationKind::B04, parent), QStringLiteral("兼營票券交易業務統計檔"));
+    add(new DataTabPage(window, DeclarationKind::B05, parent), QStringLiteral("銀行縣市別資料檔"));
     return pages;
 }
 

@@ -1,5 +1,5 @@
 #include "app/main_window.h"
-#include "app/messages.h"
+#include "ui/messages.h"
 #include "bench/bench.h"
 
 #include <QDate>

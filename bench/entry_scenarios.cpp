@@ -1,12 +1,12 @@
-#include "app/messages.h"
-#include "app/shell.h"
+#include "ui/messages.h"
+#include "tests/support/fake_shell.h"
 #include "bench/bench.h"
 #include "bench/bench_database.h"
 #include "db/cached_dataset.h"
 #include "db/database.h"
 #include "db/table_cursor.h"
 #include "entry/operating_data_tab.h"
-#include "entry/period_spin_edit.h"
+#include "ui/period_spin_edit.h"
 
 #include <QApplication>
 
@@ -35,40 +35,9 @@ constexpr int NewMonth = 1;
 constexpr int QueryYear = BenchDatabase::LastYear;
 constexpr int QueryMonth = 6;
 
-class BenchShell : public Shell
-{
-public:
-    BenchShell() : m_bn01(QStringLiteral("BN01"))
-    {
-        m_cacno.setSql(QStringLiteral(
-            "select A.ACC_CODE,A.ACC_NAME,(A.ACC_CODE || '  ' || A.ACC_NAME) AS ACCNAME "
-            "FROM CACNO A ORDER BY A.rowid"));
-    }
-    bool open() { return m_bn01.open() && m_cacno.open(); }
-
-    int editMode() const override { return m_mode; }
-    void setEditMode(int mode) override { m_mode = mode; }
-    QString declaringBankCode() override { m_bn01.first(); return m_bn01.text(QStringLiteral("BANK_NO")); }
-    QString declaringBankName() override { m_bn01.first(); return m_bn01.text(QStringLiteral("BANK_NAME")); }
-    TableCursor &tblBN01() override { return m_bn01; }
-    CachedDataset &qryCACNO() override { return m_cacno; }
-    void setStatusText(const QString &) override {}
-    void setButtonTabsEnabled(bool) override {}
-    void setImportKind(int kind) override { m_importKind = kind; }
-    int importKind() const override { return m_importKind; }
-    void setImportInProgress(bool on) override { m_importing = on; }
-    bool importInProgress() const override { return m_importing; }
-    void requestClose() override {}
-    QDate today() const override { return QDate::currentDate(); }
-    QWidget *window() override { return nullptr; }
-
-private:
-    TableCursor m_bn01;
-    CachedDataset m_cacno;
-    int m_mode = Browse;
-    int m_importKind = 0;
-    bool m_importing = false;
-};
+// The data tab needs a main window only for what the shell offers: the tests'
+// fake shell serves the bench as well.
+using BenchShell = FakeShell;
 
 struct PlainRow
 {
@@ -222,7 +191,7 @@ QList<BenchFigure> runEntry(BenchContext &context)
     QApplication::processEvents();
 
     auto discard = [&] {
-        if (shell.editMode() != Shell::Browse)
+        if (shell.editMode() != EditMode::Browse)
             tab.toolbar()->discard();
         messages.clear();
         QApplication::processEvents();
@@ -253,7 +222,7 @@ QList<BenchFigure> runEntry(BenchContext &context)
             discard();
             period(NewYear, NewMonth);
         });
-        if (tab.dataset()->recordCount() != BenchDatabase::Accounts || shell.editMode() != Shell::Add)
+        if (tab.dataset()->recordCount() != BenchDatabase::Accounts || shell.editMode() != EditMode::Add)
             std::fprintf(stderr, "entry: add_month created %d rows\n", tab.dataset()->recordCount());
         const double base = Bench::medianMs(7, [&] {
             const auto existing = plain.monthRows(bank, NewYear, NewMonth);

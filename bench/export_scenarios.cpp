@@ -1,6 +1,6 @@
 #include "bench/bench.h"
 #include "bench/bench_database.h"
-#include "interchange/declaration_kind.h"
+#include "db/declaration_kind.h"
 #include "interchange/export_engine.h"
 
 #include <QDir>

@@ -6,7 +6,7 @@
 #include "bench/bench.h"
 #include "bench/bench_database.h"
 #include "db/cached_dataset.h"
-#include "interchange/declaration_kind.h"
+#include "db/declaration_kind.h"
 #include "interchange/export_engine.h"
 #include "interchange/import_engine.h"
 

@@ -1,6 +1,6 @@
 #include "cli/cli_command.h"
 #include "db/table_cursor.h"
-#include "interchange/declaration_kind.h"
+#include "db/declaration_kind.h"
 #include "interchange/export_engine.h"
 
 #include <QDir>

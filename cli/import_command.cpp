@@ -1,6 +1,6 @@
 #include "cli/cli_command.h"
 #include "db/cached_dataset.h"
-#include "interchange/declaration_kind.h"
+#include "db/declaration_kind.h"
 #include "interchange/import_engine.h"
 
 namespace {

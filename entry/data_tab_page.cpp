@@ -1,7 +1,7 @@
 #include "entry/data_tab_page.h"
 
-#include "app/shell.h"
-#include "entry/period_spin_edit.h"
+#include "ui/shell.h"
+#include "ui/period_spin_edit.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
@@ -9,62 +9,50 @@
 
 namespace {
 
+// How a tab's page names and labels its controls beyond the kind's suffix.
 struct PageLayout
 {
-    QString suffix;
-    int labelNumber;
-    int importKind;
+    int labelNumber;   // labBANKNAME<n>
     QString yearCaption;
     QString monthCaption;
     RecordToolbar::Naming naming;
 };
 
-PageLayout pageLayout(DataTabPage::Kind kind)
+PageLayout pageLayout(const DeclarationKind &kind)
 {
     RecordToolbar::Naming naming;
-    switch (kind) {
-    case DataTabPage::Kind::OperatingData:
-        naming.suffix = QString();
-        return {naming.suffix, 1, 1, QStringLiteral("年  "), QStringLiteral("月  "), naming};
-    case DataTabPage::Kind::OverdueRatio:
-        naming.suffix = QStringLiteral("4");
+    naming.suffix = kind.tabSuffix();
+    const QString year = QStringLiteral("年  ");
+    const QString month = QStringLiteral("月  ");
+    switch (kind.id()) {
+    case DeclarationKind::B01:
+        return {1, year, month, naming};
+    case DeclarationKind::B02:
         naming.hasCheck = false;
-        return {naming.suffix, 2, 2, QStringLiteral("年  "), QStringLiteral("月  "), naming};
-    case DataTabPage::Kind::BillsRate:
-        naming.suffix = QStringLiteral("9");
+        return {2, year, month, naming};
+    case DeclarationKind::B03:
         naming.hasCheck = false;
         naming.deleteName = QStringLiteral("sbDEL");
         naming.deleteHint = false;
-        return {naming.suffix, 3, 3, QStringLiteral("年  "), QStringLiteral("月  "), naming};
-    case DataTabPage::Kind::BillsTrading:
-        naming.suffix = QStringLiteral("2");
+        return {3, year, month, naming};
+    case DeclarationKind::B04:
         naming.hasCheck = false;
-        return {naming.suffix, 4, 4, QStringLiteral("年  "), QStringLiteral("月  "), naming};
-    case DataTabPage::Kind::County:
-        naming.suffix = QStringLiteral("3");
+        return {4, year, month, naming};
+    case DeclarationKind::B05:
         naming.importName = QStringLiteral("sbEntery");
         naming.importHint = false;
-        return {naming.suffix, 5, 5, QStringLiteral("年        月"), QString(), naming};
+        return {5, QStringLiteral("年        月"), QString(), naming};
     }
     return {};
 }
 
 } // namespace
 
-QString DataTabPage::suffix(Kind kind)
+DataTabPage::DataTabPage(Shell &shell, DeclarationKind::Id kind, QWidget *parent)
+    : QWidget(parent), m_shell(shell), m_kind(DeclarationKind::get(kind))
 {
-    return pageLayout(kind).suffix;
-}
-
-int DataTabPage::importKind(Kind kind)
-{
-    return pageLayout(kind).importKind;
-}
-
-DataTabPage::DataTabPage(Shell &shell, Kind kind, QWidget *parent)
-    : QWidget(parent), m_shell(shell), m_kind(kind)
-{
-    const PageLayout layout = pageLayout(kind);
+    const PageLayout layout = pageLayout(m_kind);
+    const QString suffix = m_kind.tabSuffix();
     auto *page = new QVBoxLayout(this);
 
     m_header = new QHBoxLayout;
@@ -72,8 +60,8 @@ DataTabPage::DataTabPage(Shell &shell, Kind kind, QWidget *parent)
     m_bankName = new QLabel(this);
     m_bankName->setObjectName(QStringLiteral("labBANKNAME%1").arg(layout.labelNumber));
     m_bankName->setMinimumWidth(240);
-    m_year = new PeriodSpinEdit(QStringLiteral("seYYY") + layout.suffix, Period::MaxYear, this);
-    m_month = new PeriodSpinEdit(QStringLiteral("seMM") + layout.suffix, Period::MaxMonth, this);
+    m_year = new PeriodSpinEdit(QStringLiteral("seYYY") + suffix, Period::MaxYear, this);
+    m_month = new PeriodSpinEdit(QStringLiteral("seMM") + suffix, Period::MaxMonth, this);
     m_header->addWidget(bankCaption);
     m_header->addWidget(m_bankName);
     m_header->addSpacing(24);
@@ -124,10 +112,10 @@ void DataTabPage::setImportHook(std::function<void()> hook)
         m_toolbar->setAction(RecordToolbar::Import, {});
         return;
     }
-    const int kind = importKind(m_kind);
+    const DeclarationKind::Id kind = m_kind.id();
     m_toolbar->setAction(RecordToolbar::Import, [this, kind, hook = std::move(hook)] {
         m_shell.setImportKind(kind);
-        const bool flag = kind != 1;   // the operating data import runs without the flag
+        const bool flag = kind != DeclarationKind::B01;   // the operating data import runs without the flag
         if (flag)
             m_shell.setImportInProgress(true);
         hook();
@@ -135,7 +123,7 @@ void DataTabPage::setImportHook(std::function<void()> hook)
             m_shell.setImportInProgress(false);
     });
     m_toolbar->setButtonEnabled(RecordToolbar::Import,
-                                m_toolbar->isBound() && m_shell.editMode() == Shell::Browse);
+                                m_toolbar->isBound() && m_shell.editMode() == EditMode::Browse);
 }
 
 void DataTabPage::setPeriod(int year, int month)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "common/period.h"
+#include "db/declaration_kind.h"
 #include "entry/data_tab.h"
 #include "entry/record_toolbar.h"
 
@@ -27,15 +28,10 @@ class DataTabPage : public QWidget, public DataTab
 {
     Q_OBJECT
 public:
-    enum class Kind { OperatingData, OverdueRatio, BillsRate, BillsTrading, County };
+    DataTabPage(Shell &shell, DeclarationKind::Id kind, QWidget *parent = nullptr);
 
-    DataTabPage(Shell &shell, Kind kind, QWidget *parent = nullptr);
-
-    Kind kind() const { return m_kind; }
-    // "" (operating data), "4", "9", "2", "3".
-    static QString suffix(Kind kind);
-    // The import kind the tab's import button sets (1 to 5).
-    static int importKind(Kind kind);
+    // The declaration kind of the tab (its table, dataset name, control suffix).
+    const DeclarationKind &kind() const { return m_kind; }
 
     RecordToolbar *toolbar() const { return m_toolbar; }
     PeriodSpinEdit *yearEdit() const { return m_year; }
@@ -68,7 +64,7 @@ protected:
 
 private:
     Shell &m_shell;
-    Kind m_kind;
+    const DeclarationKind &m_kind;
     QHBoxLayout *m_header = nullptr;
     QVBoxLayout *m_gridArea = nullptr;
     QWidget *m_grid = nullptr;

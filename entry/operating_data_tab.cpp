@@ -1,20 +1,20 @@
 #include "entry/operating_data_tab.h"
 
-#include "app/messages.h"
-#include "app/shell.h"
+#include "ui/messages.h"
+#include "ui/shell.h"
 #include "db/cached_dataset.h"
 #include "db/database.h"
-#include "entry/amount_delegate.h"
-#include "entry/period_spin_edit.h"
-#include "entry/record_grid.h"
+#include "db/reference_lists.h"
+#include "db/savepoint.h"
+#include "ui/amount_delegate.h"
+#include "ui/period_spin_edit.h"
+#include "ui/record_grid.h"
 
 #include <QHBoxLayout>
 #include <QElapsedTimer>
 #include <QHeaderView>
 #include <QLabel>
 #include <QProgressBar>
-#include <QSqlDatabase>
-#include <QSqlError>
 
 namespace {
 
@@ -27,21 +27,11 @@ const QString MessageWrongPeriod = QStringLiteral("請輸入正確之申報年�
 
 QString OperatingDataTab::monthStatement(bool byYear, bool byMonth)
 {
-    QString sql = QStringLiteral(
-        "Select a.m_year, a.m_month, a.bank_code, a.acc_code,A.SERIAL, "
-        "(A.ACC_CODE || '  ' || B.ACC_NAME) AS ACCNAME, a.amt "
-        "From MPBANK a, CACNO B "
-        "Where B.acc_code = a.acc_code and a.bank_code = :BANK_CODE ");
-    if (byYear)
-        sql += QStringLiteral("and a.m_year = :seYYY ");
-    if (byMonth)
-        sql += QStringLiteral("and a.m_month = :seMM ");
-    sql += QStringLiteral("order by a.m_year, a.m_month, a.SERIAL ");
-    return sql;
+    return DeclarationKind::get(DeclarationKind::B01).tabQuery().statement(byYear, byMonth);
 }
 
 OperatingDataTab::OperatingDataTab(Shell &shell, QWidget *parent)
-    : DataTabPage(shell, Kind::OperatingData, parent)
+    : DataTabPage(shell, DeclarationKind::B01, parent)
 {
     m_qryMPBANK = new CachedDataset(QString::fromLatin1(Database::ConnectionName), this);
     m_qryMPBANK->setObjectName(QStringLiteral("qryMPBANK"));
@@ -129,7 +119,7 @@ std::optional<bool> OperatingDataTab::runMonthQuery()
 void OperatingDataTab::createMonthRows()
 {
     CachedDataset &dataset = *m_qryMPBANK;
-    CachedDataset &accounts = shell().qryCACNO();
+    CachedDataset &accounts = shell().references().qryCACNO();
     if (!accounts.isOpen() && !accounts.open()) {
         Messages::current().error(accounts.lastError(), window());
         return;
@@ -187,7 +177,7 @@ void OperatingDataTab::add()
     if (*rows) {
         // An existing month is never created again: at most it is modified.
         if (Messages::current().question(QStringLiteral("資料已存在是否確定修改!!!"), window())) {
-            shell().setEditMode(Shell::Modify);
+            shell().setEditMode(EditMode::Modify);
             toolbar()->refresh();
             m_grid->focusColumn(AmountColumn);
         } else {
@@ -195,7 +185,7 @@ void OperatingDataTab::add()
         }
         return;
     }
-    shell().setEditMode(Shell::Add);
+    shell().setEditMode(EditMode::Add);
     createMonthRows();
     toolbar()->refresh();
     m_grid->focusColumn(AmountColumn);
@@ -211,7 +201,7 @@ void OperatingDataTab::modify()
     if (!rows)
         return;
     if (*rows) {
-        shell().setEditMode(Shell::Modify);
+        shell().setEditMode(EditMode::Modify);
         m_qryMPBANK->edit();
         toolbar()->refresh();
         m_grid->focusColumn(AmountColumn);
@@ -219,7 +209,7 @@ void OperatingDataTab::modify()
     }
     if (!Messages::current().question(QStringLiteral("查無此資料，請問是否要新增 ???"), window()))
         return;
-    shell().setEditMode(Shell::Add);
+    shell().setEditMode(EditMode::Add);
     createMonthRows();
     m_qryMPBANK->edit();
     toolbar()->refresh();
@@ -268,23 +258,24 @@ void OperatingDataTab::deleteMonth()
         }
     }
 
-    QSqlDatabase db = Database::connection();
-    bool ok = db.transaction();
-    QString error = ok ? QString() : db.lastError().text();
+    // The month goes as a whole or not at all.
+    Savepoint transaction(Database::connection(), QStringLiteral("velq8_delete_month"));
+    QString error = transaction.error();
+    bool ok = transaction.isActive();
     if (ok && !dataset.applyUpdates()) {
         ok = false;
         error = dataset.lastError();
     }
-    if (ok && !db.commit()) {
+    if (ok && !transaction.release()) {
         ok = false;
-        error = db.lastError().text();
+        error = transaction.error();
     }
     if (ok) {
         dataset.commitUpdates();
         dataset.enableControls();
         Messages::current().information(QStringLiteral("刪除成功!!!"), window());
     } else {
-        db.rollback();
+        transaction.rollback();
         dataset.enableControls();
         Messages::current().information(QStringLiteral("刪除失敗!!!"), window(), error);
     }
@@ -299,7 +290,7 @@ bool OperatingDataTab::save()
 
 void OperatingDataTab::afterImport()
 {
-    shell().setEditMode(Shell::Browse);
+    shell().setEditMode(EditMode::Browse);
     toolbar()->refresh();
     if (!m_qryMPBANK->isEmpty())
         m_grid->setFocus();
@@ -323,7 +314,7 @@ bool OperatingDataTab::saveOnClose()
         return false;
     }
     dataset.commitUpdates();
-    shell().setEditMode(Shell::Browse);
+    shell().setEditMode(EditMode::Browse);
     toolbar()->refresh();
     return true;
 }

@@ -1,10 +1,10 @@
 #include "entry/record_toolbar.h"
 
-#include "app/messages.h"
-#include "app/shell.h"
+#include "ui/messages.h"
+#include "ui/shell.h"
 #include "db/cached_dataset.h"
-#include "entry/period_spin_edit.h"
-#include "entry/record_grid.h"
+#include "ui/period_spin_edit.h"
+#include "ui/record_grid.h"
 
 #include <QHBoxLayout>
 #include <QPushButton>
@@ -135,8 +135,8 @@ void RecordToolbar::refresh()
         return;
     Shell &shell = *m_binding.shell;
     CachedDataset &dataset = *m_binding.dataset;
-    const int mode = shell.editMode();
-    const bool browse = mode == Shell::Browse;
+    const EditMode mode = shell.editMode();
+    const bool browse = mode == EditMode::Browse;
 
     m_binding.grid->setEditing(!browse);
     if (browse) {
@@ -144,7 +144,7 @@ void RecordToolbar::refresh()
         for (const QString &field : m_binding.editableFields)
             dataset.setColumnReadOnly(field, true);
     } else {
-        shell.setStatusText(mode == Shell::Modify ? QStringLiteral("修改") : QStringLiteral("新增"));
+        shell.setStatusText(mode == EditMode::Modify ? QStringLiteral("修改") : QStringLiteral("新增"));
         dataset.setAllColumnsReadOnly(true);
         for (const QString &field : m_binding.editableFields)
             dataset.setColumnReadOnly(field, false);
@@ -227,12 +227,12 @@ bool RecordToolbar::save()
         return false;
     Shell &shell = *m_binding.shell;
     CachedDataset &dataset = *m_binding.dataset;
-    const int mode = shell.editMode();
+    const EditMode mode = shell.editMode();
 
     // The text being typed in a cell belongs to the row being saved.
     if (!m_binding.grid->commitEditor())
         m_binding.grid->revertEditor();
-    shell.setEditMode(Shell::Browse);
+    shell.setEditMode(EditMode::Browse);
     if (dataset.isOpen()) {
         // All rows or none: applyUpdates runs in one transaction and leaves the
         // cache as it was when a statement fails.
@@ -258,7 +258,7 @@ void RecordToolbar::discard()
         return;
     CachedDataset &dataset = *m_binding.dataset;
     m_binding.grid->revertEditor();
-    m_binding.shell->setEditMode(Shell::Browse);
+    m_binding.shell->setEditMode(EditMode::Browse);
     if (dataset.isOpen()) {
         if (dataset.state() == CachedDataset::State::Edit
             || dataset.state() == CachedDataset::State::Insert)

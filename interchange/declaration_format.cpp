@@ -1,6 +1,6 @@
 #include "interchange/declaration_format.h"
 
-#include "interchange/declaration_kind.h"
+#include "db/declaration_kind.h"
 
 #include <limits>
 

@@ -1,7 +1,7 @@
 #include "interchange/export_engine.h"
 
 #include "interchange/declaration_format.h"
-#include "interchange/declaration_kind.h"
+#include "db/declaration_kind.h"
 #include "interchange/record_writer.h"
 
 #include <QDir>

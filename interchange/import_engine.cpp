@@ -1,8 +1,12 @@
 #include "interchange/import_engine.h"
 
 #include "db/cached_dataset.h"
+#include "db/engine_message.h"
+#include "db/savepoint.h"
+#include "db/reference_lists.h"
+#include "db/table_cursor.h"
 #include "interchange/declaration_format.h"
-#include "interchange/declaration_kind.h"
+#include "db/declaration_kind.h"
 #include "interchange/record_reader.h"
 #include "interchange/schema_file.h"
 
@@ -296,27 +300,9 @@ bool fillTarget(CachedDataset &target, const DeclarationKind &kind, const FileCo
     return true;
 }
 
-QString engineText(const QSqlError &error)
-{
-    const QString text = error.text().trimmed();
-    return text.isEmpty() ? QStringLiteral("資料庫錯誤") : text;
-}
-
 } // namespace
 
 // ---------------------------------------------------------------------------------
-
-const DeclarationKind *ImportEngine::kindOfNumber(int number)
-{
-    switch (number) {
-    case 1: return &DeclarationKind::get(DeclarationKind::B01);
-    case 2: return &DeclarationKind::get(DeclarationKind::B02);
-    case 3: return &DeclarationKind::get(DeclarationKind::B03);
-    case 4: return &DeclarationKind::get(DeclarationKind::B04);
-    case 5: return &DeclarationKind::get(DeclarationKind::B05);
-    default: return nullptr;
-    }
-}
 
 QString ImportEngine::targetStatement(const DeclarationKind &kind)
 {
@@ -494,7 +480,7 @@ bool ImportEngine::Lookups::load(const DeclarationKind &kind, const QString &con
         QSqlQuery q(db);
         q.setForwardOnly(true);
         if (!q.exec(QString::fromLatin1(sql))) {
-            *error = engineText(q.lastError());
+            *error = EngineMessage::of(q.lastError());
             return false;
         }
         while (q.next()) {
@@ -514,6 +500,39 @@ bool ImportEngine::Lookups::load(const DeclarationKind &kind, const QString &con
     case DeclarationKind::B03:
     case DeclarationKind::B04:
         return true;
+    }
+    return true;
+}
+
+bool ImportEngine::Lookups::load(const DeclarationKind &kind, ReferenceLists &lists, Lookups *out,
+                                 QString *error)
+{
+    const bool open = [&] {
+        switch (kind.id()) {
+        case DeclarationKind::B01: return lists.qryCACNO().isOpen();
+        case DeclarationKind::B02: return lists.tblBN01().isOpen();
+        case DeclarationKind::B05: return lists.qryCD01().isOpen() && lists.qryHCACNO().isOpen();
+        case DeclarationKind::B03:
+        case DeclarationKind::B04: return true;
+        }
+        return false;
+    }();
+    if (!open)
+        return load(kind, lists.connectionName(), out, error);
+    switch (kind.id()) {
+    case DeclarationKind::B01:
+        out->accountNames = lists.accountNames();
+        break;
+    case DeclarationKind::B02:
+        out->bankNames = lists.institutionNames();
+        break;
+    case DeclarationKind::B05:
+        out->countyNames = lists.countyNames();
+        out->countyAccountNames = lists.countyAccountNames();
+        break;
+    case DeclarationKind::B03:
+    case DeclarationKind::B04:
+        break;
     }
     return true;
 }
@@ -677,29 +696,23 @@ ImportEngine::Result ImportEngine::run(const Request &request)
     }
     stored.enableControls();
 
-    QSqlDatabase db = QSqlDatabase::database(request.connectionName, false);
-    QSqlQuery control(db);
-    if (!control.exec(QStringLiteral("savepoint velq8_import"))) {
-        result.status = Status::DatabaseError;
-        result.detail = engineText(control.lastError());
-        target.cancelUpdates();
-        return result;
-    }
-    QString error;
-    bool ok = stored.applyUpdates();
-    if (!ok)
+    Savepoint replace(QSqlDatabase::database(request.connectionName, false), QStringLiteral("velq8_import"));
+    QString error = replace.error();
+    bool ok = replace.isActive();
+    if (ok && !stored.applyUpdates()) {
+        ok = false;
         error = stored.lastError();
+    }
     if (ok && !target.applyUpdates()) {
         ok = false;
         error = target.lastError();
     }
-    if (ok && !control.exec(QStringLiteral("release velq8_import"))) {
+    if (ok && !replace.release()) {
         ok = false;
-        error = engineText(control.lastError());
+        error = replace.error();
     }
     if (!ok) {
-        control.exec(QStringLiteral("rollback to velq8_import"));
-        control.exec(QStringLiteral("release velq8_import"));
+        replace.rollback();
         stored.cancelUpdates();
         target.cancelUpdates();
         result.status = Status::DatabaseError;

@@ -10,6 +10,7 @@
 
 class CachedDataset;
 class DeclarationKind;
+class ReferenceLists;
 
 // The import of one declaration file into the declaration table of its kind.
 //
@@ -68,6 +69,9 @@ public:
         // The tables the kind needs, one query each; false + *error on failure.
         static bool load(const DeclarationKind &kind, const QString &connectionName,
                          Lookups *out, QString *error);
+        // The same texts from the lists the application keeps open; a list that
+        // is not open is read from the database. False + *error on failure.
+        static bool load(const DeclarationKind &kind, ReferenceLists &lists, Lookups *out, QString *error);
     };
 
     struct Request
@@ -115,9 +119,6 @@ public:
     // "AB 0000") is refused, since no stored code has one and it could not be
     // written back as read.
     static RecordReader::Result readRecord(const RecordReader &reader, QByteArrayView line, int lineNo);
-
-    // The kind of an import kind number: 1 B01, 2 B02, 3 B03, 4 B04, 5 B05.
-    static const DeclarationKind *kindOfNumber(int number);
 
     // The statement that gives the target its fields and no rows.
     static QString targetStatement(const DeclarationKind &kind);

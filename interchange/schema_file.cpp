@@ -1,7 +1,7 @@
 #include "interchange/schema_file.h"
 
 #include "interchange/declaration_format.h"
-#include "interchange/declaration_kind.h"
+#include "db/declaration_kind.h"
 
 #include <QFile>
 #include <QFileInfo>

@@ -1,10 +1,10 @@
 #include "app/main_window.h"
-#include "app/messages.h"
+#include "ui/messages.h"
 #include "db/cached_dataset.h"
 #include "entry/data_tab.h"
-#include "app/dialog_runner.h"
-#include "interchange/export_dialog.h"
-#include "interchange/import_dialog.h"
+#include "ui/dialog_runner.h"
+#include "interchange/ui/export_dialog.h"
+#include "interchange/ui/import_dialog.h"
 #include "tests/support/test_database.h"
 
 #include <QCryptographicHash>
@@ -53,7 +53,7 @@ void TstMainWindow::defaultPeriodComesFromTheInjectedDate()
         QCOMPARE(spinText(window, "seYYY" + suffix), QString("115"));
         QCOMPARE(spinText(window, "seMM" + suffix), QString("1"));
     }
-    QCOMPARE(window.editMode(), int(Shell::Browse));
+    QCOMPARE(window.editMode(), EditMode::Browse);
     QVERIFY(!window.importInProgress());
 }
 
@@ -227,7 +227,7 @@ void TstMainWindow::exampleFileImportsThroughTheOperatingTab()
     QCOMPARE(db.count("MPBANK", "M_YEAR = 115 AND M_MONTH = 10 AND AMT = 1"), 0);
     for (const char *name : {"sbFirst", "sbNext", "sbEdit", "sbDel", "sbCheck"})
         QVERIFY2(window.findChild<QAbstractButton *>(name)->isEnabled(), name);
-    QCOMPARE(window.editMode(), int(Shell::Browse));
+    QCOMPARE(window.editMode(), EditMode::Browse);
     QCOMPARE(digest(), before);
     QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{"B01995000011510"});
 }

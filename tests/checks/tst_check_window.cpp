@@ -1,8 +1,8 @@
-#include "app/dialog_runner.h"
-#include "app/messages.h"
-#include "checks/check_result_model.h"
-#include "checks/check_window.h"
-#include "checks/operating_check_runner.h"
+#include "ui/dialog_runner.h"
+#include "ui/messages.h"
+#include "checks/ui/check_result_model.h"
+#include "checks/ui/check_window.h"
+#include "checks/ui/operating_check_runner.h"
 #include "tests/support/test_database.h"
 
 #include <QAbstractItemModelTester>

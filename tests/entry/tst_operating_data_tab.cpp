@@ -1,11 +1,11 @@
 // The operating data tab driven as a user does: period spin edits, toolbar
 // buttons and keys typed into the grid, on a database of its own.
-#include "app/messages.h"
+#include "ui/messages.h"
 #include "db/cached_dataset.h"
 #include "entry/operating_data_tab.h"
-#include "entry/period_spin_edit.h"
-#include "entry/record_grid.h"
-#include "tests/entry/fake_shell.h"
+#include "ui/period_spin_edit.h"
+#include "ui/record_grid.h"
+#include "tests/support/fake_shell.h"
 #include "tests/support/test_database.h"
 
 #include <QAbstractButton>
@@ -210,12 +210,12 @@ void TstOperatingDataTab::otherTabsPagesNameTheirControls()
 {
     Fixture f;
     QVERIFY(f.setUp({"11000"}));
-    struct Case { DataTabPage::Kind kind; QString label, year, del, imp, importHint; bool check; };
+    struct Case { DeclarationKind::Id kind; QString label, year, del, imp, importHint; bool check; };
     const QList<Case> cases = {
-        {DataTabPage::Kind::OverdueRatio, "labBANKNAME2", "seYYY4", "sbDel4", "sbENTERY4", "功能鍵-F5", false},
-        {DataTabPage::Kind::BillsRate, "labBANKNAME3", "seYYY9", "sbDEL9", "sbENTERY9", "功能鍵-F5", false},
-        {DataTabPage::Kind::BillsTrading, "labBANKNAME4", "seYYY2", "sbDel2", "sbENTERY2", "功能鍵-F5", false},
-        {DataTabPage::Kind::County, "labBANKNAME5", "seYYY3", "sbDel3", "sbEntery3", "", true},
+        {DeclarationKind::B02, "labBANKNAME2", "seYYY4", "sbDel4", "sbENTERY4", "功能鍵-F5", false},
+        {DeclarationKind::B03, "labBANKNAME3", "seYYY9", "sbDEL9", "sbENTERY9", "功能鍵-F5", false},
+        {DeclarationKind::B04, "labBANKNAME4", "seYYY2", "sbDel2", "sbENTERY2", "功能鍵-F5", false},
+        {DeclarationKind::B05, "labBANKNAME5", "seYYY3", "sbDel3", "sbEntery3", "", true},
     };
     for (const Case &c : cases) {
         DataTabPage page(f.shell, c.kind);
@@ -225,14 +225,14 @@ void TstOperatingDataTab::otherTabsPagesNameTheirControls()
         QCOMPARE(page.findChild<PeriodSpinEdit *>(c.year)->editText(), QStringLiteral("115"));
         QAbstractButton *del = page.findChild<QAbstractButton *>(c.del);
         QVERIFY2(del, qPrintable(c.del));
-        QCOMPARE(del->toolTip(), c.kind == DataTabPage::Kind::BillsRate ? QString() : QStringLiteral("功能鍵-F4"));
+        QCOMPARE(del->toolTip(), c.kind == DeclarationKind::B03 ? QString() : QStringLiteral("功能鍵-F4"));
         QCOMPARE(page.findChild<QAbstractButton *>(c.imp)->toolTip(), c.importHint);
         QCOMPARE(page.toolbar()->button(RecordToolbar::Check) != nullptr, c.check);
         // Until the tab is built every button of its page stays disabled.
         for (QAbstractButton *b : page.findChildren<QAbstractButton *>())
             QVERIFY2(!b->isEnabled(), qPrintable(b->objectName()));
     }
-    QCOMPARE(DataTabPage::importKind(DataTabPage::Kind::County), 5);
+    QCOMPARE(DeclarationKind::get(DeclarationKind::B05).importNumber(), 5);
 }
 
 void TstOperatingDataTab::startStateAndPeriodRule()
@@ -333,7 +333,7 @@ void TstOperatingDataTab::addOnEmptyMonthCreatesOneRowPerAccount()
     Fixture f;
     QVERIFY(f.setUp({"30000", "10000", "20000"}));
     QVERIFY(f.click("sbAdd"));
-    QCOMPARE(f.shell.mode, int(Shell::Add));
+    QCOMPARE(f.shell.mode, EditMode::Add);
     QCOMPARE(f.shell.status, QStringLiteral("新增"));
     QCOMPARE(f.column("ACC_CODE"), QStringList({"30000", "10000", "20000"}));
     QCOMPARE(f.column("SERIAL"), QStringList({"1", "2", "3"}));
@@ -360,7 +360,7 @@ void TstOperatingDataTab::addOnEmptyMonthCreatesOneRowPerAccount()
 
     QVERIFY(f.click("sbPost"));
     QVERIFY(f.said(Icon::Information, QStringLiteral("存檔成功!!!")));
-    QCOMPARE(f.shell.mode, int(Shell::Browse));
+    QCOMPARE(f.shell.mode, EditMode::Browse);
     QCOMPARE(f.shell.status, QStringLiteral("Ready"));
     QVERIFY(f.shell.buttonTabs);
     QCOMPARE(f.db.count("MPBANK"), 3);
@@ -380,13 +380,13 @@ void TstOperatingDataTab::addOnExistingMonthNeverCreatesRows()
     f.messages.answerNext(false);
     QVERIFY(f.click("sbAdd"));
     QVERIFY(f.said(Icon::Question, QStringLiteral("資料已存在是否確定修改!!!")));
-    QCOMPARE(f.shell.mode, int(Shell::Browse));
+    QCOMPARE(f.shell.mode, EditMode::Browse);
     QCOMPARE(f.ds().recordCount(), 2);
     QCOMPARE(f.enabledButtons(), BrowseWithRows);
 
     f.messages.answerNext(true);
     QVERIFY(f.click("sbAdd"));
-    QCOMPARE(f.shell.mode, int(Shell::Modify));
+    QCOMPARE(f.shell.mode, EditMode::Modify);
     QCOMPARE(f.shell.status, QStringLiteral("修改"));
     QCOMPARE(f.ds().recordCount(), 2);
     QVERIFY(!f.ds().hasPendingUpdates());
@@ -405,7 +405,7 @@ void TstOperatingDataTab::addModifyDeleteRefuseZeroPeriod()
     QCOMPARE(f.messages.lastText(), QStringLiteral("請輸入正確之申報年月資料!!!"));
     QVERIFY(f.said(Icon::Warning, QStringLiteral("請輸入正確之申報年月資料!!!")));
     QCOMPARE(f.year()->editText(), QStringLiteral("0"));
-    QCOMPARE(f.shell.mode, int(Shell::Browse));
+    QCOMPARE(f.shell.mode, EditMode::Browse);
     QVERIFY(!f.ds().isOpen());
 
     f.messages.clear();
@@ -416,7 +416,7 @@ void TstOperatingDataTab::addModifyDeleteRefuseZeroPeriod()
     QVERIFY(f.click("sbDel"));
     QVERIFY(f.said(Icon::Warning, QStringLiteral("請輸入欲刪除之年月資料!!!")));
     QCOMPARE(f.db.count("MPBANK"), 1);
-    QCOMPARE(f.shell.mode, int(Shell::Browse));
+    QCOMPARE(f.shell.mode, EditMode::Browse);
 }
 
 void TstOperatingDataTab::modifyAndDeleteLeaveAnEmptiedPeriodAndTheGridAlone()
@@ -472,12 +472,12 @@ void TstOperatingDataTab::modifyOnEmptyMonthOffersTheAddRows()
     f.messages.answerNext(false);
     QVERIFY(f.click("sbEdit"));
     QCOMPARE(f.messages.texts(), QStringList({"查無此資料，請問是否要新增 ???"}));
-    QCOMPARE(f.shell.mode, int(Shell::Browse));
+    QCOMPARE(f.shell.mode, EditMode::Browse);
     QCOMPARE(f.ds().recordCount(), 0);
 
     f.messages.answerNext(true);
     QVERIFY(f.click("sbEdit"));
-    QCOMPARE(f.shell.mode, int(Shell::Add));
+    QCOMPARE(f.shell.mode, EditMode::Add);
     QCOMPARE(f.shell.status, QStringLiteral("新增"));
     QCOMPARE(f.column("ACC_CODE"), QStringList({"20000", "10000"}));
     QCOMPARE(f.column("SERIAL"), QStringList({"1", "2"}));
@@ -506,7 +506,7 @@ void TstOperatingDataTab::failingSaveKeepsCacheRowsAndMode()
     QCOMPARE(f.messages.records().last().caption, QStringLiteral("Velqora"));
     QVERIFY2(f.messages.lastText().contains("boom"), qPrintable(f.messages.lastText()));
     QCOMPARE(f.db.count("MPBANK"), 0);
-    QCOMPARE(f.shell.mode, int(Shell::Add));
+    QCOMPARE(f.shell.mode, EditMode::Add);
     QCOMPARE(f.shell.status, QStringLiteral("新增"));
     QCOMPARE(f.enabledButtons(), Editing);
     QCOMPARE(f.ds().recordCount(), 3);
@@ -531,14 +531,14 @@ void TstOperatingDataTab::failingModifySaveWritesNothing()
                       "BEGIN SELECT RAISE(ABORT, 'boom'); END"));
     QVERIFY(f.click("sbQuery"));
     QVERIFY(f.click("sbEdit"));
-    QCOMPARE(f.shell.mode, int(Shell::Modify));
+    QCOMPARE(f.shell.mode, EditMode::Modify);
     QVERIFY(f.typeAmount(0, "100"));
     QVERIFY(f.typeAmount(2, "300"));
     QVERIFY(f.click("sbPost"));
     QVERIFY(f.messages.lastText().contains("boom"));
     // The first row's update was rolled back with the failing one.
     QCOMPARE(f.db.scalar("select AMT from MPBANK where ACC_CODE = '10000'").toDouble(), 1.0);
-    QCOMPARE(f.shell.mode, int(Shell::Modify));
+    QCOMPARE(f.shell.mode, EditMode::Modify);
     QCOMPARE(f.column("AMT"), QStringList({"100", "2", "300"}));
 }
 
@@ -551,7 +551,7 @@ void TstOperatingDataTab::saveWithNothingChangedStillSaysSuccess()
     QVERIFY(f.click("sbEdit"));
     QVERIFY(f.click("sbPost"));
     QCOMPARE(f.messages.texts(), QStringList({"存檔成功!!!"}));
-    QCOMPARE(f.shell.mode, int(Shell::Browse));
+    QCOMPARE(f.shell.mode, EditMode::Browse);
     QCOMPARE(f.enabledButtons(), BrowseWithRows);
 }
 
@@ -567,12 +567,12 @@ void TstOperatingDataTab::discardAsksAndRestoresTheLoadedRows()
     f.messages.answerNext(false);
     QVERIFY(f.click("sbCancel"));
     QVERIFY(f.said(Icon::Question, QStringLiteral("是否確定放棄!!!")));
-    QCOMPARE(f.shell.mode, int(Shell::Modify));
+    QCOMPARE(f.shell.mode, EditMode::Modify);
     QCOMPARE(f.cell(0, 3), QStringLiteral("99"));
 
     f.messages.answerNext(true);
     QVERIFY(f.click("sbCancel"));
-    QCOMPARE(f.shell.mode, int(Shell::Browse));
+    QCOMPARE(f.shell.mode, EditMode::Browse);
     QCOMPARE(f.cell(0, 3), QStringLiteral("1"));
     QVERIFY(!f.ds().hasPendingUpdates());
     QCOMPARE(f.enabledButtons(), BrowseWithRows);
@@ -853,7 +853,8 @@ void TstOperatingDataTab::checkAndImportWaitForTheirHooks()
     QVERIFY(!f.button("sbENTERY")->isEnabled());
 
     int checks = 0;
-    int kindSeen = 0;
+    f.shell.importKindValue = DeclarationKind::B05;   // so that the tab's setting shows
+    DeclarationKind::Id kindSeen = DeclarationKind::B05;
     bool flagSeen = true;
     f.tab->setCheckHook([&] { ++checks; });
     f.tab->setImportHook([&] { kindSeen = f.shell.importKind(); flagSeen = f.shell.importInProgress(); });
@@ -862,7 +863,7 @@ void TstOperatingDataTab::checkAndImportWaitForTheirHooks()
     QVERIFY(f.click("sbCheck"));
     QCOMPARE(checks, 1);
     QVERIFY(f.click("sbENTERY"));
-    QCOMPARE(kindSeen, 1);
+    QCOMPARE(kindSeen, DeclarationKind::B01);
     QVERIFY(!flagSeen);   // the operating data import runs without the flag
 
     // A period change turns Check off again; editing turns both off.

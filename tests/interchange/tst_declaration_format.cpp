@@ -1,5 +1,5 @@
 #include "interchange/declaration_format.h"
-#include "interchange/declaration_kind.h"
+#include "db/declaration_kind.h"
 #include "interchange/export_engine.h"
 #include "interchange/record_reader.h"
 #include "interchange/record_writer.h"

@@ -1,7 +1,7 @@
-#include "app/dialog_runner.h"
-#include "app/messages.h"
-#include "interchange/declaration_kind.h"
-#include "interchange/export_dialog.h"
+#include "ui/dialog_runner.h"
+#include "ui/messages.h"
+#include "db/declaration_kind.h"
+#include "interchange/ui/export_dialog.h"
 #include "tests/support/test_database.h"
 
 #include <QApplication>

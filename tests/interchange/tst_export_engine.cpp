@@ -1,4 +1,4 @@
-#include "interchange/declaration_kind.h"
+#include "db/declaration_kind.h"
 #include "interchange/export_engine.h"
 #include "tests/support/test_database.h"
 

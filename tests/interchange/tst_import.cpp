@@ -1,14 +1,14 @@
-#include "app/messages.h"
-#include "app/shell.h"
+#include "ui/messages.h"
 #include "db/cached_dataset.h"
 #include "db/table_cursor.h"
 #include "interchange/declaration_format.h"
-#include "interchange/declaration_kind.h"
+#include "db/declaration_kind.h"
 #include "interchange/export_engine.h"
-#include "interchange/import_dialog.h"
+#include "interchange/ui/import_dialog.h"
 #include "interchange/import_engine.h"
 #include "interchange/record_reader.h"
 #include "interchange/record_writer.h"
+#include "tests/support/fake_shell.h"
 #include "tests/support/test_database.h"
 
 #include <QDir>
@@ -31,40 +31,18 @@ using Status = ImportEngine::Status;
 
 const Kind &kindOf(Kind::Id id) { return Kind::get(id); }
 
-// What the main window offers, without the main window.
-class FakeShell : public Shell
+// The shared fake shell as the import tests want it: a fixed institution, and
+// not in browse mode, so the import's setting of the mode shows.
+struct ImportShell : FakeShell
 {
-public:
-    FakeShell() : m_bn01(QStringLiteral("BN01"))
+    ImportShell()
     {
-        m_bn01.open();
-        m_cacno.setSql(QStringLiteral("select A.ACC_CODE, A.ACC_NAME, (A.ACC_CODE || '  ' || A.ACC_NAME) AS ACCNAME "
-                                      "FROM CACNO A ORDER BY A.rowid"));
-        m_cacno.open();
+        bankCode = QStringLiteral("ABC");
+        bankName = QStringLiteral("範例銀行");
+        mode = EditMode::Modify;
+        todayValue = QDate(1999, 5, 15);
+        open();
     }
-    int editMode() const override { return m_mode; }
-    void setEditMode(int mode) override { m_mode = mode; }
-    QString declaringBankCode() override { return QStringLiteral("ABC"); }
-    QString declaringBankName() override { return QStringLiteral("範例銀行"); }
-    TableCursor &tblBN01() override { return m_bn01; }
-    CachedDataset &qryCACNO() override { return m_cacno; }
-    void setStatusText(const QString &) override {}
-    void setButtonTabsEnabled(bool) override {}
-    void setImportKind(int kind) override { m_kind = kind; }
-    int importKind() const override { return m_kind; }
-    void setImportInProgress(bool on) override { m_flag = on; }
-    bool importInProgress() const override { return m_flag; }
-    void requestClose() override {}
-    QDate today() const override { return QDate(1999, 5, 15); }
-    QWidget *window() override { return nullptr; }
-
-    int m_mode = Modify;   // not browse, so the import's setting shows
-    int m_kind = 0;
-    bool m_flag = false;
-
-private:
-    TableCursor m_bn01;
-    CachedDataset m_cacno;
 };
 
 QByteArray crlf(const QList<QByteArray> &lines)
@@ -580,15 +558,15 @@ private slots:
     {
         ScriptedMessages messages;
         messages.answerNext(true);
-        FakeShell shell;
+        ImportShell shell;
         CachedDataset qryMPBANK;
         const QString path = writeFile(QStringLiteral("B01ABC000008805"),
                                        crlf({b01("08805", "ABC0000", "11000", "7"),
                                              b01("08805", "ABC0000", "11500", "8")}));
-        TfmENTERY dialog(1, qryMPBANK, shell);
+        TfmENTERY dialog(DeclarationKind::B01, qryMPBANK, shell);
         QCOMPARE(dialog.windowTitle(), QStringLiteral("匯入作業"));
         QVERIFY(dialog.windowState() & Qt::WindowMaximized);
-        QCOMPARE(shell.importKind(), 1);
+        QCOMPARE(shell.importKind(), DeclarationKind::B01);
         QVERIFY(!shell.importInProgress());   // kind 1 sets no mark
         QList<TfmENTERY::Outcome> applied;
         int messagesAtApply = -1;
@@ -609,7 +587,7 @@ private slots:
         QCOMPARE(dialog.outcome(), TfmENTERY::Outcome::Imported);
         QCOMPARE(dialog.result(), int(QDialog::Accepted));
         QVERIFY(!dialog.isVisible());
-        QCOMPARE(shell.editMode(), int(Shell::Browse));
+        QCOMPARE(shell.editMode(), EditMode::Browse);
         QCOMPARE(qryMPBANK.recordCount(), 2);
         QVERIFY(qryMPBANK.locate({"ACC_CODE"}, {"11500"}));
         QCOMPARE(qryMPBANK.value("ACCNAME").toString(), QStringLiteral("11500  存放央行"));
@@ -622,11 +600,11 @@ private slots:
     {
         ScriptedMessages messages;
         messages.answerNext(true);
-        FakeShell shell;
+        ImportShell shell;
         CachedDataset qryMPBANK;
         const QString path = writeFile(QStringLiteral("B01ABC000008805"),
                                        crlf({b01("08805", "ABC0000", "11000", "7")}));
-        TfmENTERY dialog(1, qryMPBANK, shell);
+        TfmENTERY dialog(DeclarationKind::B01, qryMPBANK, shell);
         dialog.show();
         QVERIFY(QTest::qWaitForWindowExposed(&dialog));
         auto *directory = dialog.findChild<QLineEdit *>("edtDIRECT");
@@ -650,11 +628,11 @@ private slots:
     void dialogFileOfBlankInstitutions()
     {
         ScriptedMessages messages;
-        FakeShell shell;
+        ImportShell shell;
         CachedDataset qryMPBANK;
         const QString path = writeFile(QStringLiteral("B01ABC000008805"),
                                        crlf({b01("08805", "", "11000", "7"), b01("08805", "", "11500", "8")}));
-        TfmENTERY dialog(1, qryMPBANK, shell);
+        TfmENTERY dialog(DeclarationKind::B01, qryMPBANK, shell);
         QList<TfmENTERY::Outcome> applied;
         dialog.setAppliedHandler([&](TfmENTERY::Outcome o) { applied << o; });
         dialog.show();
@@ -668,7 +646,7 @@ private slots:
         QCOMPARE(dialog.result(), int(QDialog::Accepted));
         QCOMPARE(qryMPBANK.recordCount(), 0);
         QCOMPARE(m_db->count("MPBANK", "M_MONTH = 5"), 3);   // the stored month of ABC untouched
-        QCOMPARE(shell.editMode(), int(Shell::Browse));
+        QCOMPARE(shell.editMode(), EditMode::Browse);
     }
 
     // Failures keep the dialog open (format, database), a mismatch and a No
@@ -676,12 +654,12 @@ private slots:
     void dialogFailuresAndMark()
     {
         ScriptedMessages messages;
-        FakeShell shell;
+        ImportShell shell;
         CachedDataset qryEM03;
         {
-            TfmENTERY dialog(2, qryEM03, shell);
+            TfmENTERY dialog(DeclarationKind::B02, qryEM03, shell);
             QVERIFY(shell.importInProgress());
-            QCOMPARE(shell.importKind(), 2);
+            QCOMPARE(shell.importKind(), DeclarationKind::B02);
             dialog.show();
             dialog.setFilePath(writeFile(QStringLiteral("B02ABC000008805"),
                                          crlf({"08805ABC0000ABC001102500", "08805ABC0000ABC00110250"})));
@@ -708,7 +686,7 @@ private slots:
         // Name and data disagree: information icon, closed, nothing else said.
         messages.clear();
         CachedDataset qryMPBANK;
-        TfmENTERY dialog(1, qryMPBANK, shell);
+        TfmENTERY dialog(DeclarationKind::B01, qryMPBANK, shell);
         dialog.show();
         dialog.setFilePath(writeFile(QStringLiteral("B01ABC000008806"), crlf({b01("08805", "ABC0000", "11000", "7")})));
         QTest::mouseClick(dialog.findChild<QPushButton *>("sbOK"), Qt::LeftButton);
@@ -722,7 +700,7 @@ private slots:
         messages.answerNext(true);
         QVERIFY(m_db->exec("create trigger refuse_all before insert on MPBANK "
                            "begin select raise(abort, 'refused by test trigger'); end"));
-        TfmENTERY again(1, qryMPBANK, shell);
+        TfmENTERY again(DeclarationKind::B01, qryMPBANK, shell);
         again.show();
         again.setFilePath(writeFile(QStringLiteral("B01ABC000008805"), crlf({b01("08805", "ABC0000", "11000", "7")})));
         QTest::mouseClick(again.findChild<QPushButton *>("sbOK"), Qt::LeftButton);

@@ -1,4 +1,4 @@
-#include "checks/check_result_model.h"
+#include "checks/ui/check_result_model.h"
 
 #include "common/number_picture.h"
 

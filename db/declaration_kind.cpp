@@ -1,4 +1,4 @@
-#include "interchange/declaration_kind.h"
+#include "db/declaration_kind.h"
 
 using R = DeclarationField::Rendering;
 
@@ -103,6 +103,31 @@ struct DeclarationKindTable
              field("ACC_CODE", 13, 5, R::AccountCode, "05", 5),
              field("AMT", 18, 14, R::Number, "14", 0, 1, true)});
 
+        // The data tabs: suffix of their controls, dataset and period query.
+        auto tab = [this](DeclarationKind::Id id, const char *suffix, const char *dataset) {
+            kinds[id].m_tabSuffix = QString::fromLatin1(suffix);
+            kinds[id].m_datasetName = QString::fromLatin1(dataset);
+        };
+        tab(DeclarationKind::B01, "", "qryMPBANK");
+        tab(DeclarationKind::B02, "4", "qryEM03");
+        tab(DeclarationKind::B03, "9", "qryEM08");
+        tab(DeclarationKind::B04, "2", "qryEM09");
+        tab(DeclarationKind::B05, "3", "qryHMPBANK");
+
+        // The operating data of the declaring institution, in SERIAL order.
+        PeriodQuery &operating = kinds[DeclarationKind::B01].m_tabQuery;
+        operating.head = QStringLiteral(
+            "Select a.m_year, a.m_month, a.bank_code, a.acc_code,A.SERIAL, "
+            "(A.ACC_CODE || '  ' || B.ACC_NAME) AS ACCNAME, a.amt "
+            "From MPBANK a, CACNO B "
+            "Where B.acc_code = a.acc_code and a.bank_code = :BANK_CODE ");
+        operating.yearFilter = QStringLiteral("and a.m_year = :seYYY ");
+        operating.monthFilter = QStringLiteral("and a.m_month = :seMM ");
+        operating.order = QStringLiteral("order by a.m_year, a.m_month, a.SERIAL ");
+        operating.yearParam = QStringLiteral("seYYY");
+        operating.monthParam = QStringLiteral("seMM");
+        operating.byInstitution = true;
+
         for (const DeclarationKind &k : kinds)
             all.append(&k);
         exportOrder = {&kinds[DeclarationKind::B01], &kinds[DeclarationKind::B02],
@@ -128,6 +153,22 @@ const DeclarationKind *DeclarationKind::find(QStringView code)
 const QList<const DeclarationKind *> &DeclarationKind::all()
 {
     return DeclarationKindTable::instance().all;
+}
+
+const DeclarationKind *DeclarationKind::fromImportNumber(int number)
+{
+    return number >= 1 && number <= 5 ? &get(Id(number - 1)) : nullptr;
+}
+
+QString PeriodQuery::statement(bool byYear, bool byMonth) const
+{
+    QString sql = head;
+    if (byYear)
+        sql += yearFilter;
+    if (byMonth)
+        sql += monthFilter;
+    sql += byYear && byMonth && !orderFullPeriod.isEmpty() ? orderFullPeriod : order;
+    return sql;
 }
 
 const QList<const DeclarationKind *> &DeclarationKind::exportOrder()

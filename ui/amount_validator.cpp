@@ -1,4 +1,4 @@
-#include "entry/amount_validator.h"
+#include "ui/amount_validator.h"
 
 QValidator::State AmountValidator::validate(QString &input, int &) const
 {

@@ -1,8 +1,8 @@
-#include "checks/operating_check_runner.h"
+#include "checks/ui/operating_check_runner.h"
 
-#include "app/dialog_runner.h"
-#include "app/messages.h"
-#include "checks/check_window.h"
+#include "ui/dialog_runner.h"
+#include "ui/messages.h"
+#include "checks/ui/check_window.h"
 
 #include <QLabel>
 #include <QProgressBar>

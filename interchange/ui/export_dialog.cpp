@@ -1,8 +1,8 @@
-#include "interchange/export_dialog.h"
-#include "app/window_placement.h"
+#include "interchange/ui/export_dialog.h"
+#include "ui/window_placement.h"
 
-#include "app/messages.h"
-#include "interchange/declaration_kind.h"
+#include "ui/messages.h"
+#include "db/declaration_kind.h"
 
 #include <QDir>
 #include <QFileDialog>

@@ -1,7 +1,7 @@
-#include "entry/amount_delegate.h"
+#include "ui/amount_delegate.h"
 
 #include "common/number_picture.h"
-#include "entry/amount_validator.h"
+#include "ui/amount_validator.h"
 
 #include <QLineEdit>
 

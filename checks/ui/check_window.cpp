@@ -1,7 +1,7 @@
-#include "checks/check_window.h"
-#include "app/window_placement.h"
+#include "checks/ui/check_window.h"
+#include "ui/window_placement.h"
 
-#include "checks/check_result_model.h"
+#include "checks/ui/check_result_model.h"
 
 #include <QHBoxLayout>
 #include <QHeaderView>

@@ -1,8 +1,8 @@
-#include "interchange/import_dialog.h"
-#include "app/window_placement.h"
+#include "interchange/ui/import_dialog.h"
+#include "ui/window_placement.h"
 
-#include "app/messages.h"
-#include "app/shell.h"
+#include "ui/messages.h"
+#include "ui/shell.h"
 #include "db/cached_dataset.h"
 #include "db/table_cursor.h"
 
@@ -30,17 +30,9 @@ QString &lastDirectory()
     return directory;
 }
 
-QString trimmedRight(const QString &text)
-{
-    qsizetype n = text.size();
-    while (n > 0 && text.at(n - 1) == u' ')
-        --n;
-    return text.left(n);
-}
-
 } // namespace
 
-TfmENTERY::TfmENTERY(int kind, CachedDataset &target, Shell &shell, QWidget *parent)
+TfmENTERY::TfmENTERY(DeclarationKind::Id kind, CachedDataset &target, Shell &shell, QWidget *parent)
     : QDialog(parent), m_kind(kind), m_target(target), m_shell(shell)
 {
     setObjectName(QStringLiteral("TfmENTERY"));
@@ -50,7 +42,7 @@ TfmENTERY::TfmENTERY(int kind, CachedDataset &target, Shell &shell, QWidget *par
     buildControls();
 
     m_shell.setImportKind(kind);
-    if (kind >= 2 && kind <= 5) {
+    if (kind != DeclarationKind::B01) {
         m_shell.setImportInProgress(true);
         m_markSet = true;
     }
@@ -191,27 +183,6 @@ void TfmENTERY::fbENTERFILEClick(const QModelIndex &index)
         edtFILENAME->setText(QDir::toNativeSeparators(m_fileModel->filePath(index)));
 }
 
-ImportEngine::Lookups TfmENTERY::shellLookups() const
-{
-    // The main window's lists, as the tabs show them.
-    ImportEngine::Lookups lookups;
-    if (m_kind == 1) {
-        CachedDataset &accounts = m_shell.qryCACNO();
-        for (int r = 0; r < accounts.recordCount(); ++r) {
-            lookups.accountNames.insert(trimmedRight(accounts.value(r, QStringLiteral("ACC_CODE")).toString()),
-                                        accounts.value(r, QStringLiteral("ACCNAME")).toString());
-        }
-    } else if (m_kind == 2) {
-        TableCursor &banks = m_shell.tblBN01();
-        for (int r = 0; r < banks.recordCount(); ++r) {
-            const QString code = banks.value(r, QStringLiteral("BANK_NO")).toString();
-            lookups.bankNames.insert(trimmedRight(code),
-                                     code + QStringLiteral("  ") + banks.value(r, QStringLiteral("BANK_NAME")).toString());
-        }
-    }
-    return lookups;
-}
-
 void TfmENTERY::sbOKClick()
 {
     Messages &messages = Messages::current();
@@ -221,7 +192,7 @@ void TfmENTERY::sbOKClick()
 
     ImportEngine::Request request;
     request.file = path;
-    request.kind = ImportEngine::kindOfNumber(m_kind);
+    request.kind = &DeclarationKind::get(m_kind);
     request.target = &m_target;
     request.schemaFolder = m_schemaFolder;
     request.confirmReplace = [this] { return Messages::current().question(ImportEngine::replaceQuestion(), this); };
@@ -231,12 +202,14 @@ void TfmENTERY::sbOKClick()
         else
             QApplication::restoreOverrideCursor();
     };
+    // The main window's lists, as the tabs show them.
     ImportEngine::Lookups lookups;
-    const bool fromShell = (m_kind == 1 && m_shell.qryCACNO().isOpen()) || (m_kind == 2 && m_shell.tblBN01().isOpen());
-    if (fromShell) {
-        lookups = shellLookups();
-        request.lookups = &lookups;
+    QString lookupError;
+    if (!ImportEngine::Lookups::load(*request.kind, m_shell.references(), &lookups, &lookupError)) {
+        messages.error(lookupError, this);
+        return;
     }
+    request.lookups = &lookups;
 
     m_result = ImportEngine::run(request);
     switch (m_result.status) {
@@ -256,19 +229,19 @@ void TfmENTERY::sbOKClick()
         return;
     case ImportEngine::Status::Declined:
         m_outcome = Outcome::Declined;
-        if (m_kind == 1 || m_kind == 5)
-            m_shell.setEditMode(Shell::Browse);
+        if (m_kind == DeclarationKind::B01 || m_kind == DeclarationKind::B05)
+            m_shell.setEditMode(EditMode::Browse);
         reject();
         return;
     case ImportEngine::Status::Done:
         break;
     }
 
-    m_outcome = m_kind == 1 && m_result.nothingImported() ? Outcome::ImportedEmpty : Outcome::Imported;
-    if (m_kind == 1)
-        m_shell.setEditMode(Shell::Browse);
-    else if (m_kind == 5)
-        m_shell.setEditMode(Shell::Add);
+    m_outcome = m_kind == DeclarationKind::B01 && m_result.nothingImported() ? Outcome::ImportedEmpty : Outcome::Imported;
+    if (m_kind == DeclarationKind::B01)
+        m_shell.setEditMode(EditMode::Browse);
+    else if (m_kind == DeclarationKind::B05)
+        m_shell.setEditMode(EditMode::Add);
     if (m_applied)
         m_applied(m_outcome);
     if (m_outcome == Outcome::ImportedEmpty)

@@ -35,11 +35,34 @@ struct DeclarationField
     }
 };
 
-// The five kinds of declaration file, one per declaration table. The kinds are
-// fixed values built once; callers hold references or pointers to them.
+// The statement with which a data tab reads its rows for a period. A year or
+// month of 0 leaves that part of the period unfiltered: the filter is left out of
+// the statement and its parameter is not bound.
+struct PeriodQuery
+{
+    QString head;             // select ... where ... (every filter that always applies)
+    QString yearFilter;       // "and a.m_year = :seYYY "
+    QString monthFilter;      // "and a.m_month = :seMM "
+    QString order;            // "order by ..." when the year or the month is 0
+    QString orderFullPeriod;  // "order by ..." when both are given; empty: `order`
+    QString yearParam;        // "seYYY" (without the colon)
+    QString monthParam;       // "seMM"
+    bool byInstitution = false;   // :BANK_CODE is the declaring institution
+
+    bool isEmpty() const { return head.isEmpty(); }
+    QString statement(bool byYear, bool byMonth) const;
+};
+
+// The five kinds of declaration data, one per declaration table: the one place
+// that says, per kind, its table, the data tab's dataset and parameter names, the
+// file layout and the export statement. The tabs, the import and the export read
+// it. The kinds are fixed values built once; callers hold references or pointers
+// to them.
 class DeclarationKind
 {
 public:
+    // B01 operating data, B02 overdue ratios, B03 bills interest rates, B04 bills
+    // trading, B05 county data; the import kind number is id + 1.
     enum Id { B01, B02, B03, B04, B05 };
 
     static const DeclarationKind &get(Id id);
@@ -49,6 +72,8 @@ public:
     static const QList<const DeclarationKind *> &all();
     // The order in which an export writes them: B01, B02, B05, B03, B04.
     static const QList<const DeclarationKind *> &exportOrder();
+    // The kind of an import kind number (1 to 5); nullptr for any other number.
+    static const DeclarationKind *fromImportNumber(int number);
 
     Id id() const { return m_id; }
     QString code() const { return m_code; }             // "B01"
@@ -60,6 +85,13 @@ public:
     // The statement selecting one month of rows, with the integer parameters
     // :paramM_YEAR and :paramM_MONTH, in the order the lines are written.
     QString exportStatement() const { return m_statement; }
+
+    // The data tab of the kind ------------------------------------------------------
+    int importNumber() const { return int(m_id) + 1; }      // 1..5
+    QString tabSuffix() const { return m_tabSuffix; }       // "", "4", "9", "2", "3"
+    QString datasetName() const { return m_datasetName; }   // "qryMPBANK", ...
+    // The tab's period query; empty for a tab that is not built yet.
+    const PeriodQuery &tabQuery() const { return m_tabQuery; }
 
     const QList<DeclarationField> &fields() const { return m_fields; }
     int fieldIndex(QStringView name) const;              // case-insensitive, -1 if none
@@ -81,4 +113,7 @@ private:
     QString m_writingFailed;
     QString m_statement;
     QList<DeclarationField> m_fields;
+    QString m_tabSuffix;
+    QString m_datasetName;
+    PeriodQuery m_tabQuery;
 };

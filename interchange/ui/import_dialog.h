@@ -1,5 +1,6 @@
 #pragma once
 
+#include "db/declaration_kind.h"
 #include "interchange/import_engine.h"
 
 #include <QDialog>
@@ -40,12 +41,11 @@ public:
         Mismatch,        // name and data disagree; nothing written
     };
 
-    // kind: 1 operating data, 2 overdue ratios, 3 bills interest rates,
-    // 4 bills trading, 5 county data. target: the tab's dataset.
-    TfmENTERY(int kind, CachedDataset &target, Shell &shell, QWidget *parent = nullptr);
+    // kind: the kind of the tab that opened it; target: the tab's dataset.
+    TfmENTERY(DeclarationKind::Id kind, CachedDataset &target, Shell &shell, QWidget *parent = nullptr);
     ~TfmENTERY() override;
 
-    int kind() const { return m_kind; }
+    DeclarationKind::Id kind() const { return m_kind; }
 
     // The directory whose files are listed.
     void setDirectory(const QString &directory);
@@ -70,9 +70,8 @@ private:
     void buildControls();
     void dlbDIRECTClick(const QModelIndex &index);
     void fbENTERFILEClick(const QModelIndex &index);
-    ImportEngine::Lookups shellLookups() const;
 
-    int m_kind;
+    DeclarationKind::Id m_kind;
     CachedDataset &m_target;
     Shell &m_shell;
     bool m_markSet = false;

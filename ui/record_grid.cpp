@@ -1,4 +1,4 @@
-#include "entry/record_grid.h"
+#include "ui/record_grid.h"
 
 #include "db/cached_dataset.h"
 

@@ -1,4 +1,4 @@
-#include "entry/period_spin_edit.h"
+#include "ui/period_spin_edit.h"
 
 #include <QLineEdit>
 

@@ -1,4 +1,4 @@
-#include "app/dialog_runner.h"
+#include "ui/dialog_runner.h"
 
 namespace DialogRunner {
 

@@ -1,0 +1,2 @@
+#include <QtGui/QColor>
+#include "ui/messages.h"

@@ -1,0 +1,3 @@
+#include "db/schema.h"
+#include <QtWidgets/QWidget>
+#include <QSqlQuery>

@@ -1,0 +1,2 @@
+#include "app/main_window.h"
+#include "entry/data_tab.h"

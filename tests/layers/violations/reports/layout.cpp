@@ -1,0 +1,2 @@
+#include <QtGui/QFontMetricsF>
+#include <QtPrintSupport/QPrinter>

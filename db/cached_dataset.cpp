@@ -1239,6 +1239,13 @@ bool CachedDataset::setData(const QModelIndex &index, const QVariant &value, int
     if (f < 0 || isColumnReadOnly(m_fields.at(f)))
         return false;
 
+    // A refused value leaves the row and the cache as they were; lastError()
+    // names the column and says why, for the window to show.
+    const QString column = m_titles.value(m_fields.at(f).toUpper(), m_fields.at(f)).simplified();
+    auto refuse = [&](const QString &why) {
+        m_lastError = QStringLiteral("「%1」%2").arg(column, why);
+        return false;
+    };
     QVariant stored;
     const Kind kind = m_kinds.value(f, Kind::Unknown);
     if (kind == Kind::Integer || kind == Kind::Float || m_displayPicture.contains(m_fields.at(f).toUpper())) {
@@ -1246,10 +1253,12 @@ bool CachedDataset::setData(const QModelIndex &index, const QVariant &value, int
         if (LookupKey::isNumberType(value.metaType().id()))
             d = value.toDouble();
         else if (!NumberPicture::parseAmount(value.toString().trimmed(), &d))
-            return false;   // not a number: the cell keeps its value
+            return refuse(QStringLiteral("不是數字: %1").arg(value.toString()));
+        if (!std::isfinite(d))
+            return refuse(QStringLiteral("數值過大: %1").arg(value.toString()));
         if (kind == Kind::Integer) {
             if (d != std::trunc(d) || d < -32768 || d > 32767)
-                return false;
+                return refuse(QStringLiteral("須為 -32768 至 32767 的整數: %1").arg(value.toString()));
             stored = qlonglong(d);
         } else {
             stored = d;
@@ -1257,14 +1266,17 @@ bool CachedDataset::setData(const QModelIndex &index, const QVariant &value, int
     } else if (kind == Kind::Text) {
         const QString text = value.toString();
         const int width = m_widths.value(f, 0);
-        if (width > 0 && (!Big5Text::canEncode(text) || !Big5Text::fits(text, width)))
-            return false;
+        if (width > 0 && !Big5Text::canEncode(text))
+            return refuse(QStringLiteral("含有 Big5 無法表示的字元: %1").arg(text));
+        if (width > 0 && !Big5Text::fits(text, width))
+            return refuse(QStringLiteral("超過 %1 個位元組: %2").arg(width).arg(text));
         stored = text;
     } else {
         stored = value;
     }
     if (index.row() != m_current && !moveTo(index.row()))
         return false;
+    m_lastError.clear();
     return setValue(m_fields.at(f), stored);
 }
 

@@ -541,6 +541,7 @@ void tst_CachedDataset::modelTextAndEditing()
     for (const char *bad : {"abc", "1.2.3", "12a", "--1"}) {
         QVERIFY2(!ds->setData(ds->index(1, 3), QString(bad)), bad);
         QCOMPARE(ds->value(1, "AMT").toDouble(), 0.0);
+        QVERIFY2(ds->lastError().contains(QLatin1String(bad)), qPrintable(ds->lastError()));
     }
     QCOMPARE(ds->state(), CachedDataset::State::Browse);
     QVERIFY(!ds->setData(ds->index(1, 2), "x"));   // read-only column
@@ -558,6 +559,10 @@ void tst_CachedDataset::modelTextAndEditing()
     const QModelIndex name = accounts.index(0, accounts.fieldIndex("ACC_NAME"));
     QVERIFY(accounts.setData(name, QString(20, QChar(0x6578))));    // 40 bytes
     QVERIFY(!accounts.setData(name, QString(21, QChar(0x6578))));   // 42 bytes
+    QVERIFY2(accounts.lastError().startsWith(QStringLiteral("「ACC_NAME」超過 40 個位元組")),
+             qPrintable(accounts.lastError()));
+    QVERIFY(!accounts.setData(name, QString::fromUtf8("\xF0\x9F\x98\x80")));   // an emoji: no Big5 code
+    QVERIFY(accounts.lastError().contains(QStringLiteral("Big5")));
     QCOMPARE(accounts.value(0, "ACC_NAME").toString(), QString(20, QChar(0x6578)));
     QVERIFY(!accounts.setData(accounts.index(0, 0), "123456"));
     QVERIFY(!accounts.setData(accounts.index(0, 0), "1", Qt::ToolTipRole));

@@ -11,6 +11,8 @@ private slots:
     void sidesRunLeftToRight_data();
     void sidesRunLeftToRight();
     void sideTextJoinsCodesAndOperators();
+    void sumsAndDifferencesSaturateAtTheLimits_data();
+    void sumsAndDifferencesSaturateAtTheLimits();
     void judgingFollowsTheComparison_data();
     void judgingFollowsTheComparison();
     void formulaWithoutLeftTermsIsNeverReported();
@@ -83,6 +85,35 @@ void TstFormulaEvaluator::sidesRunLeftToRight()
     const AmountLookup a = amounts({{"x", "100"}, {"y", "30"}, {"z", "20"}, {"one", "1"}, {"three", "3"},
                                     {"zero", "0"}, {"half", "0.5"}, {"tiny", "0.0001"}, {"tiny3", "0.0003"}});
     QCOMPARE(FormulaEvaluator::sideValue(side(terms), a).toString(), expected);
+}
+
+void TstFormulaEvaluator::sumsAndDifferencesSaturateAtTheLimits_data()
+{
+    using L = std::numeric_limits<qint64>;
+    QTest::addColumn<qint64>("value");
+    QTest::addColumn<QString>("op");
+    QTest::addColumn<qint64>("amount");
+    QTest::addColumn<qint64>("expected");
+    // Raw values (value times 10000): a sum past either end stays at that end,
+    // never wraps round to the other sign; one step short of the end is exact.
+    QTest::newRow("max + 1") << L::max() << "+" << qint64(1) << L::max();
+    QTest::newRow("max - -1") << L::max() << "-" << qint64(-1) << L::max();
+    QTest::newRow("min + -1") << L::min() << "+" << qint64(-1) << L::min();
+    QTest::newRow("min - 1") << L::min() << "-" << qint64(1) << L::min();
+    QTest::newRow("max + max") << L::max() << "+" << L::max() << L::max();
+    QTest::newRow("min - max") << L::min() << "-" << L::max() << L::min();
+    QTest::newRow("max-1 + 1 exact") << L::max() - 1 << "+" << qint64(1) << L::max();
+    QTest::newRow("min+1 - 1 exact") << L::min() + 1 << "-" << qint64(1) << L::min();
+    QTest::newRow("max + min") << L::max() << "+" << L::min() << qint64(-1);
+}
+
+void TstFormulaEvaluator::sumsAndDifferencesSaturateAtTheLimits()
+{
+    QFETCH(qint64, value);
+    QFETCH(QString, op);
+    QFETCH(qint64, amount);
+    QFETCH(qint64, expected);
+    QCOMPARE(FormulaEvaluator::combine(Decimal4::fromRaw(value), op, Decimal4::fromRaw(amount)).raw(), expected);
 }
 
 void TstFormulaEvaluator::sideTextJoinsCodesAndOperators()

@@ -8,6 +8,8 @@
 #include "ui/period_spin_edit.h"
 #include "interchange/ui/export_dialog.h"
 #include "interchange/ui/import_dialog.h"
+#include "reports/report_kind.h"
+#include "reports/ui/report_parameter_dialog.h"
 
 namespace MainWindowPages {
 
@@ -45,6 +47,15 @@ Dialogs dialogs(TfmVELQ8MAIN &window)
         TfmVELQ8EXIT dialog(window.declaringBankCode(), &window);
         DialogRunner::run(dialog);
     });
+    // The report dialogs of the reports built so far (the others' buttons stay disabled).
+    for (const ReportKind &kind : ReportKind::all()) {
+        if (!kind.isAvailable())
+            continue;
+        list.insert(kind.dialogName, [&window, &kind] {
+            ReportParameterDialog dialog(kind, &window);
+            DialogRunner::run(dialog);
+        });
+    }
     return list;
 }
 

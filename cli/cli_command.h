@@ -28,6 +28,10 @@ struct CliCommand
     QString usage;     // "export --year Y --month M [--kinds ...] --dir DIR [--overwrite]"
     QString summary;   // one paragraph for --help
     Run run;
+    // Whether the command draws text (the reports measure and embed fonts): it then
+    // runs under a QGuiApplication on the offscreen platform, where the other
+    // commands run under a QCoreApplication and need no platform at all.
+    bool needsGui = false;
 
     static const QList<CliCommand> &all();
 

@@ -3,7 +3,9 @@
 
 #include <QCoreApplication>
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <cstdio>
+#include <memory>
 
 namespace {
 
@@ -31,6 +33,41 @@ void printHelp(QTextStream &out)
     out << "Exit status: 0 done, 1 nothing done, 2 failure or wrong input.\n";
 }
 
+// The command a command line names: its first word that is neither an option
+// nor the file of "--database". Read before the application object exists,
+// since the command decides which one that is.
+const CliCommand *namedCommand(int argc, char *argv[])
+{
+    for (int i = 1; i < argc; ++i) {
+        const QString arg = QString::fromLocal8Bit(argv[i]);
+        if (arg == QLatin1String("--database")) {
+            ++i;
+            continue;
+        }
+        if (arg.startsWith(u'-'))
+            continue;
+        for (const CliCommand &c : registry()) {
+            if (c.name == arg)
+                return &c;
+        }
+        return nullptr;
+    }
+    return nullptr;
+}
+
+std::unique_ptr<QCoreApplication> makeApplication(int &argc, char *argv[])
+{
+    const CliCommand *command = namedCommand(argc, argv);
+    if (command && command->needsGui) {
+        // Always offscreen: the command only draws into files, so a display adds
+        // nothing, and a platform named for the windows (xcb) aborts the program
+        // where there is no display.
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+        return std::make_unique<QGuiApplication>(argc, argv);
+    }
+    return std::make_unique<QCoreApplication>(argc, argv);
+}
+
 } // namespace
 
 const QList<CliCommand> &CliCommand::all() { return registry(); }
@@ -40,7 +77,8 @@ CliCommand::Registrar::Registrar(CliCommand command)
     auto &list = registry();
     // Keep the help in a stable order whatever the link order.
     const QStringList order{QStringLiteral("init"), QStringLiteral("export"),
-                            QStringLiteral("import"), QStringLiteral("check")};
+                            QStringLiteral("import"), QStringLiteral("check"),
+                            QStringLiteral("report")};
     auto rank = [&](const QString &n) { const auto i = order.indexOf(n); return i < 0 ? 100 : int(i); };
     auto it = list.begin();
     while (it != list.end() && rank(it->name) <= rank(command.name))
@@ -100,7 +138,7 @@ bool CliArgs::intValue(const QString &name, int min, int max, int *out, bool *pr
 
 int main(int argc, char *argv[])
 {
-    QCoreApplication app(argc, argv);
+    const std::unique_ptr<QCoreApplication> app = makeApplication(argc, argv);
     QCoreApplication::setOrganizationName(QStringLiteral("Velqora"));
     QCoreApplication::setApplicationName(QStringLiteral("velq8"));
 
@@ -109,7 +147,7 @@ int main(int argc, char *argv[])
     out.setEncoding(QStringConverter::Utf8);
     err.setEncoding(QStringConverter::Utf8);
 
-    QStringList args = app.arguments().mid(1);
+    QStringList args = QCoreApplication::arguments().mid(1);
     CliContext context{Database::defaultFile(), out, err};
     if (args.isEmpty() || args.contains(QStringLiteral("--help")) || args.contains(QStringLiteral("-h"))) {
         printHelp(args.isEmpty() ? err : out);

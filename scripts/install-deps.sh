@@ -9,6 +9,7 @@ PACKAGES=(
   libgl-dev libx11-dev libxkbcommon-dev
   fonts-arphic-ukai fonts-arphic-uming
   xvfb xauth sqlite3 libsqlite3-dev
+  poppler-utils   # pdftotext reads the report PDFs back in the tests
 )
 
 missing=()

@@ -32,6 +32,8 @@ private slots:
     void closeAnsweredYesSavesTheMonthBeingEdited();
     void exampleFileImportsThroughTheOperatingTab();
     void exportButtonOpensTheExportDialog();
+    void reportButtonsOpenTheBuiltReports_data();
+    void reportButtonsOpenTheBuiltReports();
 };
 
 namespace {
@@ -247,6 +249,40 @@ void TstMainWindow::exportButtonOpensTheExportDialog()
     QVERIFY(button->isEnabled());
     button->click();
     QCOMPARE(caption, QString("資料匯出"));
+}
+
+void TstMainWindow::reportButtonsOpenTheBuiltReports_data()
+{
+    QTest::addColumn<QString>("button");
+    QTest::addColumn<QString>("dialog");   // empty: not built yet, the button is disabled
+    QTest::addColumn<QString>("caption");
+    QTest::newRow("operating data detail") << "btnREPA" << "TfmVELQ8REPA" << "營運資料明細表";
+    QTest::newRow("operating data check") << "btnREPH" << "TfmVELQ8REPH" << "營運資料明細檢核表";
+    QTest::newRow("overdue ratios") << "btnREPB" << "" << "";
+    QTest::newRow("county check") << "btnREPJ" << "" << "";
+}
+
+void TstMainWindow::reportButtonsOpenTheBuiltReports()
+{
+    QFETCH(QString, button);
+    QFETCH(QString, dialog);
+    QFETCH(QString, caption);
+    TestDatabase db;
+    QVERIFY(db.isValid());
+    TfmVELQ8MAIN window(QDate(2026, 10, 8));
+    QString opened;
+    QString title;
+    DialogRunner::Scoped driver([&](QDialog &shown) {
+        opened = shown.objectName();
+        title = shown.windowTitle();
+        return int(QDialog::Rejected);
+    });
+    auto *b = window.findChild<QAbstractButton *>(button);
+    QVERIFY(b);
+    QCOMPARE(b->isEnabled(), !dialog.isEmpty());
+    b->click();
+    QCOMPARE(opened, dialog);
+    QCOMPARE(title, caption);
 }
 
 QTEST_MAIN(TstMainWindow)

@@ -1,5 +1,6 @@
+#include "tests/support/cli_process.h"
+
 #include <QFile>
-#include <QProcess>
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QTemporaryDir>
@@ -16,23 +17,9 @@ private slots:
     void unknownCommandIsAnError();
 
 private:
-    struct Run
-    {
-        int status;
-        QString out;
-        QString err;
-    };
-    static Run cli(const QStringList &args);
+    using Run = CliProcess;
+    static Run cli(const QStringList &args) { return CliProcess::run(QStringLiteral(VELQ8_CLI), args); }
 };
-
-TstCli::Run TstCli::cli(const QStringList &args)
-{
-    QProcess p;
-    p.start(QStringLiteral(VELQ8_CLI), args);
-    if (!p.waitForFinished(60000))
-        return {-1, {}, QStringLiteral("timed out")};
-    return {p.exitCode(), QString::fromUtf8(p.readAllStandardOutput()), QString::fromUtf8(p.readAllStandardError())};
-}
 
 void TstCli::initCreatesADatabaseWithTheReferenceData()
 {
@@ -77,7 +64,7 @@ void TstCli::helpNamesEveryCommand()
 {
     const Run run = cli({"--help"});
     QCOMPARE(run.status, 0);
-    for (const char *command : {"init", "export", "import", "check"})
+    for (const char *command : {"init", "export", "import", "check", "report"})
         QVERIFY2(run.out.contains(QLatin1String("\n  ") + QLatin1String(command)), command);
     QVERIFY(run.out.contains("--database FILE"));
 }

@@ -1,0 +1,116 @@
+#include "cli/cli_command.h"
+#include "reports/band_layout.h"
+#include "reports/pdf_report_writer.h"
+#include "reports/report_kind.h"
+
+#include <QDate>
+
+namespace {
+
+QString availableNames()
+{
+    QStringList names;
+    for (const ReportKind &kind : ReportKind::all()) {
+        if (kind.isAvailable())
+            names << kind.name;
+    }
+    return names.join(QStringLiteral(", "));
+}
+
+// The report KIND names, or nullptr with the reason printed.
+const ReportKind *reportKind(CliContext &context, const QString &name)
+{
+    const ReportKind *kind = ReportKind::byName(name);
+    if (!kind) {
+        context.err << "report: unknown report " << name << " (one of " << availableNames() << ")\n";
+        return nullptr;
+    }
+    if (!kind->isAvailable()) {
+        context.err << "report: " << name << " (" << kind->caption << ") is not available yet; "
+                    << "the reports available are " << availableNames() << "\n";
+        return nullptr;
+    }
+    return kind;
+}
+
+int runReport(CliContext &context, const QStringList &args)
+{
+    if (args.isEmpty() || args.first().startsWith(u'-')) {
+        context.err << "report needs a report: one of " << availableNames() << "\n";
+        return 2;
+    }
+    const ReportKind *kind = reportKind(context, args.first());
+    if (!kind)
+        return 2;
+
+    CliArgs rest(args.mid(1));
+    ReportRequest request;
+    QString error;
+    bool hasYear = false;
+    bool hasMonth = false;
+    if (!rest.intValue(QStringLiteral("--year"), 0, 999, &request.period.year, &hasYear, &error)
+        || !rest.intValue(QStringLiteral("--month"), 0, 12, &request.period.month, &hasMonth, &error)) {
+        context.err << error << "\n";
+        return 2;
+    }
+    QString unitText, dateText, pdf;
+    rest.value(QStringLiteral("--unit"), &unitText);   // absent or empty: 元
+    const bool hasCounty = rest.value(QStringLiteral("--county"), &request.county);
+    const bool hasDate = rest.value(QStringLiteral("--date"), &dateText);
+    const bool hasPdf = rest.value(QStringLiteral("--pdf"), &pdf);
+    if (!rest.rest().isEmpty()) {
+        context.err << "report: unexpected arguments: " << rest.rest().join(u' ') << "\n";
+        return 2;
+    }
+    if (!hasYear || !hasMonth || !hasPdf || pdf.isEmpty()) {
+        context.err << "report needs --year Y --month M --pdf FILE\n";
+        return 2;
+    }
+    const std::optional<AmountUnit> unit = AmountUnit::fromText(unitText);
+    if (!unit) {
+        context.err << AmountUnit::refusal(unitText) << "\n";
+        return 2;
+    }
+    request.unit = *unit;
+    if (hasCounty && !kind->asksCounty) {
+        context.err << "report: --county is for the county reports only\n";
+        return 2;
+    }
+    request.printedOn = hasDate ? QDate::fromString(dateText, Qt::ISODate) : QDate::currentDate();
+    if (!request.printedOn.isValid()) {
+        context.err << "--date must be a date YYYY-MM-DD: " << dateText << "\n";
+        return 2;
+    }
+
+    if (!context.openDatabase())
+        return 2;
+    const ReportOutcome outcome = kind->build(request);
+    if (outcome.status != ReportOutcome::Status::Ready) {
+        context.err << outcome.message << "\n";
+        return outcome.status == ReportOutcome::Status::NothingToPrint ? 1 : 2;
+    }
+    const ReportDocument document = BandLayout().layout(outcome.definition, outcome.rows);
+    if (!PdfReportWriter::write(document, pdf, &error)) {
+        context.err << error << "\n";
+        return 2;
+    }
+    context.out << pdf << ": " << document.pageCount() << " 頁\n";
+    return 0;
+}
+
+const CliCommand::Registrar registrar({
+    QStringLiteral("report"),
+    QStringLiteral("report KIND --year Y --month M [--unit 元|仟元|萬元|百萬元] [--county C] [--date YYYY-MM-DD] "
+                   "--pdf FILE"),
+    QStringLiteral("Writes a report of the month as a PDF, as the report dialogs print it. KIND is\n"
+                   "operating-detail (營運資料明細表) or operating-check (營運資料明細檢核表);\n"
+                   "overdue-ratio, bills-rate, bills-trading, county-detail and county-check come later.\n"
+                   "--unit scales the amounts (default 元), --date is the printing date (default\n"
+                   "today). Prints the file and its pages. Exit status 0 the PDF was written, 1\n"
+                   "nothing to print (the report's message; no file), 2 wrong input or a failure\n"
+                   "(no partial file is left)."),
+    runReport,
+    true,
+});
+
+} // namespace

@@ -1,0 +1,46 @@
+#pragma once
+
+#include "reports/report_definition.h"
+#include "reports/report_fonts.h"
+
+#include <QFontMetricsF>
+#include <QHash>
+#include <QImage>
+#include <QString>
+#include <QStringList>
+
+// Measures texts in millimetres with the report fonts and fits them into cells.
+//
+// Widths come from the font's advances at a fixed reference resolution (1200
+// dots per inch, the resolution of the PDF writer) on an image, not from the
+// screen, so that a layout is the same with and without a display. The fonts
+// are unhinted (see ReportFonts), so the widths hold on any device.
+class TextFitter
+{
+public:
+    static constexpr double MinPointSize = 6;   // smaller than this is no longer read on paper
+
+    struct Fitted
+    {
+        QStringList lines;
+        double pointSize = 10;
+    };
+
+    TextFitter();
+
+    double widthMm(const QString &text, ReportFonts::Face face, double pointSize);
+
+    // The text ("\n" separates its own lines) fitted into `widthMm`: unchanged when
+    // every line fits; else, by `fit`, the long lines broken at the width, or the
+    // whole text printed smaller, down to MinPointSize, and broken only below that.
+    // Every character of the text is kept.
+    Fitted fit(const QString &text, double widthMm, ReportDefinition::Fit fit, ReportFonts::Face face,
+               double pointSize);
+
+private:
+    QFontMetricsF &metrics(ReportFonts::Face face, double pointSize);
+    QStringList wrap(const QString &line, double widthMm, ReportFonts::Face face, double pointSize);
+
+    QImage m_device;
+    QHash<QString, QFontMetricsF> m_metrics;
+};

@@ -1,0 +1,170 @@
+#include "reports/operating_check_report.h"
+#include "reports/operating_detail_report.h"
+#include "tests/support/test_database.h"
+
+#include <QTest>
+
+// The two operating reports over a small database: their rows, pictures,
+// units, title blocks and the messages when there is nothing to print.
+class TstOperatingReports : public QObject
+{
+    Q_OBJECT
+private slots:
+    void detailScalesAmountsByUnit_data();
+    void detailScalesAmountsByUnit();
+    void detailRowsOfAPeriod_data();
+    void detailRowsOfAPeriod();
+    void checkReport_data();
+    void checkReport();
+};
+
+namespace {
+
+// 115/3: four CACNO accounts and one formula 10000 = 20000 + 30000 that holds.
+// Institution 995 has the first three accounts and one account unknown to
+// CACNO; institution 996 has the fourth, with the lowest SERIAL.
+bool month(TestDatabase &db)
+{
+    auto row = [&db](const char *table, QVariantMap values) {
+        return db.insertRow(QString::fromLatin1(table), values);
+    };
+    auto amount = [&](const char *bank, const char *code, double amt, int serial) {
+        return row("MPBANK", {{"M_YEAR", 115}, {"M_MONTH", 3}, {"BANK_CODE", bank}, {"ACC_CODE", code},
+                              {"AMT", amt}, {"SERIAL", serial}});
+    };
+    return row("BN01", {{"BANK_NO", "995"}, {"BANK_NAME", "範例銀行"}})
+        && row("BN01", {{"BANK_NO", "996"}, {"BANK_NAME", "第二銀行"}})
+        && row("CACNO", {{"ACC_CODE", "10000"}, {"ACC_NAME", "資產"}})
+        && row("CACNO", {{"ACC_CODE", "20000"}, {"ACC_NAME", "負債"}})
+        && row("CACNO", {{"ACC_CODE", "30000"}, {"ACC_NAME", "權益"}})
+        && row("CACNO", {{"ACC_CODE", "40000"}, {"ACC_NAME", "收入"}})
+        && row("RuleNo1", {{"cano", "001"}, {"quop", "="}})
+        && row("RuleNo2", {{"cano", "001"}, {"left_flag", "0"}, {"nserial", 1}, {"acc_code", "10000"}, {"noop", ""}})
+        && row("RuleNo2", {{"cano", "001"}, {"left_flag", "1"}, {"nserial", 1}, {"acc_code", "20000"}, {"noop", "+"}})
+        && row("RuleNo2", {{"cano", "001"}, {"left_flag", "1"}, {"nserial", 2}, {"acc_code", "30000"}, {"noop", ""}})
+        && amount("995", "10000", 1234567, 1) && amount("995", "20000", 1000000, 2)
+        && amount("995", "30000", 234567, 3) && amount("995", "99999", 7, 4)
+        && amount("996", "40000", 5, 0);
+}
+
+ReportRequest request(int year, int month, const QString &unit = QStringLiteral("元"))
+{
+    ReportRequest r;
+    r.period = Period{year, month};
+    r.unit = AmountUnit::fromText(unit).value();
+    r.printedOn = QDate(2026, 3, 5);
+    return r;
+}
+
+QStringList codes(const QList<ReportRow> &rows)
+{
+    QStringList out;
+    for (const ReportRow &row : rows)
+        out << row.cells.value(0);
+    return out;
+}
+
+} // namespace
+
+void TstOperatingReports::detailScalesAmountsByUnit_data()
+{
+    QTest::addColumn<QString>("unit");
+    QTest::addColumn<QString>("printed");   // the amount 1234567
+    QTest::newRow("元") << "元" << "1,234,567";
+    QTest::newRow("仟元") << "仟元" << "1,234.567";
+    QTest::newRow("萬元: three decimals at most") << "萬元" << "123.457";
+    QTest::newRow("百萬元") << "百萬元" << "1.235";
+}
+
+void TstOperatingReports::detailScalesAmountsByUnit()
+{
+    QFETCH(QString, unit);
+    QFETCH(QString, printed);
+    TestDatabase db(TestDatabase::Content::Empty);
+    QVERIFY2(db.isValid() && month(db), qPrintable(db.lastError()));
+    const ReportOutcome outcome = OperatingDetailReport::build(request(115, 3, unit));
+    QVERIFY2(outcome.isReady(), qPrintable(outcome.message));
+    QCOMPARE(outcome.rows.at(1).cells, (QStringList{"10000", "資產", printed}));
+    QCOMPARE(outcome.definition.title, QStringLiteral("營運資料明細表"));
+    QCOMPARE(outcome.definition.titleFields, (QStringList{"總機構名稱:範例銀行", "製表日期:2026/03/05",
+                                                          "資料基期:115年 3月", "單位金額:" + unit}));
+}
+
+void TstOperatingReports::detailRowsOfAPeriod_data()
+{
+    QTest::addColumn<int>("year");
+    QTest::addColumn<int>("month");
+    QTest::addColumn<QStringList>("codes");   // empty: nothing to print
+    QTest::newRow("every institution, by SERIAL, accounts of CACNO only")
+        << 115 << 3 << QStringList{"40000", "10000", "20000", "30000"};
+    QTest::newRow("a month without rows") << 115 << 4 << QStringList{};
+    QTest::newRow("year 0 matches nothing") << 0 << 3 << QStringList{};
+    QTest::newRow("month 0 matches nothing") << 115 << 0 << QStringList{};
+}
+
+void TstOperatingReports::detailRowsOfAPeriod()
+{
+    QFETCH(int, year);
+    QFETCH(int, month);
+    QFETCH(QStringList, codes);
+    TestDatabase db(TestDatabase::Content::Empty);
+    QVERIFY2(db.isValid() && ::month(db), qPrintable(db.lastError()));
+    const ReportOutcome outcome = OperatingDetailReport::build(request(year, month));
+    if (codes.isEmpty()) {
+        QCOMPARE(outcome.status, ReportOutcome::Status::NothingToPrint);
+        QCOMPARE(outcome.message, QStringLiteral("查無符合資料理!!"));
+        QCOMPARE(outcome.notice, ReportOutcome::Notice::Plain);
+        return;
+    }
+    QVERIFY(outcome.isReady());
+    QCOMPARE(::codes(outcome.rows), codes);
+}
+
+void TstOperatingReports::checkReport_data()
+{
+    QTest::addColumn<QString>("change");      // a statement run on the month first
+    QTest::addColumn<int>("month");
+    QTest::addColumn<QString>("message");     // empty: rows
+    QTest::addColumn<QList<QStringList>>("rows");
+
+    QTest::newRow("everything holds, the missing account came from another institution")
+        << "" << 3 << "資料完全符合!!!" << QList<QStringList>{};
+    QTest::newRow("no amount in the month") << "" << 4 << "查無符合資料!!!" << QList<QStringList>{};
+    QTest::newRow("failing formula, then the missing account with empty amounts")
+        << "UPDATE MPBANK SET AMT = 234568 WHERE ACC_CODE = '30000'; DELETE FROM MPBANK WHERE BANK_CODE = '996'"
+        << 3 << ""
+        << QList<QStringList>{{"10000=20000+30000\n", "1,234,567", "1,234,568"},
+                              {"缺少營運科目: 40000   收入\n", "", ""}};
+}
+
+void TstOperatingReports::checkReport()
+{
+    QFETCH(QString, change);
+    QFETCH(int, month);
+    QFETCH(QString, message);
+    QFETCH(QList<QStringList>, rows);
+    TestDatabase db(TestDatabase::Content::Empty);
+    QVERIFY2(db.isValid() && ::month(db), qPrintable(db.lastError()));
+    for (const QString &statement : change.split(u';', Qt::SkipEmptyParts))
+        QVERIFY(db.exec(statement));
+    const ReportOutcome outcome = OperatingCheckReport::build(request(115, month));
+    if (!message.isEmpty()) {
+        QCOMPARE(outcome.status, ReportOutcome::Status::NothingToPrint);
+        QCOMPARE(outcome.message, message);
+        QCOMPARE(outcome.notice, message == "資料完全符合!!!" ? ReportOutcome::Notice::Warning
+                                                             : ReportOutcome::Notice::Plain);
+        return;
+    }
+    QVERIFY2(outcome.isReady(), qPrintable(outcome.message));
+    QList<QStringList> printed;
+    for (const ReportRow &row : outcome.rows)
+        printed << row.cells;
+    QCOMPARE(printed, rows);
+    QCOMPARE(outcome.definition.title, QStringLiteral("營運資料明細檢核表"));
+    // No unit: the check report's amounts are never scaled.
+    QCOMPARE(outcome.definition.titleFields,
+             (QStringList{"總機構名稱:範例銀行", "製表日期:2026/03/05", "資料基期:115年 3月"}));
+}
+
+QTEST_MAIN(TstOperatingReports)
+#include "tst_operating_reports.moc"

@@ -1,0 +1,217 @@
+#include "reports/report_kind.h"
+#include "reports/ui/report_parameter_dialog.h"
+#include "reports/ui/report_preview.h"
+#include "ui/dialog_runner.h"
+#include "ui/messages.h"
+#include "ui/period_spin_edit.h"
+#include "tests/support/test_database.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QDir>
+#include <QFileDialog>
+#include <QLabel>
+#include <QPrintPreviewDialog>
+#include <QPrintPreviewWidget>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QToolBar>
+
+// The report parameter dialog as a user drives it, and the preview it opens
+// (saved as a PDF, printed), on the shipped sample month 115/10 (every formula holds there).
+class TstReportDialog : public QObject
+{
+    Q_OBJECT
+private slots:
+    void opensOnTodayAndClearsToZerosAndYuan();
+    void periodIsClampedAsTyped_data();
+    void periodIsClampedAsTyped();
+    void printShowsThePreviewOrTheMessage_data();
+    void printShowsThePreviewOrTheMessage();
+    void printingHonoursThePageRange();
+};
+
+namespace {
+
+const QDate Today(2026, 3, 5);
+
+struct Dialog
+{
+    explicit Dialog(const char *name)
+        : dialog(*ReportKind::byDialogName(QString::fromLatin1(name)), nullptr, [] { return Today; })
+    {
+        dialog.show();
+    }
+    ReportParameterDialog dialog;
+};
+
+void type(PeriodSpinEdit *edit, const QString &text)
+{
+    edit->clearText();
+    QTest::keyClicks(edit, text);
+}
+
+int pdfPages(const QString &file)
+{
+    QFile f(file);
+    if (!f.open(QIODevice::ReadOnly))
+        return -1;
+    return int(QString::fromLatin1(f.readAll()).count(QRegularExpression(QStringLiteral("/Type\\s*/Page[^s]"))));
+}
+
+} // namespace
+
+void TstReportDialog::opensOnTodayAndClearsToZerosAndYuan()
+{
+    TestDatabase db;
+    Dialog d("TfmVELQ8REPH");
+    QCOMPARE(d.dialog.windowTitle(), QStringLiteral("營運資料明細檢核表"));
+    QCOMPARE(d.dialog.seYYY->editText() + "/" + d.dialog.seMM->editText(), QStringLiteral("115/3"));
+    QCOMPARE(d.dialog.cbxUnit->currentText(), QStringLiteral("元"));
+    QCOMPARE(d.dialog.cbxUnit->itemText(3), QStringLiteral("百萬元"));
+    QStringList texts;
+    for (const QLabel *label : d.dialog.findChildren<QLabel *>())
+        texts << label->text();
+    for (const QPushButton *button : {d.dialog.sbPrint, d.dialog.sbClear, d.dialog.sbExit})
+        texts << button->text();
+    QCOMPARE(texts, (QStringList{"日  期", "年       月", "單位金額", "列  印", "清畫面", "離  開"}));
+
+    d.dialog.cbxUnit->setCurrentIndex(2);
+    QTest::mouseClick(d.dialog.sbClear, Qt::LeftButton);
+    QCOMPARE(d.dialog.seYYY->editText() + d.dialog.seMM->editText() + d.dialog.cbxUnit->currentText(), QString());
+    const std::optional<ReportRequest> request = d.dialog.request();
+    QVERIFY(request);
+    QCOMPARE(request->period, (Period{0, 0}));
+    QCOMPARE(request->unit.text(), QStringLiteral("元"));
+    QCOMPARE(request->printedOn, Today);
+    QTest::mouseClick(d.dialog.sbExit, Qt::LeftButton);
+    QVERIFY(!d.dialog.isVisible());
+}
+
+void TstReportDialog::periodIsClampedAsTyped_data()
+{
+    QTest::addColumn<bool>("year");
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("shown");
+    QTest::newRow("year 1500") << true << "1500" << "999";
+    QTest::newRow("year 1000") << true << "1000" << "999";
+    QTest::newRow("year 999 stays") << true << "999" << "999";
+    QTest::newRow("month 13") << false << "13" << "12";
+    QTest::newRow("month 12 stays") << false << "12" << "12";
+    QTest::newRow("month emptied stays empty") << false << "" << "";
+}
+
+void TstReportDialog::periodIsClampedAsTyped()
+{
+    QFETCH(bool, year);
+    QFETCH(QString, typed);
+    QFETCH(QString, shown);
+    TestDatabase db;
+    Dialog d("TfmVELQ8REPA");
+    PeriodSpinEdit *edit = year ? d.dialog.seYYY : d.dialog.seMM;
+    type(edit, typed);
+    QCOMPARE(edit->editText(), shown);
+}
+
+void TstReportDialog::printShowsThePreviewOrTheMessage_data()
+{
+    QTest::addColumn<QString>("dialog");
+    QTest::addColumn<QString>("change");   // a statement run on the sample database first
+    QTest::addColumn<QString>("year");
+    QTest::addColumn<QString>("unit");
+    QTest::addColumn<int>("pages");        // of the preview; 0: none opened
+    QTest::addColumn<QString>("message");
+    QTest::addColumn<int>("icon");
+
+    const int plain = int(Messages::Icon::None);
+    const int warning = int(Messages::Icon::Warning);
+    QTest::newRow("detail of the sample month") << "TfmVELQ8REPA" << "" << "115" << "萬元" << 2 << "" << 0;
+    QTest::newRow("detail with an emptied unit") << "TfmVELQ8REPA" << "" << "115" << "" << 2 << "" << 0;
+    QTest::newRow("detail of an empty year")
+        << "TfmVELQ8REPA" << "" << "114" << "元" << 0 << "查無符合資料理!!" << plain;
+    QTest::newRow("a unit typed by hand is refused")
+        << "TfmVELQ8REPA" << "" << "115" << "美元" << 0 << AmountUnit::refusal("美元") << warning;
+    QTest::newRow("check of a month that holds")
+        << "TfmVELQ8REPH" << "" << "115" << "元" << 0 << "資料完全符合!!!" << warning;
+    QTest::newRow("check of an empty year")
+        << "TfmVELQ8REPH" << "" << "114" << "元" << 0 << "查無符合資料!!!" << plain;
+    QTest::newRow("check of a month that fails")
+        << "TfmVELQ8REPH" << "UPDATE MPBANK SET AMT = AMT + 1 WHERE ACC_CODE = '11000'" << "115" << "萬元" << 1
+        << "" << 0;
+}
+
+void TstReportDialog::printShowsThePreviewOrTheMessage()
+{
+    QFETCH(QString, dialog);
+    QFETCH(QString, change);
+    QFETCH(QString, year);
+    QFETCH(QString, unit);
+    QFETCH(int, pages);
+    QFETCH(QString, message);
+    QFETCH(int, icon);
+    TestDatabase db;
+    QVERIFY(db.isValid());
+    if (!change.isEmpty())
+        QVERIFY(db.exec(change));
+    ScriptedMessages messages;
+    QTemporaryDir dir;
+    const QString file = dir.filePath(QStringLiteral("報表.pdf"));
+    int previews = 0;
+    int previewPages = -1;
+    DialogRunner::Scoped driver([&](QDialog &shown) {
+        if (auto *chooser = qobject_cast<QFileDialog *>(&shown)) {
+            chooser->selectFile(file);
+            return int(QDialog::Accepted);
+        }
+        if (auto *preview = qobject_cast<QPrintPreviewDialog *>(&shown)) {
+            ++previews;
+            previewPages = preview->findChild<QPrintPreviewWidget *>()->pageCount();
+            // Saved as a PDF from the preview's tool bar.
+            auto *save = preview->findChild<QAction *>(QStringLiteral("actSavePdf"));
+            if (save && preview->findChild<QToolBar *>()->actions().contains(save))
+                save->trigger();
+        }
+        return int(QDialog::Rejected);
+    });
+    Dialog d(dialog.toLatin1().constData());
+    type(d.dialog.seYYY, year);
+    type(d.dialog.seMM, QStringLiteral("10"));
+    d.dialog.cbxUnit->setEditText(unit);
+    QTest::mouseClick(d.dialog.sbPrint, Qt::LeftButton);
+
+    QCOMPARE(previews, pages > 0 ? 1 : 0);
+    if (pages > 0) {
+        QCOMPARE(previewPages, pages);
+        QVERIFY2(messages.records().isEmpty(), qPrintable(messages.texts().join(" | ")));
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{"報表.pdf"});   // no temporary left
+        QCOMPARE(pdfPages(file), pages);
+    } else {
+        QCOMPARE(messages.texts(), QStringList{message});
+        QCOMPARE(int(messages.records().first().icon), icon);
+        QCOMPARE(messages.records().first().caption, QStringLiteral("Velqora"));
+    }
+    QVERIFY(d.dialog.isVisible());   // the dialog stays open for the next report
+}
+
+void TstReportDialog::printingHonoursThePageRange()
+{
+    QTemporaryDir dir;
+    ReportDocument document;
+    document.title = QStringLiteral("營運資料明細表");
+    for (int i = 0; i < 3; ++i)
+        document.pages.append(ReportDocument::Page{});
+    ReportPreview preview(document);
+
+    const QString file = dir.filePath(QStringLiteral("printed.pdf"));
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(file);
+    printer.setPageRanges(QPageRanges::fromString(QStringLiteral("2-3")));
+    preview.print(printer);
+    QCOMPARE(pdfPages(file), 2);
+}
+
+QTEST_MAIN(TstReportDialog)
+#include "tst_report_dialog.moc"

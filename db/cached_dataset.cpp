@@ -53,9 +53,16 @@ void CachedDataset::clearParams()
     m_params.clear();
 }
 
+void CachedDataset::setUpdateSql(const UpdateSql &sql)
+{
+    m_update = sql;
+    m_updateFromTable = false;
+}
+
 void CachedDataset::setUpdateTable(const QString &tableName)
 {
     m_updateTable = Schema::table(tableName);
+    m_updateFromTable = m_updateTable != nullptr;
     if (m_updateTable) {
         m_update = {Schema::insertStatement(*m_updateTable), Schema::modifyStatement(*m_updateTable),
                     Schema::deleteStatement(*m_updateTable)};
@@ -493,7 +500,9 @@ bool CachedDataset::applyUpdates()
         m_lastError = QStringLiteral("編輯中的資料未能存入");
         return false;
     }
-    UpdateApplier applier(m_connectionName, m_update, m_fields, m_params);
+    const TableDef *table = m_updateFromTable ? m_updateTable : nullptr;
+    UpdateApplier applier(m_connectionName, table ? UpdateApplier::forTable(*table, m_fields) : m_update, m_fields,
+                          m_params);
     if (!applier.apply(m_rows.storage())) {
         m_lastError = applier.error();
         return false;

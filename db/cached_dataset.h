@@ -51,9 +51,11 @@ public:
     void setParam(const QString &name, const QVariant &value);  // name without ':'
     QVariant param(const QString &name) const;
     void clearParams();
-    void setUpdateSql(const UpdateSql &sql) { m_update = sql; }
+    void setUpdateSql(const UpdateSql &sql);
     const UpdateSql &updateSql() const { return m_update; }
-    // Convenience: the generic insert/modify/delete statements of a table of the schema.
+    // Convenience: the generic insert/modify/delete statements of a table of the
+    // schema. Its fields' widths and types then hold for the dataset's fields of
+    // the same name; its modify statement sets only the fields the dataset read.
     void setUpdateTable(const QString &tableName);
 
     // Open and close -----------------------------------------------------------
@@ -194,6 +196,7 @@ private:
     QHash<QString, QVariant> m_params;   // key: upper-case name
     UpdateSql m_update;
     const TableDef *m_updateTable = nullptr;  // of setUpdateTable(); the schema's own
+    bool m_updateFromTable = false;      // m_update is that table's generic set
     FieldKinds m_fields;
     RowCache m_rows;
     ColumnPresentation m_presentation;

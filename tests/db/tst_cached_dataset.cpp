@@ -1,4 +1,5 @@
 #include "db/cached_dataset.h"
+#include "db/schema.h"
 #include "tests/support/test_database.h"
 
 #include <QAbstractItemModelTester>
@@ -28,6 +29,7 @@ private slots:
     void applyRefusesVanishedRowAndWideText();
     void applyRefusesUnstorableModifiedText_data();
     void applyRefusesUnstorableModifiedText();
+    void modifyKeepsFieldsNotRead();
     void cancelUpdatesAndCommit();
     void guards();
     void locate();
@@ -421,6 +423,21 @@ void tst_CachedDataset::applyRefusesUnstorableModifiedText()
     QCOMPARE(ds->rowStatus(0), CachedDataset::RowStatus::Modified);
     QCOMPARE(ds->value(0, field).toString(), value);
     QCOMPARE(ds->value(1, "ACC_CODE").toString(), QString("11020"));
+}
+
+// A dataset that reads only some fields of its table changes only those.
+void tst_CachedDataset::modifyKeepsFieldsNotRead()
+{
+    QVERIFY(m_db->insertRow("CD01", {{"HSIEN_ID", "A"}, {"HSIEN_NAME", "臺北市"}}));
+    CachedDataset ids;
+    ids.setSql("select HSIEN_ID from CD01");
+    ids.setUpdateTable("CD01");
+    QVERIFY(ids.open());
+    QVERIFY(ids.setValue("HSIEN_ID", "Z"));
+    QVERIFY2(ids.applyUpdates(), qPrintable(ids.lastError()));
+    QCOMPARE(m_db->scalar("select HSIEN_ID || '=' || ifnull(HSIEN_NAME, 'NULL') from CD01").toString(),
+             QString("Z=臺北市"));
+    QCOMPARE(ids.updateSql().modifySql, Schema::modifyStatement(*Schema::table("CD01")));
 }
 
 void tst_CachedDataset::cancelUpdatesAndCommit()

@@ -52,10 +52,10 @@ QVariant valueOf(const QString &word)
     return word == "-" ? QVariant() : QVariant(word);
 }
 
-// One row of the cache as a spec says (see above), with the fields read.
-CachedRow cacheRow(const QString &spec, int fieldCount)
+// One row of the cache as its line says (see above), with the fields read.
+CachedRow cacheRow(const QString &line, int fieldCount)
 {
-    const QStringList w = spec.split(u' ');
+    const QStringList w = line.split(u' ');
     if (w.at(0) == "insert") {
         CachedRow row = CachedRow::inserted(fieldCount);
         row.restoreValues(QVariantList{valueOf(w.at(1)), valueOf(w.value(2, "-"))}.mid(0, fieldCount));
@@ -71,11 +71,11 @@ CachedRow cacheRow(const QString &spec, int fieldCount)
     return row;
 }
 
-QList<CachedRow> cacheRows(const QStringList &specs, int fieldCount = 2)
+QList<CachedRow> cacheRows(const QStringList &lines, int fieldCount = 2)
 {
     QList<CachedRow> rows;
-    for (const QString &spec : specs)
-        rows << cacheRow(spec, fieldCount);
+    for (const QString &line : lines)
+        rows << cacheRow(line, fieldCount);
     return rows;
 }
 

@@ -1,15 +1,18 @@
 #pragma once
 
+#include "db/cached_row.h"
+#include "db/column_presentation.h"
+#include "db/field_kinds.h"
+#include "db/row_cache.h"
+#include "db/signal_suspension.h"
+#include "db/update_applier.h"
+
 #include <QAbstractTableModel>
 #include <QHash>
-#include <QList>
-#include <QSqlDatabase>
 #include <QString>
 #include <QStringList>
 #include <QVariant>
 #include <functional>
-
-class QSqlQuery;
 
 // The rows of one SQL statement held in memory with cached changes: what every
 // data tab, the import, the checks and the maintenance windows work on.
@@ -24,19 +27,19 @@ class QSqlQuery;
 //
 // It is a QAbstractTableModel, so a QTableView shows it directly. Display and
 // edit text of a column follow the number pictures set with setColumnFormat().
+//
+// Inside it is a front over small parts: the rows and their cached changes
+// (RowCache, with its LookupIndex), the kinds of the fields and how values are
+// held and bound (FieldKinds), the writing of the changes (UpdateApplier), and
+// how fields show as columns (ColumnPresentation, SignalSuspension). It keeps
+// the cursor, the state and the guards itself.
 class CachedDataset : public QAbstractTableModel
 {
     Q_OBJECT
 public:
     enum class State { Inactive, Browse, Edit, Insert };
-    enum class RowStatus { Unmodified, Modified, Inserted, Deleted };
-
-    struct UpdateSql
-    {
-        QString insertSql;
-        QString modifySql;
-        QString deleteSql;
-    };
+    using RowStatus = CachedRow::Status;
+    using UpdateSql = UpdateApplier::Statements;
 
     explicit CachedDataset(const QString &connectionName = QStringLiteral("CVELQ"),
                            QObject *parent = nullptr);
@@ -48,9 +51,11 @@ public:
     void setParam(const QString &name, const QVariant &value);  // name without ':'
     QVariant param(const QString &name) const;
     void clearParams();
-    void setUpdateSql(const UpdateSql &sql) { m_update = sql; }
+    void setUpdateSql(const UpdateSql &sql);
     const UpdateSql &updateSql() const { return m_update; }
-    // Convenience: the generic insert/modify/delete statements of a table of the schema.
+    // Convenience: the generic insert/modify/delete statements of a table of the
+    // schema. Its fields' widths and types then hold for the dataset's fields of
+    // the same name; its modify statement sets only the fields the dataset read.
     void setUpdateTable(const QString &tableName);
 
     // Open and close -----------------------------------------------------------
@@ -58,7 +63,7 @@ public:
     // replaced); false + lastError() on failure. The cursor is on the first row.
     bool open();
     void close();           // forgets rows and cache; fields and columns are kept
-    bool isOpen() const { return m_state != State::Inactive; }
+    bool isOpen() const { return m_open; }
     // Empties the rows but stays open (the statement's field names are kept),
     // so rows can be appended to a dataset whose statement selects nothing.
     // Drops the cache too. False when the dataset is not open.
@@ -66,11 +71,11 @@ public:
     QString lastError() const { return m_lastError; }
 
     // Fields ----------------------------------------------------------------------
-    QStringList fieldNames() const { return m_fields; }
+    QStringList fieldNames() const { return m_fields.names(); }
     int fieldIndex(const QString &name) const;       // case-insensitive, -1 if none
 
     // Rows and cursor (deleted rows are hidden from all of these) ----------------
-    int recordCount() const;
+    int recordCount() const { return m_rows.count(); }
     bool isEmpty() const { return recordCount() == 0; }
     int currentRow() const { return m_current; }      // -1 when empty
     bool bof() const { return m_bof; }
@@ -101,7 +106,7 @@ public:
     QVariant originalValue(const QString &field) const;
 
     // Row states -------------------------------------------------------------------
-    State state() const { return m_state; }
+    State state() const;
     bool edit();      // current row into editing
     // A new empty row at the end, current, in insert state. Like a move it first
     // posts a row in editing and asks the scroll guard.
@@ -117,8 +122,10 @@ public:
     // the changed rows inside one transaction (one of its own unless the caller
     // already started one on the connection): deletions first, then
     // modifications, then insertions, each in row order. A modify or delete
-    // that finds no stored row under the old key fails too. Text wider than its
-    // field (setUpdateTable) is refused before anything is written. On failure
+    // that finds no stored row under the old key fails too. A text of an
+    // appended or modified row that its field (setUpdateTable) cannot hold, too
+    // wide in Big5 bytes or with a character Big5 lacks, is refused before
+    // anything is written, lastError() naming the field. On failure
     // this apply's rows are rolled back (a caller's transaction stays open for
     // the caller to end), lastError() holds the engine's message and the cache
     // is exactly as it was. The cache is not cleared: see commitUpdates().
@@ -137,7 +144,7 @@ public:
     // Display -----------------------------------------------------------------------
     // Which fields the model shows as columns, in order (default: all fields).
     void setColumns(const QStringList &fields);
-    QStringList columns() const { return m_columns; }
+    QStringList columns() const { return m_presentation.columns(); }
     void setColumnTitle(const QString &field, const QString &title);
     // Display picture and edit picture of a numeric column (NumberPicture
     // pictures); an empty picture shows the plain value.
@@ -169,84 +176,35 @@ signals:
     void closed();
 
 private:
-    struct Row
-    {
-        QVariantList values;     // current values, one per field
-        QVariantList original;   // values as loaded (for :OLD_ parameters)
-        RowStatus status = RowStatus::Unmodified;
-    };
-    struct Snapshot;
-
-    enum class Kind { Unknown, Integer, Float, Text, Date };
-    struct Binding;
-    struct LocateIndex
-    {
-        QList<int> fields;
-        QHash<QString, QList<int>> rows;   // key text -> storage indexes, ascending
-    };
-
-    int visibleToStorage(int row) const;
     // Drops every row, the cache and the look-up indexes (one model reset).
     void forgetRows();
-    int storageToVisible(int storage) const;
     void setCurrent(int row);
+    // Emits stateChanged when state() differs from what was last told.
+    void reportState();
+    int fieldOfColumn(int column) const { return m_presentation.fieldOf(column); }
 
     bool checkBrowseMode();
     bool canScroll();
-    void rebuildVisible();
-    void refreshKinds(const QList<int> &recordTypes);
-    void refreshColumnMap();
-    QVariant normalized(int field, const QVariant &value) const;
-    QVariant bindable(int field, const QVariant &value) const;
     bool isNumericField(int field) const;
-    QString displayText(int field, const QVariant &value, bool edit) const;
-    int columnOfField(int field) const;
     bool isCell(const QModelIndex &index) const;
-    bool validateWidths(QString *error) const;
-    QList<Binding> bindingsFor(const QString &sql) const;
-    bool runStatement(QSqlQuery &query, const QList<Binding> &bindings, const Row &row,
-                      bool mustFindRow, QString *error) const;
-    LocateIndex &locateIndex(const QList<int> &fields) const;
-    void reindexRow(int storage, const QVariantList &before);
-    void dropLocateIndexes() { m_locate.clear(); }
-    int findRow(const QStringList &fields, const QVariantList &values) const;
     // Model notifications: while controls are disabled one reset covers all.
     bool quiet();
     void emitRowChanged(int visibleRow);
-    void setState(State state);
 
     QString m_connectionName;
     QString m_sql;
     QHash<QString, QVariant> m_params;   // key: upper-case name
     UpdateSql m_update;
-    QStringList m_fields;
-    QHash<QString, int> m_fieldIndex;    // key: upper-case name
-    QList<Row> m_rows;                   // includes deleted rows
-    QList<int> m_visible;                // storage index of each visible row
-    QList<Row> m_loaded;                 // rows as last loaded/committed
+    const TableDef *m_updateTable = nullptr;  // of setUpdateTable(); the schema's own
+    bool m_updateFromTable = false;      // m_update is that table's generic set
+    FieldKinds m_fields;
+    RowCache m_rows;
+    ColumnPresentation m_presentation;
+    SignalSuspension m_signals;
+    bool m_open = false;
+    State m_toldState = State::Inactive; // the state stateChanged last told
     int m_current = -1;
     bool m_bof = true;
     bool m_eof = true;
-    State m_state = State::Inactive;
-    Row m_editBackup;                    // row before edit() for cancel()
     QString m_lastError;
-
-    QStringList m_columns;
-    QHash<QString, QString> m_titles;
-    QHash<QString, QString> m_displayPicture;
-    QHash<QString, QString> m_editPicture;
-    QHash<QString, bool> m_readOnly;
-    int m_controlsDisabled = 0;
-
-    QList<Kind> m_kinds;                 // per field
-    QList<int> m_widths;                 // Big5 width per field, 0 when unknown
-    QList<int> m_recordTypes;            // metatype ids of the statement's columns
-    QString m_updateTable;               // schema table of setUpdateTable()
-    bool m_columnsExplicit = false;
-    QList<int> m_columnField;            // field index of each column, -1 if none
-    bool m_defaultReadOnly = false;
-    bool m_modified = false;             // the row in editing has changed
-    bool m_resetPending = false;
-    bool m_currentPending = false;
-    mutable QHash<QString, LocateIndex> m_locate;  // key: upper-case field list
 };

@@ -1,4 +1,5 @@
 #include "db/cached_dataset.h"
+#include "db/schema.h"
 #include "tests/support/test_database.h"
 
 #include <QAbstractItemModelTester>
@@ -26,6 +27,9 @@ private slots:
     void failingApplyLeavesTableAndCache();
     void applyInsideCallersTransaction();
     void applyRefusesVanishedRowAndWideText();
+    void applyRefusesUnstorableModifiedText_data();
+    void applyRefusesUnstorableModifiedText();
+    void modifyKeepsFieldsNotRead();
     void cancelUpdatesAndCommit();
     void guards();
     void locate();
@@ -383,6 +387,57 @@ void tst_CachedDataset::applyRefusesVanishedRowAndWideText()
     QVERIFY(cd01.setValue("HSIEN_NAME", "新縣"));
     QVERIFY2(cd01.applyUpdates(), qPrintable(cd01.lastError()));
     QCOMPARE(m_db->scalar("select HSIEN_NAME from CD01").toString(), QString("新縣"));
+}
+
+void tst_CachedDataset::applyRefusesUnstorableModifiedText_data()
+{
+    QTest::addColumn<QString>("field");
+    QTest::addColumn<QString>("value");
+    QTest::addColumn<QString>("reason");
+
+    QTest::newRow("a key one byte too wide") << "ACC_CODE" << "110101" << "「ACC_CODE」超過 5 個位元組";
+    QTest::newRow("two-byte characters over the width") << "BANK_CODE" << "995銀行銀" << "「BANK_CODE」超過 7 個位元組";
+    QTest::newRow("a character Big5 lacks") << "ACC_CODE" << "1101\U0001F600" << "「ACC_CODE」含有 Big5 無法表示的字元";
+}
+
+// A loaded row changed to a text its field cannot hold stops the whole apply
+// before its first statement: a delete in the same cache is not run either.
+void tst_CachedDataset::applyRefusesUnstorableModifiedText()
+{
+    QFETCH(QString, field);
+    QFETCH(QString, value);
+    QFETCH(QString, reason);
+    addMonth(115, 10, 3);
+    auto ds = monthDataset();
+    QVERIFY(ds->open());
+    const QString before = stored();
+    QVERIFY(ds->remove());                  // 11000
+    QVERIFY(ds->setValue(field, value));   // 11010, not through the grid's own refusal
+    QVERIFY(ds->post());
+
+    QVERIFY(!ds->applyUpdates());
+    QVERIFY2(ds->lastError().startsWith(reason), qPrintable(ds->lastError()));
+    QCOMPARE(stored(), before);
+    QVERIFY(!m_db->db().rollback());
+    QCOMPARE(ds->recordCount(), 2);
+    QCOMPARE(ds->rowStatus(0), CachedDataset::RowStatus::Modified);
+    QCOMPARE(ds->value(0, field).toString(), value);
+    QCOMPARE(ds->value(1, "ACC_CODE").toString(), QString("11020"));
+}
+
+// A dataset that reads only some fields of its table changes only those.
+void tst_CachedDataset::modifyKeepsFieldsNotRead()
+{
+    QVERIFY(m_db->insertRow("CD01", {{"HSIEN_ID", "A"}, {"HSIEN_NAME", "臺北市"}}));
+    CachedDataset ids;
+    ids.setSql("select HSIEN_ID from CD01");
+    ids.setUpdateTable("CD01");
+    QVERIFY(ids.open());
+    QVERIFY(ids.setValue("HSIEN_ID", "Z"));
+    QVERIFY2(ids.applyUpdates(), qPrintable(ids.lastError()));
+    QCOMPARE(m_db->scalar("select HSIEN_ID || '=' || ifnull(HSIEN_NAME, 'NULL') from CD01").toString(),
+             QString("Z=臺北市"));
+    QCOMPARE(ids.updateSql().modifySql, Schema::modifyStatement(*Schema::table("CD01")));
 }
 
 void tst_CachedDataset::cancelUpdatesAndCommit()

@@ -1,0 +1,52 @@
+#pragma once
+
+#include <QVariant>
+#include <QVariantList>
+
+// One row of a dataset's cache: its current values, the values it had when it
+// was loaded or last committed (what the ":OLD_" parameters of the modify and
+// delete statements bind), and what has happened to it since.
+//
+// A row read from the database starts Unmodified; a posted edit that leaves it
+// different from its original makes it Modified (and an edit back makes it
+// Unmodified again); remove() marks it Deleted, kept until the cache is committed
+// so that its delete statement can find it by its original values. An appended
+// row is Inserted from the start and has no original values.
+class CachedRow
+{
+public:
+    enum class Status { Unmodified, Modified, Inserted, Deleted };
+
+    CachedRow() = default;
+    static CachedRow loaded(const QVariantList &values);
+    static CachedRow inserted(int fieldCount);
+
+    Status status() const { return m_status; }
+    bool isDeleted() const { return m_status == Status::Deleted; }
+    // Anything to write: inserted, modified or deleted.
+    bool isChanged() const { return m_status != Status::Unmodified; }
+
+    const QVariantList &values() const { return m_values; }
+    const QVariantList &original() const { return m_original; }
+    QVariant value(int field) const { return m_values.value(field); }
+    QVariant originalValue(int field) const { return m_original.value(field); }
+
+    // Sets a value without touching the status: an edit counts once it is
+    // posted (settleAfterEdit()).
+    void setValue(int field, const QVariant &value) { m_values[field] = value; }
+    // Puts every value back to a copy taken before an edit.
+    void restoreValues(const QVariantList &values) { m_values = values; }
+    // After a posted edit: Modified when the row now differs from its original,
+    // Unmodified when the edit put the original values back. Inserted and
+    // Deleted rows keep their status.
+    void settleAfterEdit();
+    void markDeleted() { m_status = Status::Deleted; }
+    // The row as the database now holds it: these become its original values.
+    void rebase(const QVariantList &original);
+    void markCommitted() { rebase(m_values); }
+
+private:
+    QVariantList m_values;
+    QVariantList m_original;
+    Status m_status = Status::Unmodified;
+};

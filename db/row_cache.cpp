@@ -1,0 +1,220 @@
+#include "db/row_cache.h"
+
+#include <algorithm>
+
+void RowCache::load(const QList<QVariantList> &rows)
+{
+    m_rows.clear();
+    m_rows.reserve(rows.size());
+    for (const QVariantList &values : rows)
+        m_rows << CachedRow::loaded(values);
+    m_loaded = m_rows;
+    rebuildVisible();
+    m_index.clear();
+    endEdit();
+}
+
+void RowCache::rebuildVisible()
+{
+    m_visible.clear();
+    m_visible.reserve(m_rows.size());
+    for (int s = 0; s < m_rows.size(); ++s) {
+        if (!m_rows.at(s).isDeleted())
+            m_visible << s;
+    }
+}
+
+int RowCache::storageOf(int row) const
+{
+    return row >= 0 && row < m_visible.size() ? m_visible.at(row) : -1;
+}
+
+int RowCache::rowOf(int storage) const
+{
+    const auto it = std::lower_bound(m_visible.cbegin(), m_visible.cend(), storage);
+    if (it == m_visible.cend() || *it != storage)
+        return -1;
+    return int(it - m_visible.cbegin());
+}
+
+const CachedRow &RowCache::at(int row) const
+{
+    static const CachedRow none;
+    const int s = storageOf(row);
+    return s < 0 ? none : m_rows.at(s);
+}
+
+// ---------------------------------------------------------------------------------
+// Editing
+
+void RowCache::endEdit()
+{
+    m_editMode = EditMode::None;
+    m_editing = -1;
+    m_editBackup = {};
+    m_edited = false;
+}
+
+bool RowCache::beginEdit(int row)
+{
+    const int s = storageOf(row);
+    if (s < 0)
+        return false;
+    if (isEditing())
+        return true;
+    m_editMode = EditMode::Edit;
+    m_editing = s;
+    m_editBackup = m_rows.at(s);
+    m_edited = false;
+    return true;
+}
+
+int RowCache::append(int fieldCount)
+{
+    const CachedRow row = CachedRow::inserted(fieldCount);
+    const int storage = int(m_rows.size());
+    m_rows << row;
+    m_visible << storage;
+    m_index.rowAppended(storage, row.values());
+    m_editMode = EditMode::Insert;
+    m_editing = storage;
+    m_editBackup = row;
+    m_edited = false;
+    return int(m_visible.size()) - 1;
+}
+
+bool RowCache::setValue(int row, int field, const QVariant &value)
+{
+    const int s = storageOf(row);
+    if (s < 0 || field < 0 || field >= m_rows.at(s).values().size())
+        return false;
+    // The values before the change matter only to the look-up index; without
+    // one no copy of the row is made.
+    QVariantList before;
+    if (!m_index.isEmpty())
+        before = m_rows.at(s).values();
+    m_rows[s].setValue(field, value);
+    m_edited = true;
+    if (!m_index.isEmpty())
+        m_index.rowChanged(s, before, m_rows.at(s).values());
+    return true;
+}
+
+void RowCache::postEdit()
+{
+    if (m_editMode == EditMode::Edit && m_editing >= 0)
+        m_rows[m_editing].settleAfterEdit();
+    endEdit();
+}
+
+void RowCache::cancelEdit()
+{
+    const int s = m_editing;
+    if (m_editMode == EditMode::Edit && s >= 0) {
+        const QVariantList before = m_rows.at(s).values();
+        m_rows[s].restoreValues(m_editBackup.values());
+        if (!m_index.isEmpty())
+            m_index.rowChanged(s, before, m_rows.at(s).values());
+    } else if (m_editMode == EditMode::Insert && s >= 0) {
+        m_rows.removeAt(s);
+        rebuildVisible();
+        m_index.clear();
+    }
+    endEdit();
+}
+
+void RowCache::removeRow(int row)
+{
+    int s = storageOf(row);
+    if (s < 0)
+        return;
+    if (s == m_editing) {
+        const bool appended = m_editMode == EditMode::Insert;
+        cancelEdit();
+        if (appended)
+            return;   // cancelling took it out already
+    }
+    if (m_rows.at(s).status() == CachedRow::Status::Inserted) {
+        // Never written: it simply goes.
+        m_rows.removeAt(s);
+        rebuildVisible();
+        m_index.clear();
+        if (m_editing > s)
+            --m_editing;
+    } else {
+        m_rows[s].markDeleted();
+        m_visible.removeAt(row);
+    }
+}
+
+// ---------------------------------------------------------------------------------
+// Cache
+
+bool RowCache::hasChanges() const
+{
+    if (isEditing() && m_edited)
+        return true;
+    // An appended row nothing was set in is dropped, not written.
+    const int inserting = m_editMode == EditMode::Insert ? m_editing : -1;
+    for (int s = 0; s < m_rows.size(); ++s) {
+        if (s != inserting && m_rows.at(s).isChanged())
+            return true;
+    }
+    return false;
+}
+
+void RowCache::commit()
+{
+    QList<CachedRow> rows;
+    QList<CachedRow> loaded;
+    rows.reserve(m_rows.size());
+    loaded.reserve(m_rows.size());
+    bool dropped = false;
+    int editing = -1;
+    for (int s = 0; s < m_rows.size(); ++s) {
+        CachedRow row = m_rows.at(s);
+        if (s == m_editing) {
+            // The row in editing keeps its edit; its committed form is the one it
+            // had before the edit began.
+            if (m_editMode == EditMode::Edit) {
+                m_editBackup.markCommitted();
+                loaded << m_editBackup;
+                row.rebase(m_editBackup.values());
+            }
+            editing = int(rows.size());
+            rows << row;
+            continue;
+        }
+        if (row.isDeleted()) {
+            dropped = true;
+            continue;
+        }
+        row.markCommitted();
+        rows << row;
+        loaded << row;
+    }
+    m_rows = rows;
+    m_loaded = loaded;
+    m_editing = editing;
+    if (dropped) {
+        rebuildVisible();
+        m_index.clear();
+    }
+}
+
+void RowCache::revert()
+{
+    m_rows = m_loaded;
+    rebuildVisible();
+    m_index.clear();
+    endEdit();
+}
+
+int RowCache::find(const QList<int> &fields, const QVariantList &values) const
+{
+    for (int storage : m_index.matches(fields, values, m_rows)) {
+        if (!m_rows.at(storage).isDeleted())
+            return rowOf(storage);
+    }
+    return -1;
+}

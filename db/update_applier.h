@@ -1,0 +1,69 @@
+#pragma once
+
+#include "db/cached_row.h"
+
+#include <QHash>
+#include <QList>
+#include <QString>
+#include <QVariant>
+
+class FieldKinds;
+class QSqlQuery;
+struct TableDef;
+
+// Writes the changed rows of a cache to the database with the dataset's insert,
+// modify and delete statements, all rows or none.
+//
+// A statement's named parameters are bound per row: ":OLD_<FIELD>" to the
+// row's original value of the field (how the modify and delete statements find
+// the stored row), ":<FIELD>" to its current value, any other name to the
+// dataset's parameter of that name, else NULL. Deletions run first, then
+// modifications, then insertions, each in storage order, so that a row may take
+// the key another row gave up in the same apply. A modify or delete that finds
+// no stored row fails. Before anything is written, every text the insert and
+// modify statements would write is checked against its field (width in Big5
+// bytes, characters Big5 has).
+//
+// The statements run under one savepoint: a transaction of its own, or a part
+// of the caller's transaction when one is running. On failure the savepoint is
+// rolled back (the caller's transaction stays for the caller to end) and error()
+// holds the engine's message. The rows themselves are never changed here.
+//
+// An applier lives for one apply: it keeps references to the fields and
+// parameters it is given.
+class UpdateApplier
+{
+public:
+    struct Statements
+    {
+        QString insertSql;
+        QString modifySql;
+        QString deleteSql;
+    };
+
+    // The generic statements of a schema table for a dataset that reads `fields`:
+    // the modify statement sets only the table's fields the dataset read, so
+    // that a field it did not read keeps its stored value.
+    static Statements forTable(const TableDef &table, const FieldKinds &fields);
+
+    UpdateApplier(const QString &connectionName, const Statements &statements, const FieldKinds &fields,
+                  const QHash<QString, QVariant> &params);
+    ~UpdateApplier();
+
+    bool apply(const QList<CachedRow> &rows);
+    QString error() const { return m_error; }
+
+private:
+    struct Binding;
+    struct Step;
+    QList<Binding> bindingsFor(const QString &sql) const;
+    bool checkTexts(const Step &step);
+    bool run(QSqlQuery &query, const Step &step, const CachedRow &row);
+    bool fail(const QString &error);
+
+    QString m_connectionName;
+    Statements m_statements;
+    const FieldKinds &m_fields;
+    const QHash<QString, QVariant> &m_params;   // key: upper-case name without ':'
+    QString m_error;
+};

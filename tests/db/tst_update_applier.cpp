@@ -1,0 +1,246 @@
+#include "db/field_kinds.h"
+#include "db/named_placeholders.h"
+#include "db/schema.h"
+#include "db/update_applier.h"
+#include "tests/support/test_database.h"
+
+#include <QtTest>
+
+// Writing a cache's changes: the parameters each statement binds, the order of
+// deletes, modifies and inserts, the row each must find, the texts refused
+// before anything is written, and all rows or none.
+//
+// The cases run on CD01 (HSIEN_ID text(1) key, HSIEN_NAME text(8)) holding
+// A 臺北市 and B 新北市. A cache row is written "delete A", "modify A Z 名"
+// (loaded as A, now Z 名) or "insert C 名"; "-" leaves a value unset.
+class tst_UpdateApplier : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+
+    void placeholders_data();
+    void placeholders();
+    void applies_data();
+    void applies();
+    void bindings_data();
+    void bindings();
+    void refusals_data();
+    void refusals();
+
+private:
+    std::unique_ptr<TestDatabase> m_db;
+    QString stored() const;
+};
+
+namespace {
+
+const QString Stored = QStringLiteral("A=臺北市;B=新北市");
+const QHash<QString, QString> StoredName{{"A", "臺北市"}, {"B", "新北市"}, {"Q", "消失"}};
+
+FieldKinds cd01Fields(const QStringList &read = {"HSIEN_ID", "HSIEN_NAME"})
+{
+    FieldKinds fields(read, QList<int>(read.size(), QMetaType::QString));
+    fields.useTable(Schema::table("CD01"));
+    return fields;
+}
+
+QVariant valueOf(const QString &word)
+{
+    return word == "-" ? QVariant() : QVariant(word);
+}
+
+// One row of the cache as its line says (see above), with the fields read.
+CachedRow cacheRow(const QString &line, int fieldCount)
+{
+    const QStringList w = line.split(u' ');
+    if (w.at(0) == "insert") {
+        CachedRow row = CachedRow::inserted(fieldCount);
+        row.restoreValues(QVariantList{valueOf(w.at(1)), valueOf(w.value(2, "-"))}.mid(0, fieldCount));
+        return row;
+    }
+    // Loaded as the stored row of its key, then changed to the words after it.
+    CachedRow row = CachedRow::loaded(QVariantList{w.at(1), StoredName.value(w.at(1))}.mid(0, fieldCount));
+    if (w.size() > 2)
+        row.restoreValues(QVariantList{valueOf(w.at(2)), valueOf(w.value(3, "-"))}.mid(0, fieldCount));
+    row.settleAfterEdit();
+    if (w.at(0) == "delete")
+        row.markDeleted();
+    return row;
+}
+
+QList<CachedRow> cacheRows(const QStringList &lines, int fieldCount = 2)
+{
+    QList<CachedRow> rows;
+    for (const QString &line : lines)
+        rows << cacheRow(line, fieldCount);
+    return rows;
+}
+
+} // namespace
+
+void tst_UpdateApplier::init()
+{
+    m_db = std::make_unique<TestDatabase>(TestDatabase::Content::Empty);
+    QVERIFY2(m_db->isValid(), qPrintable(m_db->lastError()));
+    QVERIFY(m_db->insertRow("CD01", {{"HSIEN_ID", "A"}, {"HSIEN_NAME", "臺北市"}}));
+    QVERIFY(m_db->insertRow("CD01", {{"HSIEN_ID", "B"}, {"HSIEN_NAME", "新北市"}}));
+}
+
+void tst_UpdateApplier::cleanup()
+{
+    m_db.reset();
+}
+
+QString tst_UpdateApplier::stored() const
+{
+    return m_db->scalar("select group_concat(HSIEN_ID || '=' || ifnull(HSIEN_NAME, 'NULL'), ';') "
+                        "from (select * from CD01 order by HSIEN_ID)").toString();
+}
+
+void tst_UpdateApplier::placeholders_data()
+{
+    QTest::addColumn<QString>("sql");
+    QTest::addColumn<QStringList>("expected");
+
+    QTest::newRow("each once, in order of first use") << "select :b, :a, :b" << QStringList{"b", "a"};
+    QTest::newRow("letters, digits, underscores") << "where X = :OLD_M_YEAR1+1" << QStringList{"OLD_M_YEAR1"};
+    QTest::newRow("not inside literals or quoted names")
+        << "select ':a', \":b\", `:c`, [:d], :e" << QStringList{"e"};
+    QTest::newRow("a doubled quote stays inside") << "select 'it''s :a', :b" << QStringList{"b"};
+    QTest::newRow("a doubled bracket stays inside") << "select [x]]:y], :z" << QStringList{"z"};
+    QTest::newRow("a cast is no placeholder") << "select x::text, :a" << QStringList{"a"};
+    QTest::newRow("a colon at the end") << "select :" << QStringList{};
+}
+
+void tst_UpdateApplier::placeholders()
+{
+    QFETCH(QString, sql);
+    QFETCH(QStringList, expected);
+    QCOMPARE(NamedPlaceholders::in(sql), expected);
+}
+
+void tst_UpdateApplier::applies_data()
+{
+    QTest::addColumn<QStringList>("rows");
+    QTest::addColumn<QStringList>("read");      // the fields the dataset read
+    QTest::addColumn<bool>("ok");
+    QTest::addColumn<QString>("expected");      // stored rows, or a part of the error
+    const QStringList both{"HSIEN_ID", "HSIEN_NAME"};
+
+    QTest::newRow("nothing changed") << QStringList{"modify A A 臺北市"} << both << true << Stored;
+    QTest::newRow("a delete by the loaded key") << QStringList{"delete A"} << both << true << "B=新北市";
+    QTest::newRow("an edited row deleted by its loaded key") << QStringList{"delete A Z x"} << both << true
+                                                             << "B=新北市";
+    QTest::newRow("a modify moves a row to a new key") << QStringList{"modify A Z 臺北市"} << both << true
+                                                       << "B=新北市;Z=臺北市";
+    QTest::newRow("deletes run before modifies") << QStringList{"modify B A 新北市", "delete A"} << both << true
+                                                 << "A=新北市";
+    QTest::newRow("modifies run before inserts") << QStringList{"insert B 新縣", "modify B C 新北市"} << both << true
+                                                 << "A=臺北市;B=新縣;C=新北市";
+    QTest::newRow("an unset text is written as ''") << QStringList{"insert C -"} << both << true
+                                                    << "A=臺北市;B=新北市;C=";
+    QTest::newRow("a field not read keeps its stored value") << QStringList{"modify A Z"} << QStringList{"HSIEN_ID"}
+                                                             << true << "B=新北市;Z=臺北市";
+    QTest::newRow("a text of exactly the width") << QStringList{"modify B B 新北市政"} << both << true
+                                                 << "A=臺北市;B=新北市政";
+    QTest::newRow("a vanished row fails the modify") << QStringList{"modify Q R x"} << both << false
+                                                     << "找不到要更新的資料 (HSIEN_ID=Q)";
+    QTest::newRow("a vanished row fails the delete") << QStringList{"delete A", "delete Q"} << both << false
+                                                     << "找不到要更新的資料 (HSIEN_ID=Q)";
+    QTest::newRow("a failing insert undoes the rows before it") << QStringList{"delete A", "insert B x"} << both
+                                                                << false << "UNIQUE constraint failed";
+    QTest::newRow("an insert one byte too wide") << QStringList{"delete A", "insert C 新北市政a"} << both << false
+                                                 << "「HSIEN_NAME」超過 8 個位元組: 新北市政a";
+    QTest::newRow("a modify one byte too wide") << QStringList{"delete A", "modify B B 新北市政a"} << both
+                                                << false << "「HSIEN_NAME」超過 8 個位元組";
+    QTest::newRow("a modified key too wide") << QStringList{"modify B BB 新北市"} << both << false
+                                             << "「HSIEN_ID」超過 1 個位元組";
+    QTest::newRow("a modify with a character Big5 lacks")
+        << QStringList{"delete A", "modify B B 新\U0001F600"} << both << false << "「HSIEN_NAME」含有 Big5 無法表示的字元";
+    QTest::newRow("a deleted row is not checked") << QStringList{"delete A 新北市政a 新北市政a"} << both << true
+                                                  << "B=新北市";
+}
+
+void tst_UpdateApplier::applies()
+{
+    QFETCH(QStringList, rows);
+    QFETCH(QStringList, read);
+    QFETCH(bool, ok);
+    QFETCH(QString, expected);
+    const FieldKinds fields = cd01Fields(read);
+    UpdateApplier applier("CVELQ", UpdateApplier::forTable(*Schema::table("CD01"), fields), fields, {});
+    QCOMPARE(applier.apply(cacheRows(rows, int(read.size()))), ok);
+    if (ok) {
+        QVERIFY2(applier.error().isEmpty(), qPrintable(applier.error()));
+        QCOMPARE(stored(), expected);
+    } else {
+        QVERIFY2(applier.error().contains(expected), qPrintable(applier.error()));
+        QCOMPARE(stored(), Stored);   // all rows or none
+    }
+    QVERIFY(!m_db->db().rollback());   // no transaction left open
+}
+
+void tst_UpdateApplier::bindings_data()
+{
+    QTest::addColumn<QString>("values");    // of the insert statement
+    QTest::addColumn<QString>("param");     // a parameter of the dataset, "NAME=value"
+    QTest::addColumn<QString>("expected");  // the stored row C
+
+    QTest::newRow("fields by name") << ":HSIEN_ID, :HSIEN_NAME" << "" << "C=中縣";
+    QTest::newRow("names in any case") << ":hsien_id, :Hsien_Name" << "" << "C=中縣";
+    QTest::newRow("a parameter of the dataset") << ":HSIEN_ID, :COUNTY" << "COUNTY=參數" << "C=參數";
+    QTest::newRow("a field before a parameter") << ":HSIEN_ID, :HSIEN_NAME" << "HSIEN_NAME=參數" << "C=中縣";
+    QTest::newRow("a name of nothing binds NULL") << ":HSIEN_ID, :NOTHING" << "" << "C=NULL";
+    QTest::newRow("a placeholder inside a literal") << ":HSIEN_ID, ':HSIEN_NAME'" << "" << "C=:HSIEN_NAME";
+    QTest::newRow("a placeholder used twice") << ":HSIEN_ID, :HSIEN_ID || :HSIEN_ID" << "" << "C=CC";
+    QTest::newRow("OLD_ of no field is a parameter") << ":HSIEN_ID, :OLD_COUNTY" << "OLD_COUNTY=舊" << "C=舊";
+}
+
+void tst_UpdateApplier::bindings()
+{
+    QFETCH(QString, values);
+    QFETCH(QString, param);
+    QFETCH(QString, expected);
+    const FieldKinds fields = cd01Fields();
+    QHash<QString, QVariant> params;
+    if (!param.isEmpty())
+        params.insert(param.section(u'=', 0, 0), param.section(u'=', 1));
+    const UpdateApplier::Statements statements{
+        QStringLiteral("insert into CD01 (HSIEN_ID, HSIEN_NAME) values (%1)").arg(values), {}, {}};
+    UpdateApplier applier("CVELQ", statements, fields, params);
+    QVERIFY2(applier.apply(cacheRows({"insert C 中縣"})), qPrintable(applier.error()));
+    QCOMPARE(stored(), Stored + ";" + expected);
+}
+
+void tst_UpdateApplier::refusals_data()
+{
+    QTest::addColumn<QString>("connection");
+    QTest::addColumn<QString>("deleteSql");   // "" for the table's own
+    QTest::addColumn<QString>("error");
+
+    QTest::newRow("no statement for a kind of change") << "CVELQ" << " " << "沒有 delete 指令";
+    QTest::newRow("a closed connection") << "nowhere" << "" << "資料庫連線 nowhere 未開啟";
+    QTest::newRow("the engine's reason") << "CVELQ" << "delete from NO_TABLE" << "no such table";
+}
+
+void tst_UpdateApplier::refusals()
+{
+    QFETCH(QString, connection);
+    QFETCH(QString, deleteSql);
+    QFETCH(QString, error);
+    const FieldKinds fields = cd01Fields();
+    UpdateApplier::Statements statements = UpdateApplier::forTable(*Schema::table("CD01"), fields);
+    if (!deleteSql.isEmpty())
+        statements.deleteSql = deleteSql;
+    UpdateApplier applier(connection, statements, fields, {});
+    QVERIFY(!applier.apply(cacheRows({"insert C 中縣", "delete A"})));
+    QVERIFY2(applier.error().contains(error), qPrintable(applier.error()));
+    QCOMPARE(stored(), Stored);
+    QVERIFY(!m_db->db().rollback());
+}
+
+QTEST_GUILESS_MAIN(tst_UpdateApplier)
+#include "tst_update_applier.moc"

@@ -3,7 +3,10 @@
 #include "common/period.h"
 #include "interchange/record_reader.h"
 
+#include "db/name_list.h"
+
 #include <QHash>
+#include <QMap>
 #include <QString>
 #include <QStringList>
 #include <functional>
@@ -28,17 +31,17 @@ class ReferenceLists;
 //    wholly blank line counts as one);
 //  - every other line must hold every field (printable ASCII, numbers that are
 //    numbers, year 1-999, month 1-12, texts that fit their columns);
-//  - a repeated key keeps its first line for B01 and B05 and refuses the file
-//    for B02 to B04.
+//  - a repeated key keeps its first line or refuses the file, as the kind says
+//    (DeclarationImport::repeats).
 // A file that fails any of this changes nothing: neither the table nor the
 // target dataset.
 //
 // Then the target dataset (the tab's own dataset) gets the statement of the
-// kind that selects no rows, and the file's rows are appended to it with their
-// lookup texts (account, institution and county names, flag texts). The rows
-// stored for the institution (the converted BANK_CODE of the last line that had
-// one) and the name's month are looked up; when there are none the target's rows
-// are applied, otherwise confirmReplace() decides: Yes deletes the stored rows
+// kind that selects no rows, and the file's rows are appended to it with the
+// fields the kind adds (line number, account, institution and county names,
+// bills code labels). The rows stored for the institution (the converted
+// BANK_CODE of the last line that had one) and the name's month are looked up;
+// when there are none the target's rows are applied, otherwise confirmReplace() decides: Yes deletes the stored rows
 // and inserts the file's rows in one transaction, both or neither; No discards
 // the rows read and writes nothing. A failure of the database leaves the table
 // as it was and the target dataset without the rows read.
@@ -57,16 +60,13 @@ public:
         DatabaseError,   // the engine refused; the table is as it was
     };
 
-    // Look-up texts, keyed by code without trailing blanks. Each holds the
-    // finished text ("11000  現金"): account code + two blanks + name, and so on.
+    // The display texts the appended rows carry, by reference table, each keyed
+    // by code without trailing blanks and holding the finished text ("11000  現金").
     struct Lookups
     {
-        QHash<QString, QString> accountNames;        // CACNO -> ACCNAME (B01)
-        QHash<QString, QString> bankNames;           // BN01 -> BANK_NAME (B02)
-        QHash<QString, QString> countyNames;         // CD01 -> HSIENNAME (B05)
-        QHash<QString, QString> countyAccountNames;  // HCACNO -> ACCNAME (B05)
+        QMap<NameList, QHash<QString, QString>> names;
 
-        // The tables the kind needs, one query each; false + *error on failure.
+        // The tables the kind's rows need, one query each; false + *error on failure.
         static bool load(const DeclarationKind &kind, const QString &connectionName,
                          Lookups *out, QString *error);
         // The same texts from the lists the application keeps open; a list that
@@ -119,20 +119,6 @@ public:
     // "AB 0000") is refused, since no stored code has one and it could not be
     // written back as read.
     static RecordReader::Result readRecord(const RecordReader &reader, QByteArrayView line, int lineNo);
-
-    // The statement that gives the target its fields and no rows.
-    static QString targetStatement(const DeclarationKind &kind);
-    // The statement of the stored rows of an institution and month, with the
-    // parameters named by storedParameters().
-    static QString storedStatement(const DeclarationKind &kind);
-    // The names of the institution, year and month parameters of storedStatement().
-    static QStringList storedParameters(const DeclarationKind &kind);
-    // The fields of a row's key within the file.
-    static QStringList keyFields(const DeclarationKind &kind);
-
-    // The display text of a flag (MFLAG1..MFLAG4 of B03, MFLAG1..MFLAG3 of B04):
-    // the flag read as a number; empty for a number not listed.
-    static QString flagText(const DeclarationKind &kind, int flagNo, const QString &flag);
 
     static QString formatErrorMessage();     // "檔案格式有誤,請查明 !!!"
     static QString monthMismatchMessage();   // "檔名規則與資料內容不符,請查明再進行匯入!!!!!!"

@@ -83,32 +83,6 @@ QString lineError(int lineNo, const QString &field, const QString &why)
                            : QStringLiteral("第 %1 行 %2 欄位: %3").arg(lineNo).arg(field, why);
 }
 
-// The field layout the schema gives. The schema is written beside the data file
-// (or into `folder`), read back and removed; a schema file of that name that is
-// already there is not ours and is left alone. When the schema cannot be
-// written, its text is parsed in memory.
-std::optional<QList<FieldLayout>> schemaLayout(const QString &folder, const QString &baseName,
-                                               const DeclarationKind &kind, bool *inMemory,
-                                               QString *error)
-{
-    // SchemaFile names the schema after a data file with the extension ".TXT".
-    const QString dataPath = DeclarationFormat::entryPath(folder, baseName + QStringLiteral(".TXT"));
-    const QString schemaPath = SchemaFile::pathFor(dataPath);
-    *inMemory = true;
-    if (!QFileInfo::exists(schemaPath)) {
-        QString writeError;
-        if (SchemaFile::write(dataPath, kind, &writeError)) {
-            const Finally removeSchema{[&] { QFile::remove(schemaPath); }};
-            QString readError;
-            if (auto layout = SchemaFile::read(schemaPath, kind, &readError)) {
-                *inMemory = false;
-                return layout;
-            }
-        }
-    }
-    return SchemaFile::parse(SchemaFile::text(baseName, kind), kind, error);
-}
-
 struct ReadRow
 {
     QVariantMap values;
@@ -400,10 +374,11 @@ ImportEngine::Result ImportEngine::run(const Request &request)
     }
     result.period = *period;
 
-    // The layout, through the schema file.
+    // The layout, through the kind's schema. It is parsed in memory: nothing is
+    // written beside the user's file, so an import that is interrupted leaves
+    // nothing there that a later run would have to tell from the user's files.
     QString schemaError;
-    const auto layout = schemaLayout(request.schemaFolder.isEmpty() ? info.absolutePath() : request.schemaFolder,
-                                     baseName, kind, &result.schemaInMemory, &schemaError);
+    const auto layout = SchemaFile::parse(SchemaFile::text(baseName, kind), kind, &schemaError);
     if (!layout) {
         result.status = Status::FormatError;
         result.detail = schemaError;

@@ -17,11 +17,10 @@ class ReferenceLists;
 
 // The import of one declaration file into the declaration table of its kind.
 //
-// The file is read where it is and never renamed, moved, changed or deleted.
-// The schema that describes it is written beside it (same name, ".SCH"), read
-// back and removed again; where that cannot be done (a read-only medium, a
-// foreign file of that name already there) the same schema text is parsed in
-// memory instead, so the import works on any readable file.
+// The file is read where it is and never renamed, moved, changed or deleted,
+// and nothing is written beside it: the schema that describes it is built and
+// parsed in memory, so an import that is interrupted leaves no file behind and
+// one from a read-only medium works the same.
 //
 // The whole file is read and checked before anything else happens:
 //  - the first line's year and month must be those of the name (characters 11
@@ -85,8 +84,6 @@ public:
         std::function<bool()> confirmReplace;
         // Look-up texts; loaded from the database when not given.
         const Lookups *lookups = nullptr;
-        // Where the schema file is written: empty for beside the data file.
-        QString schemaFolder;
         // Called with true before the stored rows are changed and with false
         // after (the windows show the wait cursor).
         std::function<void(bool busy)> busy;
@@ -105,7 +102,6 @@ public:
         int rowsRead = 0;          // rows appended to the target
         int storedRows = 0;        // rows that were stored for the month
         bool replaced = false;     // stored rows were found and replaced
-        bool schemaInMemory = false; // the schema could not be written beside the file
 
         bool ok() const { return status == Status::Done; }
         // No stored rows were found and no line was added: the target is empty.

@@ -5,9 +5,7 @@
 #include "interchange/record_writer.h"
 #include "interchange/schema_file.h"
 
-#include <QFile>
 #include <QRandomGenerator>
-#include <QTemporaryDir>
 #include <QTest>
 #include <cmath>
 #include <limits>
@@ -57,7 +55,6 @@ private slots:
 
     void schemaTextIsExact_data();
     void schemaTextIsExact();
-    void schemaIsWrittenBesideTheDataFile();
     void schemaReaderTakesOffsetsAndWidths();
     void schemaReaderRefusesBadSchemas_data();
     void schemaReaderRefusesBadSchemas();
@@ -432,21 +429,6 @@ void TstDeclarationFormat::schemaTextIsExact()
     const auto layout = SchemaFile::parse(expected, kindOf(kind), &error);
     QVERIFY2(layout.has_value(), qPrintable(error));
     QCOMPARE(*layout, RecordReader::standardLayout(kindOf(kind)));
-}
-
-void TstDeclarationFormat::schemaIsWrittenBesideTheDataFile()
-{
-    QTemporaryDir dir;
-    const QString data = dir.filePath("B05ABC000008805.TXT");
-    QCOMPARE(SchemaFile::pathFor(data), dir.filePath("B05ABC000008805.SCH"));
-    QString error;
-    QVERIFY2(SchemaFile::write(data, kindOf("B05"), &error), qPrintable(error));
-    QFile file(dir.filePath("B05ABC000008805.SCH"));
-    QVERIFY(file.open(QIODevice::ReadOnly));
-    QCOMPARE(file.readAll(), SchemaFile::text("B05ABC000008805", kindOf("B05")));
-
-    QVERIFY(!SchemaFile::write(dir.filePath("missing/B05ABC000008805.TXT"), kindOf("B05"), &error));
-    QVERIFY(!error.isEmpty());
 }
 
 void TstDeclarationFormat::schemaReaderTakesOffsetsAndWidths()

@@ -137,6 +137,9 @@ void TstDeclarationFormat::writesTheDocumentedLines_data()
     QTest::newRow("B01 positive, four-character account")
         << "B01" << row({{"M_YEAR", 88}, {"M_MONTH", 5}, {"BANK_CODE", "ABC"}, {"ACC_CODE", "1234"}, {"AMT", 1234.5}})
         << QByteArray("08805" "ABC0000" "01234" "000000001234.5");
+    QTest::newRow("B01 trailing blanks of stored codes are not significant")
+        << "B01" << row({{"M_YEAR", 88}, {"M_MONTH", 5}, {"BANK_CODE", "ABC    "}, {"ACC_CODE", "1234 "}, {"AMT", 1.0}})
+        << QByteArray("08805" "ABC0000" "01234" "00000000000001");
     QTest::newRow("B01 zero")
         << "B01" << row({{"M_YEAR", 88}, {"M_MONTH", 5}, {"BANK_CODE", "ABC"}, {"ACC_CODE", "11000"}, {"AMT", 0.0}})
         << QByteArray("08805" "ABC0000" "11000" "00000000000000");
@@ -236,6 +239,17 @@ void TstDeclarationFormat::refusesWhatDoesNotFit_data()
     QTest::newRow("empty code") << "B01" << b01("", "11000", 1.0) << "BANK_CODE";
     QTest::newRow("account code of six characters") << "B01" << b01("ABC", "123456", 1.0) << "ACC_CODE";
     QTest::newRow("account code with a control character") << "B01" << b01("ABC", "12\t45", 1.0) << "ACC_CODE";
+    // A blank before the last character would be read back as another code, or
+    // refused: "1 0" would be written "001 0".
+    QTest::newRow("account code with a blank inside") << "B01" << b01("ABC", "1 0", 1.0) << "ACC_CODE";
+    QTest::newRow("institution code with a blank inside") << "B01" << b01("AB C", "11000", 1.0) << "BANK_CODE";
+    QTest::newRow("business unit with a leading blank") << "B02"
+        << row({{"M_YEAR", 88}, {"M_MONTH", 5}, {"BANK_CODE", "ABC"}, {"BANK_CODE1", " ABC001"}, {"M_RATE", 1.0}})
+        << "BANK_CODE1";
+    QTest::newRow("flag with a leading blank") << "B03"
+        << row({{"BANK_CODE", "ABC"}, {"M_YEAR", 88}, {"M_MONTH", 5}, {"FLAG1", "1"}, {"FLAG2", "2"},
+                {"FLAG3", " 1"}, {"FLAG4", "3"}, {"RATE", 1.0}})
+        << "FLAG3";
     QTest::newRow("year 1000") << "B01"
         << row({{"M_YEAR", 1000}, {"M_MONTH", 5}, {"BANK_CODE", "ABC"}, {"ACC_CODE", "11000"}, {"AMT", 1.0}})
         << "M_YEAR";

@@ -76,7 +76,11 @@ private slots:
     void kindsGoInTheFixedOrder();
     void monthZeroWritesNothing();
     void existingFileIsAskedAbout();
+    void existingFileIsKeptWithoutACallback_data();
+    void existingFileIsKeptWithoutACallback();
     void valueThatDoesNotFitStopsTheExport();
+    void codeWithABlankIsRefused_data();
+    void codeWithABlankIsRefused();
     void unwritableFolderLeavesNothingBehind_data();
     void unwritableFolderLeavesNothingBehind();
     void failedWriteKeepsTheOlderFile();
@@ -251,6 +255,33 @@ void TstExportEngine::existingFileIsAskedAbout()
     QCOMPARE(filesIn(m_out->path()), QStringList{"B03ABC000008805"});
 }
 
+void TstExportEngine::existingFileIsKeptWithoutACallback_data()
+{
+    QTest::addColumn<int>("kind");
+    for (const Kind *k : Kind::all())
+        QTest::newRow(qPrintable(k->code())) << int(k->id());
+}
+
+// With no one to ask, an existing file is kept: the default answer is No.
+void TstExportEngine::existingFileIsKeptWithoutACallback()
+{
+    QFETCH(int, kind);
+    fillMonth();
+    const Kind &k = ::kind(Kind::Id(kind));
+    const QString path = m_out->filePath(k.code() + "ABC000008805");
+    QVERIFY(writeFile(path, "older\r\n"));
+    ExportEngine::Request r = request({k.id()});
+    QList<ExportEngine::Message> messages;
+    r.report = [&](const ExportEngine::Message &m) { messages.append(m); };
+    const ExportEngine::Result result = ExportEngine::run(r);
+    QCOMPARE(result.of(k).outcome, Outcome::Kept);
+    QVERIFY(!result.anyWritten);
+    QVERIFY(!result.failed);
+    QVERIFY(messages.isEmpty());
+    QCOMPARE(contents(path), QByteArray("older\r\n"));
+    QCOMPARE(filesIn(m_out->path()), QStringList{k.code() + "ABC000008805"});
+}
+
 void TstExportEngine::valueThatDoesNotFitStopsTheExport()
 {
     fillMonth();
@@ -281,6 +312,49 @@ void TstExportEngine::valueThatDoesNotFitStopsTheExport()
     QVERIFY(rec.questions.isEmpty());
     QCOMPARE(contents(b02), QByteArray("older B02\r\n"));
     QCOMPARE(filesIn(m_out->path()), QStringList({"B01ABC000008805", "B02ABC000008805"}));
+}
+
+void TstExportEngine::codeWithABlankIsRefused_data()
+{
+    QTest::addColumn<int>("kind");
+    QTest::addColumn<QString>("table");
+    QTest::addColumn<QString>("field");
+    QTest::addColumn<QString>("code");
+    QTest::addColumn<int>("row");   // in the order the lines are written
+    QTest::newRow("account code") << int(Kind::B01) << "MPBANK" << "ACC_CODE" << "1 0" << 1;
+    QTest::newRow("business unit") << int(Kind::B02) << "EM03" << "BANK_CODE1" << "AB C" << 3;
+    QTest::newRow("bills flag") << int(Kind::B03) << "EM08" << "FLAG3" << " 1" << 1;
+    QTest::newRow("county account") << int(Kind::B05) << "HMPBANK" << "ACC_CODE" << "51 00" << 1;
+}
+
+// A stored code with a blank before its last character ("1 0" would be written
+// "001 0") could not be imported again: the kind is refused with its
+// writing-failed message naming the row, and an older file is kept.
+void TstExportEngine::codeWithABlankIsRefused()
+{
+    QFETCH(int, kind);
+    QFETCH(QString, table);
+    QFETCH(QString, field);
+    QFETCH(QString, code);
+    QFETCH(int, row);
+    fillMonth();
+    QVERIFY(m_db->exec(QStringLiteral("update %1 set %2 = '%3' where rowid = (select min(rowid) from %1)")
+                           .arg(table, field, code)));
+    const Kind &k = ::kind(Kind::Id(kind));
+    const QString path = m_out->filePath(k.code() + "ABC000008805");
+    QVERIFY(writeFile(path, "older\r\n"));
+    Recorder rec;
+    rec.defaultAnswer = true;
+    auto r = request({k.id()});
+    rec.attach(r);
+    const ExportEngine::Result result = ExportEngine::run(r);
+    QCOMPARE(result.of(k).outcome, Outcome::Failed);
+    QCOMPARE(rec.texts(), QStringList{k.writingFailedMessage()});
+    const QString detail = rec.messages.first().detail;
+    QVERIFY2(detail.startsWith(QStringLiteral("第 %1 筆資料 (").arg(row)) && detail.contains(field + u'=' + code),
+             qPrintable(detail));
+    QCOMPARE(contents(path), QByteArray("older\r\n"));
+    QCOMPARE(filesIn(m_out->path()), QStringList{k.code() + "ABC000008805"});
 }
 
 void TstExportEngine::unwritableFolderLeavesNothingBehind_data()

@@ -206,16 +206,16 @@ void TstDeclarationFormat::refusesWhatDoesNotFit_data()
     auto b01 = [](const QVariant &code, const QVariant &acc, const QVariant &amt) {
         return row({{"M_YEAR", 88}, {"M_MONTH", 5}, {"BANK_CODE", code}, {"ACC_CODE", acc}, {"AMT", amt}});
     };
-    QTest::newRow("M_RATE of 100") << "B02"
-        << row({{"M_YEAR", 88}, {"M_MONTH", 5}, {"BANK_CODE", "ABC"}, {"BANK_CODE1", "DEF"}, {"M_RATE", 100.0}})
-        << "M_RATE";
-    QTest::newRow("M_RATE with a fourth decimal") << "B02"
-        << row({{"M_YEAR", 88}, {"M_MONTH", 5}, {"BANK_CODE", "ABC"}, {"BANK_CODE1", "DEF"}, {"M_RATE", 1.2345}})
-        << "M_RATE";
-    QTest::newRow("RATE of 100") << "B03"
-        << row({{"BANK_CODE", "ABC"}, {"M_YEAR", 88}, {"M_MONTH", 5}, {"FLAG1", "1"}, {"FLAG2", "2"},
-                {"FLAG3", "10"}, {"FLAG4", "3"}, {"RATE", 100.0}})
-        << "RATE";
+    auto b02 = [](const QVariant &unit, const QVariant &rate) {
+        return row({{"M_YEAR", 88}, {"M_MONTH", 5}, {"BANK_CODE", "ABC"}, {"BANK_CODE1", unit}, {"M_RATE", rate}});
+    };
+    auto b03 = [](const QVariant &flag3, const QVariant &rate) {
+        return row({{"BANK_CODE", "ABC"}, {"M_YEAR", 88}, {"M_MONTH", 5}, {"FLAG1", "1"}, {"FLAG2", "2"},
+                    {"FLAG3", flag3}, {"FLAG4", "3"}, {"RATE", rate}});
+    };
+    QTest::newRow("M_RATE of 100") << "B02" << b02("DEF", 100.0) << "M_RATE";
+    QTest::newRow("M_RATE with a fourth decimal") << "B02" << b02("DEF", 1.2345) << "M_RATE";
+    QTest::newRow("RATE of 100") << "B03" << b03("10", 100.0) << "RATE";
     QTest::newRow("count of eight digits") << "B04"
         << row({{"BANK_CODE", "ABC"}, {"M_YEAR", 88}, {"M_MONTH", 5}, {"FLAG1", "1"}, {"FLAG2", "2"},
                 {"FLAG3", "01"}, {"AMT", 10000000.0}, {"AMT1", 0.0}})
@@ -243,13 +243,8 @@ void TstDeclarationFormat::refusesWhatDoesNotFit_data()
     // refused: "1 0" would be written "001 0".
     QTest::newRow("account code with a blank inside") << "B01" << b01("ABC", "1 0", 1.0) << "ACC_CODE";
     QTest::newRow("institution code with a blank inside") << "B01" << b01("AB C", "11000", 1.0) << "BANK_CODE";
-    QTest::newRow("business unit with a leading blank") << "B02"
-        << row({{"M_YEAR", 88}, {"M_MONTH", 5}, {"BANK_CODE", "ABC"}, {"BANK_CODE1", " ABC001"}, {"M_RATE", 1.0}})
-        << "BANK_CODE1";
-    QTest::newRow("flag with a leading blank") << "B03"
-        << row({{"BANK_CODE", "ABC"}, {"M_YEAR", 88}, {"M_MONTH", 5}, {"FLAG1", "1"}, {"FLAG2", "2"},
-                {"FLAG3", " 1"}, {"FLAG4", "3"}, {"RATE", 1.0}})
-        << "FLAG3";
+    QTest::newRow("business unit with a leading blank") << "B02" << b02(" ABC001", 1.0) << "BANK_CODE1";
+    QTest::newRow("flag with a leading blank") << "B03" << b03(" 1", 1.0) << "FLAG3";
     QTest::newRow("year 1000") << "B01"
         << row({{"M_YEAR", 1000}, {"M_MONTH", 5}, {"BANK_CODE", "ABC"}, {"ACC_CODE", "11000"}, {"AMT", 1.0}})
         << "M_YEAR";

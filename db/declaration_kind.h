@@ -58,8 +58,8 @@ struct PeriodQuery
 // The five kinds of declaration data, one per declaration table: the one place
 // that says, per kind, its table, the data tab's dataset and parameter names, the
 // file layout, the export statement and messages, and the statements and rules
-// of the import. The tabs, the import and the export read it; none of them asks
-// which kind it has. The kinds are fixed values built once; callers hold
+// of the import. The tabs, the import and the export read it; the import and
+// export engines never ask which kind they have. The kinds are fixed values built once; callers hold
 // references or pointers to them.
 class DeclarationKind
 {
@@ -80,7 +80,7 @@ public:
 
     Id id() const { return m_id; }
     QString code() const { return m_code; }             // "B01"
-    QString table() const { return m_table; }           // "MPBANK"; also the table its rows are written to
+    QString table() const { return m_table; }           // "MPBANK", read and written
     QString name() const { return m_name; }             // "營運資料"
     int recordLength() const { return m_recordLength; }  // characters per line, without CR LF
     QString noRowsMessage() const { return m_noRows; }

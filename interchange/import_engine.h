@@ -1,9 +1,8 @@
 #pragma once
 
 #include "common/period.h"
-#include "interchange/record_reader.h"
-
 #include "db/name_list.h"
+#include "interchange/record_reader.h"
 
 #include <QHash>
 #include <QMap>
@@ -40,9 +39,10 @@ class ReferenceLists;
 // fields the kind adds (line number, account, institution and county names,
 // bills code labels). The rows stored for the institution (the converted
 // BANK_CODE of the last line that had one) and the name's month are looked up;
-// when there are none the target's rows are applied, otherwise confirmReplace() decides: Yes deletes the stored rows
-// and inserts the file's rows in one transaction, both or neither; No discards
-// the rows read and writes nothing. A failure of the database leaves the table
+// when there are none the target's rows are applied, otherwise confirmReplace()
+// decides (without it the answer is No): Yes deletes the stored rows and inserts
+// the file's rows in one transaction, both or neither; No discards the rows read
+// and writes nothing. A failure of the database leaves the table
 // as it was and the target dataset without the rows read.
 //
 // The engine shows nothing and asks nothing itself: the question is a callback,

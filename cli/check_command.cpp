@@ -1,26 +1,24 @@
 #include "checks/operating_check.h"
 #include "cli/cli_command.h"
-#include "db/database.h"
-
-#include <QSqlDatabase>
-#include <QSqlError>
-#include <QSqlQuery>
+#include "db/reference_lists.h"
+#include "db/table_cursor.h"
 
 namespace {
 
-// The declaring institution: the first BN01 record in stored order.
+// The declaring institution, as the windows take it: the first BN01 record in
+// stored order. Only the institutions are read.
 bool declaringBank(QString *code, QString *error)
 {
-    QSqlQuery q(Database::connection());
-    if (!q.exec(QStringLiteral("select BANK_NO from BN01 order by rowid limit 1"))) {
-        *error = q.lastError().text();
+    ReferenceLists references;
+    if (!references.tblBN01().open()) {
+        *error = references.tblBN01().lastError();
         return false;
     }
-    if (!q.next()) {
+    if (references.tblBN01().isEmpty()) {
         *error = QStringLiteral("找不到申報機構: BN01 沒有任何資料");
         return false;
     }
-    *code = q.value(0).toString().trimmed();
+    *code = references.declaringBankCode();
     return true;
 }
 

@@ -1,6 +1,7 @@
 #include "cli/cli_command.h"
-#include "db/table_cursor.h"
 #include "db/declaration_kind.h"
+#include "db/reference_lists.h"
+#include "db/table_cursor.h"
 #include "interchange/export_engine.h"
 
 #include <QDir>
@@ -66,21 +67,21 @@ int runExport(CliContext &context, const QStringList &args)
 
     if (!context.openDatabase())
         return 2;
-    // The declaring institution: the first BN01 record in stored order.
-    TableCursor bn01(QStringLiteral("BN01"));
-    if (!bn01.open()) {
-        context.err << bn01.lastError() << "\n";
+    // The declaring institution, as the windows take it. Only the institutions
+    // are read: the export needs no other list.
+    ReferenceLists references;
+    if (!references.tblBN01().open()) {
+        context.err << references.tblBN01().lastError() << "\n";
         return 2;
     }
-    if (bn01.isEmpty()) {
+    if (references.tblBN01().isEmpty()) {
         context.err << "BN01 沒有任何金融機構資料，無法決定申報機構\n";
         return 2;
     }
-    bn01.first();
 
     request.period = Period{year, month};
     request.directory = QDir(directory).absolutePath();
-    request.institutionCode = bn01.text(QStringLiteral("BANK_NO"));
+    request.institutionCode = references.declaringBankCode();
     request.confirmOverwrite = [&](const QString &entry) {
         if (!overwrite)
             context.err << entry << "  檔案已存在，未覆蓋 (--overwrite 可覆蓋)\n";

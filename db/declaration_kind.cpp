@@ -28,6 +28,30 @@ QList<DeclarationField> periodAndInstitution()
     };
 }
 
+AddedField lineNumber(const char *field)
+{
+    return {QString::fromLatin1(field), AddedField::Source::LineNumber, {}, NameList::Accounts, {}};
+}
+
+AddedField referenceName(const char *field, const char *codeField, NameList names)
+{
+    return {QString::fromLatin1(field), AddedField::Source::ReferenceName, QString::fromLatin1(codeField), names, {}};
+}
+
+AddedField billsCodeLabel(const char *field, const char *codeField, BillsCodes::List codes)
+{
+    return {QString::fromLatin1(field), AddedField::Source::BillsCodeLabel, QString::fromLatin1(codeField),
+            NameList::Accounts, codes};
+}
+
+QStringList names(std::initializer_list<const char *> list)
+{
+    QStringList out;
+    for (const char *name : list)
+        out << QString::fromLatin1(name);
+    return out;
+}
+
 } // namespace
 
 struct DeclarationKindTable
@@ -128,11 +152,93 @@ struct DeclarationKindTable
         operating.monthParam = QStringLiteral("seMM");
         operating.byInstitution = true;
 
+        setImportRules();
+
         for (const DeclarationKind &k : kinds)
             all.append(&k);
         exportOrder = {&kinds[DeclarationKind::B01], &kinds[DeclarationKind::B02],
                        &kinds[DeclarationKind::B05], &kinds[DeclarationKind::B03],
                        &kinds[DeclarationKind::B04]};
+    }
+
+    // The import: the tab's select that selects nothing, the stored rows of an
+    // institution and month, the key within a file, what a repeated key means and
+    // the fields added to each row read.
+    void setImportRules()
+    {
+        using Repeats = DeclarationImport::Repeats;
+        using Bills = BillsCodes::List;
+        auto rule = [this](DeclarationKind::Id id, const char *target, const char *stored, const char *year,
+                           const char *month, const QStringList &key, Repeats repeats,
+                           const QList<AddedField> &added) {
+            DeclarationImport &r = kinds[id].m_import;
+            r.targetStatement = QString::fromUtf8(target);
+            r.storedStatement = QString::fromUtf8(stored);
+            r.institutionParam = QStringLiteral("BANK_CODE");
+            r.yearParam = QString::fromLatin1(year);
+            r.monthParam = QString::fromLatin1(month);
+            r.keyFields = names({"BANK_CODE", "M_YEAR", "M_MONTH"}) + key;
+            r.repeats = repeats;
+            r.addedFields = added;
+        };
+
+        rule(DeclarationKind::B01,
+             "select A.M_YEAR,A.M_MONTH,A.BANK_CODE,A.ACC_CODE,A.AMT ,(A.ACC_CODE || '  ' || B.ACC_NAME) AS ACCNAME,"
+             "A.SERIAL from mpbank A,CACNO B WHERE B.ACC_CODE=A.ACC_CODE and BANK_CODE=:BANK_CODE "
+             "order by a.m_year,a.m_month,a.bank_code,a.acc_code ",
+             "Select a.m_year, a.m_month, a.bank_code, a.acc_code, a.amt From MPBANK a "
+             "Where a.bank_code = :BANK_CODE and a.m_year = :seYYY and a.m_month = :seMM "
+             "order by a.m_year, a.m_month, a.bank_code, a.acc_code",
+             "seYYY", "seMM", names({"ACC_CODE"}), Repeats::FirstLineWins,
+             {lineNumber("SERIAL"), referenceName("ACCNAME", "ACC_CODE", NameList::Accounts)});
+        // No institution has this code: the operating data select yields no rows.
+        kinds[DeclarationKind::B01].m_import.targetParams.insert(QStringLiteral("BANK_CODE"),
+                                                                 QStringLiteral("ZZZZZZZ"));
+
+        rule(DeclarationKind::B02,
+             "SELECT EM03.M_YEAR, EM03.M_MONTH, EM03.BANK_CODE, EM03.BANK_CODE1, EM03.M_RATE, "
+             "(EM03.BANK_CODE1 || '  ' || Bn01.BANK_NAME) AS BANK_NAME "
+             "FROM EM03, BN01 Bn01 WHERE EM03.BANK_CODE1 = Bn01.BANK_NO AND 1<>1 "
+             "ORDER BY EM03.M_YEAR, EM03.M_MONTH, EM03.BANK_CODE1, EM03.M_RATE",
+             "select * FROM EM03 A Where a.bank_code = :BANK_CODE and a.m_year = :seYYY4  "
+             "and a.m_month = :seMM4 order by a.m_year, a.m_month, a.bank_code,A.BANK_CODE1",
+             "seYYY4", "seMM4", names({"BANK_CODE1"}), Repeats::Refused,
+             {referenceName("BANK_NAME", "BANK_CODE1", NameList::Institutions)});
+
+        rule(DeclarationKind::B03,
+             "SELECT BANK_CODE,M_YEAR,M_MONTH,FLAG1,FLAG2,FLAG3,FLAG4,RATE, (FLAG1 || '  ' || '        ') AS MFLAG1,"
+             "(FLAG2 || '  ' || '          ') AS MFLAG2, (FLAG3 || '  ' || '                  ') AS MFLAG3,"
+             "(FLAG4 || '  ' || '    ') AS MFLAG4 FROM EM08  WHERE  1<>1 ORDER BY EM08.M_YEAR, EM08.M_MONTH, "
+             "EM08.BANK_CODE",
+             "select * FROM EM08 A Where a.bank_code = :BANK_CODE and a.m_year = :seYYY9  "
+             "and a.m_month = :seMM9 order by a.m_year, a.m_month, a.bank_code",
+             "seYYY9", "seMM9", names({"FLAG1", "FLAG2", "FLAG3", "FLAG4"}), Repeats::Refused,
+             {billsCodeLabel("MFLAG1", "FLAG1", Bills::RateMarket), billsCodeLabel("MFLAG2", "FLAG2", Bills::RateTerm),
+              billsCodeLabel("MFLAG3", "FLAG3", Bills::BillKind), billsCodeLabel("MFLAG4", "FLAG4", Bills::RateKind)});
+
+        rule(DeclarationKind::B04,
+             "SELECT BANK_CODE,M_YEAR,M_MONTH,FLAG1,FLAG2,FLAG3,AMT,AMT1 , (FLAG1 || '  ' || '                 ') "
+             "AS MFLAG1,(FLAG2 || '  ' || '     ') AS MFLAG2, (FLAG3 || '  ' || '                  ') AS MFLAG3 "
+             "FROM EM09 WHERE  1<>1 ORDER BY EM09.M_YEAR, EM09.M_MONTH, EM09.BANK_CODE",
+             "select * FROM EM09 A Where a.bank_code = :BANK_CODE and a.m_year = :seYYY2  "
+             "and a.m_month = :seMM2 order by a.m_year, a.m_month, a.bank_code",
+             "seYYY2", "seMM2", names({"FLAG1", "FLAG2", "FLAG3"}), Repeats::Refused,
+             {billsCodeLabel("MFLAG1", "FLAG1", Bills::TradeRange),
+              billsCodeLabel("MFLAG2", "FLAG2", Bills::TradeDirection),
+              billsCodeLabel("MFLAG3", "FLAG3", Bills::BillKind)});
+
+        rule(DeclarationKind::B05,
+             "select A.BANK_CODE,A.M_YEAR,A.M_MONTH,A.HSIEN_ID,A.ACC_CODE,A.AMT,(A.HSIEN_ID || '  ' || B.HSIEN_NAME) "
+             "AS HSIENNAME,(A.ACC_CODE || '  ' || C.ACC_NAME) AS ACCNAME from HMPBANK A,CD01 B,HCACNO C "
+             "where b.HSIEN_ID=a.HSIEN_ID and C.ACC_CODE=A.ACC_CODE and 1<>1 "
+             "order by a.m_year,a.m_month,a.bank_code,A.HSIEN_ID,A.ACC_CODE",
+             "Select a.m_year, a.m_month, a.bank_code, A.HSIEN_ID,a.acc_code,  a.amt  "
+             "From HMPBANK a Where a.bank_code = :BANK_CODE and a.m_year = :seYYY "
+             "and a.m_month = :seMM "
+             "order by a.m_year, a.m_month, a.bank_code,A.HSIEN_ID, a.acc_code",
+             "seYYY", "seMM", names({"HSIEN_ID", "ACC_CODE"}), Repeats::FirstLineWins,
+             {referenceName("HSIENNAME", "HSIEN_ID", NameList::Counties),
+              referenceName("ACCNAME", "ACC_CODE", NameList::CountyAccounts)});
     }
 };
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "db/declaration_import.h"
+
 #include <QList>
 #include <QString>
 #include <QStringView>
@@ -55,9 +57,10 @@ struct PeriodQuery
 
 // The five kinds of declaration data, one per declaration table: the one place
 // that says, per kind, its table, the data tab's dataset and parameter names, the
-// file layout and the export statement. The tabs, the import and the export read
-// it. The kinds are fixed values built once; callers hold references or pointers
-// to them.
+// file layout, the export statement and messages, and the statements and rules
+// of the import. The tabs, the import and the export read it; the import and
+// export engines never ask which kind they have. The kinds are fixed values built once; callers hold
+// references or pointers to them.
 class DeclarationKind
 {
 public:
@@ -77,7 +80,7 @@ public:
 
     Id id() const { return m_id; }
     QString code() const { return m_code; }             // "B01"
-    QString table() const { return m_table; }           // "MPBANK"
+    QString table() const { return m_table; }           // "MPBANK", read and written
     QString name() const { return m_name; }             // "營運資料"
     int recordLength() const { return m_recordLength; }  // characters per line, without CR LF
     QString noRowsMessage() const { return m_noRows; }
@@ -85,6 +88,9 @@ public:
     // The statement selecting one month of rows, with the integer parameters
     // :paramM_YEAR and :paramM_MONTH, in the order the lines are written.
     QString exportStatement() const { return m_statement; }
+
+    // The import of a file of the kind: statements, key, repeats, added fields.
+    const DeclarationImport &importRule() const { return m_import; }
 
     // The data tab of the kind ------------------------------------------------------
     int importNumber() const { return int(m_id) + 1; }      // 1..5
@@ -112,6 +118,7 @@ private:
     QString m_noRows;
     QString m_writingFailed;
     QString m_statement;
+    DeclarationImport m_import;
     QList<DeclarationField> m_fields;
     QString m_tabSuffix;
     QString m_datasetName;

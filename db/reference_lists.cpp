@@ -1,7 +1,12 @@
 #include "db/reference_lists.h"
 
 #include "db/cached_dataset.h"
+#include "db/engine_message.h"
 #include "db/table_cursor.h"
+
+#include <QSqlDatabase>
+#include <QSqlError>
+#include <QSqlQuery>
 
 namespace {
 
@@ -135,4 +140,49 @@ QHash<QString, QString> ReferenceLists::institutionNames() const
                      code + QStringLiteral("  ") + m_tblBN01->value(row, QStringLiteral("BANK_NAME")).toString());
     }
     return names;
+}
+
+QHash<QString, QString> ReferenceLists::names(NameList list) const
+{
+    switch (list) {
+    case NameList::Accounts: return accountNames();
+    case NameList::Institutions: return institutionNames();
+    case NameList::Counties: return countyNames();
+    case NameList::CountyAccounts: return countyAccountNames();
+    }
+    return {};
+}
+
+bool ReferenceLists::isOpen(NameList list) const
+{
+    switch (list) {
+    case NameList::Accounts: return m_qryCACNO->isOpen();
+    case NameList::Institutions: return m_tblBN01->isOpen();
+    case NameList::Counties: return m_qryCD01->isOpen();
+    case NameList::CountyAccounts: return m_qryHCACNO->isOpen();
+    }
+    return false;
+}
+
+bool ReferenceLists::readNames(NameList list, const QString &connectionName, QHash<QString, QString> *out,
+                               QString *error)
+{
+    const char *sql = "select ACC_CODE, ACC_NAME from CACNO";
+    switch (list) {
+    case NameList::Accounts: break;
+    case NameList::Institutions: sql = "select BANK_NO, BANK_NAME from BN01"; break;
+    case NameList::Counties: sql = "select HSIEN_ID, HSIEN_NAME from CD01"; break;
+    case NameList::CountyAccounts: sql = "select ACC_CODE, ACC_NAME from HCACNO"; break;
+    }
+    QSqlQuery q(QSqlDatabase::database(connectionName, false));
+    q.setForwardOnly(true);
+    if (!q.exec(QString::fromLatin1(sql))) {
+        *error = EngineMessage::of(q.lastError());
+        return false;
+    }
+    while (q.next()) {
+        const QString code = q.value(0).toString();
+        out->insert(trimmedRight(code), code + QStringLiteral("  ") + q.value(1).toString());
+    }
+    return true;
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "db/name_list.h"
+
 #include <QHash>
 #include <QString>
 #include <QStringList>
@@ -53,6 +55,13 @@ public:
     QHash<QString, QString> countyAccountNames() const;  // HCACNO -> ACCNAME
     QHash<QString, QString> countyNames() const;         // CD01 -> HSIENNAME
     QHash<QString, QString> institutionNames() const;    // BN01 -> "code  name"
+    // The same texts by list, and whether that list is open.
+    QHash<QString, QString> names(NameList list) const;
+    bool isOpen(NameList list) const;
+    // The texts of a list read straight from its table, for a caller that keeps
+    // no lists open (velq8-cli): one query. False + *error when it fails.
+    static bool readNames(NameList list, const QString &connectionName, QHash<QString, QString> *out,
+                          QString *error);
 
     // The statements of the computed lists, for datasets that want the same rows.
     static QString accountStatement();        // qryCACNO

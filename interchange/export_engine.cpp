@@ -3,11 +3,11 @@
 #include "interchange/declaration_format.h"
 #include "db/declaration_kind.h"
 #include "interchange/record_writer.h"
+#include "interchange/whole_file_writer.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -94,30 +94,6 @@ bool renderKind(const ExportEngine::Request &request, const DeclarationKind &kin
     return true;
 }
 
-// Writes the whole file or nothing: a temporary file in the same folder is
-// renamed over the entry only once every byte is on disk.
-bool writeAtomically(const QString &path, const QByteArray &content, QString *detail)
-{
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) {
-        *detail = QStringLiteral("%1: %2").arg(path, file.errorString());
-        return false;
-    }
-    // QSaveFile::commit() does not notice a failure of the final flush of its
-    // buffer (a full disk, a size limit) and would rename a truncated file into
-    // place: write and flush explicitly, and give up on any shortfall.
-    if (file.write(content) != content.size() || !file.flush() || file.error() != QFileDevice::NoError) {
-        *detail = QStringLiteral("%1: %2").arg(path, file.errorString());
-        file.cancelWriting();
-        return false;
-    }
-    if (!file.commit()) {
-        *detail = QStringLiteral("%1: %2").arg(path, file.errorString());
-        return false;
-    }
-    return true;
-}
-
 // Removes entry + ".TXT" and entry + ".SCH" left by an interrupted import; the
 // names are compared without regard to case.
 void removeLeftovers(const QString &directory, const QString &baseName)
@@ -169,6 +145,8 @@ ExportEngine::Result ExportEngine::run(const Request &request)
     }
 
     const QString directory = cleanDirectory(request.directory);
+    // What an export killed midway left in this folder.
+    WholeFileWriter::removeStale(directory);
     for (const DeclarationKind *kind : DeclarationKind::exportOrder()) {
         if (!request.kinds.contains(kind))
             continue;
@@ -197,7 +175,7 @@ ExportEngine::Result ExportEngine::run(const Request &request)
                    && !(request.confirmOverwrite && request.confirmOverwrite(entry))) {
             kr.outcome = Outcome::Kept;
         } else {
-            if (!writeAtomically(entry, content, &detail)) {
+            if (!WholeFileWriter::write(entry, content, &detail)) {
                 fail(detail);
                 return result;
             }

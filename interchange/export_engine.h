@@ -16,12 +16,15 @@ class DeclarationKind;
 // month), names the file after the declaring institution, and
 //  - no rows: writes nothing, reports the kind's no-rows message;
 //  - a file of that name exists: asks confirmOverwrite(entry path); No keeps it;
-//  - otherwise renders every line first, then writes them to a temporary file
-//    in the directory and renames it into place only when complete. A value
-//    that does not fit its field, a database error or a file that cannot be
-//    written (missing or read-only folder, full disk) writes nothing, leaves an
-//    older file of the name as it was, reports the kind's writing-failed
-//    message and ends the export: the kinds after it are not processed.
+//  - otherwise renders every line first, then writes them whole or not at all
+//    (WholeFileWriter: a temporary file beside it, synced, then renamed into
+//    place). A value that does not fit its field, a database error or a file
+//    that cannot be written (missing or read-only folder, full disk) writes
+//    nothing, leaves an older file of the name as it was, reports the kind's
+//    writing-failed message with the row or the system's reason, and ends the
+//    export: the kinds after it are not processed.
+// Before the first kind, the temporaries of an export that was killed midway
+// in that folder are deleted.
 // After each kind that did not fail, leftover files of an interrupted import
 // (entry + ".TXT" and ".SCH", names compared without regard to case) are
 // deleted. At the end, "匯出作業完成!!!" when at least one file was written.

@@ -1,12 +1,11 @@
 #include "interchange/import_engine.h"
 
+#include "db/bills_codes.h"
 #include "db/cached_dataset.h"
-#include "db/engine_message.h"
-#include "db/savepoint.h"
-#include "db/reference_lists.h"
-#include "db/table_cursor.h"
-#include "interchange/declaration_format.h"
 #include "db/declaration_kind.h"
+#include "db/reference_lists.h"
+#include "db/savepoint.h"
+#include "interchange/declaration_format.h"
 #include "interchange/record_reader.h"
 #include "interchange/schema_file.h"
 
@@ -15,8 +14,6 @@
 #include <QFileInfo>
 #include <QSet>
 #include <QSqlDatabase>
-#include <QSqlError>
-#include <QSqlQuery>
 #include <optional>
 
 namespace {
@@ -86,32 +83,6 @@ QString lineError(int lineNo, const QString &field, const QString &why)
                            : QStringLiteral("第 %1 行 %2 欄位: %3").arg(lineNo).arg(field, why);
 }
 
-// The field layout the schema gives. The schema is written beside the data file
-// (or into `folder`), read back and removed; a schema file of that name that is
-// already there is not ours and is left alone. When the schema cannot be
-// written, its text is parsed in memory.
-std::optional<QList<FieldLayout>> schemaLayout(const QString &folder, const QString &baseName,
-                                               const DeclarationKind &kind, bool *inMemory,
-                                               QString *error)
-{
-    // SchemaFile names the schema after a data file with the extension ".TXT".
-    const QString dataPath = DeclarationFormat::entryPath(folder, baseName + QStringLiteral(".TXT"));
-    const QString schemaPath = SchemaFile::pathFor(dataPath);
-    *inMemory = true;
-    if (!QFileInfo::exists(schemaPath)) {
-        QString writeError;
-        if (SchemaFile::write(dataPath, kind, &writeError)) {
-            const Finally removeSchema{[&] { QFile::remove(schemaPath); }};
-            QString readError;
-            if (auto layout = SchemaFile::read(schemaPath, kind, &readError)) {
-                *inMemory = false;
-                return layout;
-            }
-        }
-    }
-    return SchemaFile::parse(SchemaFile::text(baseName, kind), kind, error);
-}
-
 struct ReadRow
 {
     QVariantMap values;
@@ -134,8 +105,8 @@ bool readLines(const QList<QByteArrayView> &lines, const RecordReader &reader, c
     const FieldLayout &yearAt = layout.at(0);
     const FieldLayout &monthAt = layout.at(1);
     const FieldLayout &bankAt = layout.at(2);
-    const QStringList keys = ImportEngine::keyFields(kind);
-    const bool firstWins = kind.id() == DeclarationKind::B01 || kind.id() == DeclarationKind::B05;
+    const QStringList &keys = kind.importRule().keyFields;
+    const bool firstWins = kind.importRule().repeats == DeclarationImport::Repeats::FirstLineWins;
 
     auto fail = [&](Status status, int lineNo, const QString &field, const QString &detail) {
         result->status = status;
@@ -236,34 +207,22 @@ bool readLines(const QList<QByteArrayView> &lines, const RecordReader &reader, c
     return true;
 }
 
-// The extra texts of an appended row, by kind.
-QList<QPair<QString, QVariant>> lookupTexts(const DeclarationKind &kind, const ReadRow &row,
-                                            const ImportEngine::Lookups &lookups)
+// The value of one added field for a row read.
+QVariant addedValue(const AddedField &added, const ReadRow &row, const ImportEngine::Lookups &lookups)
 {
-    auto text = [&](const char *field) { return row.values.value(QString::fromLatin1(field)).toString(); };
-    auto found = [](const QHash<QString, QString> &hash, const QString &code) -> QVariant {
-        const auto it = hash.constFind(code);
-        return it == hash.constEnd() ? QVariant() : QVariant(*it);
-    };
-    switch (kind.id()) {
-    case DeclarationKind::B01:
-        return {{QStringLiteral("SERIAL"), row.lineNo},
-                {QStringLiteral("ACCNAME"), found(lookups.accountNames, text("ACC_CODE"))}};
-    case DeclarationKind::B02:
-        return {{QStringLiteral("BANK_NAME"), found(lookups.bankNames, text("BANK_CODE1"))}};
-    case DeclarationKind::B03:
-    case DeclarationKind::B04: {
-        QList<QPair<QString, QVariant>> flags;
-        const int count = kind.id() == DeclarationKind::B03 ? 4 : 3;
-        for (int n = 1; n <= count; ++n) {
-            const QString flag = row.values.value(QStringLiteral("FLAG%1").arg(n)).toString();
-            flags.append({QStringLiteral("MFLAG%1").arg(n), ImportEngine::flagText(kind, n, flag)});
-        }
-        return flags;
+    const QString code = row.values.value(added.codeField).toString();
+    switch (added.source) {
+    case AddedField::Source::LineNumber:
+        return row.lineNo;
+    case AddedField::Source::ReferenceName: {
+        const auto list = lookups.names.constFind(added.names);
+        if (list == lookups.names.constEnd())
+            return {};
+        const auto it = list->constFind(code);
+        return it == list->constEnd() ? QVariant() : QVariant(*it);
     }
-    case DeclarationKind::B05:
-        return {{QStringLiteral("HSIENNAME"), found(lookups.countyNames, text("HSIEN_ID"))},
-                {QStringLiteral("ACCNAME"), found(lookups.countyAccountNames, text("ACC_CODE"))}};
+    case AddedField::Source::BillsCodeLabel:
+        return BillsCodes::label(added.codes, code);
     }
     return {};
 }
@@ -286,9 +245,9 @@ bool fillTarget(CachedDataset &target, const DeclarationKind &kind, const FileCo
                 return false;
             }
         }
-        for (const auto &[field, value] : lookupTexts(kind, row, lookups)) {
-            if (!target.setValue(field, value)) {
-                *error = QStringLiteral("無法設定欄位 %1").arg(field);
+        for (const AddedField &added : kind.importRule().addedFields) {
+            if (!target.setValue(added.field, addedValue(added, row, lookups))) {
+                *error = QStringLiteral("無法設定欄位 %1").arg(added.field);
                 return false;
             }
         }
@@ -303,138 +262,6 @@ bool fillTarget(CachedDataset &target, const DeclarationKind &kind, const FileCo
 } // namespace
 
 // ---------------------------------------------------------------------------------
-
-QString ImportEngine::targetStatement(const DeclarationKind &kind)
-{
-    switch (kind.id()) {
-    case DeclarationKind::B01:
-        return QStringLiteral(
-            "select A.M_YEAR,A.M_MONTH,A.BANK_CODE,A.ACC_CODE,A.AMT ,(A.ACC_CODE || '  ' || B.ACC_NAME) AS ACCNAME,"
-            "A.SERIAL from mpbank A,CACNO B WHERE B.ACC_CODE=A.ACC_CODE and BANK_CODE=:BANK_CODE "
-            "order by a.m_year,a.m_month,a.bank_code,a.acc_code ");
-    case DeclarationKind::B02:
-        return QStringLiteral(
-            "SELECT EM03.M_YEAR, EM03.M_MONTH, EM03.BANK_CODE, EM03.BANK_CODE1, EM03.M_RATE, "
-            "(EM03.BANK_CODE1 || '  ' || Bn01.BANK_NAME) AS BANK_NAME "
-            "FROM EM03, BN01 Bn01 WHERE EM03.BANK_CODE1 = Bn01.BANK_NO AND 1<>1 "
-            "ORDER BY EM03.M_YEAR, EM03.M_MONTH, EM03.BANK_CODE1, EM03.M_RATE");
-    case DeclarationKind::B03:
-        return QStringLiteral(
-            "SELECT BANK_CODE,M_YEAR,M_MONTH,FLAG1,FLAG2,FLAG3,FLAG4,RATE, (FLAG1 || '  ' || '        ') AS MFLAG1,"
-            "(FLAG2 || '  ' || '          ') AS MFLAG2, (FLAG3 || '  ' || '                  ') AS MFLAG3,"
-            "(FLAG4 || '  ' || '    ') AS MFLAG4 FROM EM08  WHERE  1<>1 ORDER BY EM08.M_YEAR, EM08.M_MONTH, "
-            "EM08.BANK_CODE");
-    case DeclarationKind::B04:
-        return QStringLiteral(
-            "SELECT BANK_CODE,M_YEAR,M_MONTH,FLAG1,FLAG2,FLAG3,AMT,AMT1 , (FLAG1 || '  ' || '                 ') "
-            "AS MFLAG1,(FLAG2 || '  ' || '     ') AS MFLAG2, (FLAG3 || '  ' || '                  ') AS MFLAG3 "
-            "FROM EM09 WHERE  1<>1 ORDER BY EM09.M_YEAR, EM09.M_MONTH, EM09.BANK_CODE");
-    case DeclarationKind::B05:
-        return QStringLiteral(
-            "select A.BANK_CODE,A.M_YEAR,A.M_MONTH,A.HSIEN_ID,A.ACC_CODE,A.AMT,(A.HSIEN_ID || '  ' || B.HSIEN_NAME) "
-            "AS HSIENNAME,(A.ACC_CODE || '  ' || C.ACC_NAME) AS ACCNAME from HMPBANK A,CD01 B,HCACNO C "
-            "where b.HSIEN_ID=a.HSIEN_ID and C.ACC_CODE=A.ACC_CODE and 1<>1 "
-            "order by a.m_year,a.m_month,a.bank_code,A.HSIEN_ID,A.ACC_CODE");
-    }
-    return {};
-}
-
-QString ImportEngine::storedStatement(const DeclarationKind &kind)
-{
-    switch (kind.id()) {
-    case DeclarationKind::B01:
-        return QStringLiteral("Select a.m_year, a.m_month, a.bank_code, a.acc_code, a.amt From MPBANK a "
-                              "Where a.bank_code = :BANK_CODE and a.m_year = :seYYY and a.m_month = :seMM "
-                              "order by a.m_year, a.m_month, a.bank_code, a.acc_code");
-    case DeclarationKind::B02:
-        return QStringLiteral("select * FROM EM03 A Where a.bank_code = :BANK_CODE and a.m_year = :seYYY4  "
-                              "and a.m_month = :seMM4 order by a.m_year, a.m_month, a.bank_code,A.BANK_CODE1");
-    case DeclarationKind::B03:
-        return QStringLiteral("select * FROM EM08 A Where a.bank_code = :BANK_CODE and a.m_year = :seYYY9  "
-                              "and a.m_month = :seMM9 order by a.m_year, a.m_month, a.bank_code");
-    case DeclarationKind::B04:
-        return QStringLiteral("select * FROM EM09 A Where a.bank_code = :BANK_CODE and a.m_year = :seYYY2  "
-                              "and a.m_month = :seMM2 order by a.m_year, a.m_month, a.bank_code");
-    case DeclarationKind::B05:
-        return QStringLiteral("Select a.m_year, a.m_month, a.bank_code, A.HSIEN_ID,a.acc_code,  a.amt  "
-                              "From HMPBANK a Where a.bank_code = :BANK_CODE and a.m_year = :seYYY "
-                              "and a.m_month = :seMM "
-                              "order by a.m_year, a.m_month, a.bank_code,A.HSIEN_ID, a.acc_code");
-    }
-    return {};
-}
-
-QStringList ImportEngine::storedParameters(const DeclarationKind &kind)
-{
-    switch (kind.id()) {
-    case DeclarationKind::B01:
-    case DeclarationKind::B05:
-        return {QStringLiteral("BANK_CODE"), QStringLiteral("seYYY"), QStringLiteral("seMM")};
-    case DeclarationKind::B02:
-        return {QStringLiteral("BANK_CODE"), QStringLiteral("seYYY4"), QStringLiteral("seMM4")};
-    case DeclarationKind::B03:
-        return {QStringLiteral("BANK_CODE"), QStringLiteral("seYYY9"), QStringLiteral("seMM9")};
-    case DeclarationKind::B04:
-        return {QStringLiteral("BANK_CODE"), QStringLiteral("seYYY2"), QStringLiteral("seMM2")};
-    }
-    return {};
-}
-
-QStringList ImportEngine::keyFields(const DeclarationKind &kind)
-{
-    const QStringList head{QStringLiteral("BANK_CODE"), QStringLiteral("M_YEAR"), QStringLiteral("M_MONTH")};
-    switch (kind.id()) {
-    case DeclarationKind::B01:
-        return head + QStringList{QStringLiteral("ACC_CODE")};
-    case DeclarationKind::B02:
-        return head + QStringList{QStringLiteral("BANK_CODE1")};
-    case DeclarationKind::B03:
-        return head + QStringList{QStringLiteral("FLAG1"), QStringLiteral("FLAG2"), QStringLiteral("FLAG3"),
-                                  QStringLiteral("FLAG4")};
-    case DeclarationKind::B04:
-        return head + QStringList{QStringLiteral("FLAG1"), QStringLiteral("FLAG2"), QStringLiteral("FLAG3")};
-    case DeclarationKind::B05:
-        return head + QStringList{QStringLiteral("HSIEN_ID"), QStringLiteral("ACC_CODE")};
-    }
-    return head;
-}
-
-QString ImportEngine::flagText(const DeclarationKind &kind, int flagNo, const QString &flag)
-{
-    static const QHash<int, QString> billKinds{
-        {1, QStringLiteral("01-商業本票")},      {2, QStringLiteral("02-融資性本票")},
-        {3, QStringLiteral("03-交易性本票")},    {4, QStringLiteral("04-銀行承兌匯票")},
-        {5, QStringLiteral("05-商業承兌匯票")},  {6, QStringLiteral("06-銀行可轉讓定期存單")},
-        {7, QStringLiteral("07-國庫券")},        {8, QStringLiteral("08-公債")},
-        {9, QStringLiteral("09-金融俵券")},      {10, QStringLiteral("10-公司債")},
-    };
-    static const QHash<int, QString> rateMarkets{{1, QStringLiteral("1-初級市場")}, {2, QStringLiteral("2-次級市場")}};
-    static const QHash<int, QString> rateTerms{
-        {1, QStringLiteral("1-一個月期")}, {2, QStringLiteral("2-三個月期")}, {3, QStringLiteral("3-六個月期")},
-        {4, QStringLiteral("4-九個月期")}, {5, QStringLiteral("5-十二個月期")}};
-    static const QHash<int, QString> rateKinds{
-        {1, QStringLiteral("1-最高")}, {2, QStringLiteral("2-平均")}, {3, QStringLiteral("3-最低")}};
-    static const QHash<int, QString> tradeRanges{
-        {0, QStringLiteral("0-初級市場")}, {1, QStringLiteral("1-次級市場")},
-        {2, QStringLiteral("2-次級市場(附條件)")}, {3, QStringLiteral("3-餘額(公司持有數)")}};
-    static const QHash<int, QString> tradeDirections{
-        {0, QStringLiteral("0-買入")}, {1, QStringLiteral("1-賣出")}, {2, QStringLiteral("2-其他")}};
-
-    const auto number = DeclarationFormat::readInteger(flag.trimmed());
-    if (!number)
-        return {};
-    const QHash<int, QString> *table = nullptr;
-    if (kind.id() == DeclarationKind::B03) {
-        const QHash<int, QString> *tables[] = {&rateMarkets, &rateTerms, &billKinds, &rateKinds};
-        if (flagNo >= 1 && flagNo <= 4)
-            table = tables[flagNo - 1];
-    } else if (kind.id() == DeclarationKind::B04) {
-        const QHash<int, QString> *tables[] = {&tradeRanges, &tradeDirections, &billKinds};
-        if (flagNo >= 1 && flagNo <= 3)
-            table = tables[flagNo - 1];
-    }
-    return table ? table->value(*number) : QString();
-}
 
 RecordReader::Result ImportEngine::readRecord(const RecordReader &reader, QByteArrayView line, int lineNo)
 {
@@ -475,31 +302,9 @@ QString ImportEngine::openFailedMessage() { return QStringLiteral("無法讀取�
 bool ImportEngine::Lookups::load(const DeclarationKind &kind, const QString &connectionName, Lookups *out,
                                  QString *error)
 {
-    QSqlDatabase db = QSqlDatabase::database(connectionName, false);
-    auto fill = [&](const char *sql, QHash<QString, QString> *hash) {
-        QSqlQuery q(db);
-        q.setForwardOnly(true);
-        if (!q.exec(QString::fromLatin1(sql))) {
-            *error = EngineMessage::of(q.lastError());
+    for (NameList list : kind.importRule().nameLists()) {
+        if (!ReferenceLists::readNames(list, connectionName, &out->names[list], error))
             return false;
-        }
-        while (q.next()) {
-            const QString code = q.value(0).toString();
-            hash->insert(trimmedRight(code), code + QStringLiteral("  ") + q.value(1).toString());
-        }
-        return true;
-    };
-    switch (kind.id()) {
-    case DeclarationKind::B01:
-        return fill("select ACC_CODE, ACC_NAME from CACNO", &out->accountNames);
-    case DeclarationKind::B02:
-        return fill("select BANK_NO, BANK_NAME from BN01", &out->bankNames);
-    case DeclarationKind::B05:
-        return fill("select HSIEN_ID, HSIEN_NAME from CD01", &out->countyNames)
-            && fill("select ACC_CODE, ACC_NAME from HCACNO", &out->countyAccountNames);
-    case DeclarationKind::B03:
-    case DeclarationKind::B04:
-        return true;
     }
     return true;
 }
@@ -507,32 +312,11 @@ bool ImportEngine::Lookups::load(const DeclarationKind &kind, const QString &con
 bool ImportEngine::Lookups::load(const DeclarationKind &kind, ReferenceLists &lists, Lookups *out,
                                  QString *error)
 {
-    const bool open = [&] {
-        switch (kind.id()) {
-        case DeclarationKind::B01: return lists.qryCACNO().isOpen();
-        case DeclarationKind::B02: return lists.tblBN01().isOpen();
-        case DeclarationKind::B05: return lists.qryCD01().isOpen() && lists.qryHCACNO().isOpen();
-        case DeclarationKind::B03:
-        case DeclarationKind::B04: return true;
-        }
-        return false;
-    }();
-    if (!open)
-        return load(kind, lists.connectionName(), out, error);
-    switch (kind.id()) {
-    case DeclarationKind::B01:
-        out->accountNames = lists.accountNames();
-        break;
-    case DeclarationKind::B02:
-        out->bankNames = lists.institutionNames();
-        break;
-    case DeclarationKind::B05:
-        out->countyNames = lists.countyNames();
-        out->countyAccountNames = lists.countyAccountNames();
-        break;
-    case DeclarationKind::B03:
-    case DeclarationKind::B04:
-        break;
+    for (NameList list : kind.importRule().nameLists()) {
+        if (lists.isOpen(list))
+            out->names.insert(list, lists.names(list));
+        else if (!ReferenceLists::readNames(list, lists.connectionName(), &out->names[list], error))
+            return false;
     }
     return true;
 }
@@ -590,10 +374,11 @@ ImportEngine::Result ImportEngine::run(const Request &request)
     }
     result.period = *period;
 
-    // The layout, through the schema file.
+    // The layout, through the kind's schema. It is parsed in memory: nothing is
+    // written beside the user's file, so an import that is interrupted leaves
+    // nothing there that a later run would have to tell from the user's files.
     QString schemaError;
-    const auto layout = schemaLayout(request.schemaFolder.isEmpty() ? info.absolutePath() : request.schemaFolder,
-                                     baseName, kind, &result.schemaInMemory, &schemaError);
+    const auto layout = SchemaFile::parse(SchemaFile::text(baseName, kind), kind, &schemaError);
     if (!layout) {
         result.status = Status::FormatError;
         result.detail = schemaError;
@@ -623,11 +408,11 @@ ImportEngine::Result ImportEngine::run(const Request &request)
 
     // The stored rows of the institution and month.
     CachedDataset stored(request.connectionName);
-    stored.setSql(storedStatement(kind));
-    const QStringList params = storedParameters(kind);
-    stored.setParam(params.at(0), content.bankCode);
-    stored.setParam(params.at(1), period->year);
-    stored.setParam(params.at(2), period->month);
+    const DeclarationImport &rule = kind.importRule();
+    stored.setSql(rule.storedStatement);
+    stored.setParam(rule.institutionParam, content.bankCode);
+    stored.setParam(rule.yearParam, period->year);
+    stored.setParam(rule.monthParam, period->month);
     stored.setUpdateTable(kind.table());
     if (!stored.open()) {
         result.status = Status::DatabaseError;
@@ -637,10 +422,10 @@ ImportEngine::Result ImportEngine::run(const Request &request)
     result.storedRows = stored.recordCount();
 
     // The target: the kind's statement that selects nothing, then the rows read.
-    target.setSql(targetStatement(kind));
+    target.setSql(rule.targetStatement);
     target.clearParams();
-    if (kind.id() == DeclarationKind::B01)
-        target.setParam(QStringLiteral("BANK_CODE"), QStringLiteral("ZZZZZZZ"));
+    for (auto it = rule.targetParams.constBegin(); it != rule.targetParams.constEnd(); ++it)
+        target.setParam(it.key(), it.value());
     if (target.updateSql().insertSql.trimmed().isEmpty())
         target.setUpdateTable(kind.table());
     if (!target.open()) {

@@ -1,9 +1,11 @@
 #pragma once
 
 #include "common/period.h"
+#include "db/name_list.h"
 #include "interchange/record_reader.h"
 
 #include <QHash>
+#include <QMap>
 #include <QString>
 #include <QStringList>
 #include <functional>
@@ -14,11 +16,10 @@ class ReferenceLists;
 
 // The import of one declaration file into the declaration table of its kind.
 //
-// The file is read where it is and never renamed, moved, changed or deleted.
-// The schema that describes it is written beside it (same name, ".SCH"), read
-// back and removed again; where that cannot be done (a read-only medium, a
-// foreign file of that name already there) the same schema text is parsed in
-// memory instead, so the import works on any readable file.
+// The file is read where it is and never renamed, moved, changed or deleted,
+// and nothing is written beside it: the schema that describes it is built and
+// parsed in memory, so an import that is interrupted leaves no file behind and
+// one from a read-only medium works the same.
 //
 // The whole file is read and checked before anything else happens:
 //  - the first line's year and month must be those of the name (characters 11
@@ -28,19 +29,20 @@ class ReferenceLists;
 //    wholly blank line counts as one);
 //  - every other line must hold every field (printable ASCII, numbers that are
 //    numbers, year 1-999, month 1-12, texts that fit their columns);
-//  - a repeated key keeps its first line for B01 and B05 and refuses the file
-//    for B02 to B04.
+//  - a repeated key keeps its first line or refuses the file, as the kind says
+//    (DeclarationImport::repeats).
 // A file that fails any of this changes nothing: neither the table nor the
 // target dataset.
 //
 // Then the target dataset (the tab's own dataset) gets the statement of the
-// kind that selects no rows, and the file's rows are appended to it with their
-// lookup texts (account, institution and county names, flag texts). The rows
-// stored for the institution (the converted BANK_CODE of the last line that had
-// one) and the name's month are looked up; when there are none the target's rows
-// are applied, otherwise confirmReplace() decides: Yes deletes the stored rows
-// and inserts the file's rows in one transaction, both or neither; No discards
-// the rows read and writes nothing. A failure of the database leaves the table
+// kind that selects no rows, and the file's rows are appended to it with the
+// fields the kind adds (line number, account, institution and county names,
+// bills code labels). The rows stored for the institution (the converted
+// BANK_CODE of the last line that had one) and the name's month are looked up;
+// when there are none the target's rows are applied, otherwise confirmReplace()
+// decides (without it the answer is No): Yes deletes the stored rows and inserts
+// the file's rows in one transaction, both or neither; No discards the rows read
+// and writes nothing. A failure of the database leaves the table
 // as it was and the target dataset without the rows read.
 //
 // The engine shows nothing and asks nothing itself: the question is a callback,
@@ -57,16 +59,13 @@ public:
         DatabaseError,   // the engine refused; the table is as it was
     };
 
-    // Look-up texts, keyed by code without trailing blanks. Each holds the
-    // finished text ("11000  現金"): account code + two blanks + name, and so on.
+    // The display texts the appended rows carry, by reference table, each keyed
+    // by code without trailing blanks and holding the finished text ("11000  現金").
     struct Lookups
     {
-        QHash<QString, QString> accountNames;        // CACNO -> ACCNAME (B01)
-        QHash<QString, QString> bankNames;           // BN01 -> BANK_NAME (B02)
-        QHash<QString, QString> countyNames;         // CD01 -> HSIENNAME (B05)
-        QHash<QString, QString> countyAccountNames;  // HCACNO -> ACCNAME (B05)
+        QMap<NameList, QHash<QString, QString>> names;
 
-        // The tables the kind needs, one query each; false + *error on failure.
+        // The tables the kind's rows need, one query each; false + *error on failure.
         static bool load(const DeclarationKind &kind, const QString &connectionName,
                          Lookups *out, QString *error);
         // The same texts from the lists the application keeps open; a list that
@@ -85,8 +84,6 @@ public:
         std::function<bool()> confirmReplace;
         // Look-up texts; loaded from the database when not given.
         const Lookups *lookups = nullptr;
-        // Where the schema file is written: empty for beside the data file.
-        QString schemaFolder;
         // Called with true before the stored rows are changed and with false
         // after (the windows show the wait cursor).
         std::function<void(bool busy)> busy;
@@ -105,7 +102,6 @@ public:
         int rowsRead = 0;          // rows appended to the target
         int storedRows = 0;        // rows that were stored for the month
         bool replaced = false;     // stored rows were found and replaced
-        bool schemaInMemory = false; // the schema could not be written beside the file
 
         bool ok() const { return status == Status::Done; }
         // No stored rows were found and no line was added: the target is empty.
@@ -119,20 +115,6 @@ public:
     // "AB 0000") is refused, since no stored code has one and it could not be
     // written back as read.
     static RecordReader::Result readRecord(const RecordReader &reader, QByteArrayView line, int lineNo);
-
-    // The statement that gives the target its fields and no rows.
-    static QString targetStatement(const DeclarationKind &kind);
-    // The statement of the stored rows of an institution and month, with the
-    // parameters named by storedParameters().
-    static QString storedStatement(const DeclarationKind &kind);
-    // The names of the institution, year and month parameters of storedStatement().
-    static QStringList storedParameters(const DeclarationKind &kind);
-    // The fields of a row's key within the file.
-    static QStringList keyFields(const DeclarationKind &kind);
-
-    // The display text of a flag (MFLAG1..MFLAG4 of B03, MFLAG1..MFLAG3 of B04):
-    // the flag read as a number; empty for a number not listed.
-    static QString flagText(const DeclarationKind &kind, int flagNo, const QString &flag);
 
     static QString formatErrorMessage();     // "檔案格式有誤,請查明 !!!"
     static QString monthMismatchMessage();   // "檔名規則與資料內容不符,請查明再進行匯入!!!!!!"

@@ -52,6 +52,10 @@ Rendered renderText(const DeclarationField &f, const QVariant &value)
         return {{}, QStringLiteral("空白")};
     if (!isPrintableAscii(stored))
         return {{}, QStringLiteral("含有非 ASCII 字元: %1").arg(stored)};
+    // A blank inside a code ("1 0" would be written "001 0") cannot be told from
+    // the padding when the file is read back, and the import refuses it.
+    if (stored.contains(u' '))
+        return {{}, QStringLiteral("「%1」含有空白").arg(stored)};
     switch (f.rendering) {
     case R::InstitutionCode: {
         const QString text = DeclarationFormat::institutionText(stored);

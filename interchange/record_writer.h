@@ -11,7 +11,9 @@ class DeclarationKind;
 // Renders one table row of a declaration kind into its line: exactly the kind's
 // record length, ASCII only, without the line end. A value that does not fit its
 // field (too wide, not ASCII, not a number, year or month out of range, an empty
-// code) is refused with the field and the reason; nothing is cut or widened.
+// code, a code with a blank before its last character) is refused with the field
+// and the reason; nothing is cut or widened. What it writes, the import reads
+// back as it was stored.
 class RecordWriter
 {
 public:

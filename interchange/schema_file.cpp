@@ -3,9 +3,6 @@
 #include "interchange/declaration_format.h"
 #include "db/declaration_kind.h"
 
-#include <QFile>
-#include <QFileInfo>
-#include <QSaveFile>
 #include <QSet>
 
 namespace SchemaFile {
@@ -25,32 +22,6 @@ QByteArray text(const QString &baseName, const DeclarationKind &kind)
                    .toLatin1();
     }
     return out;
-}
-
-QString pathFor(const QString &dataFile)
-{
-    const QFileInfo info(dataFile);
-    const QString name = info.completeBaseName() + QStringLiteral(".SCH");
-    const QString dir = info.path();
-    return dir == u"." && !dataFile.startsWith(u"./") ? name : DeclarationFormat::entryPath(dir, name);
-}
-
-bool write(const QString &dataFile, const DeclarationKind &kind, QString *error)
-{
-    const QString path = pathFor(dataFile);
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) {
-        if (error)
-            *error = QStringLiteral("%1: %2").arg(path, file.errorString());
-        return false;
-    }
-    const QByteArray content = text(QFileInfo(dataFile).completeBaseName(), kind);
-    if (file.write(content) != content.size() || !file.flush() || !file.commit()) {
-        if (error)
-            *error = QStringLiteral("%1: %2").arg(path, file.errorString());
-        return false;
-    }
-    return true;
 }
 
 namespace {
@@ -128,17 +99,6 @@ std::optional<QList<FieldLayout>> parse(QByteArrayView text, const DeclarationKi
             return refuse(0, QStringLiteral("缺少欄位 %1").arg(f.name));
     }
     return layout;
-}
-
-std::optional<QList<FieldLayout>> read(const QString &schemaFile, const DeclarationKind &kind, QString *error)
-{
-    QFile file(schemaFile);
-    if (!file.open(QIODevice::ReadOnly)) {
-        if (error)
-            *error = QStringLiteral("%1: %2").arg(schemaFile, file.errorString());
-        return std::nullopt;
-    }
-    return parse(file.readAll(), kind, error);
 }
 
 } // namespace SchemaFile

@@ -194,7 +194,6 @@ void TfmENTERY::sbOKClick()
     request.file = path;
     request.kind = &DeclarationKind::get(m_kind);
     request.target = &m_target;
-    request.schemaFolder = m_schemaFolder;
     request.confirmReplace = [this] { return Messages::current().question(ImportEngine::replaceQuestion(), this); };
     request.busy = [](bool on) {
         if (on)

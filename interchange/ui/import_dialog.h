@@ -59,8 +59,6 @@ public:
 
     // Called after a successful import with Imported or ImportedEmpty.
     void setAppliedHandler(std::function<void(Outcome)> handler) { m_applied = std::move(handler); }
-    // Where the schema file is written (empty: beside the data file).
-    void setSchemaFolder(const QString &folder) { m_schemaFolder = folder; }
 
 public slots:
     void sbOKClick();
@@ -78,7 +76,6 @@ private:
     Outcome m_outcome = Outcome::None;
     ImportEngine::Result m_result;
     std::function<void(Outcome)> m_applied;
-    QString m_schemaFolder;
 
     QFileSystemModel *m_dirModel = nullptr;
     QFileSystemModel *m_fileModel = nullptr;

@@ -1,5 +1,7 @@
 #include "tests/support/cli_process.h"
+#include "tests/support/test_database.h"
 
+#include <QDir>
 #include <QFile>
 #include <QSqlDatabase>
 #include <QSqlQuery>
@@ -15,6 +17,8 @@ private slots:
     void initRefusesAnExistingFile();
     void helpNamesEveryCommand();
     void unknownCommandIsAnError();
+    void declaringInstitutionIsRequired_data();
+    void declaringInstitutionIsRequired();
 
 private:
     using Run = CliProcess;
@@ -74,6 +78,35 @@ void TstCli::unknownCommandIsAnError()
     const Run run = cli({"frobnicate"});
     QCOMPARE(run.status, 2);
     QVERIFY(run.err.contains("frobnicate"));
+}
+
+void TstCli::declaringInstitutionIsRequired_data()
+{
+    QTest::addColumn<QString>("command");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("export") << "export" << "BN01 沒有任何金融機構資料，無法決定申報機構\n";
+    QTest::newRow("check") << "check" << "找不到申報機構: BN01 沒有任何資料\n";
+}
+
+// export and check take the declaring institution from the first BN01 record:
+// with none they stop with status 2, say why, and write nothing.
+void TstCli::declaringInstitutionIsRequired()
+{
+    QFETCH(QString, command);
+    QFETCH(QString, message);
+    TestDatabase db(TestDatabase::Content::Empty);
+    QVERIFY2(db.isValid(), qPrintable(db.lastError()));
+    QVERIFY(db.insertRow("MPBANK", {{"M_YEAR", 88}, {"M_MONTH", 5}, {"BANK_CODE", "ABC"}, {"ACC_CODE", "11000"},
+                                    {"AMT", 1.0}, {"SERIAL", 1}}));
+    QTemporaryDir out;
+    QStringList args{"--database", db.path(), command, "--year", "88", "--month", "5"};
+    if (command == u"export")
+        args << "--dir" << out.path();
+    const Run run = cli(args);
+    QCOMPARE(run.status, 2);
+    QCOMPARE(run.out, QString());
+    QCOMPARE(run.err, message);
+    QCOMPARE(QDir(out.path()).entryList(QDir::Files | QDir::Hidden), QStringList());
 }
 
 QTEST_GUILESS_MAIN(TstCli)

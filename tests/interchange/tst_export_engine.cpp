@@ -1,5 +1,6 @@
 #include "db/declaration_kind.h"
 #include "interchange/export_engine.h"
+#include "interchange/whole_file_writer.h"
 #include "tests/support/test_database.h"
 
 #include <QDateTime>
@@ -8,7 +9,9 @@
 #include <QFileInfo>
 #include <QTemporaryDir>
 #include <QTest>
+#include <cerrno>
 #include <csignal>
+#include <fcntl.h>
 #include <sys/resource.h>
 #include <unistd.h>
 
@@ -76,11 +79,19 @@ private slots:
     void kindsGoInTheFixedOrder();
     void monthZeroWritesNothing();
     void existingFileIsAskedAbout();
+    void existingFileIsKeptWithoutACallback_data();
+    void existingFileIsKeptWithoutACallback();
     void valueThatDoesNotFitStopsTheExport();
+    void codeWithABlankIsRefused_data();
+    void codeWithABlankIsRefused();
     void unwritableFolderLeavesNothingBehind_data();
     void unwritableFolderLeavesNothingBehind();
+    void failedWriteKeepsTheOlderFile_data();
     void failedWriteKeepsTheOlderFile();
+    void fullDeviceGivesTheSystemsReason_data();
+    void fullDeviceGivesTheSystemsReason();
     void leftoversOfAnImportAreRemoved();
+    void temporariesOfAnInterruptedExportAreRemoved();
     void emptyChoiceIsRefused();
 
 private:
@@ -251,6 +262,33 @@ void TstExportEngine::existingFileIsAskedAbout()
     QCOMPARE(filesIn(m_out->path()), QStringList{"B03ABC000008805"});
 }
 
+void TstExportEngine::existingFileIsKeptWithoutACallback_data()
+{
+    QTest::addColumn<int>("kind");
+    for (const Kind *k : Kind::all())
+        QTest::newRow(qPrintable(k->code())) << int(k->id());
+}
+
+// With no one to ask, an existing file is kept: the default answer is No.
+void TstExportEngine::existingFileIsKeptWithoutACallback()
+{
+    QFETCH(int, kind);
+    fillMonth();
+    const Kind &k = ::kind(Kind::Id(kind));
+    const QString path = m_out->filePath(k.code() + "ABC000008805");
+    QVERIFY(writeFile(path, "older\r\n"));
+    ExportEngine::Request r = request({k.id()});
+    QList<ExportEngine::Message> messages;
+    r.report = [&](const ExportEngine::Message &m) { messages.append(m); };
+    const ExportEngine::Result result = ExportEngine::run(r);
+    QCOMPARE(result.of(k).outcome, Outcome::Kept);
+    QVERIFY(!result.anyWritten);
+    QVERIFY(!result.failed);
+    QVERIFY(messages.isEmpty());
+    QCOMPARE(contents(path), QByteArray("older\r\n"));
+    QCOMPARE(filesIn(m_out->path()), QStringList{k.code() + "ABC000008805"});
+}
+
 void TstExportEngine::valueThatDoesNotFitStopsTheExport()
 {
     fillMonth();
@@ -281,6 +319,49 @@ void TstExportEngine::valueThatDoesNotFitStopsTheExport()
     QVERIFY(rec.questions.isEmpty());
     QCOMPARE(contents(b02), QByteArray("older B02\r\n"));
     QCOMPARE(filesIn(m_out->path()), QStringList({"B01ABC000008805", "B02ABC000008805"}));
+}
+
+void TstExportEngine::codeWithABlankIsRefused_data()
+{
+    QTest::addColumn<int>("kind");
+    QTest::addColumn<QString>("table");
+    QTest::addColumn<QString>("field");
+    QTest::addColumn<QString>("code");
+    QTest::addColumn<int>("row");   // in the order the lines are written
+    QTest::newRow("account code") << int(Kind::B01) << "MPBANK" << "ACC_CODE" << "1 0" << 1;
+    QTest::newRow("business unit") << int(Kind::B02) << "EM03" << "BANK_CODE1" << "AB C" << 3;
+    QTest::newRow("bills flag") << int(Kind::B03) << "EM08" << "FLAG3" << " 1" << 1;
+    QTest::newRow("county account") << int(Kind::B05) << "HMPBANK" << "ACC_CODE" << "51 00" << 1;
+}
+
+// A stored code with a blank before its last character ("1 0" would be written
+// "001 0") could not be imported again: the kind is refused with its
+// writing-failed message naming the row, and an older file is kept.
+void TstExportEngine::codeWithABlankIsRefused()
+{
+    QFETCH(int, kind);
+    QFETCH(QString, table);
+    QFETCH(QString, field);
+    QFETCH(QString, code);
+    QFETCH(int, row);
+    fillMonth();
+    QVERIFY(m_db->exec(QStringLiteral("update %1 set %2 = '%3' where rowid = (select min(rowid) from %1)")
+                           .arg(table, field, code)));
+    const Kind &k = ::kind(Kind::Id(kind));
+    const QString path = m_out->filePath(k.code() + "ABC000008805");
+    QVERIFY(writeFile(path, "older\r\n"));
+    Recorder rec;
+    rec.defaultAnswer = true;
+    auto r = request({k.id()});
+    rec.attach(r);
+    const ExportEngine::Result result = ExportEngine::run(r);
+    QCOMPARE(result.of(k).outcome, Outcome::Failed);
+    QCOMPARE(rec.texts(), QStringList{k.writingFailedMessage()});
+    const QString detail = rec.messages.first().detail;
+    QVERIFY2(detail.startsWith(QStringLiteral("第 %1 筆資料 (").arg(row)) && detail.contains(field + u'=' + code),
+             qPrintable(detail));
+    QCOMPARE(contents(path), QByteArray("older\r\n"));
+    QCOMPARE(filesIn(m_out->path()), QStringList{k.code() + "ABC000008805"});
 }
 
 void TstExportEngine::unwritableFolderLeavesNothingBehind_data()
@@ -322,12 +403,29 @@ void TstExportEngine::unwritableFolderLeavesNothingBehind()
     QCOMPARE(filesIn(r.directory), QStringList());
 }
 
+void TstExportEngine::failedWriteKeepsTheOlderFile_data()
+{
+    QTest::addColumn<int>("limit");
+    QTest::addColumn<int>("extraRows");
+    QTest::newRow("not a byte fits") << 0 << 0;
+    QTest::newRow("small file cut short") << 40 << 0;
+    // Large enough to be written past any buffer, in one call cut short.
+    QTest::newRow("large file cut short") << 64 * 1024 << 6000;
+}
+
 // A write that fails half-way (here: the process may not write a file larger
-// than 40 bytes, as a full disk would refuse) leaves no partial file and the
-// older file byte-identical.
+// than the limit, as a full disk would refuse) leaves no partial file and the
+// older file byte-identical, and says the system's reason whatever the size.
 void TstExportEngine::failedWriteKeepsTheOlderFile()
 {
+    QFETCH(int, limit);
+    QFETCH(int, extraRows);
     fillMonth();
+    if (extraRows > 0) {
+        QVERIFY(m_db->exec(QStringLiteral(
+            "with recursive n(i) as (select 1 union all select i + 1 from n where i < %1) "
+            "insert into MPBANK select 88, 5, 'ABC', printf('9%04d', i), i * 1.5, i + 3 from n").arg(extraRows)));
+    }
     const QString b01 = m_out->filePath("B01ABC000008805");
     const QByteArray older("older B01\r\n");
     QVERIFY(writeFile(b01, older));
@@ -340,7 +438,7 @@ void TstExportEngine::failedWriteKeepsTheOlderFile()
     QCOMPARE(getrlimit(RLIMIT_FSIZE, &saved), 0);
     const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
     rlimit small = saved;
-    small.rlim_cur = 40;
+    small.rlim_cur = rlim_t(limit);
     QCOMPARE(setrlimit(RLIMIT_FSIZE, &small), 0);
     const ExportEngine::Result result = ExportEngine::run(r);
     setrlimit(RLIMIT_FSIZE, &saved);
@@ -349,8 +447,31 @@ void TstExportEngine::failedWriteKeepsTheOlderFile()
     QCOMPARE(result.of(kind(Kind::B01)).outcome, Outcome::Failed);
     QCOMPARE(result.of(kind(Kind::B03)).outcome, Outcome::NotProcessed);
     QCOMPARE(rec.texts(), QStringList{"營運資料匯出失敗!!!"});
+    const QString detail = rec.messages.first().detail;
+    QCOMPARE(detail, b01 + QStringLiteral(": ") + qt_error_string(EFBIG));
     QCOMPARE(contents(b01), older);
     QCOMPARE(filesIn(m_out->path()), QStringList{"B01ABC000008805"});
+}
+
+void TstExportEngine::fullDeviceGivesTheSystemsReason_data()
+{
+    QTest::addColumn<int>("size");
+    QTest::newRow("one line") << 33;
+    QTest::newRow("a megabyte") << 1024 * 1024;
+}
+
+// A full disk refuses a small write and a large one alike; both say why.
+void TstExportEngine::fullDeviceGivesTheSystemsReason()
+{
+    QFETCH(int, size);
+    const int fd = ::open("/dev/full", O_WRONLY | O_CLOEXEC);
+    if (fd < 0)
+        QSKIP("no /dev/full");
+    QString error;
+    const bool written = WholeFileWriter::writeAll(fd, QByteArray(size, '0'), &error);
+    ::close(fd);
+    QVERIFY(!written);
+    QCOMPARE(error, qt_error_string(ENOSPC));
 }
 
 void TstExportEngine::leftoversOfAnImportAreRemoved()
@@ -376,6 +497,38 @@ void TstExportEngine::leftoversOfAnImportAreRemoved()
     QCOMPARE(filesIn(dir), QStringList({"B01ABC000008806", "B01ABC000008806.DAT", "B02ABC000008806",
                                         "B05ABC000008806.TXT"}));
     QCOMPARE(contents(dir + "/B02ABC000008806"), QByteArray("kept"));
+}
+
+// An export killed midway leaves its temporary beside the files; the next
+// export into that folder removes every such temporary, whatever its kind, and
+// nothing else.
+void TstExportEngine::temporariesOfAnInterruptedExportAreRemoved()
+{
+    fillMonth();
+    const QString dir = m_out->path();
+    const QStringList stale{WholeFileWriter::temporaryPath("B01ABC000008805").toUpper(),
+                            WholeFileWriter::temporaryPath("B04XYZ000011412")};
+    const QStringList kept{"B05ABC000008805.vZpVnW", "notes.velq8-partial", "B01ABC000008805"};
+    for (const QString &name : stale + kept)
+        QVERIFY(writeFile(dir + "/" + name, "interrupted"));
+    Recorder rec;
+    auto r = request({Kind::B03});
+    rec.attach(r);
+    const ExportEngine::Result result = ExportEngine::run(r);
+    QCOMPARE(result.of(kind(Kind::B03)).outcome, Outcome::Written);
+    QStringList expected = kept;
+    expected << "B03ABC000008805";
+    expected.sort();
+    QCOMPARE(filesIn(dir), expected);
+
+    // Nor is a temporary of the very file being written in the way.
+    QVERIFY(writeFile(WholeFileWriter::temporaryPath(dir + "/B03ABC000008806"), "interrupted"));
+    QVERIFY(m_db->exec("update EM08 set M_MONTH = 6"));
+    r = request({Kind::B03}, 88, 6);
+    rec.attach(r);
+    QCOMPARE(ExportEngine::run(r).of(kind(Kind::B03)).outcome, Outcome::Written);
+    QCOMPARE(contents(dir + "/B03ABC000008806"), QByteArray("08806ABC00001210" "1" "0250\r\n"));
+    QVERIFY(!QFile::exists(WholeFileWriter::temporaryPath(dir + "/B03ABC000008806")));
 }
 
 void TstExportEngine::emptyChoiceIsRefused()

@@ -1,0 +1,38 @@
+#pragma once
+
+#include <QByteArrayView>
+#include <QString>
+#include <QStringView>
+
+// Writes a file whole or not at all, and leaves nothing behind that a later run
+// cannot recognise. The bytes go to a temporary file beside the file, named after
+// it with the suffix ".velq8-part"; it is written, flushed to the disk (fsync)
+// and only then renamed over the file. A write that fails removes the temporary
+// and leaves an older file of the name as it was. A write that is killed midway
+// leaves only the temporary, which removeStale() deletes at the next export into
+// that folder. (A temporary of random name, as a removable FAT disk gets from
+// QSaveFile, could never be told from the user's own files.)
+//
+// Failures say the operating system's reason ("No space left on device", "File
+// too large") whatever the size of the file and wherever the write stopped.
+namespace WholeFileWriter {
+
+// "/out/B01ABC000008805" -> "/out/B01ABC000008805.velq8-part".
+QString temporaryPath(const QString &path);
+// True for the name (without directory) of such a temporary.
+bool isTemporaryName(QStringView fileName);
+
+// Writes `content` as the file `path`. False + *error ("path: reason") when
+// anything fails; then the file is as it was before and no temporary is left.
+bool write(const QString &path, QByteArrayView content, QString *error);
+
+// Writes every byte to an open file descriptor, going on after a partial write
+// and an interrupted call. False + *error (the system's reason) when the system
+// refuses a write.
+bool writeAll(int fd, QByteArrayView content, QString *error);
+
+// Deletes the temporaries left in a folder by writes that never finished; the
+// number deleted.
+int removeStale(const QString &directory);
+
+} // namespace WholeFileWriter

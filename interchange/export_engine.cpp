@@ -3,7 +3,7 @@
 #include "interchange/declaration_format.h"
 #include "db/declaration_kind.h"
 #include "interchange/record_writer.h"
-#include "interchange/whole_file_writer.h"
+#include "common/whole_file_writer.h"
 
 #include <QDir>
 #include <QFile>

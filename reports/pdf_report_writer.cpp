@@ -1,25 +1,28 @@
 #include "reports/pdf_report_writer.h"
 
+#include "common/whole_file_writer.h"
+
 #include "reports/report_painter.h"
 
+#include <QBuffer>
 #include <QPageLayout>
 #include <QPageSize>
 #include <QPdfWriter>
-#include <QSaveFile>
 
 namespace PdfReportWriter {
 
 bool write(const ReportDocument &document, const QString &file, QString *error)
 {
-    QSaveFile out(file);
-    if (!out.open(QIODevice::WriteOnly)) {
-        *error = QStringLiteral("無法寫入檔案 %1: %2").arg(file, out.errorString());
-        return false;
-    }
+    // Painted into memory first (a report is a few hundred kilobytes), then
+    // written whole: a failure leaves no partial file and no stray temporary,
+    // and says the system's reason.
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
     bool painted = false;
     {
-        // The writer must be gone (its trailer written) before the file is committed.
-        QPdfWriter pdf(&out);
+        // The writer must be gone (its trailer written) before the bytes are complete.
+        QPdfWriter pdf(&buffer);
         pdf.setResolution(1200);
         pdf.setPageLayout(QPageLayout(QPageSize(document.paperMm, QPageSize::Millimeter),
                                       QPageLayout::Portrait, QMarginsF(0, 0, 0, 0)));
@@ -27,12 +30,11 @@ bool write(const ReportDocument &document, const QString &file, QString *error)
         pdf.setCreator(QStringLiteral("Velqora<VELQ8>"));
         painted = ReportPainter::paint(pdf, document, {}, error);
     }
-    if (!painted) {
-        out.cancelWriting();
+    if (!painted)
         return false;
-    }
-    if (!out.commit()) {
-        *error = QStringLiteral("無法寫入檔案 %1: %2").arg(file, out.errorString());
+    QString reason;
+    if (!WholeFileWriter::write(file, bytes, &reason)) {
+        *error = QStringLiteral("無法寫入檔案 %1").arg(reason);
         return false;
     }
     return true;

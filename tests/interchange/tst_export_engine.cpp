@@ -1,6 +1,6 @@
 #include "db/declaration_kind.h"
 #include "interchange/export_engine.h"
-#include "interchange/whole_file_writer.h"
+#include "common/whole_file_writer.h"
 #include "tests/support/test_database.h"
 
 #include <QDateTime>

@@ -1,4 +1,4 @@
-#include "interchange/whole_file_writer.h"
+#include "common/whole_file_writer.h"
 
 #include <QDir>
 #include <QFile>

@@ -10,7 +10,7 @@
 // and only then renamed over the file. A write that fails removes the temporary
 // and leaves an older file of the name as it was. A write that is killed midway
 // leaves only the temporary, which removeStale() deletes at the next export into
-// that folder. (A temporary of random name, as a removable FAT disk gets from
+// that folder (the export does so). (A temporary of random name, as a removable FAT disk gets from
 // QSaveFile, could never be told from the user's own files.)
 //
 // Failures say the operating system's reason ("No space left on device", "File

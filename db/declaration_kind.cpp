@@ -266,16 +266,6 @@ const DeclarationKind *DeclarationKind::fromImportNumber(int number)
     return number >= 1 && number <= 5 ? &get(Id(number - 1)) : nullptr;
 }
 
-QString PeriodQuery::statement(bool byYear, bool byMonth) const
-{
-    QString sql = head;
-    if (byYear)
-        sql += yearFilter;
-    if (byMonth)
-        sql += monthFilter;
-    sql += byYear && byMonth && !orderFullPeriod.isEmpty() ? orderFullPeriod : order;
-    return sql;
-}
 
 const QList<const DeclarationKind *> &DeclarationKind::exportOrder()
 {

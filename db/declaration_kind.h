@@ -1,59 +1,12 @@
 #pragma once
 
+#include "db/declaration_field.h"
 #include "db/declaration_import.h"
+#include "db/period_query.h"
 
 #include <QList>
 #include <QString>
 #include <QStringView>
-
-// One text field of a declaration record: where it stands in the line and how a
-// table value is rendered into it and read back.
-struct DeclarationField
-{
-    enum class Rendering {
-        Year,             // decimal, zero-padded on the left ("088")
-        Month,            // decimal, zero-padded on the left ("05")
-        InstitutionCode,  // right-padded with "0" to 7 ("ABC" -> "ABC0000")
-        AccountCode,      // left-padded with "0" to the width ("1234" -> "01234")
-        AsStored,         // the stored text (flags, county code)
-        Number,           // Decimal4 value times the factor, left-padded with "0"
-    };
-
-    QString name;          // field name in the table (and in the schema file)
-    int offset = 0;        // 0-based position in the line
-    int width = 0;         // characters in the line
-    Rendering rendering = Rendering::AsStored;
-    int factor = 1;        // Number: fixed factor (1, 100, 1000)
-    bool accountFactor = false; // Number: factor 1000 for a "p" account, else 1
-    int columnWidth = 0;   // text fields: width of the table column in Big5 bytes
-    QString schemaWidth;   // the width as the schema file writes it ("03", "1", ...)
-
-    int end() const { return offset + width; }
-    bool isNumber() const { return rendering == Rendering::Number; }
-    bool isText() const
-    {
-        return rendering == Rendering::InstitutionCode || rendering == Rendering::AccountCode
-            || rendering == Rendering::AsStored;
-    }
-};
-
-// The statement with which a data tab reads its rows for a period. A year or
-// month of 0 leaves that part of the period unfiltered: the filter is left out of
-// the statement and its parameter is not bound.
-struct PeriodQuery
-{
-    QString head;             // select ... where ... (every filter that always applies)
-    QString yearFilter;       // "and a.m_year = :seYYY "
-    QString monthFilter;      // "and a.m_month = :seMM "
-    QString order;            // "order by ..." when the year or the month is 0
-    QString orderFullPeriod;  // "order by ..." when both are given; empty: `order`
-    QString yearParam;        // "seYYY" (without the colon)
-    QString monthParam;       // "seMM"
-    bool byInstitution = false;   // :BANK_CODE is the declaring institution
-
-    bool isEmpty() const { return head.isEmpty(); }
-    QString statement(bool byYear, bool byMonth) const;
-};
 
 // The five kinds of declaration data, one per declaration table: the one place
 // that says, per kind, its table, the data tab's dataset and parameter names, the

@@ -1,0 +1,49 @@
+#include "reference/ui/maintenance_grid.h"
+
+#include "db/cached_dataset.h"
+
+#include <QKeyEvent>
+#include <QPointer>
+
+bool MaintenanceGrid::takeKey(QEvent *event)
+{
+    if (event->type() != QEvent::KeyPress || !m_keys || !currentIndex().isValid())
+        return false;
+    const auto *key = static_cast<QKeyEvent *>(event);
+    if (key->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::ShiftModifier))
+        return false;
+    if (key->key() != Qt::Key_Tab && key->key() != Qt::Key_Return && key->key() != Qt::Key_Enter)
+        return false;
+    return m_keys(key->key(), currentIndex().column());
+}
+
+bool MaintenanceGrid::event(QEvent *event)
+{
+    // Before RecordGrid's own Tab and Enter (and before Tab becomes a focus change).
+    return takeKey(event) || RecordGrid::event(event);
+}
+
+bool MaintenanceGrid::eventFilter(QObject *watched, QEvent *event)
+{
+    // The keys of an open cell editor come here first (RecordGrid filters them).
+    if (watched == openEditor() && takeKey(event))
+        return true;
+    return RecordGrid::eventFilter(watched, event);
+}
+
+void MaintenanceGrid::currentChanged(const QModelIndex &current, const QModelIndex &previous)
+{
+    const int row = dataset() ? dataset()->currentRow() : -1;
+    if (!m_locked || !m_locked() || !current.isValid() || current.row() == row) {
+        RecordGrid::currentChanged(current, previous);
+        return;
+    }
+    // Another row while one is in editing: the view goes back, the dataset never moves.
+    QTableView::currentChanged(current, previous);
+    const int column = previous.isValid() ? previous.column() : current.column();
+    QPointer<MaintenanceGrid> self(this);
+    QMetaObject::invokeMethod(this, [self, row, column] {
+        if (self && self->model() && row >= 0 && row < self->model()->rowCount())
+            self->setCurrentIndex(self->model()->index(row, column));
+    }, Qt::QueuedConnection);
+}

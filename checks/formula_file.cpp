@@ -1,5 +1,7 @@
 #include "checks/formula_file.h"
 
+#include "checks/field_text.h"
+
 #include "common/big5_text.h"
 #include "db/schema.h"
 
@@ -13,20 +15,14 @@ QString FormulaFileFault::text() const
     return line > 0 ? QStringLiteral("第 %1 行: %2").arg(line).arg(message) : message;
 }
 
+using FieldText::withoutTrailingBlanks;
+
 namespace {
 
 const QStringList Comparisons{QStringLiteral("="), QStringLiteral(">"), QStringLiteral("<"),
                               QStringLiteral(">="), QStringLiteral("<="), QStringLiteral("<>")};
 const QStringList Operators{QStringLiteral("+"), QStringLiteral("-"), QStringLiteral("*"),
                             QStringLiteral("/"), QString()};
-
-QString withoutTrailingBlanks(const QString &text)
-{
-    qsizetype n = text.size();
-    while (n > 0 && text.at(n - 1) == u' ')
-        --n;
-    return text.left(n);
-}
 
 QString sideName(const QString &leftFlag)
 {

@@ -1,5 +1,7 @@
 #include "checks/formula_rows.h"
 
+#include "checks/field_text.h"
+
 #include "db/engine_message.h"
 #include "db/savepoint.h"
 #include "db/schema.h"
@@ -9,17 +11,9 @@
 #include <QSqlQuery>
 #include <QVariant>
 
-namespace {
+using FieldText::withoutTrailingBlanks;
 
-QString withoutTrailingBlanks(const QVariant &value)
-{
-    QString text = value.toString();
-    qsizetype n = text.size();
-    while (n > 0 && text.at(n - 1) == u' ')
-        --n;
-    text.truncate(n);
-    return text;
-}
+namespace {
 
 // The connection, when open and when the tables are those of the schema (their
 // names go into the statements).
@@ -114,44 +108,35 @@ bool replace(const FormulaTables &tables, const FormulaRows &rows, QString *erro
         || !run(q, QStringLiteral("delete from %1").arg(tables.headerTable), error))
         return false;
 
-    auto prepare = [&](const QString &sql) {
-        if (q.prepare(sql))
-            return true;
-        *error = EngineMessage::of(q.lastError());
-        return false;
-    };
-    auto exec = [&] {
-        if (q.exec())
-            return true;
-        *error = EngineMessage::of(q.lastError());
-        return false;
-    };
-    if (!prepare(QStringLiteral("insert into %1 (acc_type, cano, quop, remark) values (?, ?, ?, ?)")
-                     .arg(tables.headerTable)))
-        return false;
-    for (const FormulaHeaderRow &h : rows.headers) {
-        q.bindValue(0, h.accType);
-        q.bindValue(1, h.cano);
-        q.bindValue(2, h.quop);
-        q.bindValue(3, h.remark);
-        if (!exec())
+    auto insertAll = [&](const QString &sql, const QList<QVariantList> &values) {
+        if (!q.prepare(sql)) {
+            *error = EngineMessage::of(q.lastError());
             return false;
-    }
-    if (!prepare(QStringLiteral("insert into %1 (acc_type, cano, left_flag, nserial, acc_code, noop, TCURR) "
-                                "values (?, ?, ?, ?, ?, ?, ?)")
-                     .arg(tables.termTable)))
+        }
+        for (const QVariantList &row : values) {
+            for (int i = 0; i < row.size(); ++i)
+                q.bindValue(i, row.at(i));
+            if (!q.exec()) {
+                *error = EngineMessage::of(q.lastError());
+                return false;
+            }
+        }
+        return true;
+    };
+    QList<QVariantList> headers;
+    for (const FormulaHeaderRow &h : rows.headers)
+        headers.append({h.accType, h.cano, h.quop, h.remark});
+    QList<QVariantList> terms;
+    for (const FormulaTermRow &t : rows.terms)
+        terms.append({t.accType, t.cano, t.leftFlag, t.nserial, t.accCode, t.noop, t.tcurr});
+    if (!insertAll(QStringLiteral("insert into %1 (acc_type, cano, quop, remark) values (?, ?, ?, ?)")
+                       .arg(tables.headerTable),
+                   headers)
+        || !insertAll(QStringLiteral("insert into %1 (acc_type, cano, left_flag, nserial, acc_code, noop, TCURR) "
+                                     "values (?, ?, ?, ?, ?, ?, ?)")
+                          .arg(tables.termTable),
+                      terms))
         return false;
-    for (const FormulaTermRow &t : rows.terms) {
-        q.bindValue(0, t.accType);
-        q.bindValue(1, t.cano);
-        q.bindValue(2, t.leftFlag);
-        q.bindValue(3, t.nserial);
-        q.bindValue(4, t.accCode);
-        q.bindValue(5, t.noop);
-        q.bindValue(6, t.tcurr);
-        if (!exec())
-            return false;
-    }
     q.finish();
     if (!savepoint.release()) {
         *error = savepoint.error();

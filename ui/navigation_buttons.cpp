@@ -31,23 +31,11 @@ NavigationButtons::NavigationButtons(QWidget *parent)
 void NavigationButtons::move(Move which)
 {
     if (m_dataset && m_dataset->isOpen()) {
-        switch (which) {
-        case First:
+        if (which == First || which == Prior) {
             if (!m_dataset->bof())
-                m_dataset->first();
-            break;
-        case Last:
-            if (!m_dataset->eof())
-                m_dataset->last();
-            break;
-        case Prior:
-            if (!m_dataset->bof())
-                m_dataset->prior();
-            break;
-        case Next:
-            if (!m_dataset->eof())
-                m_dataset->next();
-            break;
+                which == First ? m_dataset->first() : m_dataset->prior();
+        } else if (!m_dataset->eof()) {
+            which == Last ? m_dataset->last() : m_dataset->next();
         }
     }
     emit moved(which);

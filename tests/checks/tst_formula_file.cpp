@@ -1,8 +1,8 @@
 #include "checks/formula_import.h"
+#include "tests/support/cli_run.h"
 #include "tests/support/test_database.h"
 
 #include <QFile>
-#include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -54,24 +54,9 @@ QString writeFile(const QTemporaryDir &dir, const QByteArray &bytes)
 
 QByteArray linesOf(const QStringList &lines) { return lines.join(u'\n').toUtf8() + '\n'; }
 
-struct Run
+CliRun cli(const QString &database, const QStringList &args)
 {
-    int status = -1;
-    QString out;
-    QString err;
-};
-
-Run cli(const QString &database, const QStringList &args)
-{
-    QProcess p;
-    p.start(QStringLiteral(VELQ8_CLI), QStringList{QStringLiteral("--database"), database} + args);
-    Run run;
-    if (!p.waitForFinished(60000))
-        return run;
-    run.status = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
-    run.out = QString::fromUtf8(p.readAllStandardOutput());
-    run.err = QString::fromUtf8(p.readAllStandardError());
-    return run;
+    return CliRun::of(QStringLiteral(VELQ8_CLI), QStringList{QStringLiteral("--database"), database} + args);
 }
 
 } // namespace
@@ -262,7 +247,7 @@ void TstFormulaFile::commandExitStatuses()
     args.replaceInStrings(QStringLiteral("FILE"), file);
     args.replaceInStrings(QStringLiteral("none.tsv"), dir.filePath(QStringLiteral("none.tsv")));
 
-    const Run run = cli(db.path(), QStringList{QStringLiteral("formulas")} + args);
+    const CliRun run = cli(db.path(), QStringList{QStringLiteral("formulas")} + args);
     QCOMPARE(run.status, status);
     QVERIFY2((status == 0 ? run.out : run.err).contains(said), qPrintable(run.out + run.err));
     // Refused: the stored set is untouched.
@@ -294,7 +279,7 @@ void TstFormulaFile::theNextCheckUsesTheLoadedFormulas()
     f.close();
     QCOMPARE(cli(db.path(), {"formulas", "import", "--set", "operating", "--file", file}).status, 0);
 
-    const Run check = cli(db.path(), month);
+    const CliRun check = cli(db.path(), month);
     QCOMPARE(check.status, 1);
     QVERIFY2(check.out.startsWith(QStringLiteral("11000+")) && check.out.contains(QStringLiteral("<>19999")),
              qPrintable(check.out));

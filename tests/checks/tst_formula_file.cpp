@@ -1,5 +1,5 @@
 #include "checks/formula_import.h"
-#include "tests/support/cli_run.h"
+#include "tests/support/cli_process.h"
 #include "tests/support/test_database.h"
 
 #include <QFile>
@@ -54,9 +54,9 @@ QString writeFile(const QTemporaryDir &dir, const QByteArray &bytes)
 
 QByteArray linesOf(const QStringList &lines) { return lines.join(u'\n').toUtf8() + '\n'; }
 
-CliRun cli(const QString &database, const QStringList &args)
+CliProcess cli(const QString &database, const QStringList &args)
 {
-    return CliRun::of(QStringLiteral(VELQ8_CLI), QStringList{QStringLiteral("--database"), database} + args);
+    return CliProcess::run(QStringLiteral(VELQ8_CLI), QStringList{QStringLiteral("--database"), database} + args);
 }
 
 } // namespace
@@ -247,7 +247,7 @@ void TstFormulaFile::commandExitStatuses()
     args.replaceInStrings(QStringLiteral("FILE"), file);
     args.replaceInStrings(QStringLiteral("none.tsv"), dir.filePath(QStringLiteral("none.tsv")));
 
-    const CliRun run = cli(db.path(), QStringList{QStringLiteral("formulas")} + args);
+    const CliProcess run = cli(db.path(), QStringList{QStringLiteral("formulas")} + args);
     QCOMPARE(run.status, status);
     QVERIFY2((status == 0 ? run.out : run.err).contains(said), qPrintable(run.out + run.err));
     // Refused: the stored set is untouched.
@@ -279,7 +279,7 @@ void TstFormulaFile::theNextCheckUsesTheLoadedFormulas()
     f.close();
     QCOMPARE(cli(db.path(), {"formulas", "import", "--set", "operating", "--file", file}).status, 0);
 
-    const CliRun check = cli(db.path(), month);
+    const CliProcess check = cli(db.path(), month);
     QCOMPARE(check.status, 1);
     QVERIFY2(check.out.startsWith(QStringLiteral("11000+")) && check.out.contains(QStringLiteral("<>19999")),
              qPrintable(check.out));

@@ -38,12 +38,17 @@ void MaintenanceGrid::currentChanged(const QModelIndex &current, const QModelInd
         RecordGrid::currentChanged(current, previous);
         return;
     }
-    // Another row while one is in editing: the view goes back, the dataset never moves.
-    QTableView::currentChanged(current, previous);
-    const int column = previous.isValid() ? previous.column() : current.column();
+    // Another row while one is in editing: the dataset never moves and no cell is
+    // written; the view goes back to the dataset's row once the event is over
+    // (the row as it is then: a discarded row may have gone meanwhile).
+    viewport()->update();
     QPointer<MaintenanceGrid> self(this);
-    QMetaObject::invokeMethod(this, [self, row, column] {
-        if (self && self->model() && row >= 0 && row < self->model()->rowCount())
-            self->setCurrentIndex(self->model()->index(row, column));
+    QMetaObject::invokeMethod(this, [self] {
+        if (!self || !self->dataset() || !self->model())
+            return;
+        const int back = self->dataset()->currentRow();
+        const QModelIndex now = self->currentIndex();
+        if (back >= 0 && back < self->model()->rowCount() && now.row() != back)
+            self->setCurrentIndex(self->model()->index(back, now.isValid() ? now.column() : 0));
     }, Qt::QueuedConnection);
 }

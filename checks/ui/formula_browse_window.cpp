@@ -53,6 +53,11 @@ FormulaBrowseWindow::FormulaBrowseWindow(const Spec &spec, QWidget *parent)
                          QStringLiteral(">="), QStringLiteral("<=")});
     m_cmbQuop->setEnabled(false);
     m_cmbQuop->setMaximumWidth(70);
+    // Disabled, but the comparison is there to be read: drawn in the normal colour.
+    QPalette palette = m_cmbQuop->palette();
+    for (QPalette::ColorRole role : {QPalette::Text, QPalette::ButtonText, QPalette::WindowText})
+        palette.setColor(QPalette::Disabled, role, palette.color(QPalette::Active, role));
+    m_cmbQuop->setPalette(palette);
 
     auto *terms = new QGridLayout;
     terms->addWidget(new QLabel(QStringLiteral("左式"), this), 0, 0);

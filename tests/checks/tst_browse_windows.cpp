@@ -155,55 +155,50 @@ void TstBrowseWindows::captionsColumnsAndWidths_data()
 {
     QTest::addColumn<QString>("window");
     QTest::addColumn<QString>("caption");
-    QTest::addColumn<QString>("grid");
-    QTest::addColumn<QStringList>("titles");
-    QTest::addColumn<QList<int>>("widths");
+    QTest::addColumn<QList<int>>("nameWidths");   // the term grids' "科目名稱", left and right
 
-    const QStringList terms{"科目名稱", "運算式", "期別"};
-    QTest::newRow("TfmVELQRules") << "Rules" << "營運科目公式資料表" << "dgRuleNo"
-                                  << QStringList{"公式編號", "公式說明"} << QList<int>{69, 433};
-    QTest::newRow("TfmVELQRules left") << "Rules" << "營運科目公式資料表" << "dgRuleLeft" << terms
-                                       << QList<int>{248, 50};
-    QTest::newRow("TfmVELQRules right") << "Rules" << "營運科目公式資料表" << "dgRuleRight" << terms
-                                        << QList<int>{235, 50};
-    QTest::newRow("TfmVELQHRules left") << "HRules" << "銀行縣市別營運科目公式資料表" << "dgRuleLeft" << terms
-                                        << QList<int>{224, 50};
-    QTest::newRow("TfmVELQHRules right") << "HRules" << "銀行縣市別營運科目公式資料表" << "dgRuleRight" << terms
-                                         << QList<int>{234, 50};
-    const QStringList accounts{"科目代碼", "科           目          名           稱", "科    目    簡    稱"};
-    QTest::newRow("TfmVELQCACNO") << "CACNO" << "營運科目基本資料" << "DBGridExt1" << accounts << QList<int>{};
-    QTest::newRow("TfmVELQHCACNO") << "HCACNO" << "銀行縣市別營運科目基本資料" << "DBGridExt1" << accounts
-                                   << QList<int>{};
+    QTest::newRow("TfmVELQRules") << "Rules" << "營運科目公式資料表" << QList<int>{248, 235};
+    QTest::newRow("TfmVELQHRules") << "HRules" << "銀行縣市別營運科目公式資料表" << QList<int>{224, 234};
+    QTest::newRow("TfmVELQCACNO") << "CACNO" << "營運科目基本資料" << QList<int>{};
+    QTest::newRow("TfmVELQHCACNO") << "HCACNO" << "銀行縣市別營運科目基本資料" << QList<int>{};
 }
 
 void TstBrowseWindows::captionsColumnsAndWidths()
 {
     QFETCH(QString, window);
     QFETCH(QString, caption);
-    QFETCH(QString, grid);
-    QFETCH(QStringList, titles);
-    QFETCH(QList<int>, widths);
+    QFETCH(QList<int>, nameWidths);
     TestDatabase db(TestDatabase::Content::Empty);
     QVERIFY(db.isValid());
     auto w = makeWindow(window);
     QCOMPARE(w->objectName(), QStringLiteral("TfmVELQ") + window);
     QCOMPARE(w->windowTitle(), caption);
-    QVERIFY(w->isModal());
-    auto *view = w->findChild<QTableView *>(grid);
-    QVERIFY(view);
-    QCOMPARE(columnTitles(view), titles);
-    for (int c = 0; c < widths.size(); ++c)
-        QCOMPARE(view->columnWidth(c), widths.at(c));
-    QCOMPARE(view->editTriggers(), QAbstractItemView::NoEditTriggers);
-    QCOMPARE(view->selectionBehavior(), QAbstractItemView::SelectRows);
+    const bool formulas = !nameWidths.isEmpty();
     // The formula windows open maximised with a status bar; the account windows do not.
-    const bool formulas = window.endsWith(QStringLiteral("Rules"));
     QCOMPARE(bool(w->windowState() & Qt::WindowMaximized), formulas);
-    if (auto *combo = w->findChild<QComboBox *>(QStringLiteral("CmbQuop"))) {
-        QVERIFY(!combo->isEnabled());
-        QCOMPARE(combo->count(), 5);
-    }
     QCOMPARE(w->findChild<QStatusBar *>(QStringLiteral("StatusBar")) != nullptr, formulas);
+    const QList<QTableView *> grids = w->findChildren<QTableView *>();
+    for (QTableView *grid : grids) {
+        QCOMPARE(grid->editTriggers(), QAbstractItemView::NoEditTriggers);
+        QCOMPARE(grid->selectionBehavior(), QAbstractItemView::SelectRows);
+    }
+    if (!formulas) {
+        QCOMPARE(columnTitles(grids.value(0)),
+                 (QStringList{"科目代碼", "科           目          名           稱", "科    目    簡    稱"}));
+        return;
+    }
+    auto *formulaGrid = w->findChild<QTableView *>(QStringLiteral("dgRuleNo"));
+    QCOMPARE(columnTitles(formulaGrid), (QStringList{"公式編號", "公式說明"}));
+    QCOMPARE(QList<int>({formulaGrid->columnWidth(0), formulaGrid->columnWidth(1)}), (QList<int>{69, 433}));
+    const char *terms[] = {"dgRuleLeft", "dgRuleRight"};
+    for (int side = 0; side < 2; ++side) {
+        auto *grid = w->findChild<QTableView *>(QString::fromLatin1(terms[side]));
+        QCOMPARE(columnTitles(grid), (QStringList{"科目名稱", "運算式", "期別"}));
+        QCOMPARE(QList<int>({grid->columnWidth(0), grid->columnWidth(1)}), (QList<int>{nameWidths.at(side), 50}));
+    }
+    auto *combo = w->findChild<QComboBox *>(QStringLiteral("CmbQuop"));
+    QVERIFY(!combo->isEnabled());
+    QCOMPARE(combo->count(), 5);
 }
 
 void TstBrowseWindows::termsFollowTheFormula_data()

@@ -10,6 +10,15 @@
 #include "interchange/ui/import_dialog.h"
 #include "reports/report_kind.h"
 #include "reports/ui/report_parameter_dialog.h"
+#include "checks/ui/county_account_window.h"
+#include "checks/ui/county_formula_window.h"
+#include "checks/ui/operating_account_window.h"
+#include "checks/ui/operating_formula_window.h"
+#include "db/reference_lists.h"
+#include "reference/ui/county_window.h"
+#include "reference/ui/institution_window.h"
+
+#include <memory>
 
 namespace MainWindowPages {
 
@@ -40,9 +49,41 @@ DataPages createDataPages(TfmVELQ8MAIN &window, QWidget *parent)
     return pages;
 }
 
+namespace {
+
+// A dialog that needs nothing but its owner: made, run and freed.
+template <typename Dialog>
+std::function<void()> plainDialog(TfmVELQ8MAIN &window)
+{
+    return [&window] {
+        Dialog dialog(&window);
+        DialogRunner::run(dialog);
+    };
+}
+
+} // namespace
+
 Dialogs dialogs(TfmVELQ8MAIN &window)
 {
     Dialogs list;
+    list.insert(QStringLiteral("TfmVELQCACNO"), plainDialog<TfmVELQCACNO>(window));
+    list.insert(QStringLiteral("TfmVELQRules"), plainDialog<TfmVELQRules>(window));
+    list.insert(QStringLiteral("TfmVELQHCACNO"), plainDialog<TfmVELQHCACNO>(window));
+    list.insert(QStringLiteral("TfmVELQHRules"), plainDialog<TfmVELQHRules>(window));
+    // The counties window keeps its editing state for the whole run.
+    auto countyState = std::make_shared<EditMode>(EditMode::Browse);
+    list.insert(QStringLiteral("TfmCD01"), [&window, countyState] {
+        TfmCD01 dialog(window.references(), *countyState, &window);
+        DialogRunner::run(dialog);
+    });
+    list.insert(QStringLiteral("TfmVELQBN01"), [&window] {
+        {
+            TfmVELQBN01 dialog(window, &window);
+            DialogRunner::run(dialog);
+        }
+        // A new name of the first institution shows on every tab at once.
+        window.refreshBankName();
+    });
     list.insert(QStringLiteral("TfmVELQ8EXIT"), [&window] {
         TfmVELQ8EXIT dialog(window.declaringBankCode(), &window);
         DialogRunner::run(dialog);

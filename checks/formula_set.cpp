@@ -1,5 +1,6 @@
 #include "checks/formula_set.h"
 
+#include "checks/field_text.h"
 #include "db/schema.h"
 
 #include <QHash>
@@ -8,17 +9,9 @@
 #include <QSqlQuery>
 #include <QVariant>
 
-namespace {
+using FieldText::withoutTrailingBlanks;
 
-QString withoutTrailingBlanks(const QVariant &value)
-{
-    QString text = value.toString();
-    qsizetype n = text.size();
-    while (n > 0 && text.at(n - 1) == u' ')
-        --n;
-    text.truncate(n);
-    return text;
-}
+namespace {
 
 bool run(QSqlQuery &query, const QString &sql, QString *error)
 {

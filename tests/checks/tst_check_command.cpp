@@ -1,6 +1,6 @@
+#include "tests/support/cli_process.h"
 #include "tests/support/test_database.h"
 
-#include <QProcess>
 #include <QTest>
 
 // velq8-cli check, run as a user runs it, on a database of its own.
@@ -13,26 +13,12 @@ private slots:
     void wrongInputAndEmptyMonthExitWithTwo();
 
 private:
-    struct Run
-    {
-        int status = -1;
-        QString out;
-        QString err;
-    };
-    static Run cli(const QString &database, const QStringList &args);
+    static CliProcess cli(const QString &database, const QStringList &args);
 };
 
-TstCheckCommand::Run TstCheckCommand::cli(const QString &database, const QStringList &args)
+CliProcess TstCheckCommand::cli(const QString &database, const QStringList &args)
 {
-    QProcess p;
-    p.start(QStringLiteral(VELQ8_CLI), QStringList{QStringLiteral("--database"), database} + args);
-    Run run;
-    if (!p.waitForFinished(60000))
-        return run;
-    run.status = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
-    run.out = QString::fromUtf8(p.readAllStandardOutput());
-    run.err = QString::fromUtf8(p.readAllStandardError());
-    return run;
+    return CliProcess::run(QStringLiteral(VELQ8_CLI), QStringList{QStringLiteral("--database"), database} + args);
 }
 
 void TstCheckCommand::sampleMonthHolds()
@@ -41,7 +27,7 @@ void TstCheckCommand::sampleMonthHolds()
     QVERIFY2(db.isValid(), qPrintable(db.lastError()));
     const int year = db.scalar(QStringLiteral("select M_YEAR from MPBANK order by rowid limit 1")).toInt();
     const int month = db.scalar(QStringLiteral("select M_MONTH from MPBANK order by rowid limit 1")).toInt();
-    const Run run = cli(db.path(), {QStringLiteral("check"), QStringLiteral("--year"), QString::number(year),
+    const CliProcess run = cli(db.path(), {QStringLiteral("check"), QStringLiteral("--year"), QString::number(year),
                                     QStringLiteral("--month"), QString::number(month)});
     QCOMPARE(run.err, QString());
     QCOMPARE(run.out, QStringLiteral("資料完全符合!!!\n"));
@@ -75,7 +61,7 @@ void TstCheckCommand::failingRowsAreListedWithPlainValues()
     QVERIFY(amount("9950011", "20000", 3));
     QVERIFY(amount("995", "30000", 1));   // another institution: not looked at
 
-    const Run run = cli(db.path(), {QStringLiteral("check"), QStringLiteral("--year"), QStringLiteral("115"),
+    const CliProcess run = cli(db.path(), {QStringLiteral("check"), QStringLiteral("--year"), QStringLiteral("115"),
                                     QStringLiteral("--month"), QStringLiteral("10")});
     QCOMPARE(run.err, QString());
     // 1 / 3 = 0.3333; right side: 30000 missing, then - 3 = -3.
@@ -98,18 +84,18 @@ void TstCheckCommand::wrongInputAndEmptyMonthExitWithTwo()
          QStringLiteral("--extra")},
     };
     for (const QStringList &args : wrong) {
-        const Run run = cli(db.path(), args);
+        const CliProcess run = cli(db.path(), args);
         QVERIFY2(run.status == 2, qPrintable(args.join(u' ')));
         QVERIFY(run.out.isEmpty());
         QVERIFY(!run.err.isEmpty());
     }
-    const Run empty = cli(db.path(), {QStringLiteral("check"), QStringLiteral("--year"), QStringLiteral("100"),
+    const CliProcess empty = cli(db.path(), {QStringLiteral("check"), QStringLiteral("--year"), QStringLiteral("100"),
                                       QStringLiteral("--month"), QStringLiteral("1")});
     QCOMPARE(empty.status, 2);
     QCOMPARE(empty.out, QString());
     QCOMPARE(empty.err, QStringLiteral("查無符合之資料!!!\n"));
     // A database file that is not there.
-    const Run missing = cli(db.folder() + QStringLiteral("/none.sqlite"),
+    const CliProcess missing = cli(db.folder() + QStringLiteral("/none.sqlite"),
                             {QStringLiteral("check"), QStringLiteral("--year"), QStringLiteral("115"),
                              QStringLiteral("--month"), QStringLiteral("10")});
     QCOMPARE(missing.status, 2);

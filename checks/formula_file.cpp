@@ -1,0 +1,281 @@
+#include "checks/formula_file.h"
+
+#include "checks/field_text.h"
+
+#include "common/big5_text.h"
+#include "db/schema.h"
+
+#include <QHash>
+#include <algorithm>
+#include <QStringDecoder>
+#include <QStringList>
+
+QString FormulaFileFault::text() const
+{
+    return line > 0 ? QStringLiteral("第 %1 行: %2").arg(line).arg(message) : message;
+}
+
+using FieldText::withoutTrailingBlanks;
+
+namespace {
+
+const QStringList Comparisons{QStringLiteral("="), QStringLiteral(">"), QStringLiteral("<"),
+                              QStringLiteral(">="), QStringLiteral("<="), QStringLiteral("<>")};
+const QStringList Operators{QStringLiteral("+"), QStringLiteral("-"), QStringLiteral("*"),
+                            QStringLiteral("/"), QString()};
+
+QString sideName(const QString &leftFlag)
+{
+    return leftFlag == u"0" ? QStringLiteral("左式") : QStringLiteral("右式");
+}
+
+// The checks of one file, line by line, collecting every fault.
+class Checker
+{
+public:
+    Checker(const FormulaTables &tables, const QSet<QString> &accounts)
+        : m_tables(tables), m_accounts(accounts)
+        , m_headerDef(Schema::table(tables.headerTable)), m_termDef(Schema::table(tables.termTable))
+    {
+    }
+
+    FormulaFile::Reading run(const QString &content)
+    {
+        const QStringList lines = content.split(u'\n');
+        for (int i = 0; i < lines.size(); ++i) {
+            m_line = i + 1;
+            QString line = lines.at(i);
+            if (line.endsWith(u'\r'))
+                line.chop(1);
+            if (line.startsWith(u'#') || line.trimmed().isEmpty())
+                continue;
+            readLine(line.split(u'\t'));
+        }
+        checkFormulas();
+        std::stable_sort(m_result.faults.begin(), m_result.faults.end(),
+                         [](const FormulaFileFault &a, const FormulaFileFault &b) { return a.line < b.line; });
+        return std::move(m_result);
+    }
+
+private:
+    void fault(const QString &message, int line = -1)
+    {
+        m_result.faults.append({line < 0 ? m_line : line, message});
+    }
+
+    // A field within its width in Big5 bytes; false (and a fault) otherwise.
+    bool fits(const TableDef *table, const char *fieldName, const QString &value)
+    {
+        const FieldDef *field = table ? table->field(QString::fromLatin1(fieldName)) : nullptr;
+        if (!field)
+            return true;
+        if (!Big5Text::canEncode(value)) {
+            fault(QStringLiteral("欄位 %1 含有 Big5 無法表示的字元: %2").arg(field->name, value));
+            return false;
+        }
+        if (!Big5Text::fits(value, field->width)) {
+            fault(QStringLiteral("欄位 %1 超過 %2 個位元組: %3").arg(field->name).arg(field->width).arg(value));
+            return false;
+        }
+        return true;
+    }
+
+    bool fieldCount(const QStringList &cells, int expected)
+    {
+        if (cells.size() == expected)
+            return true;
+        fault(QStringLiteral("%1 應有 %2 欄, 實有 %3 欄").arg(cells.first().trimmed()).arg(expected).arg(cells.size()));
+        return false;
+    }
+
+    void readLine(const QStringList &cells)
+    {
+        const QString table = cells.first().trimmed();
+        if (table.compare(m_tables.headerTable, Qt::CaseInsensitive) == 0)
+            readHeader(cells);
+        else if (table.compare(m_tables.termTable, Qt::CaseInsensitive) == 0)
+            readTerm(cells);
+        else
+            fault(QStringLiteral("不是 %1 或 %2 的資料列: %3").arg(m_tables.headerTable, m_tables.termTable, table));
+    }
+
+    void readHeader(const QStringList &cells)
+    {
+        if (!fieldCount(cells, 5))
+            return;
+        FormulaHeaderRow h{withoutTrailingBlanks(cells.at(1)), withoutTrailingBlanks(cells.at(2)).trimmed(),
+                           withoutTrailingBlanks(cells.at(3)).trimmed(), withoutTrailingBlanks(cells.at(4))};
+        bool ok = fits(m_headerDef, "acc_type", h.accType) && fits(m_headerDef, "remark", h.remark);
+        if (!Comparisons.contains(h.quop)) {
+            fault(QStringLiteral("比較符號「%1」不是 =、>、<、>=、<=、<> 之一").arg(h.quop));
+            ok = false;
+        }
+        if (h.cano.isEmpty()) {
+            fault(QStringLiteral("沒有公式編號"));
+            return;
+        }
+        if (!fits(m_headerDef, "cano", h.cano))
+            return;
+        if (const int first = m_headerLine.value(h.cano); first > 0) {
+            fault(QStringLiteral("公式編號 %1 重複 (第 %2 行已有)").arg(h.cano).arg(first));
+            return;
+        }
+        // Known even when the line has other faults, so that its terms are not
+        // reported as terms of no formula as well.
+        m_headerLine.insert(h.cano, m_line);
+        if (ok)
+            m_result.rows.headers.append(std::move(h));
+    }
+
+    void readTerm(const QStringList &cells)
+    {
+        if (!fieldCount(cells, 8))
+            return;
+        FormulaTermRow t;
+        t.accType = withoutTrailingBlanks(cells.at(1));
+        t.cano = withoutTrailingBlanks(cells.at(2)).trimmed();
+        t.leftFlag = withoutTrailingBlanks(cells.at(3)).trimmed();
+        const QString serial = cells.at(4).trimmed();
+        t.accCode = withoutTrailingBlanks(cells.at(5)).trimmed();
+        t.noop = withoutTrailingBlanks(cells.at(6)).trimmed();
+        t.tcurr = withoutTrailingBlanks(cells.at(7));
+
+        bool ok = fits(m_termDef, "acc_type", t.accType) && fits(m_termDef, "TCURR", t.tcurr);
+        if (t.cano.isEmpty()) {
+            fault(QStringLiteral("沒有公式編號"));
+            ok = false;
+        }
+        if (t.leftFlag != u"0" && t.leftFlag != u"1") {
+            fault(QStringLiteral("left_flag「%1」應為 0 (左式) 或 1 (右式)").arg(t.leftFlag));
+            ok = false;
+        }
+        bool isNumber = false;
+        t.nserial = serial.toInt(&isNumber);
+        if (!isNumber || t.nserial < -32768 || t.nserial > 32767) {
+            fault(QStringLiteral("nserial「%1」不是 -32768 至 32767 的整數").arg(serial));
+            ok = false;
+        }
+        if (!m_accounts.contains(t.accCode)) {
+            fault(QStringLiteral("科目代碼「%1」不在 %2").arg(t.accCode, m_tables.accountTable));
+            ok = false;
+        }
+        if (!Operators.contains(t.noop)) {
+            fault(QStringLiteral("運算式「%1」不是 +、-、*、/ 或空白").arg(t.noop));
+            ok = false;
+        }
+        if (t.cano.isEmpty() || !(t.leftFlag == u"0" || t.leftFlag == u"1"))
+            return;
+        // The formula knows of the term even when the line has other faults.
+        m_termsOf[t.cano].append(m_line);
+        if (t.leftFlag == u"0")
+            m_hasLeft.insert(t.cano);
+        if (!isNumber)
+            return;
+        const QString key = t.cano + u'\t' + t.leftFlag + u'\t' + QString::number(t.nserial);
+        if (const int first = m_termLine.value(key); first > 0) {
+            fault(QStringLiteral("公式 %1 %2第 %3 項重複 (第 %4 行已有)")
+                      .arg(t.cano, sideName(t.leftFlag)).arg(t.nserial).arg(first));
+            return;
+        }
+        m_termLine.insert(key, m_line);
+        if (ok)
+            m_result.rows.terms.append(std::move(t));
+    }
+
+    // What only the whole file tells: terms without a header, headers without
+    // left terms, no formula at all.
+    void checkFormulas()
+    {
+        for (auto it = m_termsOf.cbegin(); it != m_termsOf.cend(); ++it) {
+            if (m_headerLine.contains(it.key()))
+                continue;
+            for (int line : it.value())
+                fault(QStringLiteral("公式編號 %1 沒有 %2 的資料列").arg(it.key(), m_tables.headerTable), line);
+        }
+        for (auto it = m_headerLine.cbegin(); it != m_headerLine.cend(); ++it) {
+            if (!m_hasLeft.contains(it.key()))
+                fault(QStringLiteral("公式 %1 沒有左式項目").arg(it.key()), it.value());
+        }
+        if (m_headerLine.isEmpty() && m_result.faults.isEmpty())
+            fault(QStringLiteral("公式檔沒有任何公式"), 0);
+    }
+
+    const FormulaTables &m_tables;
+    const QSet<QString> &m_accounts;
+    const TableDef *m_headerDef;
+    const TableDef *m_termDef;
+    int m_line = 0;
+    QHash<QString, int> m_headerLine;        // cano -> line
+    QHash<QString, int> m_termLine;          // cano, side, nserial -> line
+    QHash<QString, QList<int>> m_termsOf;    // cano -> lines of its terms
+    QSet<QString> m_hasLeft;
+    FormulaFile::Reading m_result;
+};
+
+bool carriable(const QStringList &texts, const QString &cano, QString *error)
+{
+    for (const QString &text : texts) {
+        if (text.contains(u'\t') || text.contains(u'\n') || text.contains(u'\r')) {
+            *error = QStringLiteral("公式 %1 的資料含有定位字元或換行, 無法寫入公式檔: %2").arg(cano, text);
+            return false;
+        }
+    }
+    return true;
+}
+
+} // namespace
+
+namespace FormulaFile {
+
+bool write(const FormulaTables &tables, const FormulaRows &rows, QString *text, QString *error)
+{
+    const QString &h = tables.headerTable;
+    const QString &t = tables.termTable;
+    QString out;
+    out += QStringLiteral("# %1, %2: 公式檔 (UTF-8, 欄位以定位字元分隔)\n").arg(h, t);
+    out += QStringLiteral("# %1\tacc_type\tcano\tquop\tremark\n").arg(h);
+    out += QStringLiteral("# %1\tacc_type\tcano\tleft_flag\tnserial\tacc_code\tnoop\tTCURR\n").arg(t);
+
+    QHash<QString, QList<const FormulaTermRow *>> termsOf;
+    for (const FormulaTermRow &term : rows.terms)
+        termsOf[term.cano].append(&term);
+    auto writeTerm = [&](const FormulaTermRow &term) {
+        if (!carriable({term.accType, term.cano, term.leftFlag, term.accCode, term.noop, term.tcurr}, term.cano, error))
+            return false;
+        out += QStringList{t, term.accType, term.cano, term.leftFlag, QString::number(term.nserial),
+                           term.accCode, term.noop, term.tcurr}.join(u'\t') + u'\n';
+        return true;
+    };
+    for (const FormulaHeaderRow &header : rows.headers) {
+        if (!carriable({header.accType, header.cano, header.quop, header.remark}, header.cano, error))
+            return false;
+        out += QStringList{h, header.accType, header.cano, header.quop, header.remark}.join(u'\t') + u'\n';
+        for (const FormulaTermRow *term : termsOf.take(header.cano)) {
+            if (!writeTerm(*term))
+                return false;
+        }
+    }
+    // Terms of no header are written too, so that a file names them when read back.
+    for (const FormulaTermRow &term : rows.terms) {
+        if (termsOf.contains(term.cano) && !writeTerm(term))
+            return false;
+    }
+    *text = out;
+    return true;
+}
+
+Reading read(const QByteArray &bytes, const FormulaTables &tables, const QSet<QString> &accountCodes)
+{
+    QStringDecoder decoder(QStringDecoder::Utf8);
+    QString content = decoder(bytes);
+    if (decoder.hasError()) {
+        Reading reading;
+        reading.faults.append({0, QStringLiteral("公式檔不是 UTF-8 文字")});
+        return reading;
+    }
+    if (content.startsWith(QChar(0xFEFF)))
+        content.remove(0, 1);
+    return Checker(tables, accountCodes).run(content);
+}
+
+} // namespace FormulaFile

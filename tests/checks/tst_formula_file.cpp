@@ -1,0 +1,289 @@
+#include "checks/formula_import.h"
+#include "tests/support/cli_process.h"
+#include "tests/support/test_database.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+// The formula file: export and import of a formula set, each refusal named by
+// its line, the one transaction, and velq8-cli formulas as a user runs it.
+class TstFormulaFile : public QObject
+{
+    Q_OBJECT
+private slots:
+    void roundTripGivesTheSameTables_data();
+    void roundTripGivesTheSameTables();
+    void eachFaultIsNamedByItsLine_data();
+    void eachFaultIsNamedByItsLine();
+    void aRefusedReplaceLeavesTheStoredSet();
+    void commandExitStatuses_data();
+    void commandExitStatuses();
+    void theNextCheckUsesTheLoadedFormulas();
+};
+
+namespace {
+
+// Accounts 10000, 20000, 30000 and one clean formula 001: 10000+20000 = 30000.
+const QStringList CleanLines{
+    QStringLiteral("# a comment"),
+    QStringLiteral("RuleNo1\t1\t001\t=\t甲"),
+    QStringLiteral("RuleNo2\t1\t001\t0\t1\t10000\t+\t"),
+    QStringLiteral("RuleNo2\t1\t001\t0\t2\t20000\t\t"),
+    QStringLiteral("RuleNo2\t1\t001\t1\t1\t30000\t\t1"),
+};
+
+bool addAccounts(TestDatabase &db)
+{
+    for (const char *code : {"10000", "20000", "30000"}) {
+        if (!db.insertRow(QStringLiteral("CACNO"), {{"ACC_CODE", code}, {"ACC_NAME", "科目"}}))
+            return false;
+    }
+    return true;
+}
+
+QString writeFile(const QTemporaryDir &dir, const QByteArray &bytes)
+{
+    const QString path = dir.filePath(QStringLiteral("formulas.tsv"));
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        return {};
+    file.write(bytes);
+    return path;
+}
+
+QByteArray linesOf(const QStringList &lines) { return lines.join(u'\n').toUtf8() + '\n'; }
+
+CliProcess cli(const QString &database, const QStringList &args)
+{
+    return CliProcess::run(QStringLiteral(VELQ8_CLI), QStringList{QStringLiteral("--database"), database} + args);
+}
+
+} // namespace
+
+void TstFormulaFile::roundTripGivesTheSameTables_data()
+{
+    QTest::addColumn<bool>("county");
+    QTest::newRow("operating") << false;
+    QTest::newRow("county") << true;
+}
+
+void TstFormulaFile::roundTripGivesTheSameTables()
+{
+    QFETCH(bool, county);
+    const FormulaTables tables = county ? FormulaTables::county() : FormulaTables::operating();
+    TestDatabase db;
+    QVERIFY2(db.isValid(), qPrintable(db.lastError()));
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("set.tsv"));
+
+    FormulaRows before;
+    QString error;
+    QVERIFY(FormulaStore::read(tables, &before, &error));
+    QVERIFY(!before.headers.isEmpty() && !before.terms.isEmpty());
+    FormulaRows written;
+    QVERIFY2(FormulaExport::write(tables, path, &written, &error), qPrintable(error));
+    QCOMPARE(written, before);
+
+    // Whatever is stored meanwhile, the import puts the file's set back.
+    QVERIFY(db.exec(QStringLiteral("delete from %1 where left_flag = '1'").arg(tables.termTable)));
+    FormulaImport import(tables);
+    QVERIFY2(import.prepare(path), qPrintable(import.faultText()));
+    QCOMPARE(import.formulaCount(), before.headers.size());
+    QVERIFY2(import.replace(), qPrintable(import.errorText()));
+    FormulaRows after;
+    QVERIFY(FormulaStore::read(tables, &after, &error));
+    QCOMPARE(after, before);
+}
+
+void TstFormulaFile::eachFaultIsNamedByItsLine_data()
+{
+    QTest::addColumn<QStringList>("extra");      // lines after the clean ones (from line 6)
+    QTest::addColumn<QStringList>("faults");     // expected fault texts, in line order
+
+    QTest::newRow("clean, remark of exactly 40 bytes")
+        << QStringList{QStringLiteral("RuleNo1\t1\t002\t<>\t") + QString(20, QChar(0x7532)),
+                       QStringLiteral("RuleNo2\t1\t002\t0\t1\t10000\t\t")}
+        << QStringList{};
+    QTest::newRow("remark of 41 bytes")
+        << QStringList{QStringLiteral("RuleNo1\t1\t002\t=\tx") + QString(20, QChar(0x7532)),
+                       QStringLiteral("RuleNo2\t1\t002\t0\t1\t10000\t\t")}
+        << QStringList{QStringLiteral("第 6 行: 欄位 remark 超過 40 個位元組: x") + QString(20, QChar(0x7532))};
+    QTest::newRow("unknown comparison")
+        << QStringList{QStringLiteral("RuleNo1\t1\t002\t=>\t"), QStringLiteral("RuleNo2\t1\t002\t0\t1\t10000\t\t")}
+        << QStringList{QStringLiteral("第 6 行: 比較符號「=>」不是 =、>、<、>=、<=、<> 之一")};
+    QTest::newRow("empty comparison")
+        << QStringList{QStringLiteral("RuleNo1\t1\t002\t\t"), QStringLiteral("RuleNo2\t1\t002\t0\t1\t10000\t\t")}
+        << QStringList{QStringLiteral("第 6 行: 比較符號「」不是 =、>、<、>=、<=、<> 之一")};
+    QTest::newRow("unknown operator")
+        << QStringList{QStringLiteral("RuleNo2\t1\t001\t1\t2\t20000\t%\t")}
+        << QStringList{QStringLiteral("第 6 行: 運算式「%」不是 +、-、*、/ 或空白")};
+    QTest::newRow("account not in CACNO")
+        << QStringList{QStringLiteral("RuleNo2\t1\t001\t1\t2\t99999\t\t")}
+        << QStringList{QStringLiteral("第 6 行: 科目代碼「99999」不在 CACNO")};
+    QTest::newRow("formula without left terms")
+        << QStringList{QStringLiteral("RuleNo1\t1\t002\t=\t"), QStringLiteral("RuleNo2\t1\t002\t1\t1\t10000\t\t")}
+        << QStringList{QStringLiteral("第 6 行: 公式 002 沒有左式項目")};
+    QTest::newRow("repeated cano")
+        << QStringList{QStringLiteral("RuleNo1\t1\t001\t>\t")}
+        << QStringList{QStringLiteral("第 6 行: 公式編號 001 重複 (第 2 行已有)")};
+    QTest::newRow("repeated cano, side and nserial")
+        << QStringList{QStringLiteral("RuleNo2\t1\t001\t0\t2\t30000\t\t")}
+        << QStringList{QStringLiteral("第 6 行: 公式 001 左式第 2 項重複 (第 4 行已有)")};
+    QTest::newRow("term of no formula")
+        << QStringList{QStringLiteral("RuleNo2\t1\t009\t0\t1\t10000\t\t")}
+        << QStringList{QStringLiteral("第 6 行: 公式編號 009 沒有 RuleNo1 的資料列")};
+    QTest::newRow("side neither 0 nor 1, nserial not a number")
+        << QStringList{QStringLiteral("RuleNo2\t1\t001\t2\t3\t10000\t\t"),
+                       QStringLiteral("RuleNo2\t1\t001\t0\tx\t10000\t\t")}
+        << QStringList{QStringLiteral("第 6 行: left_flag「2」應為 0 (左式) 或 1 (右式)"),
+                       QStringLiteral("第 7 行: nserial「x」不是 -32768 至 32767 的整數")};
+    QTest::newRow("missing field")
+        << QStringList{QStringLiteral("RuleNo2\t1\t001\t1\t2\t20000\t")}
+        << QStringList{QStringLiteral("第 6 行: RuleNo2 應有 8 欄, 實有 7 欄")};
+    QTest::newRow("a row of the other set")
+        << QStringList{QStringLiteral("HRuleNo1\t1\t002\t=\t")}
+        << QStringList{QStringLiteral("第 6 行: 不是 RuleNo1 或 RuleNo2 的資料列: HRuleNo1")};
+}
+
+void TstFormulaFile::eachFaultIsNamedByItsLine()
+{
+    QFETCH(QStringList, extra);
+    QFETCH(QStringList, faults);
+    TestDatabase db(TestDatabase::Content::Empty);
+    QVERIFY2(db.isValid(), qPrintable(db.lastError()));
+    QVERIFY(addAccounts(db));
+    QVERIFY(db.insertRow(QStringLiteral("RuleNo1"), {{"cano", "777"}, {"quop", "="}}));
+    QTemporaryDir dir;
+
+    FormulaImport import(FormulaTables::operating());
+    const bool clean = import.prepare(writeFile(dir, linesOf(CleanLines + extra)));
+    QStringList seen;
+    for (const FormulaFileFault &fault : import.faults())
+        seen << fault.text();
+    QCOMPARE(seen, faults);
+    QCOMPARE(clean, faults.isEmpty());
+    if (!clean) {
+        QVERIFY(!import.replace());   // nothing prepared, nothing written
+        QCOMPARE(db.scalar(QStringLiteral("select cano from RuleNo1")).toString(), QStringLiteral("777"));
+    }
+}
+
+void TstFormulaFile::aRefusedReplaceLeavesTheStoredSet()
+{
+    TestDatabase db(TestDatabase::Content::Empty);
+    QVERIFY2(db.isValid(), qPrintable(db.lastError()));
+    QVERIFY(addAccounts(db));
+    QVERIFY(db.insertRow(QStringLiteral("RuleNo1"), {{"cano", "777"}, {"quop", "="}}));
+    QVERIFY(db.insertRow(QStringLiteral("RuleNo2"), {{"cano", "777"}, {"left_flag", "0"}, {"nserial", 1},
+                                                     {"acc_code", "10000"}}));
+    // The engine refuses the file's last term: the headers and terms written
+    // before it are undone with it.
+    QVERIFY(db.exec(QStringLiteral("create trigger refuse before insert on RuleNo2 when new.acc_code = '30000' "
+                                   "begin select raise(abort, 'refused'); end")));
+    QTemporaryDir dir;
+    FormulaImport import(FormulaTables::operating());
+    QVERIFY(import.prepare(writeFile(dir, linesOf(CleanLines))));
+    QVERIFY(!import.replace());
+    QVERIFY2(import.errorText().contains(QStringLiteral("refused")), qPrintable(import.errorText()));
+    QCOMPARE(db.count(QStringLiteral("RuleNo1")), 1);
+    QCOMPARE(db.count(QStringLiteral("RuleNo2"), QStringLiteral("cano = '777'")), 1);
+    QCOMPARE(db.count(QStringLiteral("RuleNo2")), 1);
+}
+
+void TstFormulaFile::commandExitStatuses_data()
+{
+    QTest::addColumn<QStringList>("args");        // FILE stands for the formula file
+    QTest::addColumn<QByteArray>("content");      // written to FILE first, unless empty
+    QTest::addColumn<int>("status");
+    QTest::addColumn<QString>("said");            // in stdout (status 0) or stderr
+
+    const QByteArray clean = linesOf(CleanLines);
+    QTest::newRow("export") << QStringList{"export", "--set", "operating", "--file", "FILE"} << QByteArray()
+                            << 0 << QStringLiteral("已寫入 RuleNo1 1 筆, RuleNo2 2 筆: ");
+    QTest::newRow("import clean") << QStringList{"import", "--set", "operating", "--file", "FILE"} << clean
+                                  << 0 << QStringLiteral("已載入 RuleNo1 1 筆, RuleNo2 3 筆");
+    QTest::newRow("import with a BOM and CR LF")
+        << QStringList{"import", "--set", "operating", "--file", "FILE"}
+        << QByteArray("\xEF\xBB\xBF") + QByteArray(clean).replace("\n", "\r\n") << 0 << QStringLiteral("已載入");
+    QTest::newRow("import refused") << QStringList{"import", "--set", "operating", "--file", "FILE"}
+                                    << linesOf(CleanLines + QStringList{"RuleNo1\t1\t002\t=\t"}) << 2
+                                    << QStringLiteral("formulas.tsv: 第 6 行: 公式 002 沒有左式項目");
+    QTest::newRow("import of another set's file")
+        << QStringList{"import", "--set", "county", "--file", "FILE"} << clean << 2
+        << QStringLiteral("第 2 行: 不是 HRuleNo1 或 HRuleNo2 的資料列: RuleNo1");
+    QTest::newRow("import, not UTF-8") << QStringList{"import", "--set", "operating", "--file", "FILE"}
+                                       << QByteArray("RuleNo1\t1\t001\t=\t\xB9\xC1\xFF\n") << 2
+                                       << QStringLiteral("公式檔不是 UTF-8 文字");
+    QTest::newRow("import of an empty file") << QStringList{"import", "--set", "operating", "--file", "FILE"}
+                                             << QByteArray("# nothing\n") << 2
+                                             << QStringLiteral("公式檔沒有任何公式");
+    QTest::newRow("import of no file") << QStringList{"import", "--set", "operating", "--file", "none.tsv"}
+                                       << QByteArray() << 2 << QStringLiteral("無法讀取公式檔");
+    QTest::newRow("unknown set") << QStringList{"export", "--set", "all", "--file", "FILE"} << QByteArray() << 2
+                                 << QStringLiteral("unknown set: all");
+    QTest::newRow("no file") << QStringList{"export", "--set", "county"} << QByteArray() << 2
+                             << QStringLiteral("--file F is needed");
+    QTest::newRow("no action") << QStringList{"--set", "county"} << QByteArray() << 2
+                               << QStringLiteral("unknown action");
+}
+
+void TstFormulaFile::commandExitStatuses()
+{
+    QFETCH(QStringList, args);
+    QFETCH(QByteArray, content);
+    QFETCH(int, status);
+    QFETCH(QString, said);
+    TestDatabase db(TestDatabase::Content::Empty);
+    QVERIFY2(db.isValid(), qPrintable(db.lastError()));
+    QVERIFY(addAccounts(db));
+    QVERIFY(db.insertRow(QStringLiteral("RuleNo1"), {{"cano", "777"}, {"quop", "="}}));
+    QVERIFY(db.insertRow(QStringLiteral("RuleNo2"), {{"cano", "777"}, {"left_flag", "0"}, {"nserial", 1},
+                                                     {"acc_code", "10000"}}));
+    QVERIFY(db.insertRow(QStringLiteral("RuleNo2"), {{"cano", "777"}, {"left_flag", "1"}, {"nserial", 1},
+                                                     {"acc_code", "20000"}}));
+    QTemporaryDir dir;
+    const QString file = content.isEmpty() ? dir.filePath(QStringLiteral("formulas.tsv")) : writeFile(dir, content);
+    args.replaceInStrings(QStringLiteral("FILE"), file);
+    args.replaceInStrings(QStringLiteral("none.tsv"), dir.filePath(QStringLiteral("none.tsv")));
+
+    const CliProcess run = cli(db.path(), QStringList{QStringLiteral("formulas")} + args);
+    QCOMPARE(run.status, status);
+    QVERIFY2((status == 0 ? run.out : run.err).contains(said), qPrintable(run.out + run.err));
+    // Refused: the stored set is untouched.
+    if (status != 0)
+        QCOMPARE(db.count(QStringLiteral("RuleNo2"), QStringLiteral("cano = '777'")), 2);
+}
+
+void TstFormulaFile::theNextCheckUsesTheLoadedFormulas()
+{
+    TestDatabase db;
+    QVERIFY2(db.isValid(), qPrintable(db.lastError()));
+    QTemporaryDir dir;
+    const QString file = dir.filePath(QStringLiteral("operating.tsv"));
+    const QStringList month{QStringLiteral("check"), QStringLiteral("--year"), QStringLiteral("115"),
+                            QStringLiteral("--month"), QStringLiteral("10")};
+    QCOMPARE(cli(db.path(), month).status, 0);   // the sample month holds
+
+    QCOMPARE(cli(db.path(), {"formulas", "export", "--set", "operating", "--file", file}).status, 0);
+    QFile f(file);
+    QVERIFY(f.open(QIODevice::ReadOnly));
+    QString text = QString::fromUtf8(f.readAll());
+    f.close();
+    // The revision: formula 001 now asks its two equal sides to differ.
+    const QString header = QStringLiteral("RuleNo1\t1\t001\t=\t");
+    QVERIFY(text.contains(header));
+    text.replace(header, QStringLiteral("RuleNo1\t1\t001\t<>\t"));
+    QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    f.write(text.toUtf8());
+    f.close();
+    QCOMPARE(cli(db.path(), {"formulas", "import", "--set", "operating", "--file", file}).status, 0);
+
+    const CliProcess check = cli(db.path(), month);
+    QCOMPARE(check.status, 1);
+    QVERIFY2(check.out.startsWith(QStringLiteral("11000+")) && check.out.contains(QStringLiteral("<>19999")),
+             qPrintable(check.out));
+}
+
+QTEST_GUILESS_MAIN(TstFormulaFile)
+#include "tst_formula_file.moc"

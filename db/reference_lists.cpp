@@ -43,13 +43,13 @@ QString ReferenceLists::accountStatement()
 QString ReferenceLists::countyAccountStatement()
 {
     return QStringLiteral("select A.ACC_CODE, A.ACC_NAME, (A.ACC_CODE || '  ' || A.ACC_NAME) AS ACCNAME "
-                          "FROM HCACNO A ORDER BY A.rowid");
+                          "FROM HCACNO A ORDER BY A.ACC_CODE");
 }
 
 QString ReferenceLists::countyStatement()
 {
     return QStringLiteral("select HSIEN_ID, HSIEN_NAME, (HSIEN_ID || '  ' || HSIEN_NAME) AS HSIENNAME "
-                          "from CD01 order by rowid");
+                          "from CD01 order by HSIEN_ID");
 }
 
 ReferenceLists::ReferenceLists(const QString &connectionName)

@@ -17,8 +17,10 @@ class TableCursor;
 // nothing here shows a window.
 //
 // The account and county lists carry the computed display column the tabs show
-// ("11000  現金": code, two blanks, name) as ACCNAME or HSIENNAME. Every list is in
-// stored order.
+// ("11000  現金": code, two blanks, name) as ACCNAME or HSIENNAME. The cursors and
+// the operating accounts are in stored order; the counties (qryCD01) and the
+// county accounts are in code order, as the county tab, its check and the
+// counties window list them.
 class ReferenceLists
 {
 public:

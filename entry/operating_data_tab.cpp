@@ -301,8 +301,9 @@ bool OperatingDataTab::saveOnClose()
     CachedDataset &dataset = *m_qryMPBANK;
     if (!dataset.isOpen())
         return true;
-    if (!m_grid->commitEditor())
-        m_grid->revertEditor();
+    // A value refused in the cell keeps the window open, so it can be mended.
+    if (!m_grid->settleEditor())
+        return false;
     const bool editing = dataset.state() == CachedDataset::State::Edit
         || dataset.state() == CachedDataset::State::Insert;
     // Rows keyed in but no longer in the editor are saved as well: closing never

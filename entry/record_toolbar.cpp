@@ -180,9 +180,10 @@ void RecordToolbar::navigate(Button which)
     if (!m_bound || !m_binding.dataset->isOpen())
         return;
     CachedDataset &dataset = *m_binding.dataset;
-    // A value being typed belongs to the row the cursor leaves.
-    if (!m_binding.grid->commitEditor())
-        m_binding.grid->revertEditor();
+    // A value being typed belongs to the row the cursor leaves; a refused one
+    // keeps the cursor in its cell.
+    if (!m_binding.grid->settleEditor())
+        return;
     switch (which) {
     case First:
         if (!dataset.bof())
@@ -229,9 +230,10 @@ bool RecordToolbar::save()
     CachedDataset &dataset = *m_binding.dataset;
     const EditMode mode = shell.editMode();
 
-    // The text being typed in a cell belongs to the row being saved.
-    if (!m_binding.grid->commitEditor())
-        m_binding.grid->revertEditor();
+    // The text being typed in a cell belongs to the row being saved; a refused
+    // one is said and nothing is saved, so the user can mend it.
+    if (!m_binding.grid->settleEditor())
+        return false;
     shell.setEditMode(EditMode::Browse);
     if (dataset.isOpen()) {
         // All rows or none: applyUpdates runs in one transaction and leaves the

@@ -89,7 +89,8 @@ public:
     // returns whether rows came back (nullopt: it failed and said so itself).
     void query(const std::function<std::optional<bool>()> &monthQuery);
     // Save: applies the cache in one transaction. On failure the engine's message
-    // is shown and the cache, the rows and the mode stay as they were.
+    // is shown and the cache, the rows and the mode stay as they were; a value
+    // refused in the cell being typed stops it before anything is written.
     bool save();
     void discard();
     void clear();

@@ -6,6 +6,7 @@
 #include "tests/support/modal_messages.h"
 #include "tests/support/test_database.h"
 #include "tests/support/typing.h"
+#include "ui/code_delegate.h"
 #include "ui/record_grid.h"
 
 #include <QComboBox>
@@ -14,8 +15,8 @@
 
 namespace {
 
-// The counties 1 and 2 in a grid in editing mode: column 0 the code, column 1
-// the name, 8 Big5 bytes wide.
+// The counties 1 and 2 in a grid in editing mode: column 0 the code (a pick
+// list of the codes 1 to 3), column 1 the name, 8 Big5 bytes wide.
 struct GridFixture
 {
     TestDatabase db{TestDatabase::Content::Empty};
@@ -34,6 +35,9 @@ struct GridFixture
         dataset.setColumnTitle(QStringLiteral("HSIEN_NAME"), QStringLiteral("縣  市  名 稱"));
         if (!dataset.open())
             return false;
+        auto *codes = new CodeDelegate(CodeDelegate::Writes::Code, &grid);
+        codes->setItems(CodeDelegate::dashed({{"1", "臺北市"}, {"2", "高雄市"}, {"3", "臺中市"}}));
+        grid.setItemDelegateForColumn(0, codes);
         grid.setDataset(&dataset);
         grid.setAdvanceColumns(1);
         grid.resize(500, 300);
@@ -85,6 +89,8 @@ void TstRecordGrid::refusedValueIsSaidAndStaysInEditing_data()
     QTest::newRow("name exactly 8 bytes") << 1 << "新北市AB" << "";
     QTest::newRow("name too wide") << 1 << "臺北市政府" << "「縣 市 名 稱」超過 8 個位元組: 臺北市政府";
     QTest::newRow("name not in Big5") << 1 << "台湾" << "「縣 市 名 稱」含有 Big5 無法表示的字元: 台湾";
+    QTest::newRow("code in the list") << 0 << "3" << "";
+    QTest::newRow("code not in the list") << 0 << "9" << "「縣市代號」無此代號: 9";
 }
 
 void TstRecordGrid::refusedValueIsSaidAndStaysInEditing()

@@ -149,14 +149,26 @@ void RecordToolbar::refresh()
         for (const QString &field : m_binding.editableFields)
             dataset.setColumnReadOnly(field, false);
     }
+    for (PeriodSpinEdit *edit : {m_binding.year, m_binding.month}) {
+        if (m_binding.periodReadOnly)
+            edit->setReadOnly(!browse);
+        else
+            edit->setEnabled(browse);
+    }
+    shell.setButtonTabsEnabled(browse);
+    if (m_binding.buttonStates)
+        m_binding.buttonStates();
+    else
+        refreshButtons(browse);
+}
 
+void RecordToolbar::refreshButtons(bool browse)
+{
+    const CachedDataset &dataset = *m_binding.dataset;
     const bool rows = dataset.isOpen() && dataset.recordCount() > 0;
     setButtonsEnabled({First, Last, Next, Prior}, rows);
     setButtonsEnabled({Edit, Del}, rows && browse);
     setButtonsEnabled({Query, Add, Clear, Exit, Check, Import}, browse);
-    m_binding.year->setEnabled(browse);
-    m_binding.month->setEnabled(browse);
-    shell.setButtonTabsEnabled(browse);
     setButtonsEnabled({Post, Cancel}, !browse);
 }
 
@@ -245,6 +257,8 @@ bool RecordToolbar::save()
             return false;
         }
         dataset.commitUpdates();
+        if (m_binding.rereadAfterSave && !dataset.open())
+            Messages::current().error(dataset.lastError(), window());
         dataset.first();
     }
     refresh();

@@ -32,7 +32,8 @@ private:
         QMessageBox box(parent);
         box.setText(QStringLiteral("modal"));
         QTimer::singleShot(0, &box, [&box] {
-            QTest::qWaitForWindowActive(&box);
+            if (!QTest::qWaitForWindowActive(&box))
+                qWarning("ModalMessages: the box never became the active window");
             box.done(0);
         });
         box.exec();
@@ -40,7 +41,8 @@ private:
         // focus) when the box goes; offscreen it is asked for.
         if (parent) {
             parent->window()->activateWindow();
-            QTest::qWaitForWindowActive(parent->window());
+            if (!QTest::qWaitForWindowActive(parent->window()))
+                qWarning("ModalMessages: the window did not get the focus back");
         }
     }
 };

@@ -32,7 +32,8 @@ struct MonthTabDescription
         QString displayPicture;      // number pictures (NumberPicture); empty for none
         QString editPicture;
         bool editable = false;       // editable in modify and add mode, never in browse
-        // The cell editor; empty for the grid's own.
+        // The cell editor; empty for the grid's own. A column whose editor is an
+        // AmountDelegate takes no amount the kind's declaration file cannot hold.
         std::function<QAbstractItemDelegate *(QObject *parent)> delegate;
     };
 

@@ -1,6 +1,6 @@
-// The month tab at the edges of its contracts: the period rule's bounds, a
-// question answered No while a value is half typed, the close after a delete,
-// and the options a tab departs by.
+// The month tab at the edges of its contracts: the period rule's bounds, the
+// amounts a declaration file can hold, a question answered No while a value is
+// half typed, the close after a delete, and the options a tab departs by.
 #include "db/cached_dataset.h"
 #include "tests/support/modal_messages.h"
 #include "tests/support/month_tab_fixture.h"
@@ -32,6 +32,8 @@ class TstMonthTab : public QObject
 private slots:
     void periodRuleClampsAtItsBounds_data();
     void periodRuleClampsAtItsBounds();
+    void amountTheFileCannotHoldIsRefused_data();
+    void amountTheFileCannotHoldIsRefused();
     void discardAnsweredNoLeavesAHalfTypedValueOutOfTheRow();
     void deletedMonthThenCloseLeavesNothingPending();
     void periodLookedUpForAnyInstitution_data();
@@ -68,6 +70,58 @@ void TstMonthTab::periodRuleClampsAtItsBounds()
     // Clamped or not, a changed period closes the month.
     QVERIFY(!f.ds().isOpen());
     QCOMPARE(f.enabledButtons(), Fixture::BrowseStart);
+}
+
+void TstMonthTab::amountTheFileCannotHoldIsRefused_data()
+{
+    QTest::addColumn<int>("row");          // 0: account 10000, 1: account 1000p
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("refusal");  // empty: stored
+    const QString nines = QString(320, u'9');
+    QTest::newRow("320 nines") << 0 << nines << "「金額」數值 99999999999999999999... 超過申報檔欄位寬度 14";
+    QTest::newRow("14 characters") << 0 << "99999999999999" << "";
+    QTest::newRow("14 with sign and point") << 0 << "-99999999999.9" << "";
+    QTest::newRow("15 characters") << 0 << "-99999999999999" << "「金額」數值 -99999999999999 超過申報檔欄位寬度 14";
+    QTest::newRow("15 digits, 15 characters") << 0 << "999999999999999"
+                                              << "「金額」數值 999999999999999 超過申報檔欄位寬度 14";
+    // The file keeps four decimals: what they round to is what must fit.
+    QTest::newRow("rounds into the width") << 0 << "999999999.99999" << "";
+    QTest::newRow("15 significant digits") << 0 << "0.123456789012345" << "";
+    QTest::newRow("16 significant digits") << 0 << "0.1234567890123456"
+                                           << "「金額」數值 0.1234567890123456 超過 15 位有效數字";
+    QTest::newRow("p account, 14 after x 1000") << 1 << "99999999999" << "";
+    QTest::newRow("p account, fraction x 1000") << 1 << "99999999999.999" << "";
+    QTest::newRow("p account, 15 after x 1000") << 1 << "999999999999"
+                                                << "「金額」數值 999999999999 乘以 1000 後超過申報檔欄位寬度 14";
+}
+
+void TstMonthTab::amountTheFileCannotHoldIsRefused()
+{
+    QFETCH(int, row);
+    QFETCH(QString, typed);
+    QFETCH(QString, refusal);
+    Fixture f;
+    QVERIFY(modifyingTwoAccounts(f));
+    const double stored = f.ds().value(row, "AMT").toDouble();
+    QVERIFY(f.typeAmount(row, typed));
+    if (refusal.isEmpty()) {
+        QVERIFY2(f.messages.records().isEmpty(), qPrintable(f.messages.lastText()));
+        QCOMPARE(f.ds().value(row, "AMT").toDouble(), typed.toDouble());
+        return;
+    }
+    QCOMPARE(f.messages.texts(), QStringList({refusal}));
+    QVERIFY(f.said(Icon::Warning, refusal));
+    // The cell stays in editing with what was typed; the stored value stays.
+    QCOMPARE(f.grid()->currentIndex(), f.ds().index(row, 3));
+    QVERIFY(f.editor());
+    QCOMPARE(f.editor()->text(), typed);
+    QCOMPARE(f.ds().value(row, "AMT").toDouble(), stored);
+    QCOMPARE(f.shell.mode, EditMode::Modify);
+    // Save says it again and saves nothing.
+    QVERIFY(!f.tab->save());
+    QCOMPARE(f.messages.texts(), QStringList({refusal, refusal}));
+    QCOMPARE(f.shell.mode, EditMode::Modify);
+    QCOMPARE(f.db.scalar("select sum(AMT) from MPBANK").toDouble(), 3.0);
 }
 
 void TstMonthTab::discardAnsweredNoLeavesAHalfTypedValueOutOfTheRow()

@@ -26,15 +26,15 @@ struct MonthTabDescription
     // One column of the grid, in order.
     struct Column
     {
-        QString field;
-        QString title;
+        QString field = {};
+        QString title = {};
         int width = 0;               // pixels; 0 leaves the view's default
-        QString displayPicture;      // number pictures (NumberPicture); empty for none
-        QString editPicture;
+        QString displayPicture = {}; // number pictures (NumberPicture); empty for none
+        QString editPicture = {};
         bool editable = false;       // editable in modify and add mode, never in browse
         // The cell editor; empty for the grid's own. A column whose editor is an
         // AmountDelegate takes no amount the kind's declaration file cannot hold.
-        std::function<QAbstractItemDelegate *(QObject *parent)> delegate;
+        std::function<QAbstractItemDelegate *(QObject *parent)> delegate = {};
     };
 
     // What the rows of a new month are built from.

@@ -52,11 +52,16 @@ MonthTabDescription description()
     d.kind = DeclarationKind::B01;
     d.gridName = QStringLiteral("DBGEMPBANK");
     d.columns = {
-        {QStringLiteral("M_YEAR"), QStringLiteral("年"), 30, {}, {}, false, {}},
-        {QStringLiteral("M_MONTH"), QStringLiteral("月"), 30, {}, {}, false, {}},
-        {QStringLiteral("ACCNAME"), QStringLiteral("科        目        名        稱"), 360, {}, {}, false, {}},
-        {QStringLiteral("AMT"), QStringLiteral("金額"), 285, QStringLiteral(",#.###"), QStringLiteral("#.###"), true,
-         [](QObject *parent) { return new AmountDelegate(parent); }},
+        {.field = QStringLiteral("M_YEAR"), .title = QStringLiteral("年"), .width = 30},
+        {.field = QStringLiteral("M_MONTH"), .title = QStringLiteral("月"), .width = 30},
+        {.field = QStringLiteral("ACCNAME"), .title = QStringLiteral("科        目        名        稱"), .width = 360},
+        {.field = QStringLiteral("AMT"),
+         .title = QStringLiteral("金額"),
+         .width = 285,
+         .displayPicture = QStringLiteral(",#.###"),
+         .editPicture = QStringLiteral("#.###"),
+         .editable = true,
+         .delegate = [](QObject *parent) { return new AmountDelegate(parent); }},
     };
     d.advanceColumns = 3;
     d.deleteLabelName = QStringLiteral("labDEL");

@@ -28,13 +28,13 @@ DataPages createDataPages(TfmVELQ8MAIN &window, QWidget *parent)
     auto add = [&](DataTabPage *page, const QString &caption) {
         pages.append({page, caption, page});
     };
-    auto *operating = new OperatingDataTab(window, parent);
-    operating->setCheckHook([&window, operating] {
-        const Period period = operating->period();
-        runOperatingCheck(operating, period.year, period.month, window.declaringBankCode(),
-                          operating->deleteLabel(), operating->deleteGauge(),
-                          [operating] { operating->query(); }, operating->yearEdit());
-    });
+    MonthTabDescription operatingData = OperatingDataTab::description();
+    operatingData.check = [&window](MonthTab &tab) {
+        const Period period = tab.period();
+        runOperatingCheck(&tab, period.year, period.month, window.declaringBankCode(), tab.deleteLabel(),
+                          tab.deleteGauge(), [&tab] { tab.query(); }, tab.yearEdit());
+    };
+    auto *operating = new MonthTab(window, operatingData, parent);
     operating->setImportHook([&window, operating] {
         TfmENTERY dialog(DeclarationKind::B01, *operating->dataset(), window, &window);
         dialog.setAppliedHandler([operating](TfmENTERY::Outcome) { operating->afterImport(); });

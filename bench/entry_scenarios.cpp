@@ -5,6 +5,7 @@
 #include "db/cached_dataset.h"
 #include "db/database.h"
 #include "db/table_cursor.h"
+#include "db/declaration_kind.h"
 #include "entry/operating_data_tab.h"
 #include "ui/period_spin_edit.h"
 
@@ -80,7 +81,7 @@ public:
 
     std::vector<PlainRow> monthRows(const std::string &bank, int year, int month)
     {
-        const QString sql = OperatingDataTab::monthStatement(true, true);
+        const QString sql = DeclarationKind::get(DeclarationKind::B01).tabQuery().statement(true, true);
         sqlite3_stmt *st = nullptr;
         sqlite3_prepare_v2(m_db, sql.toUtf8().constData(), -1, &st, nullptr);
         sqlite3_bind_text(st, sqlite3_bind_parameter_index(st, ":BANK_CODE"), bank.c_str(), -1, SQLITE_TRANSIENT);
@@ -183,7 +184,7 @@ QList<BenchFigure> runEntry(BenchContext &context)
     const std::string bank = BenchDatabase::BankCode;
     const auto accounts = plain.accounts();
 
-    OperatingDataTab tab(shell);
+    MonthTab tab(shell, OperatingDataTab::description());
     tab.resize(1000, 700);
     tab.setPeriod(QueryYear, QueryMonth);
     tab.startState();

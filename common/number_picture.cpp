@@ -1,6 +1,7 @@
 #include "common/number_picture.h"
 
 #include <charconv>
+#include <cmath>
 
 namespace NumberPicture {
 
@@ -35,8 +36,9 @@ Picture parsePicture(QStringView picture)
 void roundedDigits(double value, int decimals, QString *whole, QString *fraction)
 {
     char buffer[400];
-    const auto r = std::to_chars(buffer, buffer + sizeof buffer, value < 0 ? -value : value,
-                                 std::chars_format::fixed);
+    // fabs, not a test for < 0: a negative zero (typed "-0") is not below zero
+    // and would give its minus to the digits.
+    const auto r = std::to_chars(buffer, buffer + sizeof buffer, std::fabs(value), std::chars_format::fixed);
     QString text = QString::fromLatin1(buffer, r.ptr - buffer);
     const qsizetype point = text.indexOf(u'.');
     QString w = point < 0 ? text : text.left(point);

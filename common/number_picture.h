@@ -10,9 +10,11 @@
 //   ",#"      whole number with digit groups
 //   "#"       whole number
 //   "#,###,###,###,###,###"  whole number with digit groups (report columns)
+// A "0" after the point is a decimal always printed ("#.00" gives "0.00" for 0).
 // Rounding to the picture's decimals is half away from zero, as a printed
 // figure is read. A value that rounds to 0 gives an empty text (an empty cell);
-// a fraction keeps its leading zero ("0.5", not ".5"); "-" leads negatives.
+// a fraction keeps its leading zero ("0.5", not ".5"); "-" leads negatives, but
+// never a value shown as zero ("-0.0004" in "#.000" is "0.000", "-0" is empty).
 namespace NumberPicture {
 
 QString format(double value, QStringView picture);

@@ -149,14 +149,26 @@ void RecordToolbar::refresh()
         for (const QString &field : m_binding.editableFields)
             dataset.setColumnReadOnly(field, false);
     }
+    for (PeriodSpinEdit *edit : {m_binding.year, m_binding.month}) {
+        if (m_binding.periodReadOnly)
+            edit->setReadOnly(!browse);
+        else
+            edit->setEnabled(browse);
+    }
+    shell.setButtonTabsEnabled(browse);
+    if (m_binding.buttonStates)
+        m_binding.buttonStates();
+    else
+        refreshButtons(browse);
+}
 
+void RecordToolbar::refreshButtons(bool browse)
+{
+    const CachedDataset &dataset = *m_binding.dataset;
     const bool rows = dataset.isOpen() && dataset.recordCount() > 0;
     setButtonsEnabled({First, Last, Next, Prior}, rows);
     setButtonsEnabled({Edit, Del}, rows && browse);
     setButtonsEnabled({Query, Add, Clear, Exit, Check, Import}, browse);
-    m_binding.year->setEnabled(browse);
-    m_binding.month->setEnabled(browse);
-    shell.setButtonTabsEnabled(browse);
     setButtonsEnabled({Post, Cancel}, !browse);
 }
 
@@ -180,9 +192,10 @@ void RecordToolbar::navigate(Button which)
     if (!m_bound || !m_binding.dataset->isOpen())
         return;
     CachedDataset &dataset = *m_binding.dataset;
-    // A value being typed belongs to the row the cursor leaves.
-    if (!m_binding.grid->commitEditor())
-        m_binding.grid->revertEditor();
+    // A value being typed belongs to the row the cursor leaves; a refused one
+    // keeps the cursor in its cell.
+    if (!m_binding.grid->settleEditor())
+        return;
     switch (which) {
     case First:
         if (!dataset.bof())
@@ -229,9 +242,10 @@ bool RecordToolbar::save()
     CachedDataset &dataset = *m_binding.dataset;
     const EditMode mode = shell.editMode();
 
-    // The text being typed in a cell belongs to the row being saved.
-    if (!m_binding.grid->commitEditor())
-        m_binding.grid->revertEditor();
+    // The text being typed in a cell belongs to the row being saved; a refused
+    // one is said and nothing is saved, so the user can mend it.
+    if (!m_binding.grid->settleEditor())
+        return false;
     shell.setEditMode(EditMode::Browse);
     if (dataset.isOpen()) {
         // All rows or none: applyUpdates runs in one transaction and leaves the
@@ -243,6 +257,8 @@ bool RecordToolbar::save()
             return false;
         }
         dataset.commitUpdates();
+        if (m_binding.rereadAfterSave && !dataset.open())
+            Messages::current().error(dataset.lastError(), window());
         dataset.first();
     }
     refresh();

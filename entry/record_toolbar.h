@@ -58,6 +58,14 @@ public:
         PeriodSpinEdit *month = nullptr;
         QStringList editableFields;   // editable in modify and add mode, read-only in browse
         bool periodRule = true;       // the period spin edits close the dataset when changed
+        // While editing, the period spin edits become read-only instead of disabled.
+        bool periodReadOnly = false;
+        // Save reads the rows again from the table (computed columns as the
+        // statement gives them) before it says "存檔成功!!!".
+        bool rereadAfterSave = false;
+        // The tab's own button states, set in place of the shared ones by every
+        // refresh; empty: the shared button-state refresh.
+        std::function<void()> buttonStates;
     };
 
     explicit RecordToolbar(const Naming &naming, QWidget *parent = nullptr);
@@ -76,7 +84,9 @@ public:
     const Binding &binding() const { return m_binding; }
 
     // Shared behaviour --------------------------------------------------------------
-    // Button-state refresh after every action that changes the mode or the data.
+    // Button-state refresh after every action that changes the mode or the data:
+    // the grid, the status panel, the editable columns and the period follow the
+    // mode, then the buttons (the shared states or the tab's own).
     void refresh();
     // Start state: navigation, Modify, Delete, Save, Discard and Check disabled,
     // every grid column read-only.
@@ -89,7 +99,8 @@ public:
     // returns whether rows came back (nullopt: it failed and said so itself).
     void query(const std::function<std::optional<bool>()> &monthQuery);
     // Save: applies the cache in one transaction. On failure the engine's message
-    // is shown and the cache, the rows and the mode stay as they were.
+    // is shown and the cache, the rows and the mode stay as they were; a value
+    // refused in the cell being typed stops it before anything is written.
     bool save();
     void discard();
     void clear();
@@ -105,6 +116,7 @@ signals:
     void buttonClicked(RecordToolbar::Button which);
 
 private:
+    void refreshButtons(bool browse);
     QAbstractButton *makeButton(Button which, const QString &name, const QString &caption,
                                 const QString &hint);
 

@@ -32,19 +32,28 @@ void AmountDelegate::setEditorData(QWidget *editor, const QModelIndex &index) co
     line->setText(text);   // clears the modified flag
 }
 
-void AmountDelegate::setModelData(QWidget *editor, QAbstractItemModel *model,
-                                  const QModelIndex &index) const
+QString AmountDelegate::commit(QWidget *editor, QAbstractItemModel *model, const QModelIndex &index) const
 {
     auto *line = qobject_cast<QLineEdit *>(editor);
-    if (!line) {
-        QStyledItemDelegate::setModelData(editor, model, index);
-        return;
-    }
+    if (!line)
+        return CellDelegate::commit(editor, model, index);
     if (!line->isModified() || !line->hasAcceptableInput())
-        return;   // untouched or not a number: the stored value stays
+        return {};   // untouched, or not a number yet: the stored value stays
+    const QString text = line->text().trimmed();
+    if (m_limit) {
+        if (const QString why = m_limit(index, text); !why.isEmpty())
+            return refusal(index, why);
+    }
+    if (AmountValidator::significantDigits(text) > AmountValidator::MaxSignificantDigits) {
+        return refusal(index, QStringLiteral("數值 %1 超過 %2 位有效數字")
+                                  .arg(shortened(text))
+                                  .arg(AmountValidator::MaxSignificantDigits));
+    }
     double amount = 0;
-    if (!NumberPicture::parseAmount(line->text(), &amount))
-        return;
-    if (model->setData(index, amount, Qt::EditRole))
-        line->setModified(false);
+    if (!NumberPicture::parseAmount(text, &amount))
+        return refusal(index, QStringLiteral("數值過大: %1").arg(shortened(text)));
+    if (!model->setData(index, amount, Qt::EditRole))
+        return refusalOf(model, index);
+    line->setModified(false);
+    return {};
 }

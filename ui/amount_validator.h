@@ -10,8 +10,15 @@ class AmountValidator : public QValidator
 {
     Q_OBJECT
 public:
+    // The digits a floating-point amount field keeps exactly: a typed amount
+    // with more would be stored as another number.
+    static constexpr int MaxSignificantDigits = 15;
+
     explicit AmountValidator(QObject *parent = nullptr) : QValidator(parent) {}
 
     State validate(QString &input, int &pos) const override;
     static State check(QStringView text);
+    // The digits of an amount text from its first non-zero digit to its last
+    // digit, without the zeros that end a fraction: "0.0120" has 2, "1200" has 4.
+    static int significantDigits(QStringView text);
 };

@@ -67,6 +67,12 @@ void TstTextAndNumbers::picturesFormatAsTheGridsShow_data()
     QTest::newRow("hundreds no comma") << 999.0 << ",#" << "999";
     QTest::newRow("thousand") << 1000.0 << ",#" << "1,000";
     QTest::newRow("carry") << 999.9996 << ",#.###" << "1,000";
+    // Negative values shown as zero carry no minus; a negative zero is zero.
+    QTest::newRow("negative zero is empty") << -0.0 << ",#.###" << "";
+    QTest::newRow("negative zero forced decimals") << -0.0 << "#.000" << "0.000";
+    QTest::newRow("negative rounds to zero forced") << -0.0004 << "#.000" << "0.000";
+    QTest::newRow("negative rounds to zero grouped") << -0.004 << ",#.00" << "0.00";
+    QTest::newRow("negative rounds away from zero") << -0.0005 << "#.000" << "-0.001";
 }
 
 void TstTextAndNumbers::picturesFormatAsTheGridsShow()

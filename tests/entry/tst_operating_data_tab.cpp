@@ -1,144 +1,24 @@
 // The operating data tab driven as a user does: period spin edits, toolbar
 // buttons and keys typed into the grid, on a database of its own.
-#include "ui/messages.h"
 #include "db/cached_dataset.h"
-#include "entry/operating_data_tab.h"
 #include "ui/period_spin_edit.h"
 #include "ui/record_grid.h"
-#include "tests/support/fake_shell.h"
-#include "tests/support/test_database.h"
+#include "tests/support/month_tab_fixture.h"
 
 #include <QAbstractButton>
-#include <QAbstractItemModelTester>
 #include <QLabel>
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QtTest>
 
-#include <memory>
-
 namespace {
 
-const QString Bank = QStringLiteral("995");
+using Fixture = MonthTabFixture;
 using Icon = Messages::Icon;
-
-struct Fixture
-{
-    TestDatabase db{TestDatabase::Content::Empty};
-    ScriptedMessages messages;
-    FakeShell shell;
-    std::unique_ptr<OperatingDataTab> tab;
-
-    // The declaring institution, a branch, and CACNO in the stored order given.
-    bool setUp(const QStringList &accounts)
-    {
-        if (!db.isValid())
-            return false;
-        if (!db.insertRow(QStringLiteral("BN01"), {{"BANK_NO", Bank}, {"BANK_NAME", QStringLiteral("測試銀行")}})
-            || !db.insertRow(QStringLiteral("BN01"), {{"BANK_NO", "9950001"}, {"BANK_NAME", QStringLiteral("台北分行")}}))
-            return false;
-        for (const QString &code : accounts) {
-            if (!db.insertRow(QStringLiteral("CACNO"), {{"ACC_CODE", code}, {"ACC_NAME", QStringLiteral("科目") + code}}))
-                return false;
-        }
-        if (!shell.open())
-            return false;
-        tab = std::make_unique<OperatingDataTab>(shell);
-        // The dataset's model signals stay consistent through every tab action.
-        new QAbstractItemModelTester(tab->dataset(), QAbstractItemModelTester::FailureReportingMode::QtTest,
-                                     tab.get());
-        tab->resize(900, 600);
-        tab->setPeriod(115, 1);
-        tab->startState();
-        tab->show();
-        return QTest::qWaitForWindowExposed(tab.get());
-    }
-
-    // A stored month: SERIAL 1..n in the order given, AMT = base + SERIAL.
-    bool addMonth(int year, int month, const QStringList &codes, double base = 0,
-                  const QString &bank = Bank)
-    {
-        int serial = 0;
-        for (const QString &code : codes) {
-            ++serial;
-            if (!db.insertRow(QStringLiteral("MPBANK"), {{"M_YEAR", year}, {"M_MONTH", month},
-                                                         {"BANK_CODE", bank}, {"ACC_CODE", code},
-                                                         {"AMT", base + serial}, {"SERIAL", serial}}))
-                return false;
-        }
-        return true;
-    }
-
-    CachedDataset &ds() { return *tab->dataset(); }
-    RecordGrid *grid() { return tab->grid(); }
-    PeriodSpinEdit *year() { return tab->yearEdit(); }
-    PeriodSpinEdit *month() { return tab->monthEdit(); }
-    QAbstractButton *button(const QString &name) { return tab->findChild<QAbstractButton *>(name); }
-    QString cell(int row, int column) { return ds().index(row, column).data().toString(); }
-
-    bool click(const QString &name)
-    {
-        QAbstractButton *b = button(name);
-        if (!b || !b->isEnabled())
-            return false;
-        QTest::mouseClick(b, Qt::LeftButton);
-        return true;
-    }
-
-    void period(const QString &y, const QString &m)
-    {
-        year()->setEditText(y);
-        month()->setEditText(m);
-    }
-
-    QStringList enabledButtons()
-    {
-        QStringList names;
-        for (int i = 0; i < RecordToolbar::ButtonCount; ++i) {
-            QAbstractButton *b = tab->toolbar()->button(RecordToolbar::Button(i));
-            if (b && b->isEnabled())
-                names << b->objectName();
-        }
-        return names;
-    }
-
-    QLineEdit *editor() { return qobject_cast<QLineEdit *>(grid()->openEditor()); }
-
-    // Types into the amount cell of `row` and presses `finish`.
-    bool typeAmount(int row, const QString &text, Qt::Key finish = Qt::Key_Return)
-    {
-        grid()->setCurrentIndex(ds().index(row, 3));
-        QLineEdit *e = editor();
-        if (!e)
-            return false;
-        e->selectAll();
-        QTest::keyClicks(e, text);
-        QTest::keyClick(e, finish);
-        return true;
-    }
-
-    QStringList column(const QString &field)
-    {
-        QStringList values;
-        for (int r = 0; r < ds().recordCount(); ++r)
-            values << ds().value(r, field).toString();
-        return values;
-    }
-
-    bool said(Icon icon, const QString &text, const QString &caption = Messages::appCaption())
-    {
-        for (const auto &r : messages.records()) {
-            if (r.icon == icon && r.text == text && (r.isQuestion || r.caption == caption))
-                return true;
-        }
-        return false;
-    }
-};
-
-const QStringList BrowseStart = {"sbQuery", "sbAdd", "sbExit", "sbClear"};
-const QStringList BrowseWithRows = {"sbFirst", "sbLast", "sbPrior", "sbNext", "sbQuery", "sbAdd",
-                                    "sbEdit",  "sbDel",  "sbExit",  "sbClear"};
-const QStringList Editing = {"sbFirst", "sbLast", "sbPrior", "sbNext", "sbPost", "sbCancel"};
+const QString &Bank = MonthTabFixture::Bank;
+const QStringList &BrowseStart = MonthTabFixture::BrowseStart;
+const QStringList &BrowseWithRows = MonthTabFixture::BrowseWithRows;
+const QStringList &Editing = MonthTabFixture::Editing;
 
 } // namespace
 

@@ -1,0 +1,395 @@
+#include "entry/month_tab.h"
+
+#include "db/cached_dataset.h"
+#include "db/database.h"
+#include "db/engine_message.h"
+#include "db/savepoint.h"
+#include "entry/amount_limit.h"
+#include "ui/amount_delegate.h"
+#include "ui/messages.h"
+#include "ui/period_spin_edit.h"
+#include "ui/record_grid.h"
+#include "ui/shell.h"
+
+#include <QElapsedTimer>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QProgressBar>
+#include <QSqlError>
+#include <QSqlQuery>
+
+namespace {
+
+const QString MessageWrongPeriod = QStringLiteral("請輸入正確之申報年月資料!!!");
+
+// The gauge follows every deletion but is painted at most once a frame, which is
+// all an eye can follow and keeps the loop from waiting on the screen.
+constexpr int GaugeFrameMs = 16;
+
+} // namespace
+
+MonthTab::MonthTab(Shell &shell, MonthTabDescription description, QWidget *parent)
+    : DataTabPage(shell, description.kind, parent), m_description(std::move(description))
+{
+    buildDataset();
+    buildGrid();
+    buildDeleteProgress();
+    bindToolbar();
+}
+
+void MonthTab::buildDataset()
+{
+    const PeriodQuery &query = kind().tabQuery();
+    m_dataset = new CachedDataset(QString::fromLatin1(Database::ConnectionName), this);
+    m_dataset->setObjectName(kind().datasetName());
+    m_dataset->setSql(query.statement(true, true));
+    m_dataset->setUpdateTable(kind().table());
+    QStringList fields;
+    for (const MonthTabDescription::Column &column : m_description.columns)
+        fields << column.field;
+    m_dataset->setColumns(fields);
+    for (const MonthTabDescription::Column &column : m_description.columns) {
+        m_dataset->setColumnTitle(column.field, column.title);
+        if (!column.displayPicture.isEmpty() || !column.editPicture.isEmpty())
+            m_dataset->setColumnFormat(column.field, column.displayPicture, column.editPicture);
+    }
+    m_dataset->setAllColumnsReadOnly(true);
+}
+
+void MonthTab::buildGrid()
+{
+    m_grid = new RecordGrid(m_description.gridName, this);
+    m_grid->setDataset(m_dataset);
+    m_grid->setAdvanceColumns(m_description.advanceColumns);
+    m_editColumn = -1;
+    for (int i = 0; i < m_description.columns.size(); ++i) {
+        const MonthTabDescription::Column &column = m_description.columns.at(i);
+        if (column.width > 0)
+            m_grid->setColumnWidth(i, column.width);
+        if (column.editable && m_editColumn < 0)
+            m_editColumn = i;
+        if (!column.delegate)
+            continue;
+        QAbstractItemDelegate *delegate = column.delegate(m_grid);
+        if (auto *amount = qobject_cast<AmountDelegate *>(delegate)) {
+            // Nothing the export could not write gets into the month.
+            const AmountLimit limit(kind(), column.field);
+            if (!limit.isEmpty()) {
+                const QString account = limit.accountField();
+                amount->setLimit([this, limit, account](const QModelIndex &index, const QString &text) {
+                    const QString code = account.isEmpty() ? QString()
+                                                           : m_dataset->value(index.row(), account).toString();
+                    return limit.refusal(text, code);
+                });
+            }
+        }
+        m_grid->setItemDelegateForColumn(i, delegate);
+    }
+    m_editColumn = std::max(m_editColumn, 0);
+    m_grid->horizontalHeader()->setStretchLastSection(false);
+    setGrid(m_grid);
+}
+
+void MonthTab::buildDeleteProgress()
+{
+    m_deleteLabel = new QLabel(this);
+    m_deleteLabel->setObjectName(m_description.deleteLabelName);
+    m_deleteGauge = new QProgressBar(this);
+    m_deleteGauge->setObjectName(m_description.deleteGaugeName);
+    m_deleteGauge->setRange(0, 100);
+    m_deleteGauge->setValue(0);
+    m_deleteGauge->setStyleSheet(QStringLiteral("QProgressBar::chunk { background-color: yellow; }"));
+    m_deleteGauge->setMinimumWidth(200);
+    m_deleteGauge->hide();
+    headerLayout()->addWidget(m_deleteLabel);
+    headerLayout()->addWidget(m_deleteGauge);
+}
+
+void MonthTab::bindToolbar()
+{
+    RecordToolbar::Binding binding;
+    binding.shell = &shell();
+    binding.dataset = m_dataset;
+    binding.grid = m_grid;
+    binding.year = yearEdit();
+    binding.month = monthEdit();
+    for (const MonthTabDescription::Column &column : m_description.columns) {
+        if (column.editable)
+            binding.editableFields << column.field;
+    }
+    binding.periodReadOnly = m_description.periodReadOnly;
+    binding.rereadAfterSave = m_description.rereadAfterSave;
+    if (!m_description.buttonStates.isEmpty())
+        binding.buttonStates = [this] { showOwnButtonStates(); };
+    toolbar()->bind(binding);
+    toolbar()->setAction(RecordToolbar::Query, [this] { query(); });
+    toolbar()->setAction(RecordToolbar::Add, [this] { add(); });
+    toolbar()->setAction(RecordToolbar::Edit, [this] { modify(); });
+    toolbar()->setAction(RecordToolbar::Del, [this] { deleteMonth(); });
+    toolbar()->setAction(RecordToolbar::Post, [this] { save(); });
+    if (m_description.check)
+        setCheckHook([this] { m_description.check(*this); });
+    toolbar()->setButtonsEnabled({RecordToolbar::Query, RecordToolbar::Add, RecordToolbar::Exit,
+                                  RecordToolbar::Clear},
+                                 true);
+}
+
+void MonthTab::showOwnButtonStates()
+{
+    using State = MonthTabDescription::State;
+    State state = State::Closed;
+    if (shell().editMode() != EditMode::Browse)
+        state = State::Editing;
+    else if (m_dataset->isOpen())
+        state = m_dataset->isEmpty() ? State::Empty : State::Loaded;
+    const auto it = m_description.buttonStates.constFind(state);
+    if (it == m_description.buttonStates.constEnd())
+        return;
+    for (RecordToolbar::Button b : it->enabled)
+        toolbar()->setButtonEnabled(b, true);
+    for (RecordToolbar::Button b : it->disabled)
+        toolbar()->setButtonEnabled(b, false);
+}
+
+std::optional<bool> MonthTab::runMonthQuery()
+{
+    const PeriodQuery &query = kind().tabQuery();
+    CachedDataset &dataset = *m_dataset;
+    dataset.close();
+    const int year = toolbar()->year();
+    const int month = toolbar()->month();
+    dataset.disableControls();
+    dataset.setSql(query.statement(year != 0, month != 0));
+    dataset.clearParams();
+    if (query.byInstitution)
+        dataset.setParam(QStringLiteral("BANK_CODE"), shell().declaringBankCode());
+    if (year != 0)
+        dataset.setParam(query.yearParam, year);
+    if (month != 0)
+        dataset.setParam(query.monthParam, month);
+    const bool opened = dataset.open();
+    dataset.enableControls();
+    if (!opened) {
+        Messages::current().error(dataset.lastError(), window());
+        return std::nullopt;
+    }
+    return dataset.recordCount() > 0;
+}
+
+std::optional<bool> MonthTab::lookUpPeriod()
+{
+    QSqlQuery lookup(Database::connection());
+    lookup.setForwardOnly(true);
+    const bool ran = lookup.prepare(QStringLiteral("select 1 from %1 where M_YEAR = :paramM_YEAR "
+                                                   "and M_MONTH = :paramM_MONTH limit 1")
+                                        .arg(kind().table()));
+    if (ran) {
+        lookup.bindValue(QStringLiteral(":paramM_YEAR"), toolbar()->year());
+        lookup.bindValue(QStringLiteral(":paramM_MONTH"), toolbar()->month());
+    }
+    if (!ran || !lookup.exec()) {
+        Messages::current().error(EngineMessage::of(lookup.lastError()), window());
+        return std::nullopt;
+    }
+    return lookup.next();
+}
+
+void MonthTab::query()
+{
+    toolbar()->query([this] { return runMonthQuery(); });
+}
+
+bool MonthTab::refuseIncompletePeriod(const QString &message)
+{
+    if (toolbar()->year() != 0 && toolbar()->month() != 0)
+        return false;
+    Messages::current().warning(message, window());
+    yearEdit()->setFocus(Qt::OtherFocusReason);
+    return true;
+}
+
+void MonthTab::startEditing(EditMode mode, bool editFirstRow)
+{
+    shell().setEditMode(mode);
+    if (editFirstRow)
+        m_dataset->edit();
+    toolbar()->refresh();
+    m_grid->focusColumn(m_editColumn);
+}
+
+void MonthTab::createMonth(bool editFirstRow)
+{
+    CachedDataset &dataset = *m_dataset;
+    const MonthTabDescription::NewMonth month{dataset, shell(), period(), window()};
+    dataset.disableControls();
+    const bool built = !m_description.newMonthRows || m_description.newMonthRows(month);
+    dataset.first();
+    dataset.enableControls();
+    if (!built) {
+        // A list the rows come from could not be read (and was said): no half month.
+        dataset.cancelUpdates();
+        toolbar()->refresh();
+        return;
+    }
+    startEditing(EditMode::Add, editFirstRow);
+}
+
+void MonthTab::add()
+{
+    toolbar()->zeroEmptyPeriod();
+    if (refuseIncompletePeriod(MessageWrongPeriod))
+        return;
+    const bool anyInstitution = m_description.periodOfAnyInstitution;
+    const std::optional<bool> rows = anyInstitution ? lookUpPeriod() : runMonthQuery();
+    if (!rows)
+        return;
+    if (*rows) {
+        // An existing month is never created again: at most it is modified.
+        if (!Messages::current().question(QStringLiteral("資料已存在是否確定修改!!!"), window())) {
+            toolbar()->refresh();
+            return;
+        }
+        if (anyInstitution && !runMonthQuery().has_value())
+            return;
+        startEditing(EditMode::Modify, false);
+        return;
+    }
+    if (anyInstitution && !runMonthQuery().has_value())
+        return;
+    createMonth(false);
+}
+
+void MonthTab::modify()
+{
+    // An empty spin edit counts as 0 here but keeps its text: writing a 0 into
+    // it would run the change rule and close the loaded month.
+    if (refuseIncompletePeriod(MessageWrongPeriod))
+        return;
+    const std::optional<bool> rows = runMonthQuery();
+    if (!rows)
+        return;
+    if (*rows) {
+        startEditing(EditMode::Modify, true);
+        return;
+    }
+    if (!Messages::current().question(QStringLiteral("查無此資料，請問是否要新增 ???"), window()))
+        return;
+    createMonth(true);
+}
+
+void MonthTab::deleteMonth()
+{
+    // As Modify: an empty spin edit counts as 0 and keeps its text.
+    if (refuseIncompletePeriod(QStringLiteral("請輸入欲刪除之年月資料!!!")))
+        return;
+    shell().setStatusText(QStringLiteral("刪除"));
+    const std::optional<bool> rows = runMonthQuery();
+    if (!rows)
+        return;
+    if (!*rows) {
+        Messages::current().warning(QStringLiteral("查無欲刪除之年月資料!!!"), window());
+        return;
+    }
+    if (!Messages::current().confirm(m_description.deleteQuestion, window()))
+        return;
+
+    m_deleteLabel->setText(QStringLiteral("資料刪除中請稍候...."));
+    m_deleteLabel->repaint();
+    removeRowsWithGauge();
+    QString error;
+    const bool deleted = applyDeletion(&error);
+    m_dataset->enableControls();
+    if (deleted)
+        Messages::current().information(QStringLiteral("刪除成功!!!"), window());
+    else
+        Messages::current().information(QStringLiteral("刪除失敗!!!"), window(), error);
+    m_deleteGauge->hide();
+    m_deleteLabel->clear();
+    if (!m_description.buttonStates.isEmpty())
+        toolbar()->refresh();
+}
+
+void MonthTab::removeRowsWithGauge()
+{
+    CachedDataset &dataset = *m_dataset;
+    const int start = dataset.recordCount();
+    m_deleteGauge->setValue(0);
+    m_deleteGauge->show();
+    dataset.disableControls();
+    dataset.first();
+    QElapsedTimer sincePaint;
+    sincePaint.start();
+    int deleted = 0;
+    while (dataset.recordCount() > 0) {
+        if (!dataset.remove())
+            break;
+        ++deleted;
+        if (dataset.recordCount() > 0) {
+            m_deleteGauge->setValue(deleted * 100 / start);
+            if (sincePaint.elapsed() >= GaugeFrameMs) {
+                m_deleteGauge->repaint();
+                sincePaint.restart();
+            }
+        }
+    }
+}
+
+bool MonthTab::applyDeletion(QString *error)
+{
+    // The month goes as a whole or not at all; a failed delete leaves the deleted
+    // rows deleted in the cache.
+    Savepoint transaction(Database::connection(), QStringLiteral("velq8_delete_month"));
+    if (!transaction.isActive()) {
+        *error = transaction.error();
+        return false;
+    }
+    if (!m_dataset->applyUpdates()) {
+        *error = m_dataset->lastError();
+        transaction.rollback();
+        return false;
+    }
+    if (!transaction.release()) {
+        *error = transaction.error();
+        return false;
+    }
+    m_dataset->commitUpdates();
+    return true;
+}
+
+bool MonthTab::save()
+{
+    return toolbar()->save();
+}
+
+void MonthTab::afterImport()
+{
+    shell().setEditMode(EditMode::Browse);
+    toolbar()->refresh();
+    if (!m_dataset->isEmpty())
+        m_grid->setFocus();
+}
+
+bool MonthTab::saveOnClose()
+{
+    CachedDataset &dataset = *m_dataset;
+    if (!dataset.isOpen())
+        return true;
+    // A value refused in the cell keeps the window open, so it can be mended.
+    if (!m_grid->settleEditor())
+        return false;
+    const bool editing = dataset.state() == CachedDataset::State::Edit
+        || dataset.state() == CachedDataset::State::Insert;
+    // Rows keyed in but no longer in the editor are saved as well: closing never
+    // drops them without a word.
+    if (!editing && !dataset.hasPendingUpdates())
+        return true;
+    if (!dataset.applyUpdates()) {
+        Messages::current().error(dataset.lastError(), window());
+        return false;
+    }
+    dataset.commitUpdates();
+    shell().setEditMode(EditMode::Browse);
+    toolbar()->refresh();
+    return true;
+}

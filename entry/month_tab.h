@@ -1,0 +1,83 @@
+#pragma once
+
+#include "entry/data_tab_page.h"
+#include "entry/month_tab_description.h"
+#include "ui/shell.h"
+
+#include <optional>
+
+class CachedDataset;
+class QLabel;
+class QProgressBar;
+class RecordGrid;
+
+// A data tab that keeps a whole month of one declaration kind: queried by
+// period, created at once as the rows its description builds (all amounts 0),
+// keyed in, saved, modified and deleted as a whole. Everything the month tabs
+// share is here; what a tab is (its kind, columns, new-month rows, delete
+// progress, the options where it departs) comes from its MonthTabDescription.
+//
+//   Query    the kind's period query (year or month 0: unfiltered).
+//   Add      refuses an incomplete period; an existing month is only offered
+//            for modifying ("資料已存在是否確定修改!!!"); an empty one gets the
+//            new-month rows in add mode. Nothing is written until Save.
+//   Modify   the month's rows in modify mode; an empty month is offered for
+//            adding ("查無此資料，請問是否要新增 ???").
+//   Delete   the whole month, row by row with the gauge, applied in one
+//            transaction ("刪除成功!!!" or "刪除失敗!!!"); the mode and the buttons
+//            are left as they were unless the tab sets its buttons itself.
+//   Save, Discard, Clear, navigation and the period rule: the record toolbar.
+class MonthTab : public DataTabPage
+{
+    Q_OBJECT
+public:
+    MonthTab(Shell &shell, MonthTabDescription description, QWidget *parent = nullptr);
+
+    const MonthTabDescription &description() const { return m_description; }
+    RecordGrid *grid() const { return m_grid; }
+    QLabel *deleteLabel() const { return m_deleteLabel; }
+    QProgressBar *deleteGauge() const { return m_deleteGauge; }
+    // Where the focus goes when editing starts: the first editable column.
+    int editColumn() const { return m_editColumn; }
+
+    // The toolbar's buttons (public so the main window and tests can run them).
+    void query();
+    void add();
+    void modify();
+    void deleteMonth();
+    bool save();
+    // After the import dialog filled and applied the dataset: back to browse, the
+    // buttons as the imported rows allow, the focus on the grid when there are rows.
+    void afterImport();
+
+    // DataTab
+    CachedDataset *dataset() override { return m_dataset; }
+    bool saveOnClose() override;
+
+private:
+    void buildDataset();
+    void buildGrid();
+    void buildDeleteProgress();
+    void bindToolbar();
+    // Runs the month query for the spin edits' period: true with rows, false
+    // without, nullopt when the statement failed (the engine's message is shown).
+    std::optional<bool> runMonthQuery();
+    // Whether the period holds rows of any institution (same answers).
+    std::optional<bool> lookUpPeriod();
+    // Add mode with the new month's rows; `editFirstRow` puts the first into editing.
+    void createMonth(bool editFirstRow);
+    void startEditing(EditMode mode, bool editFirstRow);
+    // A year or month of 0 (or empty): the warning, the focus to the year, true.
+    bool refuseIncompletePeriod(const QString &message);
+    void removeRowsWithGauge();
+    bool applyDeletion(QString *error);
+    // The tab's own button states (description().buttonStates) for the month as it stands.
+    void showOwnButtonStates();
+
+    const MonthTabDescription m_description;
+    CachedDataset *m_dataset = nullptr;
+    RecordGrid *m_grid = nullptr;
+    QLabel *m_deleteLabel = nullptr;
+    QProgressBar *m_deleteGauge = nullptr;
+    int m_editColumn = 0;
+};

@@ -1,0 +1,224 @@
+#pragma once
+
+// The fixture of the import tests: a database of its own with every reference
+// table and one month (88/5) of every kind, a folder for the files, and helpers
+// to write, export and compare. The three import test classes derive from it.
+
+#include "ui/messages.h"
+#include "db/cached_dataset.h"
+#include "db/table_cursor.h"
+#include "interchange/declaration_format.h"
+#include "db/declaration_kind.h"
+#include "interchange/export_engine.h"
+#include "interchange/ui/import_dialog.h"
+#include "interchange/import_engine.h"
+#include "interchange/record_reader.h"
+#include "interchange/record_writer.h"
+#include "tests/support/fake_shell.h"
+#include "tests/support/test_database.h"
+
+#include <QDir>
+#include <QFile>
+#include <QLineEdit>
+#include <QProcess>
+#include <QPushButton>
+#include <QRandomGenerator>
+#include <QSqlQuery>
+#include <QSqlRecord>
+#include <QTemporaryDir>
+#include <QtTest>
+#include <memory>
+#include <optional>
+namespace import_fixture {
+
+using Kind = DeclarationKind;
+using Status = ImportEngine::Status;
+
+const Kind &kindOf(Kind::Id id) { return Kind::get(id); }
+
+// The shared fake shell as the import tests want it: a fixed institution, and
+// not in browse mode, so the import's setting of the mode shows.
+struct ImportShell : FakeShell
+{
+    ImportShell()
+    {
+        bankCode = QStringLiteral("ABC");
+        bankName = QStringLiteral("範例銀行");
+        mode = EditMode::Modify;
+        todayValue = QDate(1999, 5, 15);
+        open();
+    }
+};
+
+QByteArray crlf(const QList<QByteArray> &lines)
+{
+    QByteArray out;
+    for (const QByteArray &l : lines)
+        out += l + "\r\n";
+    return out;
+}
+
+// A B01 line: year, month, institution, account, amount text (right-aligned).
+QByteArray b01(const char *period, const char *bank, const char *account, const char *amount)
+{
+    return QByteArray(period) + QByteArray(bank).leftJustified(7, ' ') + QByteArray(account)
+         + QByteArray(amount).rightJustified(14, '0');
+}
+
+} // namespace import_fixture
+
+using namespace import_fixture;
+
+class ImportFixture : public QObject
+{
+protected:
+
+    std::unique_ptr<TestDatabase> m_db;
+    std::unique_ptr<QTemporaryDir> m_dir;
+
+    QString writeFile(const QString &name, const QByteArray &bytes)
+    {
+        const QString path = m_dir->filePath(name);
+        QFile f(path);
+        if (!f.open(QIODevice::WriteOnly) || f.write(bytes) != bytes.size())
+            qFatal("cannot write %s", qPrintable(path));
+        return path;
+    }
+    static QByteArray bytesOf(const QString &path)
+    {
+        QFile f(path);
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
+    }
+    QStringList folderListing() const
+    {
+        return QDir(m_dir->path()).entryList(QDir::Files | QDir::Hidden, QDir::Name);
+    }
+    // Every row of a table in stored order, with its rowid: "exactly as it was".
+    QStringList dump(const QString &table)
+    {
+        QStringList rows;
+        QSqlQuery q(m_db->db());
+        if (!q.exec(QStringLiteral("select rowid, * from %1 order by rowid").arg(table)))
+            return {QStringLiteral("<query failed>")};
+        while (q.next()) {
+            QStringList values;
+            for (int i = 0; i < q.record().count(); ++i)
+                values << q.value(i).toString();
+            rows << values.join(u'|');
+        }
+        return rows;
+    }
+    // The rows of a month, without rowid, sorted: what is stored, not where.
+    QStringList monthRows(const QString &table, int year, int month)
+    {
+        QStringList rows;
+        QSqlQuery q(m_db->db());
+        q.exec(QStringLiteral("select * from %1 where M_YEAR = %2 and M_MONTH = %3").arg(table).arg(year).arg(month));
+        while (q.next()) {
+            QStringList values;
+            for (int i = 0; i < q.record().count(); ++i)
+                values << q.record().fieldName(i) + u'=' + q.value(i).toString();
+            rows << values.join(u'|');
+        }
+        rows.sort();
+        return rows;
+    }
+
+    // Without an answer no callback is given: the engine's default decides.
+    ImportEngine::Result runImport(const QString &path, Kind::Id id, CachedDataset &target,
+                                   std::optional<bool> answer = {}, int *asked = nullptr)
+    {
+        ImportEngine::Request request;
+        request.file = path;
+        request.kind = &kindOf(id);
+        request.target = &target;
+        if (answer) {
+            request.confirmReplace = [=] {
+                if (asked)
+                    ++*asked;
+                return *answer;
+            };
+        }
+        return ImportEngine::run(request);
+    }
+
+    bool insert(const QString &table, const QVariantMap &row) { return m_db->insertRow(table, row); }
+
+    void fillFixture()
+    {
+        const auto ok = [&](bool b) {
+            if (!b)
+                qFatal("fixture: %s", qPrintable(m_db->lastError()));
+        };
+        ok(insert("BN01", {{"BANK_NO", "ABC"}, {"BANK_NAME", "範例銀行"}}));
+        ok(insert("BN01", {{"BANK_NO", "ABC0011"}, {"BANK_NAME", "第一分行"}}));
+        ok(insert("BN01", {{"BANK_NO", "ABC0022"}, {"BANK_NAME", "第二分行"}}));
+        ok(insert("CACNO", {{"ACC_CODE", "11000"}, {"ACC_NAME", "現金"}}));
+        ok(insert("CACNO", {{"ACC_CODE", "11500"}, {"ACC_NAME", "存放央行"}}));
+        ok(insert("CACNO", {{"ACC_CODE", "1234p"}, {"ACC_NAME", "逾放比率"}}));
+        ok(insert("CD01", {{"HSIEN_ID", "A"}, {"HSIEN_NAME", "臺北市"}}));
+        ok(insert("CD01", {{"HSIEN_ID", "B"}, {"HSIEN_NAME", "臺中市"}}));
+        ok(insert("HCACNO", {{"ACC_CODE", "H0001"}, {"ACC_NAME", "存款"}}));
+        ok(insert("HCACNO", {{"ACC_CODE", "H0002"}, {"ACC_NAME", "放款"}}));
+
+        auto mp = [&](int month, const char *acc, double amt, int serial) {
+            ok(insert("MPBANK", {{"M_YEAR", 88}, {"M_MONTH", month}, {"BANK_CODE", "ABC"}, {"ACC_CODE", acc},
+                                 {"AMT", amt}, {"SERIAL", serial}}));
+        };
+        mp(5, "11000", 1234.5, 1);
+        mp(5, "11500", -0.5, 2);
+        mp(5, "1234p", 12.345, 3);
+        mp(4, "11000", 1.0, 1);   // another month: never touched
+        ok(insert("EM03", {{"M_YEAR", 88}, {"M_MONTH", 5}, {"BANK_CODE", "ABC"}, {"BANK_CODE1", "ABC0011"}, {"M_RATE", 2.5}}));
+        ok(insert("EM03", {{"M_YEAR", 88}, {"M_MONTH", 5}, {"BANK_CODE", "ABC"}, {"BANK_CODE1", "ABC0022"}, {"M_RATE", 1.25}}));
+        ok(insert("EM08", {{"BANK_CODE", "ABC"}, {"M_YEAR", 88}, {"M_MONTH", 5}, {"FLAG1", "1"}, {"FLAG2", "1"},
+                           {"FLAG3", "01"}, {"FLAG4", "1"}, {"RATE", 2.5}}));
+        ok(insert("EM08", {{"BANK_CODE", "ABC"}, {"M_YEAR", 88}, {"M_MONTH", 5}, {"FLAG1", "2"}, {"FLAG2", "5"},
+                           {"FLAG3", "09"}, {"FLAG4", "3"}, {"RATE", 1.75}}));
+        ok(insert("EM09", {{"BANK_CODE", "ABC"}, {"M_YEAR", 88}, {"M_MONTH", 5}, {"FLAG1", "0"}, {"FLAG2", "0"},
+                           {"FLAG3", "01"}, {"AMT", 3.0}, {"AMT1", 123456.5}}));
+        ok(insert("EM09", {{"BANK_CODE", "ABC"}, {"M_YEAR", 88}, {"M_MONTH", 5}, {"FLAG1", "3"}, {"FLAG2", "2"},
+                           {"FLAG3", "10"}, {"AMT", 7.0}, {"AMT1", -5.0}}));
+        auto hm = [&](const char *county, const char *acc, double amt) {
+            ok(insert("HMPBANK", {{"M_YEAR", 88}, {"M_MONTH", 5}, {"BANK_CODE", "ABC"}, {"HSIEN_ID", county},
+                                  {"ACC_CODE", acc}, {"AMT", amt}}));
+        };
+        hm("A", "H0001", 100.0);
+        hm("A", "H0002", 200.25);
+        hm("B", "H0001", -3.0);
+    }
+
+    // Exports 88/5 of every kind into the test folder; the paths by kind.
+    QHash<int, QString> exportMonth()
+    {
+        ExportEngine::Request request;
+        request.period = Period{88, 5};
+        request.kinds = Kind::all();
+        request.directory = m_dir->path();
+        request.institutionCode = QStringLiteral("ABC");
+        request.confirmOverwrite = [](const QString &) { return true; };
+        request.report = [](const ExportEngine::Message &) {};
+        const ExportEngine::Result result = ExportEngine::run(request);
+        QHash<int, QString> paths;
+        for (const Kind *k : Kind::all()) {
+            const auto r = result.of(*k);
+            if (r.outcome == ExportEngine::Outcome::Written)
+                paths.insert(k->id(), r.entryPath);
+        }
+        return paths;
+    }
+
+    void setUp()
+    {
+        m_db = std::make_unique<TestDatabase>(TestDatabase::Content::Empty);
+        QVERIFY2(m_db->isValid(), qPrintable(m_db->lastError()));
+        m_dir = std::make_unique<QTemporaryDir>();
+        QVERIFY(m_dir->isValid());
+        fillFixture();
+    }
+    void tearDown()
+    {
+        m_dir.reset();
+        m_db.reset();
+    }
+};

@@ -1,6 +1,6 @@
 #include "db/cached_dataset.h"
 #include "db/schema.h"
-#include "tests/support/test_database.h"
+#include "tests/db/month_dataset_fixture.h"
 
 #include <QAbstractItemModelTester>
 #include <QSignalSpy>
@@ -9,13 +9,13 @@
 
 // The dataset every tab, the import and the checks work on: rows in memory,
 // changes cached until applied in one transaction, keyed on the old values.
-class tst_CachedDataset : public QObject
+class tst_CachedDataset : public MonthDatasetFixture
 {
     Q_OBJECT
 
 private slots:
-    void init();
-    void cleanup();
+    void init() { setUp(); }
+    void cleanup() { tearDown(); }
 
     void openBindsNamedParameters();
     void openFailsWithEngineMessage();
@@ -34,65 +34,7 @@ private slots:
     void guards();
     void locate();
     void emptyRowsKeepsFields();
-    void modelTextAndEditing();
-    void modelSignals();
-
-private:
-    std::unique_ptr<TestDatabase> m_db;
-    void addMonth(int year, int month, int accounts);
-    std::unique_ptr<CachedDataset> monthDataset();
-    QString stored(const QString &sql = "select group_concat(ACC_CODE || '=' || AMT, ';') from "
-                                        "(select * from MPBANK order by M_YEAR, M_MONTH, SERIAL)");
 };
-
-namespace {
-
-const char *MonthSql =
-    "Select a.m_year, a.m_month, a.bank_code, a.acc_code, A.SERIAL, "
-    "(A.ACC_CODE || '  ' || B.ACC_NAME) AS ACCNAME, a.amt From MPBANK a, CACNO B "
-    "Where B.acc_code = a.acc_code and a.bank_code = :BANK_CODE and a.m_year = :seYYY "
-    "and a.m_month = :seMM order by a.m_year, a.m_month, a.SERIAL";
-
-QString accountCode(int i) { return QString::number(11000 + i * 10); }
-
-} // namespace
-
-void tst_CachedDataset::init()
-{
-    m_db = std::make_unique<TestDatabase>(TestDatabase::Content::Empty);
-    QVERIFY2(m_db->isValid(), qPrintable(m_db->lastError()));
-    for (int i = 0; i < 6; ++i)
-        QVERIFY(m_db->insertRow("CACNO", {{"ACC_CODE", accountCode(i)}, {"ACC_NAME", QString("科目%1").arg(i)}}));
-}
-
-void tst_CachedDataset::cleanup()
-{
-    m_db.reset();
-}
-
-void tst_CachedDataset::addMonth(int year, int month, int accounts)
-{
-    for (int i = 0; i < accounts; ++i) {
-        QVERIFY(m_db->insertRow("MPBANK", {{"M_YEAR", year}, {"M_MONTH", month}, {"BANK_CODE", "995"},
-                                           {"ACC_CODE", accountCode(i)}, {"AMT", 100.0 * (i + 1)}, {"SERIAL", i + 1}}));
-    }
-}
-
-std::unique_ptr<CachedDataset> tst_CachedDataset::monthDataset()
-{
-    auto ds = std::make_unique<CachedDataset>();
-    ds->setSql(MonthSql);
-    ds->setUpdateTable("MPBANK");
-    ds->setParam("BANK_CODE", "995");
-    ds->setParam("seYYY", 115);
-    ds->setParam(":SEMM", 10);   // names are case-insensitive, the colon optional
-    return ds;
-}
-
-QString tst_CachedDataset::stored(const QString &sql)
-{
-    return m_db->scalar(sql).toString();
-}
 
 void tst_CachedDataset::openBindsNamedParameters()
 {
@@ -296,7 +238,7 @@ void tst_CachedDataset::failingApplyLeavesTableAndCache()
     QVERIFY(m_db->insertRow("MPBANK", {{"M_YEAR", 115}, {"M_MONTH", 10}, {"BANK_CODE", "995"},
                                        {"ACC_CODE", "11050"}, {"AMT", 1}, {"SERIAL", 9}}));
     auto ds = monthDataset();
-    ds->setSql(QString(MonthSql).replace("order by", "and a.SERIAL < 9 order by"));
+    ds->setSql(ds->sql().replace("order by", "and a.SERIAL < 9 order by"));
     QVERIFY(ds->open());
     const QString before = stored();
     QVERIFY(ds->remove());                       // 11000
@@ -566,122 +508,5 @@ void tst_CachedDataset::emptyRowsKeepsFields()
     QCOMPARE(ds->columnCount(), 7);
     QCOMPARE(m_db->count("MPBANK"), 2);
 }
-
-void tst_CachedDataset::modelTextAndEditing()
-{
-    QVERIFY(m_db->insertRow("MPBANK", {{"M_YEAR", 115}, {"M_MONTH", 10}, {"BANK_CODE", "995"},
-                                       {"ACC_CODE", "11000"}, {"AMT", 1234567.8916}, {"SERIAL", 1}}));
-    QVERIFY(m_db->insertRow("MPBANK", {{"M_YEAR", 115}, {"M_MONTH", 10}, {"BANK_CODE", "995"},
-                                       {"ACC_CODE", "11010"}, {"AMT", 0.0}, {"SERIAL", 2}}));
-    auto ds = monthDataset();
-    QVERIFY(ds->open());
-    ds->setColumns({"M_YEAR", "M_MONTH", "ACCNAME", "AMT"});
-    ds->setColumnTitle("ACCNAME", "科目名稱");
-    ds->setColumnFormat("AMT", ",#.###", "#.###");
-    ds->setAllColumnsReadOnly(true);
-    ds->setColumnReadOnly("AMT", false);
-    QCOMPARE(ds->columnCount(), 4);
-    QCOMPARE(ds->headerData(2, Qt::Horizontal).toString(), QString("科目名稱"));
-    QCOMPARE(ds->headerData(3, Qt::Horizontal).toString(), QString("AMT"));
-    QCOMPARE(ds->data(ds->index(0, 3)).toString(), QString("1,234,567.892"));
-    QCOMPARE(ds->data(ds->index(0, 3), Qt::EditRole).toString(), QString("1234567.892"));
-    QCOMPARE(ds->data(ds->index(1, 3)).toString(), QString());   // a zero amount is an empty cell
-    QCOMPARE(ds->data(ds->index(0, 0)).toString(), QString("115"));
-    QCOMPARE(ds->data(ds->index(0, 3), Qt::TextAlignmentRole).toInt(), int(Qt::AlignRight | Qt::AlignVCenter));
-    QCOMPARE(ds->data(ds->index(0, 2), Qt::TextAlignmentRole).toInt(), int(Qt::AlignLeft | Qt::AlignVCenter));
-    QVERIFY(!(ds->flags(ds->index(0, 2)) & Qt::ItemIsEditable));
-    QVERIFY(ds->flags(ds->index(0, 3)) & Qt::ItemIsEditable);
-
-    // Only numbers go into a number cell; the cell keeps its value otherwise.
-    for (const char *bad : {"abc", "1.2.3", "12a", "--1"}) {
-        QVERIFY2(!ds->setData(ds->index(1, 3), QString(bad)), bad);
-        QCOMPARE(ds->value(1, "AMT").toDouble(), 0.0);
-        QVERIFY2(ds->lastError().contains(QLatin1String(bad)), qPrintable(ds->lastError()));
-    }
-    QCOMPARE(ds->state(), CachedDataset::State::Browse);
-    QVERIFY(!ds->setData(ds->index(1, 2), "x"));   // read-only column
-    QVERIFY(ds->setData(ds->index(1, 3), "-1234.5"));
-    QCOMPARE(ds->currentRow(), 1);                 // typing into a row makes it current
-    QCOMPARE(ds->value(1, "AMT").toDouble(), -1234.5);
-    QVERIFY(ds->setData(ds->index(1, 3), ""));    // an emptied cell reads as 0
-    QCOMPARE(ds->value(1, "AMT").toDouble(), 0.0);
-
-    // Text cells refuse what their field cannot hold.
-    CachedDataset accounts;
-    accounts.setSql("select * from CACNO");
-    accounts.setUpdateTable("CACNO");
-    QVERIFY(accounts.open());
-    const QModelIndex name = accounts.index(0, accounts.fieldIndex("ACC_NAME"));
-    QVERIFY(accounts.setData(name, QString(20, QChar(0x6578))));    // 40 bytes
-    QVERIFY(!accounts.setData(name, QString(21, QChar(0x6578))));   // 42 bytes
-    QVERIFY2(accounts.lastError().startsWith(QStringLiteral("「ACC_NAME」超過 40 個位元組")),
-             qPrintable(accounts.lastError()));
-    QVERIFY(!accounts.setData(name, QString::fromUtf8("\xF0\x9F\x98\x80")));   // an emoji: no Big5 code
-    QVERIFY(accounts.lastError().contains(QStringLiteral("Big5")));
-    QCOMPARE(accounts.value(0, "ACC_NAME").toString(), QString(20, QChar(0x6578)));
-    QVERIFY(!accounts.setData(accounts.index(0, 0), "123456"));
-    QVERIFY(!accounts.setData(accounts.index(0, 0), "1", Qt::ToolTipRole));
-}
-
-void tst_CachedDataset::modelSignals()
-{
-    addMonth(115, 10, 3);
-    auto ds = monthDataset();
-    QAbstractItemModelTester tester(ds.get(), QAbstractItemModelTester::FailureReportingMode::QtTest);
-    QSignalSpy resets(ds.get(), &QAbstractItemModel::modelReset);
-    QSignalSpy inserted(ds.get(), &QAbstractItemModel::rowsInserted);
-    QSignalSpy removed(ds.get(), &QAbstractItemModel::rowsRemoved);
-    QSignalSpy changed(ds.get(), &QAbstractItemModel::dataChanged);
-    QSignalSpy current(ds.get(), &CachedDataset::currentRowChanged);
-
-    QVERIFY(ds->open());
-    QCOMPARE(resets.size(), 1);
-    QCOMPARE(current.size(), 1);
-    QVERIFY(ds->setValue("AMT", 1));
-    QCOMPARE(changed.size(), 1);
-    QCOMPARE(changed.last().at(0).toModelIndex(), ds->index(0, 6));
-    QVERIFY(ds->append());
-    QCOMPARE(inserted.size(), 1);
-    QVERIFY(ds->setValue("ACC_CODE", "11050"));
-    QVERIFY(ds->moveTo(1));
-    QVERIFY(ds->remove());
-    QCOMPARE(removed.size(), 1);
-    QVERIFY(ds->last());
-    QVERIFY(ds->remove());   // an appended row goes for good
-    QCOMPARE(removed.size(), 2);
-    QVERIFY(ds->append());
-    ds->cancel();
-    QCOMPARE(removed.size(), 3);
-
-    // With controls disabled a loop of changes shows as one reset at the end.
-    resets.clear();
-    inserted.clear();
-    changed.clear();
-    current.clear();
-    ds->disableControls();
-    ds->disableControls();
-    for (int i = 0; i < 50; ++i) {
-        QVERIFY(ds->append());
-        QVERIFY(ds->setValue("ACC_CODE", QString::number(20000 + i)));
-    }
-    QVERIFY(ds->first());
-    QVERIFY(ds->remove());
-    ds->enableControls();
-    QCOMPARE(resets.size(), 0);
-    ds->enableControls();
-    QCOMPARE(resets.size(), 1);
-    QCOMPARE(inserted.size(), 0);
-    QCOMPARE(changed.size(), 0);
-    QCOMPARE(current.size(), 1);
-    QCOMPARE(current.last().at(0).toInt(), 0);
-    QCOMPARE(ds->rowCount(), 51);
-
-    ds->cancelUpdates();
-    QCOMPARE(ds->rowCount(), 3);
-    ds->close();
-    QCOMPARE(ds->rowCount(), 0);
-    QCOMPARE(resets.size(), 3);
-}
-
 QTEST_GUILESS_MAIN(tst_CachedDataset)
 #include "tst_cached_dataset.moc"

@@ -2,6 +2,7 @@
 
 #include "reports/operating_check_report.h"
 #include "reports/operating_detail_report.h"
+#include "reports/overdue_ratio_report.h"
 
 const QList<ReportKind> &ReportKind::all()
 {
@@ -9,7 +10,7 @@ const QList<ReportKind> &ReportKind::all()
         {QStringLiteral("operating-detail"), QStringLiteral("TfmVELQ8REPA"), QStringLiteral("營運資料明細表"),
          true, false, OperatingDetailReport::build},
         {QStringLiteral("overdue-ratio"), QStringLiteral("TfmVELQ8REPB"), QStringLiteral("各營業單位逾期放款比率表"),
-         true, false, nullptr},
+         true, false, OverdueRatioReport::build},
         {QStringLiteral("bills-rate"), QStringLiteral("TfmVELQ8REPC"), QStringLiteral("兼營票券利率業務統計表"),
          true, false, nullptr},
         {QStringLiteral("bills-trading"), QStringLiteral("TfmVELQ8REPD"), QStringLiteral("兼營票券交易業務統計表"),

@@ -1,5 +1,7 @@
 #include "reports/report_kind.h"
 
+#include "reports/bills_rate_report.h"
+#include "reports/bills_trading_report.h"
 #include "reports/operating_check_report.h"
 #include "reports/operating_detail_report.h"
 #include "reports/overdue_ratio_report.h"
@@ -12,9 +14,9 @@ const QList<ReportKind> &ReportKind::all()
         {QStringLiteral("overdue-ratio"), QStringLiteral("TfmVELQ8REPB"), QStringLiteral("各營業單位逾期放款比率表"),
          true, false, OverdueRatioReport::build},
         {QStringLiteral("bills-rate"), QStringLiteral("TfmVELQ8REPC"), QStringLiteral("兼營票券利率業務統計表"),
-         true, false, nullptr},
+         true, false, BillsRateReport::build},
         {QStringLiteral("bills-trading"), QStringLiteral("TfmVELQ8REPD"), QStringLiteral("兼營票券交易業務統計表"),
-         true, false, nullptr},
+         true, false, BillsTradingReport::build},
         {QStringLiteral("county-detail"), QStringLiteral("TfmVELQ8REPI"), QStringLiteral("各月營運資料明細表"),
          true, true, nullptr},
         {QStringLiteral("operating-check"), QStringLiteral("TfmVELQ8REPH"), QStringLiteral("營運資料明細檢核表"),

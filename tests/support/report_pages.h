@@ -1,13 +1,13 @@
 #pragma once
 
-#include "reports/band_layout.h"
+#include "reports/report_document.h"
 #include "reports/report_request.h"
 
 #include <QDate>
 #include <QStringList>
 
-// Reading a report as its pages of items: what stands on the pages, never pixels.
-// Header only: the report tests link the report library themselves.
+// Reading a report as its pages of items, never pixels. Header only: the report
+// tests link the report library themselves.
 namespace ReportPages {
 
 // The parameters of a report printed on 2026-03-05.
@@ -20,20 +20,7 @@ inline ReportRequest request(int year, int month, const QString &unit = QStringL
     return r;
 }
 
-// The texts of the items of one role, page after page.
-inline QStringList texts(const ReportDocument &document, ReportItem::Role role)
-{
-    QStringList out;
-    for (const ReportDocument::Page &page : document.pages) {
-        for (const ReportItem &item : page.items) {
-            if (item.role == role)
-                out << item.text();
-        }
-    }
-    return out;
-}
-
-// Each detail row as it stands on the pages: its cells joined by "|".
+// Each detail row as it stands on the pages, its cells joined by "|".
 inline QStringList lines(const ReportDocument &document)
 {
     QStringList out;
@@ -42,12 +29,11 @@ inline QStringList lines(const ReportDocument &document)
         for (const ReportItem &item : page.items) {
             if (item.role != ReportItem::Role::Cell)
                 continue;
-            if (item.row != row) {
+            if (item.row != row)
                 out << QString();
-                row = item.row;
-            } else {
+            else
                 out.last() += u'|';
-            }
+            row = item.row;
             out.last() += item.text();
         }
     }

@@ -103,9 +103,12 @@ const CliCommand::Registrar registrar({
     QStringLiteral("report KIND --year Y --month M [--unit 元|仟元|萬元|百萬元] [--county C] [--date YYYY-MM-DD] "
                    "--pdf FILE"),
     QStringLiteral("Writes a report of the month as a PDF, as the report dialogs print it. KIND is\n"
-                   "operating-detail (營運資料明細表) or operating-check (營運資料明細檢核表);\n"
-                   "overdue-ratio, bills-rate, bills-trading, county-detail and county-check come later.\n"
-                   "--unit scales the amounts (default 元), --date is the printing date (default\n"
+                   "operating-detail (營運資料明細表), operating-check (營運資料明細檢核表),\n"
+                   "overdue-ratio (各營業單位逾期放款超過 3%  明細表), bills-rate (兼營票券利率業務統計表)\n"
+                   "or bills-trading (兼營票券交易業務統計表); county-detail and county-check come later.\n"
+                   "For overdue-ratio, bills-rate and bills-trading a year or month of 0 leaves that\n"
+                   "part of the period open. --unit scales the amounts of operating-detail and is\n"
+                   "only printed by the others (default 元), --date is the printing date (default\n"
                    "today). Prints the file and its pages. Exit status 0 the PDF was written, 1\n"
                    "nothing to print (the report's message; no file), 2 wrong input or a failure\n"
                    "(no partial file is left)."),

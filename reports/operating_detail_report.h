@@ -1,10 +1,9 @@
 #pragma once
 
 #include "reports/amount_unit.h"
+#include "reports/query_report.h"
 #include "reports/report_outcome.h"
 #include "reports/report_request.h"
-
-#include <QString>
 
 // "營運資料明細表": every operating amount of one month, of every institution,
 // in SERIAL order, with the account's name, scaled to the chosen unit. Rows
@@ -14,8 +13,8 @@ namespace OperatingDetailReport {
 
 inline constexpr auto Title = "營運資料明細表";
 
-// The query for the unit: the amount divided in the select list.
-QString statement(AmountUnit unit);
+// The report for the unit: the amount divided in the select list.
+QueryReport description(AmountUnit unit);
 
 ReportOutcome build(const ReportRequest &request);
 

@@ -258,7 +258,10 @@ void TstMainWindow::reportButtonsOpenTheBuiltReports_data()
     QTest::addColumn<QString>("caption");
     QTest::newRow("operating data detail") << "btnREPA" << "TfmVELQ8REPA" << "營運資料明細表";
     QTest::newRow("operating data check") << "btnREPH" << "TfmVELQ8REPH" << "營運資料明細檢核表";
-    QTest::newRow("overdue ratios") << "btnREPB" << "" << "";
+    QTest::newRow("overdue ratios") << "btnREPB" << "TfmVELQ8REPB" << "各營業單位逾期放款比率表";
+    QTest::newRow("bills rates") << "btnREPC" << "TfmVELQ8REPC" << "兼營票券利率業務統計表";
+    QTest::newRow("bills trading") << "btnREPD" << "TfmVELQ8REPD" << "兼營票券交易業務統計表";
+    QTest::newRow("county detail") << "btnREPI" << "" << "";
     QTest::newRow("county check") << "btnREPJ" << "" << "";
 }
 

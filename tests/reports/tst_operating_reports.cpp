@@ -1,5 +1,6 @@
 #include "reports/operating_check_report.h"
 #include "reports/operating_detail_report.h"
+#include "tests/support/report_pages.h"
 #include "tests/support/test_database.h"
 
 #include <QTest>
@@ -47,14 +48,7 @@ bool month(TestDatabase &db)
         && amount("996", "40000", 5, 0);
 }
 
-ReportRequest request(int year, int month, const QString &unit = QStringLiteral("元"))
-{
-    ReportRequest r;
-    r.period = Period{year, month};
-    r.unit = AmountUnit::fromText(unit).value();
-    r.printedOn = QDate(2026, 3, 5);
-    return r;
-}
+using ReportPages::request;
 
 QStringList codes(const QList<ReportRow> &rows)
 {

@@ -46,7 +46,19 @@ void TstReportCommand::exitStatuses_data()
         << QStringList{"operating-check"} + month + QStringList{"--pdf", "{pdf}"} << 1 << "資料完全符合!!!";
     QTest::newRow("unit none of the four") << detail + QStringList{"--unit", "美元", "--pdf", "{pdf}"} << 2 << "美元";
     QTest::newRow("report not built yet")
-        << QStringList{"overdue-ratio"} + month + QStringList{"--pdf", "{pdf}"} << 2 << "not available yet";
+        << QStringList{"county-check"} + month + QStringList{"--pdf", "{pdf}"} << 2 << "not available yet";
+    // The sample database holds ratios, rates and trading for 115/10 only.
+    const auto kind = [](const char *name, const char *year, const char *month) {
+        return QStringList{name, "--year", year, "--month", month, "--pdf", "{pdf}"};
+    };
+    QTest::newRow("ratios of every month") << kind("overdue-ratio", "0", "0") << 0 << "1 頁";
+    QTest::newRow("ratios of an empty year") << kind("overdue-ratio", "114", "0") << 1 << "查無符合資料理!!";
+    QTest::newRow("rates of October of every year") << kind("bills-rate", "0", "10") << 0 << "1 頁";
+    QTest::newRow("rates of an empty month") << kind("bills-rate", "115", "9") << 1 << "查無符合資料理!!";
+    QTest::newRow("trading of the months of a year") << kind("bills-trading", "115", "0") << 0 << "1 頁";
+    QTest::newRow("trading of an empty month") << kind("bills-trading", "0", "9") << 1 << "查無符合資料理!!";
+    QTest::newRow("trading with a unit none of the four")
+        << kind("bills-trading", "115", "10") + QStringList{"--unit", "美元"} << 2 << "美元";
     QTest::newRow("no file named") << detail << 2 << "--pdf FILE";
     QTest::newRow("no such date") << detail + QStringList{"--date", "2026-02-30", "--pdf", "{pdf}"} << 2
                                   << "2026-02-30";

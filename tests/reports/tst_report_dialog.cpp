@@ -140,6 +140,10 @@ void TstReportDialog::printShowsThePreviewOrTheMessage_data()
     QTest::newRow("check of a month that fails")
         << "TfmVELQ8REPH" << "UPDATE MPBANK SET AMT = AMT + 1 WHERE ACC_CODE = '11000'" << "115" << "萬元" << 1
         << "" << 0;
+    QTest::newRow("overdue ratios of the sample month") << "TfmVELQ8REPB" << "" << "115" << "元" << 1 << "" << 0;
+    QTest::newRow("bills rates of the sample month") << "TfmVELQ8REPC" << "" << "115" << "仟元" << 1 << "" << 0;
+    QTest::newRow("bills trading of an empty year")
+        << "TfmVELQ8REPD" << "" << "114" << "元" << 0 << "查無符合資料理!!" << plain;
 }
 
 void TstReportDialog::printShowsThePreviewOrTheMessage()

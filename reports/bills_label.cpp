@@ -1,0 +1,19 @@
+#include "reports/bills_label.h"
+
+#include <QSqlQuery>
+#include <QVariant>
+
+namespace BillsLabel {
+
+QString column(const QString &flag, int blanks)
+{
+    return QStringLiteral("(A.%1||'  '||'%2') AS M%1").arg(flag, QString(blanks, u' '));
+}
+
+QString text(BillsCodes::List list, const QSqlQuery &query, const QString &flag)
+{
+    const QString label = BillsCodes::label(list, query.value(flag).toString());
+    return label.isEmpty() ? query.value(u'M' + flag).toString() : label;
+}
+
+} // namespace BillsLabel

@@ -1,21 +1,12 @@
 #include "migration/table_migration.h"
 
+#include "db/engine_message.h"
 #include "migration/dbf_reader.h"
 #include "migration/field_mapping.h"
 
 #include <QFileInfo>
 #include <QSqlError>
 #include <QSqlQuery>
-
-namespace {
-
-QString engineText(const QSqlError &e)
-{
-    const QString db = e.databaseText().trimmed();
-    return db.isEmpty() ? e.text().trimmed() : db;
-}
-
-} // namespace
 
 TableMigration::TableMigration(QSqlDatabase db, const TableDef &table) : m_db(db), m_table(table)
 {
@@ -40,7 +31,7 @@ bool TableMigration::run(const QString &file, TableReport *report, QString *erro
     report->extraFields = mapping.extra();
 
     if (!m_db.transaction()) {
-        *error = engineText(m_db.lastError());
+        *error = EngineMessage::of(m_db.lastError());
         return false;
     }
     if (!writeRecords(reader, mapping, report, error)) {
@@ -48,7 +39,7 @@ bool TableMigration::run(const QString &file, TableReport *report, QString *erro
         return false;
     }
     if (!m_db.commit()) {
-        *error = engineText(m_db.lastError());
+        *error = EngineMessage::of(m_db.lastError());
         m_db.rollback();
         return false;
     }
@@ -60,7 +51,7 @@ bool TableMigration::writeRecords(DbfReader &reader, const FieldMapping &mapping
 {
     QSqlQuery insert(m_db);
     if (!insert.prepare(Schema::insertStatement(m_table))) {
-        *error = engineText(insert.lastError());
+        *error = EngineMessage::of(insert.lastError());
         return false;
     }
     DbfRecord record;
@@ -86,7 +77,7 @@ bool TableMigration::writeRecords(DbfReader &reader, const FieldMapping &mapping
             *error = QStringLiteral("%1 第 %2 筆無法寫入: %3")
                          .arg(m_table.name)
                          .arg(record.number)
-                         .arg(engineText(insert.lastError()));
+                         .arg(EngineMessage::of(insert.lastError()));
             return false;
         }
         ++report->stored;

@@ -2,9 +2,9 @@
 #   cmake -DSOURCE_DIR=<tree> [-DEXPECT_VIOLATIONS=n] -P check_layers.cmake
 #
 # Arrows point down only: app -> entry and */ui -> ui -> the core (reports, checks,
-# interchange -> db -> common). Nothing includes app/. The data core (common, db,
-# interchange, checks) includes no QtGui, QtWidgets or QtPrintSupport header, in
-# any spelling; the report layout (reports/) may use QtGui to measure text but no
+# interchange, migration -> db -> common). Nothing includes app/. The data core
+# (common, db, interchange, checks, migration) includes no QtGui, QtWidgets or
+# QtPrintSupport header, in any spelling; the report layout (reports/) may use QtGui to measure text but no
 # widgets. No include climbs out of its folder with "..".
 #
 # Without EXPECT_VIOLATIONS the check fails on the first tree that breaks a rule;
@@ -18,14 +18,15 @@ if(NOT SOURCE_DIR)
 endif()
 
 # Folder -> the folders its files may include (its own included). The core is
-# common, db, interchange, checks and reports; every window folder may use any of
+# common, db, interchange, checks, migration and reports; every window folder may use any of
 # it, but no window folder another's windows, and nothing the application.
-set(core reports checks interchange db common)
+set(core reports checks interchange migration db common)
 set(may_common "common")
 set(may_db "db;common")
 set(may_interchange "interchange;db;common")
 set(may_checks "checks;db;common")
 set(may_reports "reports;checks;db;common")
+set(may_migration "migration;db;common")
 set(may_ui "ui;${core}")
 set(may_entry "entry;ui;${core}")
 set(may_interchange/ui "interchange/ui;ui;${core}")
@@ -34,8 +35,8 @@ set(may_reports/ui "reports/ui;ui;${core}")
 set(may_reference/ui "reference/ui;ui;${core}")
 set(may_app "app;entry;interchange/ui;checks/ui;reports/ui;reference/ui;ui;${core}")
 set(may_cli "cli;${core}")
-set(layers common db interchange checks reports ui entry interchange/ui checks/ui reports/ui reference/ui app cli)
-set(data_core common db interchange checks)
+set(layers common db interchange checks reports migration ui entry interchange/ui checks/ui reports/ui reference/ui app cli)
+set(data_core common db interchange checks migration)
 set(no_widgets_core reports)
 
 # The layer of a path relative to the tree: the longest known folder it lies in.

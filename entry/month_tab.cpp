@@ -63,6 +63,12 @@ void MonthTab::buildGrid()
     m_grid->setDataset(m_dataset);
     m_grid->setAdvanceColumns(m_description.advanceColumns);
     m_editColumn = -1;
+    // Narrow columns (the county tab's month is 25 pixels) keep their width.
+    for (const MonthTabDescription::Column &column : m_description.columns) {
+        QHeaderView *header = m_grid->horizontalHeader();
+        if (column.width > 0 && column.width < header->minimumSectionSize())
+            header->setMinimumSectionSize(column.width);
+    }
     for (int i = 0; i < m_description.columns.size(); ++i) {
         const MonthTabDescription::Column &column = m_description.columns.at(i);
         if (column.width > 0)

@@ -1,6 +1,7 @@
 #include "bench/bench.h"
 #include "bench/bench_database.h"
 #include "bench/plain_check.h"
+#include "bench/plain_sqlite.h"
 #include "checks/county_check.h"
 #include "checks/formula_set.h"
 #include "db/cached_dataset.h"
@@ -56,33 +57,10 @@ struct PlainRow
     std::string accountName;
 };
 
-std::string columnText(sqlite3_stmt *st, int i)
-{
-    const auto *text = reinterpret_cast<const char *>(sqlite3_column_text(st, i));
-    return text ? std::string(text) : std::string();
-}
-
-class Plain
+class Plain : public PlainSqlite
 {
 public:
-    explicit Plain(const QString &file)
-    {
-        if (sqlite3_open_v2(file.toUtf8().constData(), &m_db, SQLITE_OPEN_READWRITE, nullptr) != SQLITE_OK) {
-            std::fprintf(stderr, "county: sqlite3_open_v2 failed\n");
-            m_db = nullptr;
-        }
-    }
-    ~Plain() { sqlite3_close(m_db); }
-    bool ok() const { return m_db != nullptr; }
-
-    void exec(const std::string &sql)
-    {
-        char *error = nullptr;
-        if (sqlite3_exec(m_db, sql.c_str(), nullptr, nullptr, &error) != SQLITE_OK) {
-            std::fprintf(stderr, "county: %s: %s\n", sql.c_str(), error ? error : "?");
-            sqlite3_free(error);
-        }
-    }
+    explicit Plain(const QString &file) : PlainSqlite(file, "county") {}
 
     // The tab's own statement for a whole month.
     std::vector<PlainRow> monthRows(int year, int month)
@@ -93,9 +71,9 @@ public:
         sqlite3_bind_int(st, sqlite3_bind_parameter_index(st, ":seMM"), month);
         std::vector<PlainRow> rows;
         while (sqlite3_step(st) == SQLITE_ROW) {
-            rows.push_back({sqlite3_column_int(st, 1), sqlite3_column_int(st, 2), columnText(st, 0),
-                            columnText(st, 3), columnText(st, 4), sqlite3_column_double(st, 5),
-                            columnText(st, 6), columnText(st, 7)});
+            rows.push_back({sqlite3_column_int(st, 1), sqlite3_column_int(st, 2), text(st, 0),
+                            text(st, 3), text(st, 4), sqlite3_column_double(st, 5),
+                            text(st, 6), text(st, 7)});
         }
         sqlite3_finalize(st);
         return rows;
@@ -117,7 +95,7 @@ public:
         sqlite3_stmt *st = prepare(sql);
         std::vector<std::pair<std::string, std::string>> out;
         while (sqlite3_step(st) == SQLITE_ROW)
-            out.emplace_back(columnText(st, 0), columnText(st, 1));
+            out.emplace_back(text(st, 0), text(st, 1));
         sqlite3_finalize(st);
         return out;
     }
@@ -140,39 +118,14 @@ public:
 
     void insertRows(const std::vector<PlainRow> &rows)
     {
-        exec("begin");
-        sqlite3_stmt *st = prepare("insert into HMPBANK (M_YEAR, M_MONTH, BANK_CODE, HSIEN_ID, ACC_CODE, AMT) "
-                                   "values (?, ?, ?, ?, ?, ?)");
-        for (const PlainRow &r : rows) {
-            sqlite3_bind_int(st, 1, r.year);
-            sqlite3_bind_int(st, 2, r.month);
-            sqlite3_bind_text(st, 3, r.bank.c_str(), -1, SQLITE_STATIC);
-            sqlite3_bind_text(st, 4, r.county.c_str(), -1, SQLITE_STATIC);
-            sqlite3_bind_text(st, 5, r.account.c_str(), -1, SQLITE_STATIC);
-            sqlite3_bind_double(st, 6, r.amount);
-            sqlite3_step(st);
-            sqlite3_reset(st);
-        }
-        sqlite3_finalize(st);
-        exec("commit");
+        writeRows("insert into HMPBANK (M_YEAR, M_MONTH, BANK_CODE, HSIEN_ID, ACC_CODE, AMT) "
+                  "values (?, ?, ?, ?, ?, ?)", rows);
     }
 
     void deleteRows(const std::vector<PlainRow> &rows)
     {
-        exec("begin");
-        sqlite3_stmt *st = prepare("delete from HMPBANK where M_YEAR = ? and M_MONTH = ? and BANK_CODE = ? "
-                                   "and HSIEN_ID = ? and ACC_CODE = ?");
-        for (const PlainRow &r : rows) {
-            sqlite3_bind_int(st, 1, r.year);
-            sqlite3_bind_int(st, 2, r.month);
-            sqlite3_bind_text(st, 3, r.bank.c_str(), -1, SQLITE_STATIC);
-            sqlite3_bind_text(st, 4, r.county.c_str(), -1, SQLITE_STATIC);
-            sqlite3_bind_text(st, 5, r.account.c_str(), -1, SQLITE_STATIC);
-            sqlite3_step(st);
-            sqlite3_reset(st);
-        }
-        sqlite3_finalize(st);
-        exec("commit");
+        writeRows("delete from HMPBANK where M_YEAR = ? and M_MONTH = ? and BANK_CODE = ? "
+                  "and HSIEN_ID = ? and ACC_CODE = ?", rows);
     }
 
     void removeNewMonth()
@@ -182,15 +135,27 @@ public:
     }
 
 private:
-    sqlite3_stmt *prepare(const std::string &sql)
+    // One statement per row in one transaction: the key, then the amount when
+    // the statement takes one.
+    void writeRows(const char *sql, const std::vector<PlainRow> &rows)
     {
-        sqlite3_stmt *st = nullptr;
-        if (sqlite3_prepare_v2(m_db, sql.c_str(), -1, &st, nullptr) != SQLITE_OK)
-            std::fprintf(stderr, "county: %s: %s\n", sql.c_str(), sqlite3_errmsg(m_db));
-        return st;
+        exec("begin");
+        sqlite3_stmt *st = prepare(sql);
+        const bool amount = sqlite3_bind_parameter_count(st) > 5;
+        for (const PlainRow &r : rows) {
+            sqlite3_bind_int(st, 1, r.year);
+            sqlite3_bind_int(st, 2, r.month);
+            sqlite3_bind_text(st, 3, r.bank.c_str(), -1, SQLITE_STATIC);
+            sqlite3_bind_text(st, 4, r.county.c_str(), -1, SQLITE_STATIC);
+            sqlite3_bind_text(st, 5, r.account.c_str(), -1, SQLITE_STATIC);
+            if (amount)
+                sqlite3_bind_double(st, 6, r.amount);
+            sqlite3_step(st);
+            sqlite3_reset(st);
+        }
+        sqlite3_finalize(st);
+        exec("commit");
     }
-
-    sqlite3 *m_db = nullptr;
 };
 
 // The plain county check over rows in memory: a map per county, every county

@@ -1,5 +1,6 @@
 #include "bench/bench.h"
 #include "bench/bench_database.h"
+#include "bench/bench_tab.h"
 #include "bench/plain_check.h"
 #include "bench/plain_sqlite.h"
 #include "checks/county_check.h"
@@ -194,35 +195,19 @@ std::vector<std::string> plainCountyCheck(const std::vector<PlainRow> &rows, int
 QList<BenchFigure> runCounty(BenchContext &context)
 {
     QList<BenchFigure> figures;
-    ScriptedMessages messages;   // every question answered Yes, nothing shown
-    messages.setDefaultAnswer(true);
-    FakeShell shell;
-    if (!shell.open()) {
-        std::fprintf(stderr, "county: the reference tables cannot be opened\n");
+    BenchTab bench;
+    if (!bench.open(CountyDataTab::description(), QueryYear, QueryMonth, "county"))
         return figures;
-    }
+    MonthTab &tab = *bench.tab;
+    FakeShell &shell = bench.shell;
+    ScriptedMessages &messages = bench.messages;
+    auto discard = [&] { bench.discard(); };
+    auto period = [&](int year, int month) { bench.period(year, month); };
     Plain plain(context.databaseFile);
     if (!plain.ok())
         return figures;
     const int monthRows = 22 * BenchDatabase::CountyAccounts;
 
-    MonthTab tab(shell, CountyDataTab::description());
-    tab.resize(1000, 700);
-    tab.setPeriod(QueryYear, QueryMonth);
-    tab.startState();
-    tab.show();
-    QApplication::processEvents();
-
-    auto discard = [&] {
-        if (shell.editMode() != EditMode::Browse)
-            tab.toolbar()->discard();
-        messages.clear();
-        QApplication::processEvents();
-    };
-    auto period = [&](int year, int month) {
-        tab.yearEdit()->setEditText(QString::number(year));
-        tab.monthEdit()->setEditText(QString::number(month));
-    };
     auto report = [](bool ok, const char *what, int found) {
         if (!ok)
             std::fprintf(stderr, "county: %s: %d rows\n", what, found);

@@ -2,6 +2,7 @@
 #include "tests/support/fake_shell.h"
 #include "bench/bench.h"
 #include "bench/bench_database.h"
+#include "bench/bench_tab.h"
 #include "bench/plain_sqlite.h"
 #include "db/cached_dataset.h"
 #include "db/database.h"
@@ -36,10 +37,6 @@ constexpr int NewYear = BenchDatabase::LastYear + 1;   // a year the database do
 constexpr int NewMonth = 1;
 constexpr int QueryYear = BenchDatabase::LastYear;
 constexpr int QueryMonth = 6;
-
-// The data tab needs a main window only for what the shell offers: the tests'
-// fake shell serves the bench as well.
-using BenchShell = FakeShell;
 
 struct PlainRow
 {
@@ -146,36 +143,19 @@ std::vector<PlainRow> newMonthRows(const std::vector<std::pair<std::string, std:
 QList<BenchFigure> runEntry(BenchContext &context)
 {
     QList<BenchFigure> figures;
-    ScriptedMessages messages;          // every question answered Yes, nothing shown
-    messages.setDefaultAnswer(true);
-    BenchShell shell;
-    if (!shell.open()) {
-        std::fprintf(stderr, "entry: the reference tables cannot be opened\n");
+    BenchTab bench;
+    if (!bench.open(OperatingDataTab::description(), QueryYear, QueryMonth, "entry"))
         return figures;
-    }
+    MonthTab &tab = *bench.tab;
+    FakeShell &shell = bench.shell;
+    ScriptedMessages &messages = bench.messages;
+    auto discard = [&] { bench.discard(); };
+    auto period = [&](int year, int month) { bench.period(year, month); };
     Plain plain(context.databaseFile);
     if (!plain.ok())
         return figures;
     const std::string bank = BenchDatabase::BankCode;
     const auto accounts = plain.accounts();
-
-    MonthTab tab(shell, OperatingDataTab::description());
-    tab.resize(1000, 700);
-    tab.setPeriod(QueryYear, QueryMonth);
-    tab.startState();
-    tab.show();
-    QApplication::processEvents();
-
-    auto discard = [&] {
-        if (shell.editMode() != EditMode::Browse)
-            tab.toolbar()->discard();
-        messages.clear();
-        QApplication::processEvents();
-    };
-    auto period = [&](int year, int month) {
-        tab.yearEdit()->setEditText(QString::number(year));
-        tab.monthEdit()->setEditText(QString::number(month));
-    };
 
     // month_query
     {

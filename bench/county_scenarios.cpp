@@ -199,10 +199,6 @@ QList<BenchFigure> runCounty(BenchContext &context)
     if (!bench.open(CountyDataTab::description(), QueryYear, QueryMonth, "county"))
         return figures;
     MonthTab &tab = *bench.tab;
-    FakeShell &shell = bench.shell;
-    ScriptedMessages &messages = bench.messages;
-    auto discard = [&] { bench.discard(); };
-    auto period = [&](int year, int month) { bench.period(year, month); };
     Plain plain(context.databaseFile);
     if (!plain.ok())
         return figures;
@@ -217,8 +213,8 @@ QList<BenchFigure> runCounty(BenchContext &context)
     {
         std::size_t plainCount = 0;
         const double ours = Bench::medianMs(9, [&] { tab.query(); }, [&] {
-            discard();
-            period(QueryYear, QueryMonth);
+            bench.discard();
+            bench.period(QueryYear, QueryMonth);
         });
         const double base = Bench::medianMs(9, [&] { plainCount = plain.monthRows(QueryYear, QueryMonth).size(); });
         report(tab.dataset()->recordCount() == monthRows && int(plainCount) == monthRows, "county_query",
@@ -230,12 +226,12 @@ QList<BenchFigure> runCounty(BenchContext &context)
     {
         plain.removeNewMonth();
         auto newMonth = [&] {
-            discard();
+            bench.discard();
             plain.removeNewMonth();
-            period(NewYear, NewMonth);
+            bench.period(NewYear, NewMonth);
         };
         const double add = Bench::medianMs(7, [&] { tab.add(); }, newMonth);
-        report(tab.dataset()->recordCount() == monthRows && shell.editMode() == EditMode::Add, "county_add",
+        report(tab.dataset()->recordCount() == monthRows && bench.shell.editMode() == EditMode::Add, "county_add",
                tab.dataset()->recordCount());
         std::vector<PlainRow> rows;
         const double addBase = Bench::medianMs(7, [&] { rows = plain.newMonth(NewYear, NewMonth); });
@@ -269,19 +265,19 @@ QList<BenchFigure> runCounty(BenchContext &context)
 
     // county_delete
     {
-        discard();
+        bench.discard();
         plain.removeNewMonth();
         const std::vector<PlainRow> rows = plain.newMonth(NewYear, NewMonth);
         auto storedMonth = [&] {
-            discard();
+            bench.discard();
             plain.removeNewMonth();
             plain.insertRows(rows);
-            period(NewYear, NewMonth);
+            bench.period(NewYear, NewMonth);
             tab.query();
         };
         const double ours = Bench::medianMs(5, [&] { tab.deleteMonth(); }, storedMonth);
-        if (!messages.said(QStringLiteral("刪除成功!!!")))
-            std::fprintf(stderr, "county: delete did not succeed: %s\n", qPrintable(messages.lastText()));
+        if (!bench.messages.said(QStringLiteral("刪除成功!!!")))
+            std::fprintf(stderr, "county: delete did not succeed: %s\n", qPrintable(bench.messages.lastText()));
         std::vector<PlainRow> loaded;
         const double base = Bench::medianMs(5, [&] { plain.deleteRows(loaded); }, [&] {
             plain.removeNewMonth();
@@ -293,8 +289,8 @@ QList<BenchFigure> runCounty(BenchContext &context)
 
     // county_check, county_check_eval
     {
-        discard();
-        period(QueryYear, QueryMonth);
+        bench.discard();
+        bench.period(QueryYear, QueryMonth);
         tab.query();
         const std::vector<PlainRow> rows = plain.monthRows(QueryYear, QueryMonth);
         qsizetype found = 0;
@@ -332,7 +328,7 @@ QList<BenchFigure> runCounty(BenchContext &context)
                      int(set.formulas().size()), int(counties.size()), static_cast<long long>(found), plainFound);
     }
 
-    discard();
+    bench.discard();
     plain.removeNewMonth();
     if (!plain.monthRows(NewYear, NewMonth).empty())
         std::fprintf(stderr, "county: the month %d/%d was not removed again\n", NewYear, NewMonth);

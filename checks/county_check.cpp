@@ -12,6 +12,45 @@
 #include <QSqlQuery>
 #include <QVariant>
 
+#include <algorithm>
+
+namespace {
+
+// REMARK keeps 120 Big5 bytes. The county's name makes a remark wider in bytes
+// than in characters, so the evaluator's cut by characters is cut again by
+// bytes, never through a double-byte character. Measuring a text in Big5 asks
+// the converter about every Chinese character; a county's remarks share its
+// prefix, so it is measured once, and a remark whose characters cannot reach
+// the width (two bytes each at most) is not measured at all.
+class RemarkCut
+{
+public:
+    explicit RemarkCut(const QString &prefix)
+        : m_prefix(prefix), m_prefixBytes(Big5Text::byteLength(prefix))
+    {
+    }
+
+    QString operator()(const QString &remark) const
+    {
+        constexpr int width = CheckResultRow::RemarkWidth;
+        if (remark.size() * 2 <= width)
+            return remark;
+        if (m_prefixBytes <= width && remark.startsWith(m_prefix)) {
+            const QStringView tail = QStringView(remark).mid(m_prefix.size());
+            const bool ascii = std::all_of(tail.begin(), tail.end(), [](QChar c) { return c.unicode() < 0x80; });
+            if (ascii)
+                return remark.left(m_prefix.size() + std::min<qsizetype>(tail.size(), width - m_prefixBytes));
+        }
+        return Big5Text::cut(remark, width);
+    }
+
+private:
+    QString m_prefix;
+    int m_prefixBytes;
+};
+
+} // namespace
+
 CountyCheck::CountyCheck(const QString &connectionName)
     : m_connectionName(connectionName)
 {
@@ -47,14 +86,13 @@ QList<CheckResultRow> CountyCheck::evaluate(const FormulaSet &set, const QList<C
             progress(k + 1, n);
         const County &county = counties.at(k);
         const AmountLookup &lookup = amounts.of(county.id);
+        const QString prefix = remarkPrefix(county);
         const qsizetype first = rows.size();
-        FormulaEvaluator::appendFailingFormulas(rows, set, lookup, remarkPrefix(county));
+        FormulaEvaluator::appendFailingFormulas(rows, set, lookup, prefix);
         FormulaEvaluator::appendMissingAccounts(rows, set, lookup);
-        // REMARK keeps 120 Big5 bytes. The county's name makes the remark wider
-        // in bytes than in characters, so the evaluator's cut by characters is
-        // cut again by bytes, never through a double-byte character.
+        const RemarkCut cut(prefix);
         for (qsizetype i = first; i < rows.size(); ++i)
-            rows[i].remark = Big5Text::cut(rows.at(i).remark, CheckResultRow::RemarkWidth);
+            rows[i].remark = cut(rows.at(i).remark);
     }
     return rows;
 }

@@ -4,6 +4,8 @@
 #include "entry/data_tab_page.h"
 #include "ui/dialog_runner.h"
 #include "checks/ui/operating_check_runner.h"
+#include "checks/ui/county_check_runner.h"
+#include "entry/county_data_tab.h"
 #include "entry/operating_data_tab.h"
 #include "ui/period_spin_edit.h"
 #include "interchange/ui/export_dialog.h"
@@ -21,6 +23,33 @@
 #include <memory>
 
 namespace MainWindowPages {
+
+namespace {
+
+// The county tab: its check over the rows it holds, its import of kind 5.
+MonthTab *countyDataTab(TfmVELQ8MAIN &window, QWidget *parent)
+{
+    MonthTabDescription description = CountyDataTab::description();
+    description.check = [](MonthTab &tab) {
+        const Period period = tab.period();
+        runCountyCheck(&tab, *tab.dataset(), period.year, period.month, tab.deleteLabel(), tab.deleteGauge(),
+                       tab.yearEdit());
+    };
+    auto *county = new MonthTab(window, description, parent);
+    county->setImportHook([&window, county] {
+        TfmENTERY dialog(DeclarationKind::B05, *county->dataset(), window, &window);
+        dialog.setAppliedHandler([county, &dialog](TfmENTERY::Outcome) {
+            county->afterImport(dialog.lastResult().period);
+        });
+        DialogRunner::run(dialog);
+        // Declined or failed: the dialog may have emptied the grid.
+        if (dialog.outcome() != TfmENTERY::Outcome::Imported)
+            county->toolbar()->refresh();
+    });
+    return county;
+}
+
+} // namespace
 
 DataPages createDataPages(TfmVELQ8MAIN &window, QWidget *parent)
 {
@@ -45,7 +74,7 @@ DataPages createDataPages(TfmVELQ8MAIN &window, QWidget *parent)
     add(new DataTabPage(window, DeclarationKind::B02, parent), QStringLiteral("各營業單位逾期放款比率檔"));
     add(new DataTabPage(window, DeclarationKind::B03, parent), QStringLiteral("兼營票券利率業務統計檔"));
     add(new DataTabPage(window, DeclarationKind::B04, parent), QStringLiteral("兼營票券交易業務統計檔"));
-    add(new DataTabPage(window, DeclarationKind::B05, parent), QStringLiteral("銀行縣市別資料檔"));
+    add(countyDataTab(window, parent), QStringLiteral("銀行縣市別資料檔"));
     return pages;
 }
 

@@ -29,13 +29,49 @@ QString accountCode(int i)
     return i % 50 == 0 ? QStringLiteral("A%1p").arg(i / 50, 3, 10, QLatin1Char('0')) : account(i);
 }
 
+// A formula table pair (headers, terms): `formulas` formulas of 10 terms each (5 a
+// side) over the accounts 1..accounts, every comparison and operator in turn.
+bool fillFormulas(QSqlDatabase &db, const QString &headerTable, const QString &termTable, int formulas,
+                  int accounts, QString (*code)(int), QString *error)
+{
+    const QStringList ops{QStringLiteral("+"), QStringLiteral("-"), QStringLiteral("*"), QStringLiteral("/")};
+    const QStringList comparisons{QStringLiteral("="), QStringLiteral(">"), QStringLiteral("<"),
+                                  QStringLiteral(">="), QStringLiteral("<="), QStringLiteral("<>")};
+    QSqlQuery q(db);
+    QSqlQuery terms(db);
+    q.prepare(QStringLiteral("INSERT INTO %1 (acc_type, cano, quop, remark) VALUES ('1', ?, ?, ?)").arg(headerTable));
+    terms.prepare(QStringLiteral("INSERT INTO %1 (acc_type, cano, left_flag, nserial, acc_code, noop, TCURR) "
+                                 "VALUES ('1', ?, ?, ?, ?, ?, ' ')")
+                      .arg(termTable));
+    for (int f = 0; f < formulas; ++f) {
+        // cano is text(3): base-36 numbering gives 2,000 distinct codes.
+        const QString cano = QString::number(f + 1296, 36).toUpper().right(3);
+        q.addBindValue(cano);
+        q.addBindValue(comparisons.at(f % comparisons.size()));
+        q.addBindValue(QStringLiteral("測試公式%1").arg(f));
+        if (!run(q, error))
+            return false;
+        for (int t = 0; t < 10; ++t) {
+            terms.addBindValue(cano);
+            terms.addBindValue(t < 5 ? QStringLiteral("0") : QStringLiteral("1"));
+            terms.addBindValue(t % 5 + 1);
+            terms.addBindValue(code((f * 13 + t * 37) % accounts + 1));
+            terms.addBindValue(t % 5 == 4 ? QStringLiteral(" ") : ops.at((f + t) % ops.size()));
+            if (!run(terms, error))
+                return false;
+        }
+    }
+    return true;
+}
+
 bool fill(QSqlDatabase &db, QString *error)
 {
     QSqlQuery q(db);
     for (const char *sql : {"DELETE FROM MPBANK", "DELETE FROM HMPBANK", "DELETE FROM EM03",
                             "DELETE FROM EM08", "DELETE FROM EM09", "DELETE FROM BN01",
                             "DELETE FROM CACNO", "DELETE FROM HCACNO", "DELETE FROM CD01",
-                            "DELETE FROM RuleNo1", "DELETE FROM RuleNo2"}) {
+                            "DELETE FROM RuleNo1", "DELETE FROM RuleNo2", "DELETE FROM HRuleNo1",
+                            "DELETE FROM HRuleNo2"}) {
         if (!q.exec(QString::fromLatin1(sql))) {
             *error = q.lastError().text();
             return false;
@@ -91,43 +127,27 @@ bool fill(QSqlDatabase &db, QString *error)
     }
     q.prepare(QStringLiteral("INSERT INTO HMPBANK (M_YEAR, M_MONTH, BANK_CODE, HSIEN_ID, ACC_CODE, AMT) "
                              "VALUES (?, ?, ?, ?, ?, ?)"));
-    for (const char *c = Counties; *c; ++c) {
-        for (int i = 1; i <= CountyAccounts; ++i) {
-            q.addBindValue(LastYear);
-            q.addBindValue(12);
-            q.addBindValue(QString::fromLatin1(BankCode));
-            q.addBindValue(QString(QLatin1Char(*c)));
-            q.addBindValue(countyAccount(i));
-            q.addBindValue(double((*c * 31 + i * 977) % 100000) / 4.0 - 1000.0);
-            if (!run(q, error))
-                return false;
+    for (int y = FirstYear; y <= LastYear; ++y) {
+        for (int m = 1; m <= 12; ++m) {
+            for (const char *c = Counties; *c; ++c) {
+                for (int i = 1; i <= CountyAccounts; ++i) {
+                    q.addBindValue(y);
+                    q.addBindValue(m);
+                    q.addBindValue(QString::fromLatin1(BankCode));
+                    q.addBindValue(QString(QLatin1Char(*c)));
+                    q.addBindValue(countyAccount(i));
+                    q.addBindValue(double((*c * 31 + i * 977 + y * 7 + m * 131) % 100000) / 4.0 - 1000.0);
+                    if (!run(q, error))
+                        return false;
+                }
+            }
         }
     }
-    const QStringList ops{QStringLiteral("+"), QStringLiteral("-"), QStringLiteral("*"), QStringLiteral("/")};
-    const QStringList comparisons{QStringLiteral("="), QStringLiteral(">"), QStringLiteral("<"),
-                                  QStringLiteral(">="), QStringLiteral("<="), QStringLiteral("<>")};
-    QSqlQuery terms(db);
-    q.prepare(QStringLiteral("INSERT INTO RuleNo1 (acc_type, cano, quop, remark) VALUES ('1', ?, ?, ?)"));
-    terms.prepare(QStringLiteral("INSERT INTO RuleNo2 (acc_type, cano, left_flag, nserial, acc_code, noop, TCURR) "
-                                 "VALUES ('1', ?, ?, ?, ?, ?, ' ')"));
-    for (int f = 0; f < Formulas; ++f) {
-        // cano is text(3): base-36 numbering gives 2,000 distinct codes.
-        const QString cano = QString::number(f + 1296, 36).toUpper().right(3);
-        q.addBindValue(cano);
-        q.addBindValue(comparisons.at(f % comparisons.size()));
-        q.addBindValue(QStringLiteral("測試公式%1").arg(f));
-        if (!run(q, error))
-            return false;
-        for (int t = 0; t < 10; ++t) {
-            terms.addBindValue(cano);
-            terms.addBindValue(t < 5 ? QStringLiteral("0") : QStringLiteral("1"));
-            terms.addBindValue(t % 5 + 1);
-            terms.addBindValue(accountCode((f * 13 + t * 37) % Accounts + 1));
-            terms.addBindValue(t % 5 == 4 ? QStringLiteral(" ") : ops.at((f + t) % ops.size()));
-            if (!run(terms, error))
-                return false;
-        }
-    }
+    if (!fillFormulas(db, QStringLiteral("RuleNo1"), QStringLiteral("RuleNo2"), Formulas, Accounts, accountCode,
+                      error)
+        || !fillFormulas(db, QStringLiteral("HRuleNo1"), QStringLiteral("HRuleNo2"), CountyFormulas,
+                         CountyAccounts, countyAccount, error))
+        return false;
     q.prepare(QStringLiteral("INSERT INTO EM03 (M_YEAR, M_MONTH, BANK_CODE, BANK_CODE1, M_RATE) VALUES (?, 12, ?, ?, ?)"));
     for (int b = 1; b < banks.size(); ++b) {
         q.addBindValue(LastYear);

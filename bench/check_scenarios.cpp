@@ -1,5 +1,6 @@
 #include "bench/bench.h"
 #include "bench/bench_database.h"
+#include "bench/plain_check.h"
 #include "checks/amount_lookup.h"
 #include "checks/formula_evaluator.h"
 #include "checks/formula_set.h"
@@ -9,7 +10,6 @@
 #include <QSqlQuery>
 #include <QVariant>
 #include <string>
-#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -23,110 +23,23 @@
 //               the same plain loop.
 namespace {
 
-struct PlainTerm
-{
-    std::string code;
-    char op = ' ';
-};
-
-struct PlainFormula
-{
-    std::string quop;
-    std::vector<PlainTerm> left;
-    std::vector<PlainTerm> right;
-};
-
 using PlainRows = std::vector<std::pair<std::string, double>>;
-
-double plainSide(const std::vector<PlainTerm> &terms, const std::unordered_map<std::string, double> &amounts)
-{
-    double value = 0;
-    char pending = ' ';
-    bool first = true;
-    for (const PlainTerm &t : terms) {
-        const auto it = amounts.find(t.code);
-        if (it != amounts.end()) {
-            const double a = it->second;
-            if (first)
-                value = a;
-            else if (pending == '+')
-                value += a;
-            else if (pending == '-')
-                value -= a;
-            else if (pending == '*')
-                value *= a;
-            else if (pending == '/')
-                value = a == 0 ? 0 : value / a;
-        }
-        pending = t.op;
-        first = false;
-    }
-    return value;
-}
-
-std::string plainText(const std::vector<PlainTerm> &terms)
-{
-    std::string text;
-    for (const PlainTerm &t : terms) {
-        text += t.code;
-        if (t.op != ' ')
-            text += t.op;
-    }
-    return text;
-}
-
-bool plainHolds(const std::string &q, double l, double r)
-{
-    if (q == "=") return l == r;
-    if (q == ">") return l > r;
-    if (q == "<") return l < r;
-    if (q == ">=") return l >= r;
-    if (q == "<=") return l <= r;
-    if (q == "<>") return l != r;
-    return true;
-}
 
 // The plain loop: the hash built from the rows, every formula evaluated, the
 // failing ones and the missing accounts written as lines.
-std::vector<std::string> plainCheck(const std::vector<PlainFormula> &formulas,
+std::vector<std::string> plainCheck(const std::vector<PlainCheck::Formula> &formulas,
                                     const std::vector<std::string> &accounts, const PlainRows &rows)
 {
-    std::unordered_map<std::string, double> amounts;
+    PlainCheck::Amounts amounts;
     amounts.reserve(rows.size());
     for (const auto &[code, amount] : rows)
         amounts.emplace(code, amount);
     std::vector<std::string> out;
-    for (const PlainFormula &f : formulas) {
-        if (f.left.empty())
-            continue;
-        const double l = plainSide(f.left, amounts);
-        const double r = plainSide(f.right, amounts);
-        if (!plainHolds(f.quop, l, r))
-            out.push_back(plainText(f.left) + f.quop + plainText(f.right));
-    }
-    for (const std::string &code : accounts) {
-        if (!amounts.count(code))
-            out.push_back("missing " + code);
-    }
+    PlainCheck::check(out, formulas, accounts, amounts);
     return out;
 }
 
-std::vector<PlainFormula> plainFormulas(const FormulaSet &set)
-{
-    std::vector<PlainFormula> out;
-    out.reserve(set.formulas().size());
-    auto terms = [](const QList<FormulaTerm> &list) {
-        std::vector<PlainTerm> v;
-        for (const FormulaTerm &t : list)
-            v.push_back({t.accCode.toStdString(), t.noop.isEmpty() ? ' ' : char(t.noop.at(0).toLatin1())});
-        return v;
-    };
-    for (const Formula &f : set.formulas())
-        out.push_back({f.quop.toStdString(), terms(f.left), terms(f.right)});
-    return out;
-}
-
-// The plain full check: three plain queries into plain structures, then the loop.
+// The plain full check: plain queries into plain structures, then the loop.
 std::vector<std::string> plainFullCheck(int year, int month)
 {
     QSqlDatabase db = Database::connection();
@@ -142,41 +55,9 @@ std::vector<std::string> plainFullCheck(int year, int month)
         while (q.next())
             rows.emplace_back(q.value(0).toString().toStdString(), q.value(1).toDouble());
     }
-    std::vector<PlainFormula> formulas;
-    std::unordered_map<std::string, size_t> byCano;
-    {
-        QSqlQuery q(db);
-        q.setForwardOnly(true);
-        q.exec(QStringLiteral("select cano, quop from RuleNo1 order by cano"));
-        while (q.next()) {
-            byCano.emplace(q.value(0).toString().toStdString(), formulas.size());
-            formulas.push_back({q.value(1).toString().toStdString(), {}, {}});
-        }
-    }
-    {
-        QSqlQuery q(db);
-        q.setForwardOnly(true);
-        q.exec(QStringLiteral("select A.cano, A.left_flag, A.acc_code, A.noop from RuleNo2 A, CACNO B "
-                              "where A.acc_code = B.acc_code order by A.cano, A.left_flag, A.nserial"));
-        while (q.next()) {
-            const auto it = byCano.find(q.value(0).toString().toStdString());
-            if (it == byCano.end())
-                continue;
-            const std::string op = q.value(3).toString().toStdString();
-            PlainTerm t{q.value(2).toString().toStdString(), op.empty() ? ' ' : op[0]};
-            (q.value(1).toString() == QLatin1String("0") ? formulas[it->second].left
-                                                         : formulas[it->second].right)
-                .push_back(std::move(t));
-        }
-    }
-    std::vector<std::string> accounts;
-    {
-        QSqlQuery q(db);
-        q.setForwardOnly(true);
-        q.exec(QStringLiteral("select ACC_CODE from CACNO order by rowid"));
-        while (q.next())
-            accounts.push_back(q.value(0).toString().toStdString());
-    }
+    const auto formulas = PlainCheck::read(db, QStringLiteral("RuleNo1"), QStringLiteral("RuleNo2"),
+                                           QStringLiteral("CACNO"));
+    const auto accounts = PlainCheck::readAccounts(db, QStringLiteral("CACNO"), QStringLiteral("rowid"));
     return plainCheck(formulas, accounts, rows);
 }
 
@@ -210,7 +91,7 @@ QList<BenchFigure> runCheckScenario(BenchContext &)
     PlainRows plainRows;
     for (const auto &[code, amount] : rows)
         plainRows.emplace_back(code.toStdString(), amount);
-    const std::vector<PlainFormula> plain = plainFormulas(set);
+    const std::vector<PlainCheck::Formula> plain = PlainCheck::fromSet(set);
     std::vector<std::string> plainAccounts;
     for (const FormulaAccount &a : set.accounts())
         plainAccounts.push_back(a.code.toStdString());

@@ -2,6 +2,8 @@
 #include "tests/support/fake_shell.h"
 #include "bench/bench.h"
 #include "bench/bench_database.h"
+#include "bench/bench_tab.h"
+#include "bench/plain_sqlite.h"
 #include "db/cached_dataset.h"
 #include "db/database.h"
 #include "db/table_cursor.h"
@@ -36,10 +38,6 @@ constexpr int NewMonth = 1;
 constexpr int QueryYear = BenchDatabase::LastYear;
 constexpr int QueryMonth = 6;
 
-// The data tab needs a main window only for what the shell offers: the tests'
-// fake shell serves the bench as well.
-using BenchShell = FakeShell;
-
 struct PlainRow
 {
     int year = 0;
@@ -51,46 +49,23 @@ struct PlainRow
     double amount = 0;
 };
 
-std::string columnText(sqlite3_stmt *st, int i)
-{
-    const auto *text = reinterpret_cast<const char *>(sqlite3_column_text(st, i));
-    return text ? std::string(text) : std::string();
-}
-
-class Plain
+class Plain : public PlainSqlite
 {
 public:
-    explicit Plain(const QString &file)
-    {
-        if (sqlite3_open_v2(file.toUtf8().constData(), &m_db, SQLITE_OPEN_READWRITE, nullptr) != SQLITE_OK) {
-            std::fprintf(stderr, "entry: sqlite3_open_v2 failed\n");
-            m_db = nullptr;
-        }
-    }
-    ~Plain() { sqlite3_close(m_db); }
-    bool ok() const { return m_db != nullptr; }
-
-    void exec(const char *sql)
-    {
-        char *error = nullptr;
-        if (sqlite3_exec(m_db, sql, nullptr, nullptr, &error) != SQLITE_OK) {
-            std::fprintf(stderr, "entry: %s: %s\n", sql, error ? error : "?");
-            sqlite3_free(error);
-        }
-    }
+    explicit Plain(const QString &file) : PlainSqlite(file, "entry") {}
 
     std::vector<PlainRow> monthRows(const std::string &bank, int year, int month)
     {
         const QString sql = DeclarationKind::get(DeclarationKind::B01).tabQuery().statement(true, true);
         sqlite3_stmt *st = nullptr;
-        sqlite3_prepare_v2(m_db, sql.toUtf8().constData(), -1, &st, nullptr);
+        sqlite3_prepare_v2(db(), sql.toUtf8().constData(), -1, &st, nullptr);
         sqlite3_bind_text(st, sqlite3_bind_parameter_index(st, ":BANK_CODE"), bank.c_str(), -1, SQLITE_TRANSIENT);
         sqlite3_bind_int(st, sqlite3_bind_parameter_index(st, ":seYYY"), year);
         sqlite3_bind_int(st, sqlite3_bind_parameter_index(st, ":seMM"), month);
         std::vector<PlainRow> rows;
         while (sqlite3_step(st) == SQLITE_ROW) {
-            rows.push_back({sqlite3_column_int(st, 0), sqlite3_column_int(st, 1), columnText(st, 2),
-                            columnText(st, 3), sqlite3_column_int(st, 4), columnText(st, 5),
+            rows.push_back({sqlite3_column_int(st, 0), sqlite3_column_int(st, 1), text(st, 2),
+                            text(st, 3), sqlite3_column_int(st, 4), text(st, 5),
                             sqlite3_column_double(st, 6)});
         }
         sqlite3_finalize(st);
@@ -100,11 +75,11 @@ public:
     std::vector<std::pair<std::string, std::string>> accounts()
     {
         sqlite3_stmt *st = nullptr;
-        sqlite3_prepare_v2(m_db, "select ACC_CODE, ACC_CODE || '  ' || ACC_NAME from CACNO order by rowid",
+        sqlite3_prepare_v2(db(), "select ACC_CODE, ACC_CODE || '  ' || ACC_NAME from CACNO order by rowid",
                            -1, &st, nullptr);
         std::vector<std::pair<std::string, std::string>> list;
         while (sqlite3_step(st) == SQLITE_ROW)
-            list.emplace_back(columnText(st, 0), columnText(st, 1));
+            list.emplace_back(text(st, 0), text(st, 1));
         sqlite3_finalize(st);
         return list;
     }
@@ -113,7 +88,7 @@ public:
     {
         exec("begin");
         sqlite3_stmt *st = nullptr;
-        sqlite3_prepare_v2(m_db, "insert into MPBANK (M_YEAR, M_MONTH, BANK_CODE, ACC_CODE, AMT, SERIAL) "
+        sqlite3_prepare_v2(db(), "insert into MPBANK (M_YEAR, M_MONTH, BANK_CODE, ACC_CODE, AMT, SERIAL) "
                                  "values (?, ?, ?, ?, ?, ?)", -1, &st, nullptr);
         for (const PlainRow &r : rows) {
             sqlite3_bind_int(st, 1, r.year);
@@ -133,7 +108,7 @@ public:
     {
         exec("begin");
         sqlite3_stmt *st = nullptr;
-        sqlite3_prepare_v2(m_db, "delete from MPBANK where M_YEAR = ? and M_MONTH = ? and BANK_CODE = ? "
+        sqlite3_prepare_v2(db(), "delete from MPBANK where M_YEAR = ? and M_MONTH = ? and BANK_CODE = ? "
                                  "and ACC_CODE = ?", -1, &st, nullptr);
         for (const PlainRow &r : rows) {
             sqlite3_bind_int(st, 1, r.year);
@@ -152,9 +127,6 @@ public:
         exec(("delete from MPBANK where M_YEAR = " + std::to_string(NewYear) + " and M_MONTH = "
               + std::to_string(NewMonth)).c_str());
     }
-
-private:
-    sqlite3 *m_db = nullptr;
 };
 
 std::vector<PlainRow> newMonthRows(const std::vector<std::pair<std::string, std::string>> &accounts,
@@ -171,36 +143,19 @@ std::vector<PlainRow> newMonthRows(const std::vector<std::pair<std::string, std:
 QList<BenchFigure> runEntry(BenchContext &context)
 {
     QList<BenchFigure> figures;
-    ScriptedMessages messages;          // every question answered Yes, nothing shown
-    messages.setDefaultAnswer(true);
-    BenchShell shell;
-    if (!shell.open()) {
-        std::fprintf(stderr, "entry: the reference tables cannot be opened\n");
+    BenchTab bench;
+    if (!bench.open(OperatingDataTab::description(), QueryYear, QueryMonth, "entry"))
         return figures;
-    }
+    MonthTab &tab = *bench.tab;
+    FakeShell &shell = bench.shell;
+    ScriptedMessages &messages = bench.messages;
+    auto discard = [&] { bench.discard(); };
+    auto period = [&](int year, int month) { bench.period(year, month); };
     Plain plain(context.databaseFile);
     if (!plain.ok())
         return figures;
     const std::string bank = BenchDatabase::BankCode;
     const auto accounts = plain.accounts();
-
-    MonthTab tab(shell, OperatingDataTab::description());
-    tab.resize(1000, 700);
-    tab.setPeriod(QueryYear, QueryMonth);
-    tab.startState();
-    tab.show();
-    QApplication::processEvents();
-
-    auto discard = [&] {
-        if (shell.editMode() != EditMode::Browse)
-            tab.toolbar()->discard();
-        messages.clear();
-        QApplication::processEvents();
-    };
-    auto period = [&](int year, int month) {
-        tab.yearEdit()->setEditText(QString::number(year));
-        tab.monthEdit()->setEditText(QString::number(month));
-    };
 
     // month_query
     {

@@ -10,7 +10,6 @@ QString AmountLookup::key(QStringView code)
 
 void AmountLookup::add(QStringView code, Decimal4 amount)
 {
-    const QString k = key(code);
-    if (!m_amounts.contains(k))
-        m_amounts.insert(k, amount);
+    // The first amount of a code stays.
+    m_amounts.emplace(key(code), amount);
 }

@@ -1,5 +1,8 @@
+#include "checks/county_check.h"
 #include "checks/operating_check.h"
 #include "cli/cli_command.h"
+#include "db/cached_dataset.h"
+#include "db/declaration_kind.h"
 #include "db/reference_lists.h"
 #include "db/table_cursor.h"
 
@@ -31,9 +34,81 @@ QString withoutTrailingBlanks(QString text)
     return text;
 }
 
+// One line per result row: the remark, TAB, the left value, TAB, the right
+// value (plain decimals; both empty for a missing account). Exit status 1.
+int printRows(CliContext &context, const QList<CheckResultRow> &rows)
+{
+    for (const CheckResultRow &row : rows) {
+        context.out << withoutTrailingBlanks(row.remark) << '\t'
+                    << (row.left ? row.left->toString() : QString()) << '\t'
+                    << (row.right ? row.right->toString() : QString()) << '\n';
+    }
+    return 1;
+}
+
+int checkOperatingData(CliContext &context, int year, int month)
+{
+    QString bankCode;
+    QString error;
+    if (!declaringBank(&bankCode, &error)) {
+        context.err << error << "\n";
+        return 2;
+    }
+    OperatingCheck check;
+    switch (check.run(bankCode, year, month)) {
+    case OperatingCheck::Status::AllHold:
+        context.out << "資料完全符合!!!\n";
+        return 0;
+    case OperatingCheck::Status::RowsFound:
+        return printRows(context, check.rows());
+    case OperatingCheck::Status::NoData:
+        context.err << "查無符合之資料!!!\n";
+        return 2;
+    case OperatingCheck::Status::PeriodIncomplete:
+        context.err << "請輸入欲檢核之年月資料!!!\n";
+        return 2;
+    case OperatingCheck::Status::DatabaseError:
+    case OperatingCheck::Status::Ready:
+        break;
+    }
+    context.err << check.errorText() << "\n";
+    return 2;
+}
+
+// The rows the county tab holds after a query of the month: every institution's.
+int checkCountyData(CliContext &context, int year, int month)
+{
+    const PeriodQuery &query = DeclarationKind::get(DeclarationKind::B05).tabQuery();
+    CachedDataset rows;
+    rows.setSql(query.statement(true, true));
+    rows.setParam(query.yearParam, year);
+    rows.setParam(query.monthParam, month);
+    if (!rows.open()) {
+        context.err << rows.lastError() << "\n";
+        return 2;
+    }
+    CountyCheck check;
+    if (check.prepare(rows, year, month) == CountyCheck::Status::NoRows) {
+        context.err << "查無符合之資料!!!\n";
+        return 2;
+    }
+    switch (check.evaluate()) {
+    case CountyCheck::Status::AllHold:
+        context.out << "資料完全符合!!!\n";
+        return 0;
+    case CountyCheck::Status::RowsFound:
+        return printRows(context, check.rows());
+    default:
+        break;
+    }
+    context.err << check.errorText() << "\n";
+    return 2;
+}
+
 int runCheck(CliContext &context, const QStringList &args)
 {
     CliArgs rest(args);
+    const bool county = rest.flag(QStringLiteral("--county"));
     int year = 0;
     int month = 0;
     bool hasYear = false;
@@ -50,52 +125,25 @@ int runCheck(CliContext &context, const QStringList &args)
     }
     if (!hasYear || !hasMonth || year == 0 || month == 0) {
         context.err << "請輸入欲檢核之年月資料!!!\n"
-                    << "usage: velq8-cli check --year Y --month M\n";
+                    << "usage: velq8-cli check [--county] --year Y --month M\n";
         return 2;
     }
     if (!context.openDatabase())
         return 2;
-    QString bankCode;
-    if (!declaringBank(&bankCode, &error)) {
-        context.err << error << "\n";
-        return 2;
-    }
-
-    OperatingCheck check;
-    switch (check.run(bankCode, year, month)) {
-    case OperatingCheck::Status::AllHold:
-        context.out << "資料完全符合!!!\n";
-        return 0;
-    case OperatingCheck::Status::RowsFound:
-        for (const CheckResultRow &row : check.rows()) {
-            context.out << withoutTrailingBlanks(row.remark) << '\t'
-                        << (row.left ? row.left->toString() : QString()) << '\t'
-                        << (row.right ? row.right->toString() : QString()) << '\n';
-        }
-        return 1;
-    case OperatingCheck::Status::NoData:
-        context.err << "查無符合之資料!!!\n";
-        return 2;
-    case OperatingCheck::Status::PeriodIncomplete:
-        context.err << "請輸入欲檢核之年月資料!!!\n";
-        return 2;
-    case OperatingCheck::Status::DatabaseError:
-    case OperatingCheck::Status::Ready:
-        break;
-    }
-    context.err << check.errorText() << "\n";
-    return 2;
+    return county ? checkCountyData(context, year, month) : checkOperatingData(context, year, month);
 }
 
 const CliCommand::Registrar registrar({
     QStringLiteral("check"),
-    QStringLiteral("check --year Y --month M"),
+    QStringLiteral("check [--county] --year Y --month M"),
     QStringLiteral("Checks the declaring institution's operating data of the month against the\n"
-                   "balance formulas. Prints one line per failing formula and per account without\n"
+                   "balance formulas; with --county, the county data of the month (every\n"
+                   "institution's rows, as the county tab lists them) against the county formulas,\n"
+                   "once per county. Prints one line per failing formula and per account without\n"
                    "an amount: the formula text, TAB, the left value, TAB, the right value (both\n"
                    "empty for a missing account); or \"資料完全符合!!!\" when everything holds.\n"
-                   "Exit status 0 everything holds, 1 rows were listed, 2 no data for the month\n"
-                   "or wrong input."),
+                   "Exit status 0 everything holds, 1 rows were listed, 2 no data for the month,\n"
+                   "a failure of the database or wrong input."),
     runCheck,
 });
 

@@ -152,6 +152,21 @@ struct DeclarationKindTable
         operating.monthParam = QStringLiteral("seMM");
         operating.byInstitution = true;
 
+        // The county data of every institution: a period is one grid of counties
+        // by accounts, whoever declared it. A whole month leaves the institution
+        // out of its order; a year, a month of every year or everything keeps it.
+        PeriodQuery &county = kinds[DeclarationKind::B05].m_tabQuery;
+        county.head = QStringLiteral(
+            "select A.BANK_CODE,A.M_YEAR,A.M_MONTH,A.HSIEN_ID,A.ACC_CODE,A.AMT,"
+            "(A.HSIEN_ID || '  ' || B.HSIEN_NAME) AS HSIENNAME,(A.ACC_CODE || '  ' || C.ACC_NAME) AS ACCNAME "
+            "from HMPBANK A,CD01 B,HCACNO C where b.HSIEN_ID=a.HSIEN_ID and C.ACC_CODE=A.ACC_CODE ");
+        county.yearFilter = QStringLiteral("and a.m_year=:seYYY ");
+        county.monthFilter = QStringLiteral("and a.m_month=:seMM ");
+        county.order = QStringLiteral("order by a.m_year,a.m_month,a.bank_code,A.HSIEN_ID,A.ACC_CODE");
+        county.orderFullPeriod = QStringLiteral("order by a.m_year,a.m_month,A.HSIEN_ID,A.ACC_CODE");
+        county.yearParam = QStringLiteral("seYYY");
+        county.monthParam = QStringLiteral("seMM");
+
         setImportRules();
 
         for (const DeclarationKind &k : kinds)

@@ -63,6 +63,12 @@ void MonthTab::buildGrid()
     m_grid->setDataset(m_dataset);
     m_grid->setAdvanceColumns(m_description.advanceColumns);
     m_editColumn = -1;
+    // Narrow columns (the county tab's month is 25 pixels) keep their width.
+    for (const MonthTabDescription::Column &column : m_description.columns) {
+        QHeaderView *header = m_grid->horizontalHeader();
+        if (column.width > 0 && column.width < header->minimumSectionSize())
+            header->setMinimumSectionSize(column.width);
+    }
     for (int i = 0; i < m_description.columns.size(); ++i) {
         const MonthTabDescription::Column &column = m_description.columns.at(i);
         if (column.width > 0)
@@ -143,6 +149,11 @@ void MonthTab::showOwnButtonStates()
         state = State::Editing;
     else if (m_dataset->isOpen())
         state = m_dataset->isEmpty() ? State::Empty : State::Loaded;
+    showButtons(state);
+}
+
+void MonthTab::showButtons(MonthTabDescription::State state)
+{
     const auto it = m_description.buttonStates.constFind(state);
     if (it == m_description.buttonStates.constEnd())
         return;
@@ -152,13 +163,20 @@ void MonthTab::showOwnButtonStates()
         toolbar()->setButtonEnabled(b, false);
 }
 
-std::optional<bool> MonthTab::runMonthQuery()
+bool MonthTab::holdsRows() const
 {
-    const PeriodQuery &query = kind().tabQuery();
+    return m_dataset->isOpen() && !m_dataset->isEmpty();
+}
+
+std::optional<bool> MonthTab::runMonthQuery(const Period &period, const QString &order)
+{
+    PeriodQuery query = kind().tabQuery();
+    if (!order.isEmpty())
+        query.order = query.orderFullPeriod = order;
     CachedDataset &dataset = *m_dataset;
     dataset.close();
-    const int year = toolbar()->year();
-    const int month = toolbar()->month();
+    const int year = period.year;
+    const int month = period.month;
     dataset.disableControls();
     dataset.setSql(query.statement(year != 0, month != 0));
     dataset.clearParams();
@@ -197,7 +215,7 @@ std::optional<bool> MonthTab::lookUpPeriod()
 
 void MonthTab::query()
 {
-    toolbar()->query([this] { return runMonthQuery(); });
+    toolbar()->query([this] { return runMonthQuery(period()); });
 }
 
 bool MonthTab::refuseIncompletePeriod(const QString &message)
@@ -241,32 +259,41 @@ void MonthTab::add()
     if (refuseIncompletePeriod(MessageWrongPeriod))
         return;
     const bool anyInstitution = m_description.periodOfAnyInstitution;
-    const std::optional<bool> rows = anyInstitution ? lookUpPeriod() : runMonthQuery();
+    const std::optional<bool> rows = anyInstitution ? lookUpPeriod() : runMonthQuery(period());
     if (!rows)
         return;
     if (*rows) {
         // An existing month is never created again: at most it is modified.
         if (!Messages::current().question(QStringLiteral("資料已存在是否確定修改!!!"), window())) {
+            if (m_description.closeWhenAddDeclined)
+                m_dataset->close();
             toolbar()->refresh();
+            if (m_description.closeWhenAddDeclined)
+                showButtons(MonthTabDescription::State::AddDeclined);
             return;
         }
-        if (anyInstitution && !runMonthQuery().has_value())
+        if (anyInstitution && !runMonthQuery(period(), m_description.existingMonthOrder).has_value())
             return;
         startEditing(EditMode::Modify, false);
         return;
     }
-    if (anyInstitution && !runMonthQuery().has_value())
+    if (anyInstitution && !runMonthQuery(period()).has_value())
         return;
     createMonth(false);
 }
 
 void MonthTab::modify()
 {
+    if (m_description.workOnLoadedRows) {
+        if (holdsRows())
+            startEditing(EditMode::Modify, true);
+        return;
+    }
     // An empty spin edit counts as 0 here but keeps its text: writing a 0 into
     // it would run the change rule and close the loaded month.
     if (refuseIncompletePeriod(MessageWrongPeriod))
         return;
-    const std::optional<bool> rows = runMonthQuery();
+    const std::optional<bool> rows = runMonthQuery(period());
     if (!rows)
         return;
     if (*rows) {
@@ -280,11 +307,14 @@ void MonthTab::modify()
 
 void MonthTab::deleteMonth()
 {
+    const bool loadedRows = m_description.workOnLoadedRows;
+    if (loadedRows && !holdsRows())
+        return;
     // As Modify: an empty spin edit counts as 0 and keeps its text.
     if (refuseIncompletePeriod(QStringLiteral("請輸入欲刪除之年月資料!!!")))
         return;
     shell().setStatusText(QStringLiteral("刪除"));
-    const std::optional<bool> rows = runMonthQuery();
+    const std::optional<bool> rows = loadedRows ? std::optional<bool>(true) : runMonthQuery(period());
     if (!rows)
         return;
     if (!*rows) {
@@ -299,6 +329,10 @@ void MonthTab::deleteMonth()
     removeRowsWithGauge();
     QString error;
     const bool deleted = applyDeletion(&error);
+    // Nothing was deleted: the rows come back as the table holds them, so that
+    // no later save or close deletes the month after the user was told it failed.
+    if (!deleted)
+        m_dataset->cancelUpdates();
     m_dataset->enableControls();
     if (deleted)
         Messages::current().information(QStringLiteral("刪除成功!!!"), window());
@@ -337,8 +371,7 @@ void MonthTab::removeRowsWithGauge()
 
 bool MonthTab::applyDeletion(QString *error)
 {
-    // The month goes as a whole or not at all; a failed delete leaves the deleted
-    // rows deleted in the cache.
+    // The month goes as a whole or not at all.
     Savepoint transaction(Database::connection(), QStringLiteral("velq8_delete_month"));
     if (!transaction.isActive()) {
         *error = transaction.error();
@@ -362,8 +395,10 @@ bool MonthTab::save()
     return toolbar()->save();
 }
 
-void MonthTab::afterImport()
+void MonthTab::afterImport(std::optional<Period> imported)
 {
+    if (imported && m_description.rereadAfterSave)
+        runMonthQuery(*imported);
     shell().setEditMode(EditMode::Browse);
     toolbar()->refresh();
     if (!m_dataset->isEmpty())

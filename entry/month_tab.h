@@ -24,8 +24,9 @@ class RecordGrid;
 //   Modify   the month's rows in modify mode; an empty month is offered for
 //            adding ("查無此資料，請問是否要新增 ???").
 //   Delete   the whole month, row by row with the gauge, applied in one
-//            transaction ("刪除成功!!!" or "刪除失敗!!!"); the mode and the buttons
-//            are left as they were unless the tab sets its buttons itself.
+//            transaction ("刪除成功!!!" or "刪除失敗!!!": then nothing is deleted
+//            and the rows are back as the table holds them); the mode and the
+//            buttons are left as they were unless the tab sets its buttons itself.
 //   Save, Discard, Clear, navigation and the period rule: the record toolbar.
 class MonthTab : public DataTabPage
 {
@@ -48,7 +49,10 @@ public:
     bool save();
     // After the import dialog filled and applied the dataset: back to browse, the
     // buttons as the imported rows allow, the focus on the grid when there are rows.
-    void afterImport();
+    // A tab that reads its rows again on Save first reads the `imported` month
+    // through its own statement: the import leaves the dataset on one of its own
+    // that selects nothing, which a later re-read would show as an empty month.
+    void afterImport(std::optional<Period> imported = std::nullopt);
 
     // DataTab
     CachedDataset *dataset() override { return m_dataset; }
@@ -59,9 +63,10 @@ private:
     void buildGrid();
     void buildDeleteProgress();
     void bindToolbar();
-    // Runs the month query for the spin edits' period: true with rows, false
-    // without, nullopt when the statement failed (the engine's message is shown).
-    std::optional<bool> runMonthQuery();
+    // Runs the month query for the period: true with rows, false without,
+    // nullopt when the statement failed (the engine's message is shown). `order`
+    // replaces the query's order when given.
+    std::optional<bool> runMonthQuery(const Period &period, const QString &order = {});
     // Whether the period holds rows of any institution (same answers).
     std::optional<bool> lookUpPeriod();
     // Add mode with the new month's rows; `editFirstRow` puts the first into editing.
@@ -71,8 +76,10 @@ private:
     bool refuseIncompletePeriod(const QString &message);
     void removeRowsWithGauge();
     bool applyDeletion(QString *error);
+    bool holdsRows() const;
     // The tab's own button states (description().buttonStates) for the month as it stands.
     void showOwnButtonStates();
+    void showButtons(MonthTabDescription::State state);
 
     const MonthTabDescription m_description;
     CachedDataset *m_dataset = nullptr;

@@ -19,8 +19,8 @@ class Shell;
 // What makes one month tab (a tab that creates, edits and deletes a whole month
 // of one declaration kind) what it is. MonthTab does the rest: the month query,
 // Add, Modify, Delete with its gauge, Save, the close and the import's end.
-// The operating data tab is one such description; the county tab is meant to be
-// another, using the options at the end where it departs from the first.
+// The operating data tab is one such description; the county tab is another,
+// using the options at the end where it departs from the first.
 struct MonthTabDescription
 {
     // One column of the grid, in order.
@@ -48,10 +48,11 @@ struct MonthTabDescription
 
     // The states of a tab that sets its buttons itself, as the month stands.
     enum class State {
-        Closed,    // no month read (start, Clear, a period change)
-        Loaded,    // browse with rows
-        Empty,     // browse, the month read and found empty
-        Editing,   // modify or add mode
+        Closed,        // no month read (start, Clear, a period change)
+        Loaded,        // browse with rows
+        Empty,         // browse, the month read and found empty
+        Editing,       // modify or add mode
+        AddDeclined,   // Add on an existing month answered No (closeWhenAddDeclined)
     };
     struct Buttons
     {
@@ -83,4 +84,13 @@ struct MonthTabDescription
     // Add looks the period up among the rows of every institution, not only
     // among those the tab's query shows.
     bool periodOfAnyInstitution = false;
+    // The order in which Add reads an existing month for modifying; empty: the
+    // order of the tab's query.
+    QString existingMonthOrder;
+    // Add on an existing month answered No closes the month, and the buttons take
+    // the AddDeclined state after the tab's own state for a closed month.
+    bool closeWhenAddDeclined = false;
+    // Modify and Delete take the rows the tab holds as they are, without reading
+    // the month again; with no rows held they do nothing.
+    bool workOnLoadedRows = false;
 };

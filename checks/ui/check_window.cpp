@@ -2,6 +2,8 @@
 #include "ui/window_placement.h"
 
 #include "checks/ui/check_result_model.h"
+#include "ui/dialog_runner.h"
+#include "ui/messages.h"
 
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -55,4 +57,14 @@ TfmVELQ8CHECK::TfmVELQ8CHECK(const QList<CheckResultRow> &rows, QWidget *parent)
 void TfmVELQ8CHECK::sbExitClick()
 {
     accept();
+}
+
+void TfmVELQ8CHECK::showFindings(const QList<CheckResultRow> &rows, QWidget *tab)
+{
+    if (rows.isEmpty()) {
+        Messages::current().warning(QStringLiteral("資料完全符合!!!"), tab);
+        return;
+    }
+    TfmVELQ8CHECK window(rows, tab ? tab->window() : nullptr);
+    DialogRunner::run(window);
 }

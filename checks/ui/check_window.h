@@ -23,6 +23,11 @@ public:
 
     explicit TfmVELQ8CHECK(const QList<CheckResultRow> &rows, QWidget *parent = nullptr);
 
+    // What both checks do with their findings: none, the warning "資料完全符合!!!";
+    // otherwise this window, modal over the tab's window (through DialogRunner),
+    // freed when it closes.
+    static void showFindings(const QList<CheckResultRow> &rows, QWidget *tab);
+
     QTableView *DBGridExt1 = nullptr;
     QPushButton *sbExit = nullptr;
     CheckResultModel *model() const { return m_model; }

@@ -11,6 +11,8 @@ private slots:
     void sampleMonthHolds();
     void failingRowsAreListedWithPlainValues();
     void wrongInputAndEmptyMonthExitWithTwo();
+    void countyCheckExitStatus_data();
+    void countyCheckExitStatus();
 
 private:
     static CliProcess cli(const QString &database, const QStringList &args);
@@ -99,6 +101,40 @@ void TstCheckCommand::wrongInputAndEmptyMonthExitWithTwo()
                             {QStringLiteral("check"), QStringLiteral("--year"), QStringLiteral("115"),
                              QStringLiteral("--month"), QStringLiteral("10")});
     QCOMPARE(missing.status, 2);
+}
+
+void TstCheckCommand::countyCheckExitStatus_data()
+{
+    QTest::addColumn<QString>("change");   // applied to the sample database first
+    QTest::addColumn<QString>("period");   // "--year Y --month M"
+    QTest::addColumn<int>("status");
+    QTest::addColumn<QString>("out");      // the beginning of standard output
+    QTest::addColumn<QString>("err");      // the beginning of standard error
+    const QString sample = QStringLiteral("--year 115 --month 10");
+    QTest::newRow("sample month holds") << "" << sample << 0 << "資料完全符合!!!\n" << "";
+    QTest::newRow("another institution's month") << "UPDATE HMPBANK SET BANK_CODE = '996'" << sample << 0
+                                                  << "資料完全符合!!!\n" << "";
+    QTest::newRow("a failing formula") << "UPDATE HMPBANK SET AMT = 0 WHERE HSIEN_ID = 'A' AND ACC_CODE = '10000'"
+                                       << sample << 1 << "A  " << "";
+    QTest::newRow("no county data") << "" << "--year 115 --month 9" << 2 << "" << "查無符合之資料!!!\n";
+    QTest::newRow("month 0") << "" << "--year 115 --month 0" << 2 << "" << "請輸入欲檢核之年月資料!!!\n";
+}
+
+void TstCheckCommand::countyCheckExitStatus()
+{
+    QFETCH(QString, change);
+    QFETCH(QString, period);
+    QFETCH(int, status);
+    QFETCH(QString, out);
+    QFETCH(QString, err);
+    TestDatabase db(TestDatabase::Content::ReferenceData);
+    QVERIFY2(db.isValid(), qPrintable(db.lastError()));
+    if (!change.isEmpty())
+        QVERIFY(db.exec(change));
+    const CliProcess run = cli(db.path(), QStringList{"check", "--county"} + period.split(u' '));
+    QCOMPARE(run.status, status);
+    QVERIFY2(out.isEmpty() ? run.out.isEmpty() : run.out.startsWith(out), qPrintable(run.out));
+    QVERIFY2(err.isEmpty() ? run.err.isEmpty() : run.err.contains(err), qPrintable(run.err));
 }
 
 QTEST_GUILESS_MAIN(TstCheckCommand)

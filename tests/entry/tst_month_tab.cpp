@@ -36,6 +36,8 @@ private slots:
     void amountTheFileCannotHoldIsRefused();
     void discardAnsweredNoLeavesAHalfTypedValueOutOfTheRow();
     void deletedMonthThenCloseLeavesNothingPending();
+    void failedDeleteLeavesTheRowsAsTheTableHoldsThem_data();
+    void failedDeleteLeavesTheRowsAsTheTableHoldsThem();
     void periodLookedUpForAnyInstitution_data();
     void periodLookedUpForAnyInstitution();
     void ownButtonStatesReadOnlyPeriodAndReread();
@@ -164,6 +166,34 @@ void TstMonthTab::deletedMonthThenCloseLeavesNothingPending()
     QCOMPARE(f.messages.texts(), QStringList({"確定要刪除嗎 ???", "刪除成功!!!"}));
     QCOMPARE(f.db.count("MPBANK", "M_MONTH = 1"), 0);
     QCOMPARE(f.db.count("MPBANK", "M_MONTH = 2"), 1);
+}
+
+void TstMonthTab::failedDeleteLeavesTheRowsAsTheTableHoldsThem_data()
+{
+    QTest::addColumn<bool>("county");
+    QTest::newRow("operating data tab") << false;
+    QTest::newRow("county tab") << true;
+}
+
+void TstMonthTab::failedDeleteLeavesTheRowsAsTheTableHoldsThem()
+{
+    QFETCH(bool, county);
+    const QStringList accounts{"10000", "20000", "30000"};
+    Fixture f;
+    const QString table = county ? QStringLiteral("HMPBANK") : QStringLiteral("MPBANK");
+    QVERIFY(county ? f.setUpCounty({"A"}, accounts) && f.addCountyMonth(115, 1, {"A"}, accounts)
+                   : f.setUp(accounts) && f.addMonth(115, 1, accounts));
+    QVERIFY(f.db.exec(QStringLiteral("CREATE TRIGGER boom BEFORE DELETE ON %1 WHEN OLD.ACC_CODE = '30000' "
+                                     "BEGIN SELECT RAISE(ABORT, 'boom'); END").arg(table)));
+    QVERIFY(f.click(county ? "sbQuery3" : "sbQuery"));
+    f.messages.answerNext(true);
+    QVERIFY(f.click(county ? "sbDel3" : "sbDel"));
+    QCOMPARE(f.messages.lastText(), QStringLiteral("刪除失敗!!!"));
+    // Nothing deleted, nothing pending: the rows are back, and closing deletes nothing.
+    QCOMPARE(f.column("ACC_CODE"), accounts);
+    QVERIFY(!f.ds().hasPendingUpdates());
+    QVERIFY(f.tab->saveOnClose());
+    QCOMPARE(f.db.count(table), 3);
 }
 
 void TstMonthTab::periodLookedUpForAnyInstitution_data()

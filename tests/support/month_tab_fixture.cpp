@@ -11,13 +11,29 @@
 
 bool MonthTabFixture::setUp(const QStringList &accounts, const MonthTabDescription &description)
 {
+    return setUpTab(QStringLiteral("CACNO"), accounts, {}, description);
+}
+
+bool MonthTabFixture::setUpCounty(const QStringList &counties, const QStringList &accounts,
+                                  const MonthTabDescription &description)
+{
+    return setUpTab(QStringLiteral("HCACNO"), accounts, counties, description);
+}
+
+bool MonthTabFixture::setUpTab(const QString &accountTable, const QStringList &accounts,
+                               const QStringList &counties, const MonthTabDescription &description)
+{
     if (!db.isValid())
         return false;
     if (!db.insertRow(QStringLiteral("BN01"), {{"BANK_NO", Bank}, {"BANK_NAME", QStringLiteral("測試銀行")}})
         || !db.insertRow(QStringLiteral("BN01"), {{"BANK_NO", "9950001"}, {"BANK_NAME", QStringLiteral("台北分行")}}))
         return false;
     for (const QString &code : accounts) {
-        if (!db.insertRow(QStringLiteral("CACNO"), {{"ACC_CODE", code}, {"ACC_NAME", QStringLiteral("科目") + code}}))
+        if (!db.insertRow(accountTable, {{"ACC_CODE", code}, {"ACC_NAME", QStringLiteral("科目") + code}}))
+            return false;
+    }
+    for (const QString &code : counties) {
+        if (!db.insertRow(QStringLiteral("CD01"), {{"HSIEN_ID", code}, {"HSIEN_NAME", QStringLiteral("縣") + code}}))
             return false;
     }
     if (!shell.open())
@@ -42,6 +58,21 @@ bool MonthTabFixture::addMonth(int year, int month, const QStringList &codes, do
                                                      {"BANK_CODE", bank}, {"ACC_CODE", code},
                                                      {"AMT", base + serial}, {"SERIAL", serial}}))
             return false;
+    }
+    return true;
+}
+
+bool MonthTabFixture::addCountyMonth(int year, int month, const QStringList &counties,
+                                     const QStringList &accounts, double base, const QString &bank)
+{
+    int n = 0;
+    for (const QString &county : counties) {
+        for (const QString &code : accounts) {
+            if (!db.insertRow(QStringLiteral("HMPBANK"), {{"M_YEAR", year}, {"M_MONTH", month}, {"BANK_CODE", bank},
+                                                          {"HSIEN_ID", county}, {"ACC_CODE", code},
+                                                          {"AMT", base + ++n}}))
+                return false;
+        }
     }
     return true;
 }
@@ -89,7 +120,7 @@ QLineEdit *MonthTabFixture::editor()
 
 bool MonthTabFixture::startTyping(int row, const QString &text)
 {
-    grid()->setCurrentIndex(ds().index(row, 3));
+    grid()->setCurrentIndex(ds().index(row, tab->editColumn()));
     QLineEdit *e = editor();
     if (!e)
         return false;

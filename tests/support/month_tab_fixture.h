@@ -1,5 +1,6 @@
 #pragma once
 
+#include "entry/county_data_tab.h"
 #include "entry/month_tab.h"
 #include "entry/operating_data_tab.h"
 #include "tests/support/fake_shell.h"
@@ -42,6 +43,15 @@ struct MonthTabFixture
     // A stored operating month: SERIAL 1..n in the order given, AMT = base + SERIAL.
     bool addMonth(int year, int month, const QStringList &codes, double base = 0, const QString &bank = Bank);
 
+    // The county tab: BN01, CD01 (codes in the stored order given, named
+    // "縣<code>"), HCACNO (in the stored order given), then the tab.
+    bool setUpCounty(const QStringList &counties, const QStringList &accounts,
+                     const MonthTabDescription &description = CountyDataTab::description());
+    // A stored county month: every county by every account in the order given,
+    // AMT = base + 1, 2, ...
+    bool addCountyMonth(int year, int month, const QStringList &counties, const QStringList &accounts,
+                        double base = 0, const QString &bank = Bank);
+
     CachedDataset &ds() { return *tab->dataset(); }
     RecordGrid *grid() { return tab->grid(); }
     PeriodSpinEdit *year() { return tab->yearEdit(); }
@@ -53,10 +63,14 @@ struct MonthTabFixture
     void period(const QString &y, const QString &m);
     QStringList enabledButtons();
     QLineEdit *editor();
-    // Types into the amount cell of `row` (column 3) and presses `finish`.
+    // Types into the amount cell of `row` (the tab's edit column) and presses `finish`.
     bool typeAmount(int row, const QString &text, Qt::Key finish = Qt::Key_Return);
     // Opens the amount cell of `row` and types `text` without finishing it.
     bool startTyping(int row, const QString &text);
     QStringList column(const QString &field);
     bool said(Messages::Icon icon, const QString &text, const QString &caption = Messages::appCaption());
+
+private:
+    bool setUpTab(const QString &accountTable, const QStringList &accounts, const QStringList &counties,
+                  const MonthTabDescription &description);
 };

@@ -1,0 +1,43 @@
+#include "checks/county_amounts.h"
+
+#include "db/cached_dataset.h"
+
+void CountyAmounts::add(QStringView county, QStringView account, double amount)
+{
+    m_byCounty[AmountLookup::key(county)].add(account, amount);
+}
+
+CountyAmounts CountyAmounts::fromRows(const CachedDataset &rows, int year, int month)
+{
+    CountyAmounts amounts;
+    if (!rows.isOpen())
+        return amounts;
+    const QString yearField = QStringLiteral("M_YEAR");
+    const QString monthField = QStringLiteral("M_MONTH");
+    const QString countyField = QStringLiteral("HSIEN_ID");
+    const QString accountField = QStringLiteral("ACC_CODE");
+    const QString amountField = QStringLiteral("AMT");
+    const int count = rows.recordCount();
+    for (int row = 0; row < count; ++row) {
+        if (rows.value(row, yearField).toInt() != year || rows.value(row, monthField).toInt() != month)
+            continue;
+        amounts.add(rows.value(row, countyField).toString(), rows.value(row, accountField).toString(),
+                    rows.value(row, amountField).toDouble());
+    }
+    return amounts;
+}
+
+const AmountLookup &CountyAmounts::of(const QString &county) const
+{
+    static const AmountLookup none;
+    const auto it = m_byCounty.constFind(county);
+    return it == m_byCounty.cend() ? none : it.value();
+}
+
+qsizetype CountyAmounts::size() const
+{
+    qsizetype n = 0;
+    for (const AmountLookup &lookup : m_byCounty)
+        n += lookup.size();
+    return n;
+}

@@ -1,5 +1,6 @@
 #include "common/big5_text.h"
 
+#include <QHash>
 #include <QStringDecoder>
 #include <QStringEncoder>
 
@@ -8,11 +9,11 @@ namespace Big5Text {
 namespace {
 
 // Bytes one character (a code point, given as its UTF-16 units) takes in Big5,
-// or 0 when Big5 has no code for it.
-int charWidth(QStringView unit)
+// or 0 when Big5 has no code for it. Asking the converter costs a converter of
+// its own each time (its error state cannot be reset), so each character's
+// answer is kept: a text of the tables repeats a few thousand characters at most.
+int converterWidth(QStringView unit)
 {
-    if (unit.size() == 1 && unit[0].unicode() < 0x80)
-        return 1;
     QStringEncoder encoder("Big5", QStringConverter::Flag::Stateless);
     const QByteArray bytes = encoder.encode(unit);
     if (encoder.hasError() || bytes.isEmpty())
@@ -23,6 +24,21 @@ int charWidth(QStringView unit)
     if (back != unit)
         return 0;
     return int(bytes.size());
+}
+
+int charWidth(QStringView unit)
+{
+    if (unit.size() == 1 && unit[0].unicode() < 0x80)
+        return 1;
+    const char32_t codePoint = unit.size() == 2 ? QChar::surrogateToUcs4(unit[0], unit[1])
+                                                : char32_t(unit[0].unicode());
+    thread_local QHash<char32_t, int> widths;
+    const auto it = widths.constFind(codePoint);
+    if (it != widths.cend())
+        return *it;
+    const int width = converterWidth(unit);
+    widths.insert(codePoint, width);
+    return width;
 }
 
 template <typename Visit>

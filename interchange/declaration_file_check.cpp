@@ -12,14 +12,6 @@ namespace {
 
 using Status = DeclarationFileCheck::Status;
 
-QString trimmedRight(const QString &text)
-{
-    qsizetype n = text.size();
-    while (n > 0 && text.at(n - 1) == u' ')
-        --n;
-    return text.left(n);
-}
-
 // Lines of the file without their line ends (CR LF or LF). A DOS end-of-file
 // mark at the very end is not a line.
 QList<QByteArrayView> splitLines(QByteArrayView data)
@@ -160,6 +152,7 @@ bool readLines(const QList<QByteArrayView> &lines, const RecordReader &reader, D
             return mismatch(lineNo, year, month);
 
         QString key;
+        key.reserve(64);   // every key of every kind fits: one allocation a line
         for (const QString &k : keys) {
             key += r.values.value(k).toString();
             key += QChar(0x1f);
@@ -194,16 +187,19 @@ RecordReader::Result DeclarationFileCheck::readRecord(const RecordReader &reader
         if (!f.isText())
             continue;
         const FieldLayout &l = reader.layout().at(i);
-        const QString raw = QString::fromLatin1(line.sliced(l.offset, l.width));
+        QByteArrayView text = line.sliced(l.offset, l.width);
         // An account code fills its field (it is padded with "0" on the left):
         // "1234 " would be stored as another code than the one that decides the
         // amount's factor.
-        const QString text = f.rendering == DeclarationField::Rendering::AccountCode ? raw : trimmedRight(raw);
-        if (text.contains(u' ')) {
+        if (f.rendering != DeclarationField::Rendering::AccountCode) {
+            while (text.endsWith(' '))
+                text.chop(1);
+        }
+        if (text.contains(' ')) {
             r.values.clear();
             r.numbers.clear();
             r.field = f.name;
-            r.error = lineError(lineNo, f.name, QStringLiteral("「%1」含有空白").arg(text));
+            r.error = lineError(lineNo, f.name, QStringLiteral("「%1」含有空白").arg(QString::fromLatin1(text)));
             return r;
         }
     }

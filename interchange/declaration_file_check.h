@@ -6,7 +6,7 @@
 
 #include <QByteArray>
 #include <QByteArrayView>
-#include <QHash>
+#include <QMap>
 #include <QList>
 #include <QString>
 #include <QVariantMap>
@@ -43,7 +43,7 @@ public:
     struct Row
     {
         QVariantMap values;                 // as RecordReader reads them
-        QHash<QString, Decimal4> numbers;   // the number fields, exact
+        QMap<QString, Decimal4> numbers;    // the number fields, exact
         int lineNo = 0;                     // 1-based, counting skipped lines
     };
 

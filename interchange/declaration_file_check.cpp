@@ -59,7 +59,8 @@ QString lineError(int lineNo, const QString &field, const QString &why)
 
 // Reads and checks every line into result->rows; on failure sets the status
 // and returns false.
-bool readLines(const QList<QByteArrayView> &lines, const RecordReader &reader, DeclarationFileCheck::Result *result)
+bool readLines(const QList<QByteArrayView> &lines, const RecordReader &reader, DeclarationFileCheck::Length length,
+               DeclarationFileCheck::Result *result)
 {
     const DeclarationKind &kind = reader.kind();
     const Period period = result->period;
@@ -143,6 +144,10 @@ bool readLines(const QList<QByteArrayView> &lines, const RecordReader &reader, D
         RecordReader::Result r = DeclarationFileCheck::readRecord(reader, line, lineNo);
         if (!r.ok())
             return fail(Status::FormatError, lineNo, r.field, r.error);
+        if (length == DeclarationFileCheck::Length::Record && line.size() > kind.recordLength())
+            return fail(Status::FormatError, lineNo, QString(),
+                        lineError(lineNo, QString(),
+                                  QStringLiteral("長度 %1 超過記錄長度 %2").arg(line.size()).arg(kind.recordLength())));
 
         // A file is one month: a line of another month is not written under
         // the name's month without a word.
@@ -230,7 +235,7 @@ bool DeclarationFileCheck::load(const QString &path, QByteArray *bytes, Result *
 }
 
 DeclarationFileCheck::Result DeclarationFileCheck::check(const DeclarationKind &kind, const QString &baseName,
-                                                         QByteArrayView bytes)
+                                                         QByteArrayView bytes, Length length)
 {
     Result result;
     const auto period = DeclarationFormat::periodFromBaseName(baseName);
@@ -255,19 +260,19 @@ DeclarationFileCheck::Result DeclarationFileCheck::check(const DeclarationKind &
 
     const QList<QByteArrayView> lines = splitLines(bytes);
     result.lines = int(lines.size());
-    if (readLines(lines, reader, &result))
+    if (readLines(lines, reader, length, &result))
         result.status = Status::Ok;
     return result;
 }
 
 DeclarationFileCheck::Result DeclarationFileCheck::checkFile(const DeclarationKind &kind, const QString &path,
-                                                             QByteArray *bytes)
+                                                             QByteArray *bytes, Length length)
 {
     QByteArray loaded;
     Result result;
     if (!load(path, &loaded, &result))
         return result;
-    result = check(kind, QFileInfo(path).completeBaseName(), loaded);
+    result = check(kind, QFileInfo(path).completeBaseName(), loaded, length);
     if (bytes)
         *bytes = std::move(loaded);
     return result;

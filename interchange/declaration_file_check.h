@@ -28,7 +28,10 @@ class DeclarationKind;
 //    numbers, year 1-999, month 1-12, texts that fit their columns, codes
 //    without a blank inside);
 //  - a repeated key keeps its first line or refuses the file, as the kind says
-//    (DeclarationImport::repeats).
+//    (DeclarationImport::repeats);
+//  - the import does not read what stands beyond the last field; a file that is
+//    to be sent (Length::Record) has nothing there, or it could be a file of
+//    a longer kind under this kind's name.
 class DeclarationFileCheck
 {
 public:
@@ -62,6 +65,11 @@ public:
         bool ok() const { return status == Status::Ok; }
     };
 
+    enum class Length {
+        Fields,   // a line holds at least every field (the import)
+        Record,   // a line read is exactly the kind's record
+    };
+
     // A declaration file is small (a county file of every county and account is
     // well under a megabyte): anything far larger is not one, and is not loaded.
     static constexpr qint64 MaxFileSize = 64 * 1024 * 1024;
@@ -72,11 +80,13 @@ public:
 
     // Checks `bytes` as a file of the kind named `baseName` (without directory
     // and extension).
-    static Result check(const DeclarationKind &kind, const QString &baseName, QByteArrayView bytes);
+    static Result check(const DeclarationKind &kind, const QString &baseName, QByteArrayView bytes,
+                        Length length = Length::Fields);
 
     // load() and check() of the file at `path`, named as it is; *bytes (when
     // given) receives what was read.
-    static Result checkFile(const DeclarationKind &kind, const QString &path, QByteArray *bytes = nullptr);
+    static Result checkFile(const DeclarationKind &kind, const QString &path, QByteArray *bytes = nullptr,
+                            Length length = Length::Fields);
 
     // One line as the import takes it: the record reader's reading, and in
     // addition a code or flag with a blank before its last character (" 1234",

@@ -112,19 +112,21 @@ bool ReadBackCheck::check(const QString &path, QString *reason)
 
 QString ReadBackCheck::compareRecords(QByteArrayView bytes) const
 {
-    const DeclarationFileCheck::Result read = DeclarationFileCheck::check(m_kind, m_baseName, bytes);
+    const DeclarationFileCheck::Result read = DeclarationFileCheck::check(m_kind, m_baseName, bytes,
+                                                                      DeclarationFileCheck::Length::Record);
     if (!read.ok())
         return QStringLiteral("匯入無法讀取 (%1)").arg(read.detail);
 
+    // One line a row, and the import takes every line: a line it skips (blank
+    // institution, repeated key) would not be declared.
+    if (read.lines != m_rows.size())
+        return QStringLiteral("讀回 %1 行, 資料有 %2 筆").arg(read.lines).arg(m_rows.size());
     const QList<DeclarationField> &fields = m_kind.fields();
-    const qsizetype common = qMin(read.rows.size(), m_rows.size());
-    for (qsizetype i = 0; i < common; ++i) {
-        const DeclarationFileCheck::Row &record = read.rows.at(i);
+    for (qsizetype i = 0; i < m_rows.size(); ++i) {
         const int lineNo = int(i) + 1;
-        // Every line is a row: a line the import skips (blank institution,
-        // repeated key) would not be declared.
-        if (record.lineNo != lineNo)
+        if (i >= read.rows.size() || read.rows.at(i).lineNo != lineNo)
             return QStringLiteral("第 %1 行: 匯入時不會讀取這一行").arg(lineNo);
+        const DeclarationFileCheck::Row &record = read.rows.at(i);
         const QVariantList &row = m_rows.at(i);
         for (int f = 0; f < fields.size(); ++f) {
             const DeclarationField &field = fields.at(f);
@@ -137,8 +139,6 @@ QString ReadBackCheck::compareRecords(QByteArrayView bytes) const
                     .arg(field.name, s.read, s.stored);
         }
     }
-    if (read.rows.size() != m_rows.size())
-        return QStringLiteral("讀回 %1 筆, 資料有 %2 筆").arg(read.rows.size()).arg(m_rows.size());
     return {};
 }
 

@@ -3,6 +3,7 @@
 #include "db/declaration_kind.h"
 #include "interchange/declaration_format.h"
 #include "interchange/schema_file.h"
+#include "interchange/text_lines.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -18,16 +19,7 @@ QList<QByteArrayView> splitLines(QByteArrayView data)
 {
     if (data.endsWith('\x1a'))
         data.chop(1);
-    QList<QByteArrayView> lines;
-    while (!data.isEmpty()) {
-        const qsizetype end = data.indexOf('\n');
-        QByteArrayView line = end < 0 ? data : data.first(end);
-        data = end < 0 ? QByteArrayView() : data.sliced(end + 1);
-        if (line.endsWith('\r'))
-            line.chop(1);
-        lines.append(line);
-    }
-    return lines;
+    return TextLines::split(data);
 }
 
 // The 0-based position of the first byte that is not printable ASCII, or -1.

@@ -1,4 +1,5 @@
 #include "cli/cli_command.h"
+#include "cli/declaration_file_line.h"
 #include "db/declaration_kind.h"
 #include "db/reference_lists.h"
 #include "db/table_cursor.h"
@@ -89,17 +90,28 @@ int runExport(CliContext &context, const QStringList &args)
     };
     request.report = [&](const ExportEngine::Message &message) {
         context.err << message.text << "\n";
-        if (!message.detail.isEmpty()) {
+        // The detail of a kind's message (the row, the line, the reason); the
+        // completion's list of files is printed on standard output below.
+        if (message.kind && !message.detail.isEmpty()) {
             for (const QString &line : message.detail.split(u'\n'))
                 context.err << "    " << line << "\n";
         }
     };
 
     const ExportEngine::Result result = ExportEngine::run(request);
+    // The paths first, as they always were, so that what read them still reads
+    // the same lines; then each file with its records and fingerprint, as
+    // `verify` prints it.
+    QList<const DeclarationKind *> written;
     for (const DeclarationKind *kind : DeclarationKind::exportOrder()) {
+        if (result.of(*kind).outcome == ExportEngine::Outcome::Written)
+            written.append(kind);
+    }
+    for (const DeclarationKind *kind : written)
+        context.out << result.of(*kind).entryPath << "\n";
+    for (const DeclarationKind *kind : written) {
         const ExportEngine::KindResult k = result.of(*kind);
-        if (k.outcome == ExportEngine::Outcome::Written)
-            context.out << k.entryPath << "\n";
+        context.out << DeclarationFileLine::of(k.entryPath, *kind, k.lines, k.fingerprint) << "\n";
     }
     if (result.failed)
         return 2;
@@ -112,9 +124,12 @@ const CliCommand::Registrar registrar({
     QStringLiteral("Writes the declaration files of the month for the declaring institution (the\n"
                    "first BN01 record) into DIR, in the order B01, B02, B05, B03, B04 (all five\n"
                    "when --kinds is absent). An existing file is kept and reported unless\n"
-                   "--overwrite. Messages go to standard error; the files written are listed on\n"
-                   "standard output. Exit status 0 when a file was written, 1 when none was,\n"
-                   "2 on a failure (nothing half-written is left behind)."),
+                   "--overwrite. Each file is read back from the disk and compared with its\n"
+                   "rows before it takes its name. Messages go to standard error; the files\n"
+                   "written are listed on standard output, their paths first, then one line\n"
+                   "each as verify prints it (path, kind, institution, period, records, SHA-256,\n"
+                   "tab-separated). Exit status 0 when a file was written, 1 when none was,\n"
+                   "2 on a failure (nothing half-written or differing is left behind)."),
     runExport,
 });
 

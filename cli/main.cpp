@@ -77,7 +77,7 @@ CliCommand::Registrar::Registrar(CliCommand command)
     auto &list = registry();
     // Keep the help in a stable order whatever the link order.
     const QStringList order{QStringLiteral("init"), QStringLiteral("migrate"), QStringLiteral("export"),
-                            QStringLiteral("import"), QStringLiteral("check"),
+                            QStringLiteral("verify"), QStringLiteral("import"), QStringLiteral("check"),
                             QStringLiteral("report"), QStringLiteral("formulas")};
     auto rank = [&](const QString &n) { const auto i = order.indexOf(n); return i < 0 ? 100 : int(i); };
     auto it = list.begin();

@@ -65,7 +65,7 @@ bool writeAll(int fd, QByteArrayView content, QString *error)
     return true;
 }
 
-bool write(const QString &path, QByteArrayView content, QString *error)
+bool write(const QString &path, QByteArrayView content, QString *error, const Check &check)
 {
     const QString temporary = temporaryPath(path);
     const QByteArray nativeTemporary = QFile::encodeName(temporary);
@@ -95,6 +95,10 @@ bool write(const QString &path, QByteArrayView content, QString *error)
         ok = false;
         reason = qt_error_string(errno);
     }
+    // The file is checked where it lies, before it takes the name: one the check
+    // refuses never stands under the name, and an older file keeps it.
+    if (ok && check && !check(temporary, &reason))
+        ok = false;
     if (ok && ::rename(nativeTemporary.constData(), nativePath.constData()) != 0) {
         ok = false;
         reason = qt_error_string(errno);

@@ -3,6 +3,7 @@
 #include <QByteArrayView>
 #include <QString>
 #include <QStringView>
+#include <functional>
 
 // Writes a file whole or not at all, and leaves nothing behind that a later run
 // cannot recognise. The bytes go to a temporary file beside the file, named after
@@ -22,9 +23,14 @@ QString temporaryPath(const QString &path);
 // True for the name (without directory) of such a temporary.
 bool isTemporaryName(QStringView fileName);
 
+// Looks at the temporary once it is written, synced and closed, before it is
+// renamed over the file: false + *reason stops the write there.
+using Check = std::function<bool(const QString &temporaryPath, QString *reason)>;
+
 // Writes `content` as the file `path`. False + *error ("path: reason") when
-// anything fails; then the file is as it was before and no temporary is left.
-bool write(const QString &path, QByteArrayView content, QString *error);
+// anything fails or `check` refuses the temporary; then the file is as it was
+// before and no temporary is left.
+bool write(const QString &path, QByteArrayView content, QString *error, const Check &check = {});
 
 // Writes every byte to an open file descriptor, going on after a partial write
 // and an interrupted call. False + *error (the system's reason) when the system

@@ -2,6 +2,7 @@
 
 #include "db/declaration_kind.h"
 
+#include <QVarLengthArray>
 #include <limits>
 
 namespace DeclarationFormat {
@@ -140,14 +141,19 @@ std::optional<Decimal4> readNumber(QStringView fieldText, int factor)
         return std::nullopt;
 
     // Divide by the factor by moving the decimal point, so the value is rounded
-    // once, from its exact text.
-    QString whole = (point < 0 ? body : body.first(point)).toString();
-    const QString fraction = point < 0 ? QString() : body.mid(point + 1).toString();
-    if (whole.size() <= shift)
-        whole = whole.rightJustified(shift + 1, u'0');
-    const QString shifted = whole.left(whole.size() - shift) + u'.' + whole.right(shift) + fraction;
+    // once, from its exact text: the whole digits padded with "0" to more than
+    // the shift, the point moved left by it, then the fraction. The text is built
+    // on the stack (every file reading comes through here, line by line).
+    const QStringView whole = point < 0 ? body : body.first(point);
+    const QStringView fraction = point < 0 ? QStringView() : body.mid(point + 1);
+    QVarLengthArray<QChar, 64> shifted;
+    for (qsizetype pad = whole.size(); pad <= shift; ++pad)
+        shifted.append(u'0');
+    shifted.append(whole.data(), whole.size());
+    shifted.insert(shifted.size() - shift, u'.');
+    shifted.append(fraction.data(), fraction.size());
 
-    const auto value = Decimal4::parse(shifted);
+    const auto value = Decimal4::parse(QStringView(shifted.constData(), shifted.size()));
     if (!value)
         return std::nullopt;
     return negative ? -*value : *value;

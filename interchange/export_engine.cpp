@@ -2,6 +2,7 @@
 
 #include "interchange/declaration_format.h"
 #include "db/declaration_kind.h"
+#include "interchange/read_back_check.h"
 #include "interchange/record_writer.h"
 #include "common/whole_file_writer.h"
 
@@ -32,9 +33,10 @@ QString describeRow(const DeclarationKind &kind, const QVariantList &values)
 }
 
 // The lines of one kind for the period, rendered completely before anything is
-// written. Returns false with *detail when the statement fails or a row does not fit.
+// written, and the rows they came from (for the read-back). Returns false with
+// *detail when the statement fails or a row does not fit.
 bool renderKind(const ExportEngine::Request &request, const DeclarationKind &kind,
-                QByteArray *content, int *lines, QString *detail)
+                QByteArray *content, QList<QVariantList> *rows, QString *detail)
 {
     QSqlDatabase db = QSqlDatabase::database(request.connectionName, false);
     if (!db.isOpen()) {
@@ -85,12 +87,12 @@ bool renderKind(const ExportEngine::Request &request, const DeclarationKind &kin
             content->reserve(lineSize * 64);
         content->append(line.line);
         content->append("\r\n", 2);
+        rows->append(values);
     }
     if (query.lastError().isValid()) {
         *detail = query.lastError().text();
         return false;
     }
-    *lines = n;
     return true;
 }
 
@@ -122,6 +124,11 @@ QString ExportEngine::nothingChosenMessage() { return QStringLiteral("沒有選�
 QString ExportEngine::overwriteQuestion(const QString &entryPath)
 {
     return entryPath + QStringLiteral("  檔案已存在是否確定覆蓋!!!");
+}
+
+QString ExportEngine::writtenFileLine(const KindResult &written)
+{
+    return QStringLiteral("%1  %2 筆  SHA-256 %3").arg(written.entryPath).arg(written.lines).arg(written.fingerprint);
 }
 
 QString ExportEngine::entryPath(const QString &directory, const DeclarationKind &kind,
@@ -162,11 +169,13 @@ ExportEngine::Result ExportEngine::run(const Request &request)
         };
 
         QByteArray content;
+        QList<QVariantList> rows;
         QString detail;
-        if (!renderKind(request, *kind, &content, &kr.lines, &detail)) {
+        if (!renderKind(request, *kind, &content, &rows, &detail)) {
             fail(detail);
             return result;
         }
+        kr.lines = int(rows.size());
 
         if (kr.lines == 0) {
             kr.outcome = Outcome::NoRows;
@@ -175,17 +184,32 @@ ExportEngine::Result ExportEngine::run(const Request &request)
                    && !(request.confirmOverwrite && request.confirmOverwrite(entry))) {
             kr.outcome = Outcome::Kept;
         } else {
-            if (!WholeFileWriter::write(entry, content, &detail)) {
+            ReadBackCheck readBack(*kind, baseName, rows, content);
+            const auto check = [&](const QString &written, QString *reason) {
+                if (request.beforeReadBack)
+                    request.beforeReadBack(written);
+                return readBack.check(written, reason);
+            };
+            if (!WholeFileWriter::write(entry, content, &detail, check)) {
                 fail(detail);
                 return result;
             }
             kr.outcome = Outcome::Written;
+            kr.fingerprint = readBack.fingerprint();
             result.anyWritten = true;
         }
         removeLeftovers(directory, baseName);
     }
 
-    if (result.anyWritten)
-        report({Message::Icon::Information, completedMessage(), {}, nullptr, Outcome::NotProcessed, {}});
+    if (result.anyWritten) {
+        QStringList written;
+        for (const DeclarationKind *kind : DeclarationKind::exportOrder()) {
+            const KindResult k = result.of(*kind);
+            if (k.outcome == Outcome::Written)
+                written << writtenFileLine(k);
+        }
+        report({Message::Icon::Information, completedMessage(), written.join(u'\n'), nullptr,
+                Outcome::NotProcessed, {}});
+    }
     return result;
 }

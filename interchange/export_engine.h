@@ -18,16 +18,21 @@ class DeclarationKind;
 //  - a file of that name exists: asks confirmOverwrite(entry path); No keeps it;
 //  - otherwise renders every line first, then writes them whole or not at all
 //    (WholeFileWriter: a temporary file beside it, synced, then renamed into
-//    place). A value that does not fit its field, a database error or a file
-//    that cannot be written (missing or read-only folder, full disk) writes
-//    nothing, leaves an older file of the name as it was, reports the kind's
-//    writing-failed message with the row or the system's reason, and ends the
-//    export: the kinds after it are not processed.
+//    place). Before the rename the temporary is read back from the disk as the
+//    import reads it and compared with the rows (ReadBackCheck); its SHA-256
+//    fingerprint is taken from those bytes. A value that does not fit its
+//    field, a database error, a file that cannot be written (missing or
+//    read-only folder, full disk) or one that does not read back as its rows
+//    leaves nothing under the name (an older file of the name stays as it
+//    was), reports the kind's writing-failed message with the row, the line or
+//    the system's reason, and ends the export: the kinds after it are not
+//    processed.
 // Before the first kind, the temporaries of an export that was killed midway
 // in that folder are deleted.
 // After each kind that did not fail, leftover files of an interrupted import
 // (entry + ".TXT" and ".SCH", names compared without regard to case) are
-// deleted. At the end, "匯出作業完成!!!" when at least one file was written.
+// deleted. At the end, "匯出作業完成!!!" when at least one file was written,
+// its detail naming each file written with its records and fingerprint.
 //
 // The engine shows nothing itself: it reports through the callbacks.
 class ExportEngine
@@ -63,13 +68,18 @@ public:
         std::function<bool(const QString &entryPath)> confirmOverwrite;
         // Receives every message in order.
         std::function<void(const Message &)> report;
+        // Called with the written temporary before it is read back. Tests alter
+        // the file there, as a medium that does not keep what it was given
+        // would, to prove that such a file never takes the name.
+        std::function<void(const QString &writtenFile)> beforeReadBack;
     };
 
     struct KindResult
     {
         Outcome outcome = Outcome::NotProcessed;
         QString entryPath;
-        int lines = 0;
+        int lines = 0;          // the records written
+        QString fingerprint;    // of the file written (FileFingerprint); else empty
     };
 
     struct Result
@@ -84,6 +94,9 @@ public:
     static QString nothingChosenMessage();  // "沒有選擇任何欲傳送的資料 !!!"
     // The question before replacing an existing file.
     static QString overwriteQuestion(const QString &entryPath);
+    // A file written, as the completion message names it:
+    // "/out/B01ABC000008805  3 筆  SHA-256 9f86d081...".
+    static QString writtenFileLine(const KindResult &written);
 
     // The entry of a kind: directory, "/" unless the root, base name.
     static QString entryPath(const QString &directory, const DeclarationKind &kind,

@@ -21,18 +21,10 @@ class ReferenceLists;
 // parsed in memory, so an import that is interrupted leaves no file behind and
 // one from a read-only medium works the same.
 //
-// The whole file is read and checked before anything else happens:
-//  - the first line's year and month must be those of the name (characters 11
-//    to 13 and 14 to 15 of the name without directory and extension), and so
-//    must those of every line that is read;
-//  - a line whose institution field is blank is skipped without a message (a
-//    wholly blank line counts as one);
-//  - every other line must hold every field (printable ASCII, numbers that are
-//    numbers, year 1-999, month 1-12, texts that fit their columns);
-//  - a repeated key keeps its first line or refuses the file, as the kind says
-//    (DeclarationImport::repeats).
-// A file that fails any of this changes nothing: neither the table nor the
-// target dataset.
+// The whole file is read and checked before anything else happens
+// (DeclarationFileCheck: the name's month, the layout, blank institutions
+// skipped, repeated keys). A file that fails any of this changes nothing:
+// neither the table nor the target dataset.
 //
 // Then the target dataset (the tab's own dataset) gets the statement of the
 // kind that selects no rows, and the file's rows are appended to it with the
@@ -110,10 +102,7 @@ public:
 
     static Result run(const Request &request);
 
-    // One line as the import takes it: the record reader's reading, and in
-    // addition a code or flag with a blank before its last character (" 1234",
-    // "AB 0000") is refused, since no stored code has one and it could not be
-    // written back as read.
+    // One line as the import takes it (DeclarationFileCheck::readRecord).
     static RecordReader::Result readRecord(const RecordReader &reader, QByteArrayView line, int lineNo);
 
     static QString formatErrorMessage();     // "檔案格式有誤,請查明 !!!"

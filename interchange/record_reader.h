@@ -3,7 +3,7 @@
 #include "common/decimal4.h"
 
 #include <QByteArrayView>
-#include <QHash>
+#include <QMap>
 #include <QList>
 #include <QString>
 #include <QVariantMap>
@@ -43,7 +43,7 @@ public:
         // Table field name -> value: QString for text fields, int for M_YEAR and
         // M_MONTH, double for numbers (the exact four-decimal value).
         QVariantMap values;
-        QHash<QString, Decimal4> numbers;   // the number fields, exact
+        QMap<QString, Decimal4> numbers;    // the number fields, exact (one or two: a map is cheaper than a hash)
         int lineNo = 0;
         QString field;                      // the refused field (empty for the whole line)
         QString error;                      // "第 3 行 AMT 欄位: ..."; empty on success

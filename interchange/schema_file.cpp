@@ -2,6 +2,7 @@
 
 #include "interchange/declaration_format.h"
 #include "db/declaration_kind.h"
+#include "interchange/text_lines.h"
 
 #include <QSet>
 
@@ -42,15 +43,7 @@ std::optional<QList<FieldLayout>> parse(QByteArrayView text, const DeclarationKi
         return std::nullopt;
     };
 
-    QList<QByteArrayView> lines;
-    for (QByteArrayView rest = text; !rest.isEmpty();) {
-        const qsizetype end = rest.indexOf('\n');
-        QByteArrayView line = end < 0 ? rest : rest.first(end);
-        rest = end < 0 ? QByteArrayView() : rest.sliced(end + 1);
-        if (line.endsWith('\r'))
-            line.chop(1);
-        lines.append(line);
-    }
+    QList<QByteArrayView> lines = TextLines::split(text);
     while (!lines.isEmpty() && lines.last().trimmed().isEmpty())
         lines.removeLast();
 

@@ -68,8 +68,12 @@ void TstCli::helpNamesEveryCommand()
 {
     const Run run = cli({"--help"});
     QCOMPARE(run.status, 0);
-    for (const char *command : {"init", "export", "import", "check", "report"})
-        QVERIFY2(run.out.contains(QLatin1String("\n  ") + QLatin1String(command)), command);
+    qsizetype previous = -1;
+    for (const char *command : {"init", "export", "verify", "import", "check", "report"}) {
+        const qsizetype at = run.out.indexOf(QLatin1String("\n  ") + QLatin1String(command));
+        QVERIFY2(at > previous, command);   // there, and in the help order
+        previous = at;
+    }
     QVERIFY(run.out.contains("--database FILE"));
 }
 

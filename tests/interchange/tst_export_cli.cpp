@@ -1,5 +1,6 @@
 #include "tests/support/test_database.h"
 
+#include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
 #include <QProcess>
@@ -29,6 +30,9 @@ private:
         QString err;
     };
     Run cli(const QStringList &args);
+    // The line printed for a file written (as verify prints it), its
+    // fingerprint taken here from the file on the disk.
+    static QString fileLine(const QString &path, const QString &kind, int records);
 
     std::unique_ptr<TestDatabase> m_db;
     std::unique_ptr<QTemporaryDir> m_out;
@@ -67,12 +71,24 @@ TstExportCli::Run TstExportCli::cli(const QStringList &args)
     return r;
 }
 
+QString TstExportCli::fileLine(const QString &path, const QString &kind, int records)
+{
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly))
+        return QStringLiteral("<missing %1>").arg(path);
+    const QByteArray sha256 = QCryptographicHash::hash(f.readAll(), QCryptographicHash::Sha256).toHex();
+    return QStringList{path, kind, "XYZ", "088/05", QString::number(records), QString::fromLatin1(sha256)}.join(u'\t')
+         + u'\n';
+}
+
 void TstExportCli::writesTheChosenKindsForTheFirstInstitution()
 {
     const QString dir = m_out->path();
     const Run r = cli({"--year", "88", "--month", "5", "--kinds", "B03,b01,B02", "--dir", dir});
     QCOMPARE(r.status, 0);
-    QCOMPARE(r.out, dir + "/B01XYZ000008805\n" + dir + "/B03XYZ000008805\n");
+    // The paths as ever, then each file with its records and fingerprint.
+    QCOMPARE(r.out, dir + "/B01XYZ000008805\n" + dir + "/B03XYZ000008805\n"
+                        + fileLine(dir + "/B01XYZ000008805", "B01", 1) + fileLine(dir + "/B03XYZ000008805", "B03", 1));
     QCOMPARE(r.err, QStringLiteral("查無符合之各營業單位逾期放款比率資料!!!\n匯出作業完成!!!\n"));
     QFile f(dir + "/B01XYZ000008805");
     QVERIFY(f.open(QIODevice::ReadOnly));
@@ -121,7 +137,8 @@ void TstExportCli::failureIsStatusTwo()
     QVERIFY2(r.err.contains("XYZ0011"), qPrintable(r.err));
     QVERIFY(!r.err.contains("匯出作業完成!!!"));
     // B01 came before the failure and was written.
-    QCOMPARE(r.out, m_out->path() + "/B01XYZ000008805\n");
+    const QString b01 = m_out->path() + "/B01XYZ000008805";
+    QCOMPARE(r.out, b01 + "\n" + fileLine(b01, "B01", 1));
 
     const Run missing = cli({"--year", "88", "--month", "5", "--kinds", "B01", "--dir", m_out->filePath("no/such")});
     QCOMPARE(missing.status, 2);

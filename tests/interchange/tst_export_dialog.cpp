@@ -280,6 +280,10 @@ void TstExportDialog::writesB01BeforeB03WhateverTheChosenOrder()
                                                all[2] + "  檔案已存在是否確定覆蓋!!!", "匯出作業完成!!!"}));
     QVERIFY(m_messages->records().at(0).isQuestion);
     QCOMPARE(m_messages->records().at(2).icon, Messages::Icon::Information);
+    // The box names the file written with its records and fingerprint (as
+    // sha256sum gives it); not the file kept.
+    QCOMPARE(m_messages->records().at(2).detail,
+             all[0] + "  1 筆  SHA-256 75a3fe93001161adbf40e6d5d1500062021e2e2dbf081abb42e606eebd6a916b");
     QCOMPARE(contents(all[0]), QByteArray("08805ABC000011000" "000000000001.5\r\n"));
     QCOMPARE(contents(all[2]), QByteArray("old"));
     // Written and kept entries stay chosen: OK again writes them again.

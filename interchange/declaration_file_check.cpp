@@ -1,0 +1,271 @@
+#include "interchange/declaration_file_check.h"
+
+#include "db/declaration_kind.h"
+#include "interchange/declaration_format.h"
+#include "interchange/schema_file.h"
+#include "interchange/text_lines.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QSet>
+
+namespace {
+
+using Status = DeclarationFileCheck::Status;
+
+// Lines of the file without their line ends (CR LF or LF). A DOS end-of-file
+// mark at the very end is not a line.
+QList<QByteArrayView> splitLines(QByteArrayView data)
+{
+    if (data.endsWith('\x1a'))
+        data.chop(1);
+    return TextLines::split(data);
+}
+
+// The 0-based position of the first byte that is not printable ASCII, or -1.
+// A CR inside a line (a file with CR-only line ends) is caught here too.
+qsizetype firstUnprintable(QByteArrayView line)
+{
+    for (qsizetype i = 0; i < line.size(); ++i) {
+        const auto c = static_cast<unsigned char>(line[i]);
+        if (c < 0x20 || c > 0x7e)
+            return i;
+    }
+    return -1;
+}
+
+bool isBlank(QByteArrayView bytes)
+{
+    for (char c : bytes) {
+        if (c != ' ')
+            return false;
+    }
+    return true;
+}
+
+QString lineError(int lineNo, const QString &field, const QString &why)
+{
+    return field.isEmpty() ? QStringLiteral("第 %1 行: %2").arg(lineNo).arg(why)
+                           : QStringLiteral("第 %1 行 %2 欄位: %3").arg(lineNo).arg(field, why);
+}
+
+// Reads and checks every line into result->rows; on failure sets the status
+// and returns false.
+bool readLines(const QList<QByteArrayView> &lines, const RecordReader &reader, DeclarationFileCheck::Length length,
+               DeclarationFileCheck::Result *result)
+{
+    const DeclarationKind &kind = reader.kind();
+    const Period period = result->period;
+    const QList<FieldLayout> &layout = reader.layout();
+    // The first three fields of every kind: M_YEAR, M_MONTH, BANK_CODE.
+    const FieldLayout &yearAt = layout.at(0);
+    const FieldLayout &monthAt = layout.at(1);
+    const FieldLayout &bankAt = layout.at(2);
+    const QStringList &keys = kind.importRule().keyFields;
+    const bool firstWins = kind.importRule().repeats == DeclarationImport::Repeats::FirstLineWins;
+
+    auto fail = [&](Status status, int lineNo, const QString &field, const QString &detail) {
+        result->status = status;
+        result->lineNo = lineNo;
+        result->field = field;
+        result->detail = detail;
+        result->rows.clear();
+        return false;
+    };
+    auto mismatch = [&](int lineNo, int year, int month) {
+        const QString field = year != period.year ? yearAt.name : monthAt.name;
+        return fail(Status::MonthMismatch, lineNo, field,
+                    lineError(lineNo, field,
+                              QStringLiteral("%1 年 %2 月, 檔名為 %3 年 %4 月")
+                                  .arg(year).arg(month).arg(period.year).arg(period.month)));
+    };
+
+    if (lines.isEmpty())
+        return fail(Status::FormatError, 0, QString(), QStringLiteral("檔案沒有任何資料"));
+
+    QSet<QString> seen;
+    seen.reserve(lines.size());
+    result->rows.reserve(lines.size());
+    for (int i = 0; i < lines.size(); ++i) {
+        const QByteArrayView line = lines.at(i);
+        const int lineNo = i + 1;
+        const qsizetype bad = firstUnprintable(line);
+        if (bad >= 0) {
+            return fail(Status::FormatError, lineNo, QString(),
+                        lineError(lineNo, QString(),
+                                  QStringLiteral("第 %1 個字元不是 ASCII 可列印字元 (0x%2)")
+                                      .arg(bad + 1)
+                                      .arg(int(static_cast<unsigned char>(line[bad])), 2, 16, QChar(u'0'))));
+        }
+
+        if (i == 0) {
+            // The name and the first line must agree, whatever else the line holds.
+            int values[2] = {0, 0};
+            const FieldLayout *at[2] = {&yearAt, &monthAt};
+            for (int f = 0; f < 2; ++f) {
+                const FieldLayout &l = *at[f];
+                if (line.size() < l.offset + l.width) {
+                    return fail(Status::FormatError, lineNo, l.name,
+                                lineError(lineNo, QString(),
+                                          QStringLiteral("長度 %1 不足 (應至少 %2 個字元)")
+                                              .arg(line.size()).arg(reader.requiredLength())));
+                }
+                const QString text = QString::fromLatin1(line.sliced(l.offset, l.width));
+                const auto value = DeclarationFormat::readInteger(text);
+                const int max = f == 0 ? Period::MaxYear : Period::MaxMonth;
+                if (!value)
+                    return fail(Status::FormatError, lineNo, l.name,
+                                lineError(lineNo, l.name, QStringLiteral("不是數字「%1」").arg(text)));
+                if (*value < 1 || *value > max)
+                    return fail(Status::FormatError, lineNo, l.name,
+                                lineError(lineNo, l.name,
+                                          QStringLiteral("%1 超出範圍 (1-%2)").arg(*value).arg(max)));
+                values[f] = *value;
+            }
+            if (values[0] != period.year || values[1] != period.month)
+                return mismatch(lineNo, values[0], values[1]);
+        }
+
+        // A blank institution skips the line; so does a wholly blank line.
+        const bool bankBlank = line.size() >= bankAt.offset + bankAt.width
+                                   ? isBlank(line.sliced(bankAt.offset, bankAt.width))
+                                   : isBlank(line);
+        if (bankBlank)
+            continue;
+
+        RecordReader::Result r = DeclarationFileCheck::readRecord(reader, line, lineNo);
+        if (!r.ok())
+            return fail(Status::FormatError, lineNo, r.field, r.error);
+        if (length == DeclarationFileCheck::Length::Record && line.size() > kind.recordLength())
+            return fail(Status::FormatError, lineNo, QString(),
+                        lineError(lineNo, QString(),
+                                  QStringLiteral("長度 %1 超過記錄長度 %2").arg(line.size()).arg(kind.recordLength())));
+
+        // A file is one month: a line of another month is not written under
+        // the name's month without a word.
+        const int year = r.values.value(QStringLiteral("M_YEAR")).toInt();
+        const int month = r.values.value(QStringLiteral("M_MONTH")).toInt();
+        if (year != period.year || month != period.month)
+            return mismatch(lineNo, year, month);
+
+        QString key;
+        key.reserve(64);   // every key of every kind fits: one allocation a line
+        for (const QString &k : keys) {
+            key += r.values.value(k).toString();
+            key += QChar(0x1f);
+        }
+        result->bankCode = r.values.value(QStringLiteral("BANK_CODE")).toString();
+        if (seen.contains(key)) {
+            if (firstWins)
+                continue;
+            QStringList parts;
+            for (const QString &k : keys)
+                parts << k + u'=' + r.values.value(k).toString();
+            return fail(Status::FormatError, lineNo, QString(),
+                        lineError(lineNo, QString(),
+                                  QStringLiteral("資料重複 (%1)").arg(parts.join(QStringLiteral(", ")))));
+        }
+        seen.insert(key);
+        result->rows.append({std::move(r.values), std::move(r.numbers), lineNo});
+    }
+    return true;
+}
+
+} // namespace
+
+RecordReader::Result DeclarationFileCheck::readRecord(const RecordReader &reader, QByteArrayView line, int lineNo)
+{
+    RecordReader::Result r = reader.read(line, lineNo);
+    if (!r.ok())
+        return r;
+    const QList<DeclarationField> &fields = reader.kind().fields();
+    for (int i = 0; i < fields.size(); ++i) {
+        const DeclarationField &f = fields.at(i);
+        if (!f.isText())
+            continue;
+        const FieldLayout &l = reader.layout().at(i);
+        QByteArrayView text = line.sliced(l.offset, l.width);
+        // An account code fills its field (it is padded with "0" on the left):
+        // "1234 " would be stored as another code than the one that decides the
+        // amount's factor.
+        if (f.rendering != DeclarationField::Rendering::AccountCode) {
+            while (text.endsWith(' '))
+                text.chop(1);
+        }
+        if (text.contains(' ')) {
+            r.values.clear();
+            r.numbers.clear();
+            r.field = f.name;
+            r.error = lineError(lineNo, f.name, QStringLiteral("「%1」含有空白").arg(QString::fromLatin1(text)));
+            return r;
+        }
+    }
+    return r;
+}
+
+bool DeclarationFileCheck::load(const QString &path, QByteArray *bytes, Result *result)
+{
+    auto fail = [&](Status status, const QString &detail) {
+        result->status = status;
+        result->detail = detail;
+        return false;
+    };
+    const QFileInfo info(path);
+    if (path.isEmpty())
+        return fail(Status::OpenFailed, QStringLiteral("沒有選擇檔案"));
+    if (!info.isFile())
+        return fail(Status::OpenFailed, QStringLiteral("%1: 找不到檔案").arg(path));
+    if (info.size() > MaxFileSize)
+        return fail(Status::FormatError, QStringLiteral("%1: 檔案過大 (%2 位元組)").arg(path).arg(info.size()));
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return fail(Status::OpenFailed, QStringLiteral("%1: %2").arg(path, file.errorString()));
+    *bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError)
+        return fail(Status::OpenFailed, QStringLiteral("%1: %2").arg(path, file.errorString()));
+    return true;
+}
+
+DeclarationFileCheck::Result DeclarationFileCheck::check(const DeclarationKind &kind, const QString &baseName,
+                                                         QByteArrayView bytes, Length length)
+{
+    Result result;
+    const auto period = DeclarationFormat::periodFromBaseName(baseName);
+    if (!period) {
+        result.status = Status::MonthMismatch;
+        result.detail = QStringLiteral("檔名 %1 的第 11 至 15 個字元不是年月").arg(baseName);
+        return result;
+    }
+    result.period = *period;
+
+    // The layout, through the kind's schema. It is parsed in memory: nothing is
+    // written beside the file, so a reading that is interrupted leaves nothing
+    // there that a later run would have to tell from the user's files.
+    QString schemaError;
+    const auto layout = SchemaFile::parse(SchemaFile::text(baseName, kind), kind, &schemaError);
+    if (!layout) {
+        result.status = Status::FormatError;
+        result.detail = schemaError;
+        return result;
+    }
+    const RecordReader reader(kind, *layout);
+
+    const QList<QByteArrayView> lines = splitLines(bytes);
+    result.lines = int(lines.size());
+    if (readLines(lines, reader, length, &result))
+        result.status = Status::Ok;
+    return result;
+}
+
+DeclarationFileCheck::Result DeclarationFileCheck::checkFile(const DeclarationKind &kind, const QString &path,
+                                                             QByteArray *bytes, Length length)
+{
+    QByteArray loaded;
+    Result result;
+    if (!load(path, &loaded, &result))
+        return result;
+    result = check(kind, QFileInfo(path).completeBaseName(), loaded, length);
+    if (bytes)
+        *bytes = std::move(loaded);
+    return result;
+}

@@ -1,0 +1,159 @@
+#include "interchange/read_back_check.h"
+
+#include "db/declaration_kind.h"
+#include "interchange/declaration_file_check.h"
+#include "interchange/declaration_format.h"
+#include "interchange/file_fingerprint.h"
+
+#include <QFile>
+#include <fcntl.h>
+#include <unistd.h>
+
+namespace {
+
+using R = DeclarationField::Rendering;
+
+QString withoutTrailingBlanks(QString text)
+{
+    while (text.endsWith(u' '))
+        text.chop(1);
+    return text;
+}
+
+// A stored value and a value read back, each as the format writes it: equal
+// texts are the same value in the file. Only asked when the plain comparison
+// (sameValue) finds them apart, to tell which or to find them the same after all.
+struct Shown
+{
+    QString stored;
+    QString read;
+};
+
+Shown shown(const DeclarationField &f, const QVariant &stored, const DeclarationFileCheck::Row &row)
+{
+    const QVariant read = row.values.value(f.name);
+    switch (f.rendering) {
+    case R::Year:
+    case R::Month:
+        return {QString::number(qint64(stored.toDouble())), QString::number(read.toInt())};
+    case R::InstitutionCode:
+        return {DeclarationFormat::institutionText(stored.toString()),
+                DeclarationFormat::institutionText(read.toString())};
+    case R::AccountCode:
+        return {DeclarationFormat::accountText(stored.toString(), f.width).value_or(stored.toString()),
+                DeclarationFormat::accountText(read.toString(), f.width).value_or(read.toString())};
+    case R::AsStored:
+        return {withoutTrailingBlanks(stored.toString()), withoutTrailingBlanks(read.toString())};
+    case R::Number:
+        // An empty amount is written as 0, as the grids show it.
+        return {Decimal4::fromDouble(stored.isNull() ? 0.0 : stored.toDouble()).toString(),
+                row.numbers.value(f.name).toString()};
+    }
+    return {};
+}
+
+// The common case, without building a text: the value read is the value stored
+// (an amount read back is the very double stored, so an import would store it
+// again unchanged).
+bool sameValue(const DeclarationField &f, const QVariant &stored, const QVariant &read)
+{
+    switch (f.rendering) {
+    case R::Year:
+    case R::Month:
+        return qint64(stored.toDouble()) == read.toInt();
+    case R::Number:
+        return stored.toDouble() == read.toDouble();
+    default:
+        return stored.toString() == read.toString();
+    }
+}
+
+// Drops the file's pages from the system's cache: they were synced, so the
+// reading that follows goes to the medium itself, and a removable disk that did
+// not keep what it was given shows it. Where the cache is the storage (tmpfs)
+// nothing is dropped and the reading is the cache's.
+void forgetCachedPages(const QString &path)
+{
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return;   // the reading reports it
+    ::posix_fadvise(fd, 0, 0, POSIX_FADV_DONTNEED);
+    ::close(fd);
+}
+
+} // namespace
+
+ReadBackCheck::ReadBackCheck(const DeclarationKind &kind, const QString &baseName,
+                             const QList<QVariantList> &rows, QByteArrayView rendered)
+    : m_kind(kind), m_baseName(baseName), m_rows(rows), m_rendered(rendered)
+{
+}
+
+bool ReadBackCheck::check(const QString &path, QString *reason)
+{
+    m_fingerprint.clear();
+    forgetCachedPages(path);
+    QByteArray bytes;
+    DeclarationFileCheck::Result loaded;
+    if (!DeclarationFileCheck::load(path, &bytes, &loaded)) {
+        *reason = QStringLiteral("讀回失敗: %1").arg(loaded.detail);
+        return false;
+    }
+    QString difference = compareRecords(bytes);
+    if (difference.isEmpty())
+        difference = compareBytes(bytes);
+    if (!difference.isEmpty()) {
+        *reason = QStringLiteral("讀回檢查不符: %1").arg(difference);
+        return false;
+    }
+    m_fingerprint = FileFingerprint::of(bytes);
+    return true;
+}
+
+QString ReadBackCheck::compareRecords(QByteArrayView bytes) const
+{
+    const DeclarationFileCheck::Result read = DeclarationFileCheck::check(m_kind, m_baseName, bytes,
+                                                                      DeclarationFileCheck::Length::Record);
+    if (!read.ok())
+        return QStringLiteral("匯入無法讀取 (%1)").arg(read.detail);
+
+    // One line a row, and the import takes every line: a line it skips (blank
+    // institution, repeated key) would not be declared.
+    if (read.lines != m_rows.size())
+        return QStringLiteral("讀回 %1 行, 資料有 %2 筆").arg(read.lines).arg(m_rows.size());
+    const QList<DeclarationField> &fields = m_kind.fields();
+    for (qsizetype i = 0; i < m_rows.size(); ++i) {
+        const int lineNo = int(i) + 1;
+        if (i >= read.rows.size() || read.rows.at(i).lineNo != lineNo)
+            return QStringLiteral("第 %1 行: 匯入時不會讀取這一行").arg(lineNo);
+        const DeclarationFileCheck::Row &record = read.rows.at(i);
+        const QVariantList &row = m_rows.at(i);
+        for (int f = 0; f < fields.size(); ++f) {
+            const DeclarationField &field = fields.at(f);
+            if (sameValue(field, row.at(f), record.values.value(field.name)))
+                continue;
+            const Shown s = shown(field, row.at(f), record);
+            if (s.stored != s.read)
+                return QStringLiteral("第 %1 行 %2 欄位: 讀回「%3」, 資料為「%4」")
+                    .arg(lineNo)
+                    .arg(field.name, s.read, s.stored);
+        }
+    }
+    return {};
+}
+
+QString ReadBackCheck::compareBytes(QByteArrayView bytes) const
+{
+    if (bytes == m_rendered)
+        return {};
+    const qsizetype common = qMin(bytes.size(), m_rendered.size());
+    qsizetype at = 0;
+    while (at < common && bytes[at] == m_rendered[at])
+        ++at;
+    const int lineNo = int(m_rendered.first(at).count('\n')) + 1;
+    return QStringLiteral("第 %1 行: 第 %2 個位元組與寫入的不同 (讀回 %3 位元組, 寫入 %4 位元組)")
+        .arg(lineNo)
+        .arg(at + 1)
+        .arg(bytes.size())
+        .arg(m_rendered.size());
+}

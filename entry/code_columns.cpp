@@ -5,6 +5,8 @@
 #include "ui/messages.h"
 #include "ui/record_grid.h"
 
+#include <QFontMetrics>
+
 namespace {
 
 // The code as the first characters of the cell; blanks after it do not count.
@@ -50,6 +52,18 @@ void CodeColumns::clearPickLists()
 {
     for (CodeDelegate *pickList : std::as_const(m_pickLists))
         pickList->clearItems();
+}
+
+int CodeColumns::labelWidth(const QString &displayField, const QFontMetrics &metrics) const
+{
+    const auto it = m_byDisplay.constFind(displayField);
+    if (it == m_byDisplay.constEnd())
+        return 0;
+    constexpr int Margins = 12;
+    int widest = 0;
+    for (const auto &[code, text] : m_columns.at(*it).items(m_shell))
+        widest = std::max(widest, metrics.horizontalAdvance(text));
+    return widest + Margins;
 }
 
 bool CodeColumns::check(CachedDataset &rows, const QString &displayField, QWidget *window) const

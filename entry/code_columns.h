@@ -7,6 +7,7 @@
 
 class CachedDataset;
 class CodeDelegate;
+class QFontMetrics;
 class QWidget;
 class RecordGrid;
 
@@ -30,6 +31,9 @@ public:
     void clearPickLists();
 
     bool isCodeColumn(const QString &displayField) const { return m_byDisplay.contains(displayField); }
+    // Pixels the widest label of the column's pick list takes, margins included;
+    // 0 for a column that is no code column.
+    int labelWidth(const QString &displayField, const QFontMetrics &metrics) const;
     // The check of the current row's cell of `displayField`; false when refused
     // (said, with `window` as the parent of the message).
     bool check(CachedDataset &rows, const QString &displayField, QWidget *window) const;

@@ -85,12 +85,18 @@ void RowTab::buildGrid()
     m_grid->setFont(gridFont(m_grid->font(), m_description.cellFont, m_description.cellPixels));
     m_grid->horizontalHeader()->setFont(
         gridFont(m_grid->horizontalHeader()->font(), m_description.titleFont, m_description.titlePixels));
+    // A grid of the row tabs draws every cell on one line and cuts what is too
+    // wide rather than putting an ellipsis in place of a year.
+    m_grid->setWordWrap(false);
+    m_grid->setTextElideMode(Qt::ElideNone);
     m_codes.install(*m_grid, fields());
     m_editColumn = -1;
     for (int i = 0; i < m_description.columns.size(); ++i) {
         const RowTabDescription::Column &column = m_description.columns.at(i);
         if (column.width > 0)
             m_grid->setColumnWidth(i, column.width);
+        else if (const int labels = m_codes.labelWidth(column.field, m_grid->fontMetrics()); labels > 0)
+            m_grid->setColumnWidth(i, std::max(labels, m_grid->columnWidth(i)));
         if (column.editing == Editing::Always && m_editColumn < 0)
             m_editColumn = i;
         if (column.delegate) {

@@ -82,9 +82,9 @@ QString RowTabFixture::shown(int row, int column)
     return cells ? cells->displayText(index.data(), QLocale()) : index.data().toString();
 }
 
-bool RowTabFixture::type(const QString &text, Qt::Key key)
+bool RowTabFixture::typeInto(RecordGrid *grid, const QString &text, Qt::Key key)
 {
-    QWidget *editor = grid()->openEditor();
+    QWidget *editor = grid->openEditor();
     if (auto *combo = qobject_cast<QComboBox *>(editor))
         editor = combo->lineEdit();
     auto *line = qobject_cast<QLineEdit *>(editor);

@@ -49,7 +49,8 @@ struct RowTabFixture
     int column() { return grid()->currentIndex().column(); }
     // Types into the open editor of the current cell and finishes with `key`
     // (Qt::Key_unknown: leaves it open); false when no editor is open.
-    bool type(const QString &text, Qt::Key key = Qt::Key_Tab);
+    bool type(const QString &text, Qt::Key key = Qt::Key_Tab) { return typeInto(grid(), text, key); }
+    static bool typeInto(RecordGrid *grid, const QString &text, Qt::Key key);
     // Clicks a cell of the current row, as a user leaves a column with the mouse.
     void clickColumn(int column);
     // The values of a field in the rows, as text.

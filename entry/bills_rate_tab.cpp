@@ -43,17 +43,10 @@ RowTabDescription description()
     };
     d.titleFont = QStringLiteral("細明體");
     d.titlePixels = 13;
-    d.required = {QStringLiteral("M_YEAR"), QStringLiteral("M_MONTH"), QStringLiteral("FLAG1"),
-                  QStringLiteral("FLAG2"), QStringLiteral("FLAG3"), QStringLiteral("FLAG4")};
     d.duplicateStatement = QStringLiteral(
         "Select * from EM08 Where M_YEAR = :M_YEAR9 and M_MONTH = :M_MONTH9 and FLAG1=:FLAG1 and FLAG2=:FLAG2 "
         "and FLAG3=:FLAG3 and FLAG4=:FLAG4 ");
-    d.duplicateParams = {{QStringLiteral("M_YEAR9"), QStringLiteral("M_YEAR")},
-                         {QStringLiteral("M_MONTH9"), QStringLiteral("M_MONTH")},
-                         {QStringLiteral("FLAG1"), QStringLiteral("FLAG1")},
-                         {QStringLiteral("FLAG2"), QStringLiteral("FLAG2")},
-                         {QStringLiteral("FLAG3"), QStringLiteral("FLAG3")},
-                         {QStringLiteral("FLAG4"), QStringLiteral("FLAG4")}};
+    d.keyByPeriodAndCodes(QStringLiteral("M_YEAR9"), QStringLiteral("M_MONTH9"));
     d.pagesDisabledWhileEditing = {DeclarationKind::B01, DeclarationKind::B02, DeclarationKind::B04};
     return d;
 }

@@ -48,15 +48,9 @@ RowTabDescription description()
     };
     d.titleFont = QStringLiteral("細明體");
     d.titlePixels = 13;
-    d.required = {QStringLiteral("M_YEAR"), QStringLiteral("M_MONTH"), QStringLiteral("FLAG1"),
-                  QStringLiteral("FLAG2"), QStringLiteral("FLAG3")};
     d.duplicateStatement = QStringLiteral("Select * from EM09 Where M_YEAR = :M_YEAR2 and M_MONTH = :M_MONTH2 "
                                           "and FLAG1=:FLAG1 and FLAG2=:FLAG2 and FLAG3=:FLAG3 ");
-    d.duplicateParams = {{QStringLiteral("M_YEAR2"), QStringLiteral("M_YEAR")},
-                         {QStringLiteral("M_MONTH2"), QStringLiteral("M_MONTH")},
-                         {QStringLiteral("FLAG1"), QStringLiteral("FLAG1")},
-                         {QStringLiteral("FLAG2"), QStringLiteral("FLAG2")},
-                         {QStringLiteral("FLAG3"), QStringLiteral("FLAG3")}};
+    d.keyByPeriodAndCodes(QStringLiteral("M_YEAR2"), QStringLiteral("M_MONTH2"));
     d.pagesDisabledWhileEditing = {DeclarationKind::B01, DeclarationKind::B02, DeclarationKind::B03};
     return d;
 }

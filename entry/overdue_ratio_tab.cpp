@@ -76,12 +76,9 @@ RowTabDescription OverdueRatioTab::description()
     d.titlePixels = 16;
     d.cellFont = QStringLiteral("細明體");
     d.cellPixels = 16;
-    d.required = {QStringLiteral("M_YEAR"), QStringLiteral("M_MONTH"), QStringLiteral("BANK_CODE1")};
     d.duplicateStatement = QStringLiteral("Select * from EM03 Where M_YEAR = :M_YEAR2 and M_MONTH = :M_MONTH2 "
                                           "and BANK_CODE1=:BANK_CODE1 ");
-    d.duplicateParams = {{QStringLiteral("M_YEAR2"), QStringLiteral("M_YEAR")},
-                         {QStringLiteral("M_MONTH2"), QStringLiteral("M_MONTH")},
-                         {QStringLiteral("BANK_CODE1"), QStringLiteral("BANK_CODE1")}};
+    d.keyByPeriodAndCodes(QStringLiteral("M_YEAR2"), QStringLiteral("M_MONTH2"));
     d.pagesDisabledWhileEditing = {DeclarationKind::B01, DeclarationKind::B03, DeclarationKind::B04};
     d.periodRule = true;
     return d;

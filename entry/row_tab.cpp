@@ -129,12 +129,7 @@ void RowTab::buildGrid()
 
 void RowTab::bindToolbar()
 {
-    RecordToolbar::Binding binding;
-    binding.shell = &shell();
-    binding.dataset = m_dataset;
-    binding.grid = m_grid;
-    binding.year = yearEdit();
-    binding.month = monthEdit();
+    RecordToolbar::Binding binding = toolbarBinding(m_dataset, m_grid);
     for (const RowTabDescription::Column &column : m_description.columns) {
         if (column.editing == Editing::Always)
             binding.editableFields << column.field;

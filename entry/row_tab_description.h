@@ -4,6 +4,7 @@
 
 #include <QList>
 #include <QString>
+#include <QStringList>
 #include <QVariant>
 #include <functional>
 #include <optional>
@@ -79,6 +80,19 @@ struct RowTabDescription
     // fields keep their loaded values is not checked.
     QString duplicateStatement;
     QList<std::pair<QString, QString>> duplicateParams;   // parameter, field
+    // A row keyed by its period and its codes, whatever the institution: the
+    // required values are M_YEAR, M_MONTH and every code field, and the duplicate
+    // check binds the period to `yearParam` and `monthParam` and each code to
+    // the parameter of its own name.
+    void keyByPeriodAndCodes(const QString &yearParam, const QString &monthParam)
+    {
+        required = {QStringLiteral("M_YEAR"), QStringLiteral("M_MONTH")};
+        duplicateParams = {{yearParam, QStringLiteral("M_YEAR")}, {monthParam, QStringLiteral("M_MONTH")}};
+        for (const CodeColumn &code : std::as_const(codeColumns)) {
+            required << code.codeField;
+            duplicateParams.append({code.codeField, code.codeField});
+        }
+    }
     // The other data tabs whose contents are disabled while a row is in editing.
     QList<DeclarationKind::Id> pagesDisabledWhileEditing;
     // A change of the period closes the rows (the spin edits' change rule).

@@ -13,8 +13,6 @@ private slots:
     void big5CutsNeverSplitACharacter();
     void picturesFormatAsTheGridsShow_data();
     void picturesFormatAsTheGridsShow();
-    void ratioPicturesDropOnlyTheLeadingZero_data();
-    void ratioPicturesDropOnlyTheLeadingZero();
     void amountEntryAcceptsOnlyNumbers_data();
     void amountEntryAcceptsOnlyNumbers();
     void periodFromDateAndClamping();
@@ -83,28 +81,6 @@ void TstTextAndNumbers::picturesFormatAsTheGridsShow()
     QFETCH(QString, picture);
     QFETCH(QString, text);
     QCOMPARE(NumberPicture::format(value, picture), text);
-}
-
-void TstTextAndNumbers::ratioPicturesDropOnlyTheLeadingZero_data()
-{
-    QTest::addColumn<double>("value");
-    QTest::addColumn<QString>("picture");
-    QTest::addColumn<QString>("text");
-    QTest::newRow("fraction") << 0.375 << ",#.###" << ".375";
-    QTest::newRow("negative fraction") << -0.25 << "#.##" << "-.25";
-    QTest::newRow("rounds to a fraction") << 0.999 << "#.##" << "1";
-    QTest::newRow("whole part kept") << 10.5 << ",#.###" << "10.5";
-    QTest::newRow("grouped kept") << 1000.05 << ",#.###" << "1,000.05";
-    QTest::newRow("zero stays empty") << 0.0 << "#.##" << "";
-    QTest::newRow("forced decimals") << 0.0 << "#.00" << ".00";
-}
-
-void TstTextAndNumbers::ratioPicturesDropOnlyTheLeadingZero()
-{
-    QFETCH(double, value);
-    QFETCH(QString, picture);
-    QFETCH(QString, text);
-    QCOMPARE(NumberPicture::withoutLeadingZero(NumberPicture::format(value, picture)), text);
 }
 
 void TstTextAndNumbers::amountEntryAcceptsOnlyNumbers_data()

@@ -3,7 +3,6 @@
 #include "db/cached_dataset.h"
 #include "entry/row_tabs.h"
 #include "tests/support/typing.h"
-#include "ui/period_spin_edit.h"
 
 #include <QAbstractButton>
 #include <QAbstractItemModelTester>
@@ -15,22 +14,18 @@
 
 bool RowTabFixture::setUp(DeclarationKind::Id kind)
 {
-    if (!db.isValid())
-        return false;
     const QList<std::pair<const char *, QString>> institutions = {
         {"995", QStringLiteral("測試銀行")},       {"9950001", QStringLiteral("台北分行")},
         {"9950002", QStringLiteral("台中分行")},   {"9950003", QStringLiteral("高雄分行")},
         {"9990000", QStringLiteral("其他銀行")},   {"9990001", QStringLiteral("其他分行")},
     };
     for (const auto &[code, name] : institutions) {
-        if (!db.insertRow(QStringLiteral("BN01"), {{"BANK_NO", code}, {"BANK_NAME", name}}))
+        if (!db.isValid() || !db.insertRow(QStringLiteral("BN01"), {{"BANK_NO", code}, {"BANK_NAME", name}}))
             return false;
     }
     if (!shell.open())
         return false;
     tab.reset(RowTabs::create(shell, kind));
-    if (!tab)
-        return false;
     // The dataset's model signals stay consistent through every tab action.
     new QAbstractItemModelTester(tab->dataset(), QAbstractItemModelTester::FailureReportingMode::QtTest,
                                  tab.get());
@@ -43,9 +38,8 @@ bool RowTabFixture::setUp(DeclarationKind::Id kind)
 
 bool RowTabFixture::store(const QVariantMap &values)
 {
-    QVariantMap row{{"M_YEAR", 115}, {"M_MONTH", 1}, {"BANK_CODE", Bank}};
-    for (auto it = values.cbegin(); it != values.cend(); ++it)
-        row.insert(it.key(), it.value());
+    QVariantMap row{{"M_YEAR", 115}, {"M_MONTH", 1}, {"BANK_CODE", "995"}};
+    row.insert(values);
     return db.insertRow(tab->kind().table(), row);
 }
 
@@ -56,23 +50,6 @@ bool RowTabFixture::click(RecordToolbar::Button which)
         return false;
     QTest::mouseClick(b, Qt::LeftButton);
     return true;
-}
-
-void RowTabFixture::period(const QString &year, const QString &month)
-{
-    tab->yearEdit()->setEditText(year);
-    tab->monthEdit()->setEditText(month);
-}
-
-QStringList RowTabFixture::enabledButtons()
-{
-    QStringList names;
-    for (int i = 0; i < RecordToolbar::ButtonCount; ++i) {
-        QAbstractButton *b = button(RecordToolbar::Button(i));
-        if (b && b->isEnabled())
-            names << b->objectName();
-    }
-    return names;
 }
 
 QString RowTabFixture::shown(int row, int column)
@@ -91,12 +68,25 @@ bool RowTabFixture::typeInto(RecordGrid *grid, const QString &text, Qt::Key key)
     if (!line)
         return false;
     line->selectAll();
-    if (text.isEmpty())
-        QTest::keyClick(line, Qt::Key_Backspace);
+    QTest::keyClick(line, Qt::Key_Backspace);
     typeText(line, text);
     // The key goes where a user's key goes: to the widget with the focus.
     if (key != Qt::Key_unknown)
         QTest::keyClick(QApplication::focusWidget() ? QApplication::focusWidget() : line, key);
+    return true;
+}
+
+bool RowTabFixture::typeRowInto(RecordGrid *grid, const QStringList &cells)
+{
+    for (int i = 0; i < cells.size(); ++i) {
+        QString cell = cells.at(i);
+        const bool enter = cell.endsWith(u'\n');
+        if (enter)
+            cell.chop(1);
+        const Qt::Key key = enter ? Qt::Key_Return : i + 1 < cells.size() ? Qt::Key_Tab : Qt::Key_unknown;
+        if (!typeInto(grid, cell, key))
+            return false;
+    }
     return true;
 }
 
@@ -106,19 +96,18 @@ void RowTabFixture::clickColumn(int column)
     QTest::mouseClick(grid()->viewport(), Qt::LeftButton, {}, cell.center());
 }
 
-QStringList RowTabFixture::values(const QString &field)
+QStringList RowTabFixture::said() const
 {
     QStringList out;
-    for (int r = 0; r < ds().recordCount(); ++r)
-        out << ds().value(r, field).toString();
-    return out;
-}
-
-bool RowTabFixture::said(Messages::Icon icon, const QString &text, const QString &caption)
-{
-    for (const auto &r : messages.records()) {
-        if (r.icon == icon && r.text == text && (r.isQuestion || r.caption == caption))
-            return true;
+    for (const ScriptedMessages::Record &r : messages.records()) {
+        QString kind = r.icon == Messages::Icon::Warning ? QStringLiteral("warning")
+                     : r.icon == Messages::Icon::Critical ? QStringLiteral("error")
+                     : r.icon == Messages::Icon::Question ? QStringLiteral("question")
+                     : r.isQuestion                       ? QStringLiteral("confirm")
+                                                          : QStringLiteral("information");
+        if (!r.isQuestion && r.caption != Messages::appCaption())
+            kind += u'(' + r.caption + u')';
+        out << kind + u':' + r.text;
     }
-    return false;
+    return out;
 }

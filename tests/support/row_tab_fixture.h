@@ -21,10 +21,9 @@ class QAbstractButton;
 //     RowTabFixture f;
 //     QVERIFY(f.setUp(DeclarationKind::B02));
 //     QVERIFY(f.click(RecordToolbar::Add));
-//     f.type("9950001", Qt::Key_Tab);   // into the cell the cursor is in
+//     QVERIFY(f.type("9950001"));   // into the cell the cursor is in, then Tab
 struct RowTabFixture
 {
-    static inline const QString Bank = QStringLiteral("995");
     static inline const QString OtherBank = QStringLiteral("9990000");
 
     TestDatabase db{TestDatabase::Content::Empty};
@@ -33,17 +32,15 @@ struct RowTabFixture
     std::unique_ptr<RowTab> tab;
 
     bool setUp(DeclarationKind::Id kind);
-    // A stored row of the tab's table (M_YEAR, M_MONTH and BANK_CODE 995 unless given).
+    // A stored row of the tab's table (M_YEAR 115, M_MONTH 1 and BANK_CODE 995 unless given).
     bool store(const QVariantMap &values);
+    int stored(const QString &where = {}) { return db.count(tab->kind().table(), where); }
 
     CachedDataset &ds() { return *tab->dataset(); }
     RowGrid *grid() { return tab->grid(); }
     QAbstractButton *button(RecordToolbar::Button which) { return tab->toolbar()->button(which); }
     // Clicks an enabled button; false when it is disabled.
     bool click(RecordToolbar::Button which);
-    void period(const QString &year, const QString &month);
-    // The object names of the enabled toolbar buttons, in the toolbar's order.
-    QStringList enabledButtons();
     // A cell as the grid draws it (through the column's delegate).
     QString shown(int row, int column);
     int column() { return grid()->currentIndex().column(); }
@@ -51,9 +48,14 @@ struct RowTabFixture
     // (Qt::Key_unknown: leaves it open); false when no editor is open.
     bool type(const QString &text, Qt::Key key = Qt::Key_Tab) { return typeInto(grid(), text, key); }
     static bool typeInto(RecordGrid *grid, const QString &text, Qt::Key key);
+    // Cells typed one after the other, each finished with Tab (with Enter when it
+    // ends in "\n"), the last one left being typed.
+    bool typeRow(const QStringList &cells) { return typeRowInto(grid(), cells); }
+    static bool typeRowInto(RecordGrid *grid, const QStringList &cells);
     // Clicks a cell of the current row, as a user leaves a column with the mouse.
     void clickColumn(int column);
-    // The values of a field in the rows, as text.
-    QStringList values(const QString &field);
-    bool said(Messages::Icon icon, const QString &text, const QString &caption = Messages::appCaption());
+    // What the messages said, each as "<kind>:<text>" (warning, information,
+    // error, question, confirm for an information-kind question), the caption
+    // after the kind when it is not "Velqora": "warning(Velqora<VELQ8>):...".
+    QStringList said() const;
 };

@@ -36,9 +36,6 @@ public:
 
     const RowTabDescription &description() const { return m_description; }
     RowGrid *grid() const { return m_grid; }
-    // Where Add and the next row put the cursor: the first column typed in
-    // modify mode as well.
-    int editColumn() const { return m_editColumn; }
 
     // The toolbar's buttons (public so the main window and tests can run them).
     void query();
@@ -108,7 +105,7 @@ private:
     CodeColumns m_codes;
     CachedDataset *m_dataset = nullptr;
     RowGrid *m_grid = nullptr;
-    int m_editColumn = 0;
+    int m_editColumn = 0;   // where Add and the next row put the cursor: the first code
     bool m_labelling = false;
     bool m_cancelling = false;
 };

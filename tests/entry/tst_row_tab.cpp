@@ -71,7 +71,11 @@ void TstRowTab::keyboardRunAddsRowsUntilDiscard()
     QFETCH(int, kind);
     const Case &c = caseOf(kind);
     Fixture f;
-    QVERIFY(f.setUp(Kind(kind)) && f.click(B::Add));
+    QVERIFY(f.setUp(Kind(kind)));
+    f.tab->monthEdit()->setEditText("0");   // a period with a 0: today's, 115/1
+    f.tab->yearEdit()->setEditText("114");
+    QVERIFY(f.click(B::Add));
+    QCOMPARE(f.ds().value("M_YEAR").toInt(), 115);
     QCOMPARE(f.shell.status, QStringLiteral("新增"));
     QCOMPARE(f.shell.disabledPages, c.otherPages);
     QVERIFY(!f.shell.buttonTabs && f.button(B::Post)->isEnabled() && !f.button(B::Query)->isEnabled());

@@ -130,6 +130,7 @@ void TfmVELQ8MAIN::buildPages()
     for (const auto &page : dataPages) {
         m_pages->addTab(page.widget, page.caption);
         m_dataTabs.append(page.tab);
+        m_dataPages.insert(page.kind, page.widget);
     }
 
     const MainWindowPages::Dialogs dialogs = MainWindowPages::dialogs(*this);
@@ -187,6 +188,15 @@ void TfmVELQ8MAIN::setButtonTabsEnabled(bool enabled)
 {
     m_pages->setTabEnabled(m_pages->indexOf(m_maintenancePage), enabled);
     m_pages->setTabEnabled(m_pages->indexOf(m_reportPage), enabled);
+}
+
+void TfmVELQ8MAIN::setDataPagesEnabled(const QList<DeclarationKind::Id> &kinds, bool enabled)
+{
+    // The page's contents: its tab can still be chosen and looked at.
+    for (DeclarationKind::Id kind : kinds) {
+        if (QWidget *page = m_dataPages.value(kind))
+            page->setEnabled(enabled);
+    }
 }
 
 void TfmVELQ8MAIN::toggleCapsLock()

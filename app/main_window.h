@@ -3,6 +3,7 @@
 #include "ui/shell.h"
 
 #include <QDate>
+#include <QHash>
 #include <QList>
 #include <QMainWindow>
 #include <functional>
@@ -36,6 +37,7 @@ public:
     QString declaringBankName() override;
     void setStatusText(const QString &text) override;
     void setButtonTabsEnabled(bool enabled) override;
+    void setDataPagesEnabled(const QList<DeclarationKind::Id> &kinds, bool enabled) override;
     void setImportKind(DeclarationKind::Id kind) override { m_importKind = kind; }
     DeclarationKind::Id importKind() const override { return m_importKind; }
     void setImportInProgress(bool on) override { m_importInProgress = on; }
@@ -78,4 +80,5 @@ private:
     QWidget *m_reportPage = nullptr;
     QList<QLabel *> m_panels;
     QList<DataTab *> m_dataTabs;
+    QHash<DeclarationKind::Id, QWidget *> m_dataPages;
 };

@@ -7,6 +7,8 @@
 #include "checks/ui/county_check_runner.h"
 #include "entry/county_data_tab.h"
 #include "entry/operating_data_tab.h"
+#include "entry/row_tab.h"
+#include "entry/row_tabs.h"
 #include "ui/period_spin_edit.h"
 #include "interchange/ui/export_dialog.h"
 #include "interchange/ui/import_dialog.h"
@@ -25,6 +27,17 @@
 namespace MainWindowPages {
 
 namespace {
+
+// The import button of a data tab: the dialog fills and stores the tab's own
+// dataset; `imported` sets the tab's buttons after the rows are stored.
+void wireImport(TfmVELQ8MAIN &window, DataTabPage &tab, std::function<void()> imported)
+{
+    tab.setImportHook([&window, &tab, imported = std::move(imported)] {
+        TfmENTERY dialog(tab.kind().id(), *tab.dataset(), window, &window);
+        dialog.setAppliedHandler([imported](TfmENTERY::Outcome) { imported(); });
+        DialogRunner::run(dialog);
+    });
+}
 
 // The county tab: its check over the rows it holds, its import of kind 5.
 MonthTab *countyDataTab(TfmVELQ8MAIN &window, QWidget *parent)
@@ -55,7 +68,7 @@ DataPages createDataPages(TfmVELQ8MAIN &window, QWidget *parent)
 {
     DataPages pages;
     auto add = [&](DataTabPage *page, const QString &caption) {
-        pages.append({page, caption, page});
+        pages.append({page, caption, page, page->kind().id()});
     };
     MonthTabDescription operatingData = OperatingDataTab::description();
     operatingData.check = [&window](MonthTab &tab) {
@@ -64,16 +77,19 @@ DataPages createDataPages(TfmVELQ8MAIN &window, QWidget *parent)
                           tab.deleteGauge(), [&tab] { tab.query(); }, tab.yearEdit());
     };
     auto *operating = new MonthTab(window, operatingData, parent);
-    operating->setImportHook([&window, operating] {
-        TfmENTERY dialog(DeclarationKind::B01, *operating->dataset(), window, &window);
-        dialog.setAppliedHandler([operating](TfmENTERY::Outcome) { operating->afterImport(); });
-        DialogRunner::run(dialog);
-    });
+    wireImport(window, *operating, [operating] { operating->afterImport(); });
     add(operating, QStringLiteral("營運資料明細檔 "));
-    // Tabs whose data entry is not built yet: header, period and a disabled toolbar.
-    add(new DataTabPage(window, DeclarationKind::B02, parent), QStringLiteral("各營業單位逾期放款比率檔"));
-    add(new DataTabPage(window, DeclarationKind::B03, parent), QStringLiteral("兼營票券利率業務統計檔"));
-    add(new DataTabPage(window, DeclarationKind::B04, parent), QStringLiteral("兼營票券交易業務統計檔"));
+    // The three row tabs; the grids show what the import stored, not read again.
+    const std::pair<DeclarationKind::Id, QString> rowTabs[] = {
+        {DeclarationKind::B02, QStringLiteral("各營業單位逾期放款比率檔")},
+        {DeclarationKind::B03, QStringLiteral("兼營票券利率業務統計檔")},
+        {DeclarationKind::B04, QStringLiteral("兼營票券交易業務統計檔")},
+    };
+    for (const auto &[kind, caption] : rowTabs) {
+        RowTab *tab = RowTabs::create(window, kind, parent);
+        wireImport(window, *tab, [tab] { tab->afterImport(); });
+        add(tab, caption);
+    }
     add(countyDataTab(window, parent), QStringLiteral("銀行縣市別資料檔"));
     return pages;
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "db/declaration_kind.h"
+
 #include <QHash>
 #include <QList>
 #include <QString>
@@ -19,6 +21,7 @@ struct DataPage
     QWidget *widget = nullptr;
     QString caption;
     DataTab *tab = nullptr;
+    DeclarationKind::Id kind = DeclarationKind::B01;
 };
 using DataPages = QList<DataPage>;
 

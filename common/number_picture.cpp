@@ -92,6 +92,15 @@ QString format(double value, QStringView picture)
     return text;
 }
 
+QString withoutLeadingZero(const QString &formatted)
+{
+    if (formatted.startsWith(QLatin1String("0.")))
+        return formatted.mid(1);
+    if (formatted.startsWith(QLatin1String("-0.")))
+        return u'-' + formatted.mid(2);
+    return formatted;
+}
+
 bool parseAmount(QStringView text, double *value)
 {
     const QStringView t = text.trimmed();

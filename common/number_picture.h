@@ -19,6 +19,11 @@ namespace NumberPicture {
 
 QString format(double value, QStringView picture);
 
+// A formatted number without the zero before its decimal point (".5", "-.25"),
+// as the ratio and rate columns show it; any other text unchanged. The amounts
+// keep their zero ("0.5"); a ratio column shows format()'s text through this.
+QString withoutLeadingZero(const QString &formatted);
+
 // Reads what a user typed into an amount cell: optional leading "-", digits and
 // at most one "." (surrounding blanks ignored). Empty text reads as 0.
 // Returns false for anything else, so the stored value stays.

@@ -59,6 +59,26 @@ const QList<BillsCodes::Entry> &BillsCodes::entries(List list)
     return none;
 }
 
+const QList<BillsCodes::Entry> &BillsCodes::pickEntries(List list)
+{
+    if (list != List::BillKind)
+        return entries(list);
+    static const Entries picked = [] {
+        Entries kinds = billKinds();
+        for (Entry &e : kinds) {
+            if (e.number == 9)
+                e.label = QStringLiteral("09-金融債券");
+        }
+        return kinds;
+    }();
+    return picked;
+}
+
+QString BillsCodes::code(const Entry &entry)
+{
+    return entry.label.section(u'-', 0, 0);
+}
+
 QString BillsCodes::label(List list, QStringView flag)
 {
     const int number = flagNumber(flag);

@@ -26,8 +26,15 @@ public:
         QString label;   // "01-商業本票"
     };
 
-    // Every entry of a list, in order.
+    // Every entry of a list, in order, labelled as the rows read back show them
+    // (the import and the tabs after a query: "09-金融俵券").
     static const QList<Entry> &entries(List list);
+    // The same entries as a pick list offers them and a code keyed into a grid
+    // shows: the kind of bill 09 reads "09-金融債券" there.
+    static const QList<Entry> &pickEntries(List list);
+    // The code of an entry as it is stored and typed: its label before the
+    // hyphen ("01", "1", "0").
+    static QString code(const Entry &entry);
     // The label of a stored flag read as a number ("01" and "1" are 1); empty for
     // a number the list does not hold or a flag that is not a number.
     static QString label(List list, QStringView flag);

@@ -167,6 +167,43 @@ struct DeclarationKindTable
         county.yearParam = QStringLiteral("seYYY");
         county.monthParam = QStringLiteral("seMM");
 
+        // The row tabs: each filter names :M_YEAR or :M_MONTH and the rows are
+        // those of the declaring institution.
+        auto rowTab = [this](DeclarationKind::Id id, const char *head, const char *yearFilter,
+                             const char *monthFilter, const char *order) {
+            PeriodQuery &q = kinds[id].m_tabQuery;
+            q.head = QString::fromLatin1(head);
+            q.yearFilter = QString::fromLatin1(yearFilter);
+            q.monthFilter = QString::fromLatin1(monthFilter);
+            q.order = QString::fromLatin1(order);
+            q.yearParam = QStringLiteral("M_YEAR");
+            q.monthParam = QStringLiteral("M_MONTH");
+            q.byInstitution = true;
+        };
+        // The overdue ratios of the units: a unit missing from BN01 is dropped by
+        // the join; within a month the highest ratio first.
+        rowTab(DeclarationKind::B02,
+               "SELECT EM03.M_YEAR, EM03.M_MONTH, EM03.BANK_CODE, EM03.BANK_CODE1, EM03.M_RATE, "
+               "(EM03.BANK_CODE1 ||'  '|| Bn01.BANK_NAME) AS BANK_NAME "
+               "FROM EM03, BN01 Bn01 WHERE EM03.BANK_CODE1 = Bn01.BANK_NO AND EM03.BANK_CODE = :BANK_CODE ",
+               "AND EM03.M_YEAR =:M_YEAR ", "AND EM03.M_MONTH =:M_MONTH ",
+               "ORDER BY EM03.M_YEAR, EM03.M_MONTH, EM03.M_RATE DESC");
+        // The bills statistics show each code through a display column: the code
+        // and blanks here, its label once the tab has labelled the rows. Within a
+        // month the rows come as the database gives them.
+        rowTab(DeclarationKind::B03,
+               "Select a.m_year, a.m_month, a.bank_code, a.FLAG1,A.FLAG2,A.FLAG3,A.FLAG4, A.RATE, "
+               "(A.FLAG1 || '  ' || '        ') AS MFLAG1,(A.FLAG2 || '  ' || '          ') AS MFLAG2, "
+               "(A.FLAG3 || '  ' || '                  ') AS MFLAG3,(A.FLAG4 || '  ' || '    ') AS MFLAG4 "
+               "From EM08 A  Where  A.BANK_CODE =:BANK_CODE ",
+               "AND M_YEAR =:M_YEAR ", "AND M_MONTH =:M_MONTH ", "ORDER BY A.M_YEAR, A.M_MONTH");
+        rowTab(DeclarationKind::B04,
+               "Select a.m_year, a.m_month, a.bank_code, a.FLAG1,A.FLAG2,A.FLAG3,A.AMT, A.AMT1, "
+               "(A.FLAG1 || '  ' || '                 ') AS MFLAG1,(A.FLAG2 || '  ' || '     ') AS MFLAG2, "
+               "(A.FLAG3 || '  ' || '                  ') AS MFLAG3 "
+               "From EM09 A  Where  A.BANK_CODE =:BANK_CODE ",
+               "AND M_YEAR =:M_YEAR ", "AND M_MONTH =:M_MONTH ", "ORDER BY A.M_YEAR, A.M_MONTH");
+
         setImportRules();
 
         for (const DeclarationKind &k : kinds)

@@ -88,6 +88,17 @@ Period DataTabPage::period() const
     return Period{m_year->number(), m_month->number()};
 }
 
+RecordToolbar::Binding DataTabPage::toolbarBinding(CachedDataset *dataset, RecordGrid *grid) const
+{
+    RecordToolbar::Binding binding;
+    binding.shell = &m_shell;
+    binding.dataset = dataset;
+    binding.grid = grid;
+    binding.year = m_year;
+    binding.month = m_month;
+    return binding;
+}
+
 void DataTabPage::setGrid(QWidget *grid)
 {
     if (m_grid) {

@@ -56,6 +56,9 @@ public:
 
 protected:
     Shell &shell() const { return m_shell; }
+    // The toolbar's binding to this page (the shell and the period spin edits)
+    // and to the tab's dataset and grid; the tab sets the rest.
+    RecordToolbar::Binding toolbarBinding(CachedDataset *dataset, RecordGrid *grid) const;
     // Puts the tab's grid into the grid area.
     void setGrid(QWidget *grid);
     // The header row, for controls of a tab beside the period (cbxBank, the

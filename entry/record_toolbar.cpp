@@ -266,14 +266,16 @@ bool RecordToolbar::save()
     return true;
 }
 
-void RecordToolbar::discard()
+bool RecordToolbar::discard()
 {
     if (!m_bound)
-        return;
+        return false;
     if (!Messages::current().question(QStringLiteral("是否確定放棄!!!"), window()))
-        return;
+        return false;
     CachedDataset &dataset = *m_binding.dataset;
-    m_binding.grid->revertEditor();
+    // Out of editing before the rows change: a cell editor opened as a removed
+    // row moves the cursor would take the focus while the rows are reset.
+    m_binding.grid->setEditing(false);
     m_binding.shell->setEditMode(EditMode::Browse);
     if (dataset.isOpen()) {
         if (dataset.state() == CachedDataset::State::Edit
@@ -283,6 +285,7 @@ void RecordToolbar::discard()
     }
     m_binding.grid->viewport()->update();
     refresh();
+    return true;
 }
 
 void RecordToolbar::clear()

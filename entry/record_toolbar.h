@@ -102,7 +102,8 @@ public:
     // is shown and the cache, the rows and the mode stay as they were; a value
     // refused in the cell being typed stops it before anything is written.
     bool save();
-    void discard();
+    // False when the user answered No (nothing changed).
+    bool discard();
     void clear();
     void exit();
     // The change rule of a period spin edit.

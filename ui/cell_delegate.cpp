@@ -53,6 +53,13 @@ void CellDelegate::restoreText(QWidget *editor, const QString &text) const
     }
 }
 
+void CellDelegate::initStyleOption(QStyleOptionViewItem *option, const QModelIndex &index) const
+{
+    QStyledItemDelegate::initStyleOption(option, index);
+    if (m_alignment)
+        option->displayAlignment = *m_alignment;
+}
+
 QString CellDelegate::refusal(const QModelIndex &index, const QString &why)
 {
     const QAbstractItemModel *model = index.model();

@@ -2,6 +2,8 @@
 
 #include <QStyledItemDelegate>
 
+#include <optional>
+
 // The delegate of every cell of a record grid. It writes the editor's value to
 // the model like QStyledItemDelegate, but says why when the model refuses it
 // (a text too wide in Big5 bytes, a number that is not one), so the grid can
@@ -32,4 +34,14 @@ public:
     // A typed text shortened for a message box: 320 typed digits would make a box
     // wider than the screen.
     static QString shortened(const QString &typed);
+
+    // The column's cells drawn with this alignment instead of the model's (a grid
+    // that centres its unit names).
+    void setDisplayAlignment(Qt::Alignment alignment) { m_alignment = alignment; }
+
+protected:
+    void initStyleOption(QStyleOptionViewItem *option, const QModelIndex &index) const override;
+
+private:
+    std::optional<Qt::Alignment> m_alignment;
 };

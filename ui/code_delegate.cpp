@@ -83,6 +83,12 @@ QString CodeDelegate::commit(QWidget *editor, QAbstractItemModel *model, const Q
     const QString text = combo->currentText();
     if (text == combo->property(LoadedText).toString())
         return {};   // untouched: the stored value stays as it is
+    if (m_writes == Writes::Text) {
+        if (!model->setData(index, text, Qt::EditRole))
+            return refusalOf(model, index);
+        combo->setProperty(LoadedText, text);
+        return {};
+    }
     const Item *item = resolve(text);
     if (!item) {
         return m_unknownMessage.isEmpty()

@@ -16,6 +16,10 @@
 //
 // The list can be rebuilt and emptied while the tab works (a tab fills it when
 // editing starts and empties it on Discard); an empty list takes nothing.
+//
+// Made to write the text (Writes::Text), it writes what was picked or typed as
+// it stands and refuses nothing: the row tabs judge the cell when the cursor
+// leaves its column (the first characters of the text are the code).
 class CodeDelegate : public CellDelegate
 {
     Q_OBJECT
@@ -25,7 +29,7 @@ public:
         QString code;   // "09"
         QString text;   // "09-金融債券": what the list shows
     };
-    enum class Writes { Code, Item };
+    enum class Writes { Code, Item, Text };
 
     explicit CodeDelegate(Writes writes = Writes::Code, QObject *parent = nullptr);
 

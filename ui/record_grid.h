@@ -72,16 +72,21 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
     void currentChanged(const QModelIndex &current, const QModelIndex &previous) override;
 
-private:
-    bool handleKey(QKeyEvent *key, QWidget *editor);
+    // The grid's keys, pressed in the grid or in the open `editor` (nullptr when
+    // none); true when the key was taken. A grid with keys of its own overrides it.
+    virtual bool handleKey(QKeyEvent *key, QWidget *editor);
     Commit commitEditorWidget(QWidget *editor, const QModelIndex &index);
+    void moveCursorTo(int row, int column);
+    // A value was refused as the cursor left its cell: the cursor is on its way back.
+    bool isReturningToRefusedCell() const { return m_returnTo.isValid(); }
+
+private:
     // The delegate's refusal of the editor's text, empty when written.
     QString writeEditor(QWidget *editor, const QModelIndex &index);
     void warn(const QString &refusal);
     // After a refusal on a path that closed the editor: back to the cell, its
     // editor open again with the typed text.
     void returnToCell(const QModelIndex &index, const QString &typed);
-    void moveCursorTo(int row, int column);
     void followDataset(int row);
 
     CachedDataset *m_dataset = nullptr;

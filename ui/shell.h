@@ -3,6 +3,7 @@
 #include "db/declaration_kind.h"
 
 #include <QDate>
+#include <QList>
 #include <QString>
 
 class ReferenceLists;
@@ -31,6 +32,9 @@ public:
     virtual void setStatusText(const QString &text) = 0;
     // The two button tabs ("統計報表列印 " and "基本資料維護").
     virtual void setButtonTabsEnabled(bool enabled) = 0;
+    // The contents of the data tabs of these kinds (a row tab disables the other
+    // data tabs while a row is in editing; the tabs themselves stay selectable).
+    virtual void setDataPagesEnabled(const QList<DeclarationKind::Id> &kinds, bool enabled) = 0;
     // The import kind a tab's import button sets, and the import-in-progress flag.
     virtual void setImportKind(DeclarationKind::Id kind) = 0;
     virtual DeclarationKind::Id importKind() const = 0;

@@ -225,7 +225,7 @@ bool CachedDataset::checkBrowseMode()
 
 bool CachedDataset::canScroll()
 {
-    if (!isOpen())
+    if (!isOpen() || m_removingRow)
         return false;
     if (!checkBrowseMode())
         return false;
@@ -435,11 +435,13 @@ void CachedDataset::cancel()
         return;
     case RowCache::EditMode::Insert: {
         const bool loud = !quiet();
+        m_removingRow = true;
         if (loud)
             beginRemoveRows({}, row, row);
         m_rows.cancelEdit();
         if (loud)
             endRemoveRows();
+        m_removingRow = false;
         reportState();
         const int count = m_rows.count();
         m_bof = m_eof = count == 0;
@@ -463,11 +465,13 @@ bool CachedDataset::remove()
     }
     const int row = m_current;
     const bool loud = !quiet();
+    m_removingRow = true;
     if (loud)
         beginRemoveRows({}, row, row);
     m_rows.removeRow(row);
     if (loud)
         endRemoveRows();
+    m_removingRow = false;
     const int count = m_rows.count();
     m_bof = m_eof = count == 0;
     if (count == 0)

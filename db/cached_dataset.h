@@ -206,5 +206,8 @@ private:
     int m_current = -1;
     bool m_bof = true;
     bool m_eof = true;
+    // True while a row leaves the model: a view that moves its cursor off the
+    // row being removed must not move (and so post) the dataset meanwhile.
+    bool m_removingRow = false;
     QString m_lastError;
 };

@@ -21,6 +21,8 @@ private slots:
     void openFailsWithEngineMessage();
     void cursorFlags();
     void editPostCancel();
+    void droppedRowIsNotPostedByAViewMovingOff_data();
+    void droppedRowIsNotPostedByAViewMovingOff();
     void appendAndUntouchedRows();
     void applyRunsDeletesModifiesInserts();
     void applyFindsRowsByOldKey();
@@ -114,6 +116,40 @@ void tst_CachedDataset::cursorFlags()
     QCOMPARE(ds->currentRow(), -1);
     QVERIFY(!ds->next() && !ds->first() && !ds->edit() && !ds->remove());
     QVERIFY(!ds->setValue("AMT", 1));
+}
+
+// A view on the row being removed moves its cursor off it while the model
+// announces the removal; the dataset must not move then, or it would post the
+// very row that is being dropped (a discarded new row would be saved).
+void tst_CachedDataset::droppedRowIsNotPostedByAViewMovingOff_data()
+{
+    QTest::addColumn<bool>("byRemove");
+    QTest::newRow("cancel of an appended row") << false;
+    QTest::newRow("remove of an appended row") << true;
+}
+
+void tst_CachedDataset::droppedRowIsNotPostedByAViewMovingOff()
+{
+    QFETCH(bool, byRemove);
+    addMonth(115, 10, 2);
+    auto ds = monthDataset();
+    QVERIFY(ds->open());
+    QVERIFY(ds->append());
+    QVERIFY(ds->setValue("ACC_CODE", accountCode(5)));
+    QVERIFY(ds->setValue("AMT", 9.0));
+    bool moveRefused = false;
+    connect(ds.get(), &QAbstractItemModel::rowsAboutToBeRemoved, this,
+            [&] { moveRefused = !ds->moveTo(0); });
+    if (byRemove)
+        QVERIFY(ds->remove());
+    else
+        ds->cancel();
+    QVERIFY(moveRefused);
+    QCOMPARE(ds->recordCount(), 2);
+    QCOMPARE(ds->state(), CachedDataset::State::Browse);
+    QVERIFY(!ds->hasPendingUpdates());
+    QVERIFY(ds->applyUpdates());
+    QCOMPARE(m_db->count("MPBANK"), 2);
 }
 
 void tst_CachedDataset::editPostCancel()

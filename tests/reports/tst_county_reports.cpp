@@ -1,0 +1,213 @@
+#include "reports/band_layout.h"
+#include "reports/county_check_report.h"
+#include "reports/county_detail_report.h"
+#include "tests/support/report_pages.h"
+#include "tests/support/test_database.h"
+
+#include <QTest>
+
+// The two county reports over a small database, read as their pages of items:
+// which county heads which page, the amounts in each unit, the check rows and
+// the outcomes when there is nothing to print.
+class TstCountyReports : public QObject
+{
+    Q_OBJECT
+private slots:
+    void detailPagesByCounty_data();
+    void detailPagesByCounty();
+    void detailAmountsAreWholeNumbers_data();
+    void detailAmountsAreWholeNumbers();
+    void checkReport_data();
+    void checkReport();
+};
+
+namespace {
+
+// 115/3: CD01 has A, B, C and E; B has no rows, D has a row but is not in
+// CD01. One county formula 10000 = 10100, which holds in every county with rows.
+bool month(TestDatabase &db)
+{
+    auto row = [&db](const char *table, QVariantMap values) {
+        return db.insertRow(QString::fromLatin1(table), values);
+    };
+    auto amount = [&](const char *county, const char *code, double amt) {
+        return row("HMPBANK", {{"M_YEAR", 115}, {"M_MONTH", 3}, {"BANK_CODE", "995"}, {"HSIEN_ID", county},
+                               {"ACC_CODE", code}, {"AMT", amt}});
+    };
+    return row("BN01", {{"BANK_NO", "995"}, {"BANK_NAME", "範例銀行"}})
+        && row("CD01", {{"HSIEN_ID", "A"}, {"HSIEN_NAME", "臺北市"}})
+        && row("CD01", {{"HSIEN_ID", "B"}, {"HSIEN_NAME", "臺中市"}})
+        && row("CD01", {{"HSIEN_ID", "C"}, {"HSIEN_NAME", "基隆市"}})
+        && row("CD01", {{"HSIEN_ID", "E"}, {"HSIEN_NAME", "高雄市"}})
+        && row("HCACNO", {{"ACC_CODE", "10000"}, {"ACC_NAME", "存款總額"}})
+        && row("HCACNO", {{"ACC_CODE", "10100"}, {"ACC_NAME", "支票存款"}})
+        && row("HRuleNo1", {{"cano", "001"}, {"quop", "="}})
+        && row("HRuleNo2", {{"cano", "001"}, {"left_flag", "0"}, {"nserial", 1}, {"acc_code", "10000"}, {"noop", ""}})
+        && row("HRuleNo2", {{"cano", "001"}, {"left_flag", "1"}, {"nserial", 1}, {"acc_code", "10100"}, {"noop", "+"}})
+        && amount("E", "10100", 3) && amount("E", "10000", 3)   // stored out of order
+        && amount("A", "10000", 2600000) && amount("A", "10100", 2600000)
+        && amount("C", "10000", 7) && amount("C", "10100", 7) && amount("D", "10000", 9);
+}
+
+bool prepared(TestDatabase &db, const QString &change)
+{
+    if (!db.isValid() || !month(db))
+        return false;
+    for (const QString &statement : change.split(u';', Qt::SkipEmptyParts)) {
+        if (!db.exec(statement))
+            return false;
+    }
+    return true;
+}
+
+// Each page as "caption: code,code"; QFAIL-worthy when a page lacks the title block.
+QStringList pagesOf(const ReportDocument &document, int titleFields)
+{
+    QStringList out;
+    for (const ReportDocument::Page &page : document.pages) {
+        QString caption;
+        QStringList codes;
+        int fields = 0;
+        for (const ReportItem &item : page.items) {
+            if (item.role == ReportItem::Role::GroupCaption)
+                caption = item.text();
+            else if (item.role == ReportItem::Role::TitleField)
+                ++fields;
+            else if (item.role == ReportItem::Role::Cell && item.column == 0)
+                codes << item.text();
+        }
+        out << (fields == titleFields ? QString() : QStringLiteral("(title block missing) "))
+                + caption + QStringLiteral(": ") + codes.join(u',');
+    }
+    return out;
+}
+
+ReportRequest countyRequest(int month, const QString &county, const QString &unit = QStringLiteral("元"))
+{
+    ReportRequest r = ReportPages::request(115, month, unit);
+    r.county = county;
+    return r;
+}
+
+} // namespace
+
+void TstCountyReports::detailPagesByCounty_data()
+{
+    QTest::addColumn<QString>("county");
+    QTest::addColumn<int>("month");
+    QTest::addColumn<QStringList>("pages");   // empty: "查無符合資料理!!"
+    const QStringList every{"臺北市: 10000,10100", "基隆市: 10000,10100", "D: 10000", "高雄市: 10000,10100"};
+    // B has no rows and takes no page; D lies in the range without a name of its own.
+    QTest::newRow("0: every county, each page naming its own") << "0" << 3 << every;
+    QTest::newRow("no county given: every county") << "" << 3 << every;
+    QTest::newRow("one county") << "C" << 3 << QStringList{"基隆市: 10000,10100"};
+    QTest::newRow("a county without rows in the month") << "B" << 3 << QStringList{};
+    QTest::newRow("a code CD01 lacks is no county") << "D" << 3 << QStringList{};
+    QTest::newRow("a month without rows") << "0" << 4 << QStringList{};
+}
+
+void TstCountyReports::detailPagesByCounty()
+{
+    QFETCH(QString, county);
+    QFETCH(int, month);
+    QFETCH(QStringList, pages);
+    TestDatabase db(TestDatabase::Content::Empty);
+    QVERIFY2(prepared(db, {}), qPrintable(db.lastError()));
+    const ReportOutcome outcome = CountyDetailReport::build(countyRequest(month, county));
+    if (pages.isEmpty()) {
+        QCOMPARE(outcome.status, ReportOutcome::Status::NothingToPrint);
+        QCOMPARE(outcome.message, QStringLiteral("查無符合資料理!!"));
+        QCOMPARE(outcome.notice, ReportOutcome::Notice::Plain);
+        return;
+    }
+    QVERIFY2(outcome.isReady(), qPrintable(outcome.message));
+    QCOMPARE(outcome.definition.title, QStringLiteral("銀行縣市別營運資料明細表"));
+    // The whole title block on every page, not only the first.
+    QCOMPARE(pagesOf(BandLayout().layout(outcome.definition, outcome.rows), 4), pages);
+}
+
+void TstCountyReports::detailAmountsAreWholeNumbers_data()
+{
+    QTest::addColumn<QString>("unit");
+    QTest::addColumn<QString>("printed");   // the amount 2600000
+    QTest::newRow("元") << "元" << "2,600,000";
+    QTest::newRow("仟元") << "仟元" << "2,600";
+    QTest::newRow("萬元") << "萬元" << "260";
+    QTest::newRow("百萬元: 2.6 rounds to 3") << "百萬元" << "3";
+}
+
+void TstCountyReports::detailAmountsAreWholeNumbers()
+{
+    QFETCH(QString, unit);
+    QFETCH(QString, printed);
+    TestDatabase db(TestDatabase::Content::Empty);
+    QVERIFY2(prepared(db, {}), qPrintable(db.lastError()));
+    const ReportOutcome outcome = CountyDetailReport::build(countyRequest(3, "A", unit));
+    QVERIFY2(outcome.isReady(), qPrintable(outcome.message));
+    QCOMPARE(outcome.rows.first().cells, (QStringList{"10000", "存款總額", printed}));
+    QCOMPARE(outcome.definition.titleFields, (QStringList{"總機構名稱:範例銀行", "製表日期:2026/03/05",
+                                                          "資料基期:115年 3月", "單位金額:" + unit}));
+}
+
+void TstCountyReports::checkReport_data()
+{
+    QTest::addColumn<QString>("change");   // statements run on the month first
+    QTest::addColumn<int>("month");
+    QTest::addColumn<QString>("message");  // empty: rows
+    QTest::addColumn<int>("notice");
+    QTest::addColumn<QList<QStringList>>("rows");
+
+    const QStringList missing10000{"缺少營運科目: 10000   存款總額\n", "", ""};
+    const QStringList missing10100{"缺少營運科目: 10100   支票存款\n", "", ""};
+    QTest::newRow("a month without county data: nothing at all")
+        << "" << 4 << "查無符合資料!!!" << int(ReportOutcome::Notice::Silent) << QList<QStringList>{};
+    QTest::newRow("everything holds") << "DELETE FROM CD01 WHERE HSIEN_ID = 'B'" << 3 << "資料完全符合!!!"
+                                      << int(ReportOutcome::Notice::Warning) << QList<QStringList>{};
+    QTest::newRow("a county without rows: its accounts missing, the formula on zeros holds")
+        << "" << 3 << "" << 0 << QList<QStringList>{missing10000, missing10100};
+    QTest::newRow("counties in code order, each formula row naming its county")
+        << "UPDATE HMPBANK SET AMT = AMT + 1 WHERE ACC_CODE = '10000' AND HSIEN_ID IN ('A', 'C')" << 3 << "" << 0
+        << QList<QStringList>{{"A  臺北市資料有誤   10000=10100+\n", "2,600,001", "2,600,000"},
+                              missing10000,
+                              missing10100,
+                              {"C  基隆市資料有誤   10000=10100+\n", "8", "7"}};
+    // 146 Big5 bytes: cut at 120 by the county check, then 60 bytes a line.
+    QTest::newRow("a long remark on two lines")
+        << "DELETE FROM CD01 WHERE HSIEN_ID <> 'A';"
+           "INSERT INTO HRuleNo2 (cano, left_flag, nserial, acc_code, noop) "
+           "WITH RECURSIVE n(i) AS (SELECT 2 UNION ALL SELECT i + 1 FROM n WHERE i < 20) "
+           "SELECT '001', '1', i, '10100', '+' FROM n"
+        << 3 << "" << 0
+        << QList<QStringList>{{"A  臺北市資料有誤   10000=10100+10100+10100+10100+10100+1010\n"
+                               "0+10100+10100+10100+10100+10100+10100+10100+10100+10100+1010",
+                               "2,600,000", "52,000,000"}};
+}
+
+void TstCountyReports::checkReport()
+{
+    QFETCH(QString, change);
+    QFETCH(int, month);
+    QFETCH(QString, message);
+    QFETCH(int, notice);
+    QFETCH(QList<QStringList>, rows);
+    TestDatabase db(TestDatabase::Content::Empty);
+    QVERIFY2(prepared(db, change), qPrintable(db.lastError()));
+    const ReportOutcome outcome = CountyCheckReport::build(ReportPages::request(115, month));
+    if (!message.isEmpty()) {
+        QCOMPARE(outcome.status, ReportOutcome::Status::NothingToPrint);
+        QCOMPARE(outcome.message, message);
+        QCOMPARE(int(outcome.notice), notice);
+        return;
+    }
+    QVERIFY2(outcome.isReady(), qPrintable(outcome.message));
+    QList<QStringList> printed;
+    for (const ReportRow &row : outcome.rows)
+        printed << row.cells;
+    QCOMPARE(printed, rows);
+    QCOMPARE(outcome.definition.title, QStringLiteral("銀行縣市別營運資料檢核表"));
+    // The period without its caption; no unit, no institution.
+    QCOMPARE(outcome.definition.titleFields, (QStringList{"製表日期:2026/03/05", "115年 3月"}));
+}
+
+QTEST_MAIN(TstCountyReports)
+#include "tst_county_reports.moc"

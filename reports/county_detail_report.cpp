@@ -2,6 +2,7 @@
 
 #include "checks/field_text.h"
 #include "common/number_picture.h"
+#include "reports/account_amount_columns.h"
 
 #include <QSqlDatabase>
 #include <QSqlError>
@@ -74,12 +75,7 @@ QueryReport description(AmountUnit unit, const QMap<QString, QString> &counties)
     r.definition.title = QString::fromUtf8(Title);
     r.definition.titlePlacement = ReportDefinition::TitlePlacement::EveryPage;
     r.definition.groupsStartPages = true;
-    using Fit = ReportDefinition::Fit;
-    r.definition.columns = {
-        {QStringLiteral("科目代碼"), 30, Qt::AlignLeft, Fit::Wrap},
-        {QStringLiteral("科      目      名      稱"), 100, Qt::AlignLeft, Fit::Wrap},
-        {QStringLiteral("金        額"), 60, Qt::AlignRight, Fit::Shrink},
-    };
+    r.definition.columns = AccountAmountColumns::withAmountHeading(QStringLiteral("金        額"));
     r.select = QStringLiteral("select A.M_YEAR,A.M_MONTH,A.ACC_CODE,%1,B.ACC_NAME,A.HSIEN_ID from HMPBANK A,HCACNO  B")
                    .arg(unit.scaledField(QStringLiteral("A.AMT"), QStringLiteral("AMT")));
     r.conditions = {QStringLiteral("B.ACC_CODE=A.ACC_CODE"), QStringLiteral("A.HSIEN_ID>=:SHSIEN_ID"),

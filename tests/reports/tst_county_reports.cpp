@@ -23,35 +23,23 @@ namespace {
 
 // 115/3: CD01 has A, B, C and E; B has no rows, D has a row but is not in
 // CD01. One county formula 10000 = 10100, which holds in every county with rows.
-bool month(TestDatabase &db)
-{
-    auto row = [&db](const char *table, QVariantMap values) {
-        return db.insertRow(QString::fromLatin1(table), values);
-    };
-    auto amount = [&](const char *county, const char *code, double amt) {
-        return row("HMPBANK", {{"M_YEAR", 115}, {"M_MONTH", 3}, {"BANK_CODE", "995"}, {"HSIEN_ID", county},
-                               {"ACC_CODE", code}, {"AMT", amt}});
-    };
-    return row("BN01", {{"BANK_NO", "995"}, {"BANK_NAME", "範例銀行"}})
-        && row("CD01", {{"HSIEN_ID", "A"}, {"HSIEN_NAME", "臺北市"}})
-        && row("CD01", {{"HSIEN_ID", "B"}, {"HSIEN_NAME", "臺中市"}})
-        && row("CD01", {{"HSIEN_ID", "C"}, {"HSIEN_NAME", "基隆市"}})
-        && row("CD01", {{"HSIEN_ID", "E"}, {"HSIEN_NAME", "高雄市"}})
-        && row("HCACNO", {{"ACC_CODE", "10000"}, {"ACC_NAME", "存款總額"}})
-        && row("HCACNO", {{"ACC_CODE", "10100"}, {"ACC_NAME", "支票存款"}})
-        && row("HRuleNo1", {{"cano", "001"}, {"quop", "="}})
-        && row("HRuleNo2", {{"cano", "001"}, {"left_flag", "0"}, {"nserial", 1}, {"acc_code", "10000"}, {"noop", ""}})
-        && row("HRuleNo2", {{"cano", "001"}, {"left_flag", "1"}, {"nserial", 1}, {"acc_code", "10100"}, {"noop", "+"}})
-        && amount("E", "10100", 3) && amount("E", "10000", 3)   // stored out of order
-        && amount("A", "10000", 2600000) && amount("A", "10100", 2600000)
-        && amount("C", "10000", 7) && amount("C", "10100", 7) && amount("D", "10000", 9);
-}
-
 bool prepared(TestDatabase &db, const QString &change)
 {
-    if (!db.isValid() || !month(db))
+    const QString month = QStringLiteral(
+        "INSERT INTO BN01 (BANK_NO, BANK_NAME) VALUES ('995', '範例銀行');"
+        "INSERT INTO CD01 VALUES ('A', '臺北市'), ('B', '臺中市'), ('C', '基隆市'), ('E', '高雄市');"
+        "INSERT INTO HCACNO (ACC_CODE, ACC_NAME) VALUES ('10000', '存款總額'), ('10100', '支票存款');"
+        "INSERT INTO HRuleNo1 (cano, quop) VALUES ('001', '=');"
+        "INSERT INTO HRuleNo2 (cano, left_flag, nserial, acc_code, noop) "
+        "VALUES ('001', '0', 1, '10000', ''), ('001', '1', 1, '10100', '+');"
+        // E stored out of code order.
+        "INSERT INTO HMPBANK (M_YEAR, M_MONTH, BANK_CODE, HSIEN_ID, ACC_CODE, AMT) VALUES "
+        "(115, 3, '995', 'E', '10100', 3), (115, 3, '995', 'E', '10000', 3), "
+        "(115, 3, '995', 'A', '10000', 2600000), (115, 3, '995', 'A', '10100', 2600000), "
+        "(115, 3, '995', 'C', '10000', 7), (115, 3, '995', 'C', '10100', 7), (115, 3, '995', 'D', '10000', 9);");
+    if (!db.isValid())
         return false;
-    for (const QString &statement : change.split(u';', Qt::SkipEmptyParts)) {
+    for (const QString &statement : (month + change).split(u';', Qt::SkipEmptyParts)) {
         if (!db.exec(statement))
             return false;
     }

@@ -31,8 +31,6 @@ private slots:
     void printShowsThePreviewOrTheMessage_data();
     void printShowsThePreviewOrTheMessage();
     void printingHonoursThePageRange();
-    void countyDialogFields_data();
-    void countyDialogFields();
     void countyListOffersCountiesWithData_data();
     void countyListOffersCountiesWithData();
 };
@@ -232,32 +230,6 @@ void TstReportDialog::printingHonoursThePageRange()
     QCOMPARE(pdfPages(file), 2);
 }
 
-void TstReportDialog::countyDialogFields_data()
-{
-    QTest::addColumn<QString>("dialog");
-    QTest::addColumn<QStringList>("labels");
-    QTest::addColumn<QString>("unit");   // the unit drop-down's name; empty: none
-    QTest::newRow("county detail") << "TfmVELQ8REPI" << QStringList{"日  期", "年       月", "單位金額", "縣  市"}
-                                   << "cmbUNIT";
-    QTest::newRow("county check") << "TfmVELQ8REPJ" << QStringList{"日  期", "年       月"} << "";
-}
-
-void TstReportDialog::countyDialogFields()
-{
-    QFETCH(QString, dialog);
-    QFETCH(QStringList, labels);
-    QFETCH(QString, unit);
-    TestDatabase db;
-    Dialog d(dialog.toLatin1().constData());
-    QStringList texts;
-    for (const QLabel *label : d.dialog.findChildren<QLabel *>())
-        texts << label->text();
-    QCOMPARE(texts, labels);
-    QCOMPARE(d.dialog.cbxUnit ? d.dialog.cbxUnit->objectName() : QString(), unit);
-    QTest::mouseClick(d.dialog.sbClear, Qt::LeftButton);
-    QCOMPARE(d.dialog.seYYY->editText() + d.dialog.seMM->editText(), QString());
-}
-
 void TstReportDialog::countyListOffersCountiesWithData_data()
 {
     QTest::addColumn<int>("chosen");
@@ -280,7 +252,7 @@ void TstReportDialog::countyListOffersCountiesWithData()
         QVERIFY(db.exec(QString::fromUtf8(change)));
     Dialog d("TfmVELQ8REPI");
     QComboBox *list = d.dialog.findChild<QComboBox *>(QStringLiteral("cmbHSIENNAME"));
-    QVERIFY(list);
+    QVERIFY(list && d.dialog.findChild<QComboBox *>(QStringLiteral("cmbUNIT")));
     QStringList items;
     for (int i = 0; i < list->count(); ++i)
         items << list->itemText(i);

@@ -1,6 +1,7 @@
 #include "bench/bench.h"
 #include "bench/bench_database.h"
 #include "reports/band_layout.h"
+#include "reports/county_detail_report.h"
 #include "reports/operating_check_report.h"
 #include "reports/operating_detail_report.h"
 #include "reports/pdf_report_writer.h"
@@ -10,15 +11,20 @@
 #include <QPageSize>
 #include <QPainter>
 #include <QPdfWriter>
+#include <QSqlDatabase>
 #include <QSqlQuery>
 
 // The two operating reports, from the rows to the PDF file:
 //   report_detail  the detail report of a month of 500 accounts: query, layout
 //                  (every cell measured and fitted) and the PDF written;
 //   report_check   the check report of 800 result rows (remarks of ten-term
-//                  formulas over two lines): layout and the PDF written.
+//                  formulas over two lines): layout and the PDF written;
+//   report_county  the county detail report of a month, every county (2,200
+//                  rows, a page or more per county): query, layout and PDF.
 // The baseline draws the same texts with a plain QPdfWriter at fixed positions:
 // no measuring, no frames, no fitting.
+//   report_county_list  the county dialog's list over twenty years of county
+//                  data, against a plain "select distinct" of the county codes.
 namespace {
 
 // The cells of each row drawn one line apart, 45 rows a page.
@@ -106,6 +112,32 @@ QList<BenchFigure> runReportScenario(BenchContext &context)
     const double checkPlain = Bench::medianMs(7, [&] { plainPdf(plainFile, checkCells); });
     figures.append({QStringLiteral("report_check"), check, checkPlain});
     qInfo("report_check: %d rows, %d pages", int(results.size()), pages);
+
+    request.county = QStringLiteral("0");
+    const double county = Bench::medianMs(5, [&] {
+        const ReportOutcome outcome = CountyDetailReport::build(request);
+        const ReportDocument document = BandLayout().layout(outcome.definition, outcome.rows);
+        if (!PdfReportWriter::write(document, file, &error))
+            qWarning("report: %s", qPrintable(error));
+        pages = document.pageCount();
+        rows = int(outcome.rows.size());
+    });
+    const QList<QStringList> countyCells = cellsOf(CountyDetailReport::build(request).rows);
+    const double countyPlain = Bench::medianMs(5, [&] { plainPdf(plainFile, countyCells); });
+    figures.append({QStringLiteral("report_county"), county, countyPlain});
+    qInfo("report_county: %d rows, %d pages", rows, pages);
+
+    QStringList items;
+    const double list =
+        Bench::medianMs(7, [&] { CountyDetailReport::countyItems(request.connectionName, &items, &error); });
+    const double listPlain = Bench::medianMs(7, [&] {
+        QSqlQuery q(QSqlDatabase::database(request.connectionName));
+        q.exec(QStringLiteral("select distinct HSIEN_ID from HMPBANK"));
+        while (q.next()) {
+        }
+    });
+    figures.append({QStringLiteral("report_county_list"), list, listPlain});
+    qInfo("report_county_list: %d items", int(items.size()));
     return figures;
 }
 

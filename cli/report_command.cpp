@@ -54,7 +54,7 @@ int runReport(CliContext &context, const QStringList &args)
         return 2;
     }
     QString unitText, dateText, pdf;
-    rest.value(QStringLiteral("--unit"), &unitText);   // absent or empty: 元
+    const bool hasUnit = rest.value(QStringLiteral("--unit"), &unitText);   // absent or empty: 元
     const bool hasCounty = rest.value(QStringLiteral("--county"), &request.county);
     const bool hasDate = rest.value(QStringLiteral("--date"), &dateText);
     const bool hasPdf = rest.value(QStringLiteral("--pdf"), &pdf);
@@ -72,8 +72,19 @@ int runReport(CliContext &context, const QStringList &args)
         return 2;
     }
     request.unit = *unit;
+    // What the report's dialog does not ask for is refused, never silently dropped.
+    if (hasUnit && !kind->asksUnit) {
+        context.err << "report: " << kind->name << " takes no --unit\n";
+        return 2;
+    }
     if (hasCounty && !kind->asksCounty) {
-        context.err << "report: --county is for the county reports only\n";
+        context.err << "report: " << kind->name << " takes no --county\n";
+        return 2;
+    }
+    // A county code is one character, as the dialog passes the first of its item.
+    if (request.county.size() > 1) {
+        context.err << "report: --county must be one county code, or 0 for every county: " << request.county
+                    << "\n";
         return 2;
     }
     request.printedOn = hasDate ? QDate::fromString(dateText, Qt::ISODate) : QDate::currentDate();
@@ -104,11 +115,13 @@ const CliCommand::Registrar registrar({
                    "--pdf FILE"),
     QStringLiteral("Writes a report of the month as a PDF, as the report dialogs print it. KIND is\n"
                    "operating-detail (營運資料明細表), operating-check (營運資料明細檢核表),\n"
-                   "overdue-ratio (各營業單位逾期放款超過 3%  明細表), bills-rate (兼營票券利率業務統計表)\n"
-                   "or bills-trading (兼營票券交易業務統計表); county-detail and county-check come later.\n"
-                   "For overdue-ratio, bills-rate and bills-trading a year or month of 0 leaves that\n"
-                   "part of the period open. --unit scales the amounts of operating-detail and is\n"
-                   "only printed by the others (default 元), --date is the printing date (default\n"
+                   "overdue-ratio (各營業單位逾期放款超過 3%  明細表), bills-rate (兼營票券利率業務統計表),\n"
+                   "bills-trading (兼營票券交易業務統計表), county-detail (銀行縣市別營運資料明細表) or\n"
+                   "county-check (銀行縣市別營運資料檢核表). For overdue-ratio, bills-rate and\n"
+                   "bills-trading a year or month of 0 leaves that part of the period open. --unit\n"
+                   "scales the amounts of operating-detail and county-detail and is only printed by\n"
+                   "the others (default 元; county-check takes none), --county is the county code of\n"
+                   "county-detail (0 or absent: every county), --date is the printing date (default\n"
                    "today). Prints the file and its pages. Exit status 0 the PDF was written, 1\n"
                    "nothing to print (the report's message; no file), 2 wrong input or a failure\n"
                    "(no partial file is left)."),

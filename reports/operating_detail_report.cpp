@@ -1,6 +1,7 @@
 #include "reports/operating_detail_report.h"
 
 #include "common/number_picture.h"
+#include "reports/account_amount_columns.h"
 
 #include <QSqlQuery>
 #include <QVariant>
@@ -11,12 +12,7 @@ QueryReport description(AmountUnit unit)
 {
     QueryReport r;
     r.definition.title = QString::fromUtf8(Title);
-    using Fit = ReportDefinition::Fit;
-    r.definition.columns = {
-        {QStringLiteral("科目代碼"), 30, Qt::AlignLeft, Fit::Wrap},
-        {QStringLiteral("科      目      名      稱"), 100, Qt::AlignLeft, Fit::Wrap},
-        {QStringLiteral("金           額"), 60, Qt::AlignRight, Fit::Shrink},
-    };
+    r.definition.columns = AccountAmountColumns::withAmountHeading(QStringLiteral("金           額"));
     r.select = QStringLiteral("select A.M_YEAR,A.M_MONTH,A.ACC_CODE,%1,B.ACC_NAME,A.SERIAL  from MPBANK A,CACNO  B")
                    .arg(unit.scaledField(QStringLiteral("A.AMT"), QStringLiteral("AMT")));
     r.conditions = {QStringLiteral("B.ACC_CODE=A.ACC_CODE")};

@@ -41,13 +41,15 @@ ReportOutcome QueryReport::build(const ReportRequest &request) const
         q.bindValue(QStringLiteral(":paramM_YEAR"), request.period.year);
     if (restrictsMonth(request.period))
         q.bindValue(QStringLiteral(":paramM_MONTH"), request.period.month);
+    for (auto it = bindings.cbegin(); it != bindings.cend(); ++it)
+        q.bindValue(it.key(), it.value());
     if (!q.exec())
         return ReportOutcome::failed(q.lastError().text());
     QList<ReportRow> rows;
     while (q.next())
         rows.append(line(q));
     if (rows.isEmpty())
-        return ReportOutcome::nothingToPrint(QStringLiteral("查無符合資料理!!"), ReportOutcome::Notice::Plain);
+        return nothingFound();
 
     QString bankName, error;
     if (!ReportTitleBlock::declaringInstitutionName(request.connectionName, &bankName, &error))
@@ -56,4 +58,9 @@ ReportOutcome QueryReport::build(const ReportRequest &request) const
     d.titleFields = {ReportTitleBlock::institution(bankName), ReportTitleBlock::printedOn(request.printedOn),
                      ReportTitleBlock::periodField(request.period), ReportTitleBlock::unit(request.unit)};
     return ReportOutcome::ready(std::move(d), std::move(rows));
+}
+
+ReportOutcome QueryReport::nothingFound()
+{
+    return ReportOutcome::nothingToPrint(QStringLiteral("查無符合資料理!!"), ReportOutcome::Notice::Plain);
 }

@@ -7,12 +7,13 @@
 
 #include <QString>
 #include <QStringList>
+#include <QVariantMap>
 #include <functional>
 
 class QSqlQuery;
 
 // A report that prints one line per row of one query: the operating data
-// detail, the overdue ratios and the two bills statistics. Each of them is a
+// detail, the county detail, the overdue ratios and the two bills statistics. Each of them is a
 // description (the statement in parts, the columns, how a row of the query
 // becomes a line); this class runs it the same way for all of them.
 //
@@ -32,6 +33,7 @@ struct QueryReport
     ReportDefinition definition;   // title, columns, pages; the title fields are filled in
     QString select;                // "select ... from ..."
     QStringList conditions;        // always applied: "B.ACC_CODE=A.ACC_CODE"
+    QVariantMap bindings;          // the parameters the conditions name: {":SHSIEN_ID", "A"}
     QString periodTable;           // alias of the table whose M_YEAR and M_MONTH are the period
     ZeroPeriod zeroPeriod = ZeroPeriod::MatchesNothing;
     QString order;                 // "order by ..."; end it with the rowid where ties must keep stored order
@@ -42,6 +44,9 @@ struct QueryReport
     QString statement(const Period &period) const;
 
     ReportOutcome build(const ReportRequest &request) const;
+
+    // What these reports say when they find no row: "查無符合資料理!!", plain.
+    static ReportOutcome nothingFound();
 
 private:
     bool restrictsYear(const Period &period) const;

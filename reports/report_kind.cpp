@@ -2,6 +2,8 @@
 
 #include "reports/bills_rate_report.h"
 #include "reports/bills_trading_report.h"
+#include "reports/county_check_report.h"
+#include "reports/county_detail_report.h"
 #include "reports/operating_check_report.h"
 #include "reports/operating_detail_report.h"
 #include "reports/overdue_ratio_report.h"
@@ -18,11 +20,11 @@ const QList<ReportKind> &ReportKind::all()
         {QStringLiteral("bills-trading"), QStringLiteral("TfmVELQ8REPD"), QStringLiteral("兼營票券交易業務統計表"),
          true, false, BillsTradingReport::build},
         {QStringLiteral("county-detail"), QStringLiteral("TfmVELQ8REPI"), QStringLiteral("各月營運資料明細表"),
-         true, true, nullptr},
+         true, true, CountyDetailReport::build},
         {QStringLiteral("operating-check"), QStringLiteral("TfmVELQ8REPH"), QStringLiteral("營運資料明細檢核表"),
          true, false, OperatingCheckReport::build},
         {QStringLiteral("county-check"), QStringLiteral("TfmVELQ8REPJ"), QStringLiteral("銀行縣市別營運資料檢核表"),
-         false, false, nullptr},
+         false, false, CountyCheckReport::build},
     };
     return kinds;
 }

@@ -12,7 +12,9 @@
 struct ReportOutcome
 {
     enum class Status { Ready, NothingToPrint, Failed };
-    enum class Notice { Plain, Warning, Error };
+    // Silent: the windows say nothing (the county check of a month without
+    // county data); velq8-cli still prints the message.
+    enum class Notice { Plain, Warning, Error, Silent };
 
     Status status = Status::Failed;
     QString message;

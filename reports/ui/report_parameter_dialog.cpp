@@ -1,6 +1,7 @@
 #include "reports/ui/report_parameter_dialog.h"
 
 #include "reports/band_layout.h"
+#include "reports/county_detail_report.h"
 #include "reports/ui/report_preview.h"
 #include "ui/dialog_runner.h"
 #include "ui/messages.h"
@@ -28,6 +29,8 @@ ReportParameterDialog::ReportParameterDialog(const ReportKind &kind, QWidget *pa
     seMM->setEditText(QString::number(today.month));
     if (cbxUnit)
         cbxUnit->setCurrentIndex(0);
+    if (cmbHSIENNAME)
+        fillCounties();
     WindowPlacement::maximise(this);
 }
 
@@ -45,11 +48,17 @@ void ReportParameterDialog::buildUi()
     addField(QStringLiteral("年       月"), seMM);
     if (m_kind.asksUnit) {
         cbxUnit = new QComboBox(this);
-        cbxUnit->setObjectName(QStringLiteral("cbxUnit"));
+        // The county detail dialog has its own name for the same drop-down.
+        cbxUnit->setObjectName(m_kind.asksCounty ? QStringLiteral("cmbUNIT") : QStringLiteral("cbxUnit"));
         cbxUnit->setEditable(true);
         cbxUnit->setInsertPolicy(QComboBox::NoInsert);
         cbxUnit->addItems(AmountUnit::texts());
         addField(QStringLiteral("單位金額"), cbxUnit);
+    }
+    if (m_kind.asksCounty) {
+        cmbHSIENNAME = new QComboBox(this);
+        cmbHSIENNAME->setObjectName(QStringLiteral("cmbHSIENNAME"));
+        addField(QStringLiteral("縣  市"), cmbHSIENNAME);
     }
     connect(seYYY, &PeriodSpinEdit::changed, this, [this] { applyPeriodRule(seYYY, 1000); });
     connect(seMM, &PeriodSpinEdit::changed, this, [this] { applyPeriodRule(seMM, 13); });
@@ -89,6 +98,19 @@ void ReportParameterDialog::applyPeriodRule(PeriodSpinEdit *edit, int limit)
         edit->setEditText(QString::number(limit - 1));
 }
 
+void ReportParameterDialog::fillCounties()
+{
+    QStringList items;
+    QString error;
+    const bool read = CountyDetailReport::countyItems(m_connectionName, &items, &error);
+    cmbHSIENNAME->clear();
+    cmbHSIENNAME->addItems(items);
+    cmbHSIENNAME->setCurrentIndex(0);
+    // Every county can still be printed through "0  所有縣市".
+    if (!read)
+        Messages::current().error(error, this);
+}
+
 std::optional<ReportRequest> ReportParameterDialog::request() const
 {
     const std::optional<AmountUnit> unit = AmountUnit::fromText(cbxUnit ? cbxUnit->currentText() : QString());
@@ -98,6 +120,8 @@ std::optional<ReportRequest> ReportParameterDialog::request() const
     r.period = Period{seYYY->number(), seMM->number()};
     r.unit = *unit;
     r.printedOn = m_clock();
+    if (cmbHSIENNAME)
+        r.county = CountyDetailReport::countyOfItem(cmbHSIENNAME->currentText());
     r.connectionName = m_connectionName;
     return r;
 }
@@ -118,7 +142,7 @@ void ReportParameterDialog::sbPrintClick()
     case ReportOutcome::Status::NothingToPrint:
         if (outcome.notice == ReportOutcome::Notice::Warning)
             messages.warning(outcome.message, this);
-        else
+        else if (outcome.notice != ReportOutcome::Notice::Silent)
             messages.plain(outcome.message, this);
         return;
     case ReportOutcome::Status::Failed:

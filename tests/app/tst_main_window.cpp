@@ -261,8 +261,8 @@ void TstMainWindow::reportButtonsOpenTheBuiltReports_data()
     QTest::newRow("overdue ratios") << "btnREPB" << "TfmVELQ8REPB" << "各營業單位逾期放款比率表";
     QTest::newRow("bills rates") << "btnREPC" << "TfmVELQ8REPC" << "兼營票券利率業務統計表";
     QTest::newRow("bills trading") << "btnREPD" << "TfmVELQ8REPD" << "兼營票券交易業務統計表";
-    QTest::newRow("county detail") << "btnREPI" << "" << "";
-    QTest::newRow("county check") << "btnREPJ" << "" << "";
+    QTest::newRow("county detail") << "btnREPI" << "TfmVELQ8REPI" << "各月營運資料明細表";
+    QTest::newRow("county check") << "btnREPJ" << "TfmVELQ8REPJ" << "銀行縣市別營運資料檢核表";
 }
 
 void TstMainWindow::reportButtonsOpenTheBuiltReports()

@@ -15,6 +15,7 @@ class TstReportCommand : public QObject
 private slots:
     void exitStatuses_data();
     void exitStatuses();
+    void pdfTextReadsBack_data();
     void pdfTextReadsBack();
 
 private:
@@ -45,8 +46,24 @@ void TstReportCommand::exitStatuses_data()
     QTest::newRow("check of a month that holds")
         << QStringList{"operating-check"} + month + QStringList{"--pdf", "{pdf}"} << 1 << "資料完全符合!!!";
     QTest::newRow("unit none of the four") << detail + QStringList{"--unit", "美元", "--pdf", "{pdf}"} << 2 << "美元";
-    QTest::newRow("report not built yet")
-        << QStringList{"county-check"} + month + QStringList{"--pdf", "{pdf}"} << 2 << "not available yet";
+    // The sample month has rows of all 22 counties; Y is not in CD01.
+    const QStringList countyDetail = QStringList{"county-detail"} + month;
+    QTest::newRow("county detail of every county: 0")
+        << countyDetail + QStringList{"--county", "0", "--pdf", "{pdf}"} << 0 << "22 頁";
+    QTest::newRow("county detail of every county: no county given")
+        << countyDetail + QStringList{"--unit", "百萬元", "--pdf", "{pdf}"} << 0 << "22 頁";
+    QTest::newRow("county detail of one county") << countyDetail + QStringList{"--county", "C", "--pdf", "{pdf}"}
+                                                 << 0 << "1 頁";
+    QTest::newRow("county detail of a county CD01 lacks")
+        << countyDetail + QStringList{"--county", "Y", "--pdf", "{pdf}"} << 1 << "查無符合資料理!!";
+    QTest::newRow("county detail of a county of two characters")
+        << countyDetail + QStringList{"--county", "AB", "--pdf", "{pdf}"} << 2 << "--county";
+    QTest::newRow("county check of a month that holds")
+        << QStringList{"county-check"} + month + QStringList{"--pdf", "{pdf}"} << 1 << "資料完全符合!!!";
+    QTest::newRow("county check of a month without county data")
+        << QStringList{"county-check", "--year", "115", "--month", "9", "--pdf", "{pdf}"} << 1 << "查無符合資料!!!";
+    QTest::newRow("county check asks no unit")
+        << QStringList{"county-check"} + month + QStringList{"--unit", "元", "--pdf", "{pdf}"} << 2 << "--unit";
     // The sample database holds ratios, rates and trading for 115/10 only.
     const auto kind = [](const char *name, const char *year, const char *month) {
         return QStringList{name, "--year", year, "--month", month, "--pdf", "{pdf}"};
@@ -86,13 +103,37 @@ void TstReportCommand::exitStatuses()
     QCOMPARE(left, status == 0 ? QStringList{"out.pdf"} : QStringList{});
 }
 
+void TstReportCommand::pdfTextReadsBack_data()
+{
+    QTest::addColumn<QString>("change");   // a statement run on the sample database first
+    QTest::addColumn<QStringList>("args");
+    QTest::addColumn<QStringList>("expected");
+    const QStringList month{"--year", "115", "--month", "10", "--date", "2026-03-05"};
+    QTest::newRow("operating detail")
+        << "" << QStringList{"operating-detail", "--unit", "萬元"} + month
+        << QStringList{"營運資料明細表", "製表日期:2026/03/05", "單位金額:萬元", "資料基期:115年 10月",
+                       "總機構名稱:範例商業銀行（示範用）", "現金及約當現金", "1,234.568", "頁次:1", "頁次:2"};
+    // The title block again on the last page, under it the last county.
+    QTest::newRow("county detail") << "" << QStringList{"county-detail", "--unit", "百萬元"} + month
+                                   << QStringList{"銀行縣市別營運資料明細表", "單位金額:百萬元", "臺北市", "連江縣",
+                                                  "頁次:22"};
+    QTest::newRow("county check")
+        << "UPDATE HMPBANK SET AMT = AMT + 1 WHERE ACC_CODE = '10000' AND HSIEN_ID = 'Z'"
+        << QStringList{"county-check"} + month
+        << QStringList{"銀行縣市別營運資料檢核表", "115年 10月", "連江縣資料有誤", "左式金額", "頁次:1"};
+}
+
 void TstReportCommand::pdfTextReadsBack()
 {
+    QFETCH(QString, change);
+    QFETCH(QStringList, args);
+    QFETCH(QStringList, expected);
     TestDatabase db;
+    if (!change.isEmpty())
+        QVERIFY(db.exec(change));
     QTemporaryDir dir;
     const QString pdf = dir.filePath(QStringLiteral("out.pdf"));
-    const Run run = cli({"--database", db.path(), "report", "operating-detail", "--year", "115", "--month", "10",
-                         "--unit", "萬元", "--date", "2026-03-05", "--pdf", pdf});
+    const Run run = cli(QStringList{"--database", db.path(), "report"} + args + QStringList{"--pdf", pdf});
     QCOMPARE(run.status, 0);
     QFile file(pdf);
     QVERIFY(file.open(QIODevice::ReadOnly));
@@ -102,9 +143,8 @@ void TstReportCommand::pdfTextReadsBack()
     if (pdftotext.isEmpty())
         QSKIP("pdftotext (poppler-utils) is not installed");
     const QString text = CliProcess::run(pdftotext, {pdf, QStringLiteral("-")}).out;
-    for (const char *expected : {"營運資料明細表", "製表日期:2026/03/05", "單位金額:萬元", "資料基期:115年 10月",
-                                 "總機構名稱:範例商業銀行（示範用）", "現金及約當現金", "1,234.568", "頁次:1", "頁次:2"})
-        QVERIFY2(text.contains(QString::fromUtf8(expected)), expected);
+    for (const QString &line : expected)
+        QVERIFY2(text.contains(line), qPrintable(line));
 }
 
 QTEST_GUILESS_MAIN(TstReportCommand)

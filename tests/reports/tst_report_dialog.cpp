@@ -31,6 +31,8 @@ private slots:
     void printShowsThePreviewOrTheMessage_data();
     void printShowsThePreviewOrTheMessage();
     void printingHonoursThePageRange();
+    void countyListOffersCountiesWithData_data();
+    void countyListOffersCountiesWithData();
 };
 
 namespace {
@@ -144,6 +146,14 @@ void TstReportDialog::printShowsThePreviewOrTheMessage_data()
     QTest::newRow("bills rates of the sample month") << "TfmVELQ8REPC" << "" << "115" << "仟元" << 1 << "" << 0;
     QTest::newRow("bills trading of an empty year")
         << "TfmVELQ8REPD" << "" << "114" << "元" << 0 << "查無符合資料理!!" << plain;
+    QTest::newRow("county detail of every county") << "TfmVELQ8REPI" << "" << "115" << "百萬元" << 22 << "" << 0;
+    QTest::newRow("county check of a month that holds")
+        << "TfmVELQ8REPJ" << "" << "115" << "" << 0 << "資料完全符合!!!" << warning;
+    QTest::newRow("county check of a month that fails")
+        << "TfmVELQ8REPJ" << "UPDATE HMPBANK SET AMT = AMT + 1 WHERE ACC_CODE = '10000' AND HSIEN_ID = 'A'" << "115"
+        << "" << 1 << "" << 0;
+    QTest::newRow("county check of an empty year says nothing")
+        << "TfmVELQ8REPJ" << "" << "114" << "" << 0 << "" << 0;
 }
 
 void TstReportDialog::printShowsThePreviewOrTheMessage()
@@ -182,7 +192,8 @@ void TstReportDialog::printShowsThePreviewOrTheMessage()
     Dialog d(dialog.toLatin1().constData());
     type(d.dialog.seYYY, year);
     type(d.dialog.seMM, QStringLiteral("10"));
-    d.dialog.cbxUnit->setEditText(unit);
+    if (d.dialog.cbxUnit)
+        d.dialog.cbxUnit->setEditText(unit);
     QTest::mouseClick(d.dialog.sbPrint, Qt::LeftButton);
 
     QCOMPARE(previews, pages > 0 ? 1 : 0);
@@ -191,6 +202,8 @@ void TstReportDialog::printShowsThePreviewOrTheMessage()
         QVERIFY2(messages.records().isEmpty(), qPrintable(messages.texts().join(" | ")));
         QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{"報表.pdf"});   // no temporary left
         QCOMPARE(pdfPages(file), pages);
+    } else if (message.isEmpty()) {
+        QCOMPARE(messages.texts(), QStringList{});
     } else {
         QCOMPARE(messages.texts(), QStringList{message});
         QCOMPARE(int(messages.records().first().icon), icon);
@@ -215,6 +228,38 @@ void TstReportDialog::printingHonoursThePageRange()
     printer.setPageRanges(QPageRanges::fromString(QStringLiteral("2-3")));
     preview.print(printer);
     QCOMPARE(pdfPages(file), 2);
+}
+
+void TstReportDialog::countyListOffersCountiesWithData_data()
+{
+    QTest::addColumn<int>("chosen");
+    QTest::addColumn<QString>("county");
+    QTest::newRow("every county") << 0 << "0";
+    QTest::newRow("one county") << 2 << "C";
+}
+
+void TstReportDialog::countyListOffersCountiesWithData()
+{
+    QFETCH(int, chosen);
+    QFETCH(QString, county);
+    TestDatabase db;
+    // A keeps the sample month, C has rows of another month only, and Y has rows
+    // but is not in CD01.
+    for (const char *change : {"DELETE FROM HMPBANK WHERE HSIEN_ID NOT IN ('A', 'C')",
+                               "UPDATE HMPBANK SET M_MONTH = 9 WHERE HSIEN_ID = 'C'",
+                               "INSERT INTO HMPBANK (M_YEAR, M_MONTH, BANK_CODE, HSIEN_ID, ACC_CODE, AMT) "
+                               "VALUES (115, 10, '995', 'Y', '10000', 1)"})
+        QVERIFY(db.exec(QString::fromUtf8(change)));
+    Dialog d("TfmVELQ8REPI");
+    QComboBox *list = d.dialog.findChild<QComboBox *>(QStringLiteral("cmbHSIENNAME"));
+    QVERIFY(list && d.dialog.findChild<QComboBox *>(QStringLiteral("cmbUNIT")));
+    QStringList items;
+    for (int i = 0; i < list->count(); ++i)
+        items << list->itemText(i);
+    QCOMPARE(items, (QStringList{"0  所有縣市", "A  臺北市", "C  基隆市"}));
+    QCOMPARE(list->currentIndex(), 0);
+    list->setCurrentIndex(chosen);
+    QCOMPARE(d.dialog.request()->county, county);
 }
 
 QTEST_MAIN(TstReportDialog)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "reports/report_document.h"
+#include "reports/report_outcome.h"
 #include "reports/report_request.h"
 
 #include <QDate>
@@ -37,6 +38,27 @@ inline QStringList lines(const ReportDocument &document)
             out.last() += item.text();
         }
     }
+    return out;
+}
+
+// What a report gave instead of pages, as one text to compare: the message
+// with how the windows show it ("plain: 查無符合資料理!!", "warning: ...",
+// "silent: ..."); "ready" when there is something to print.
+inline QString outcome(const ReportOutcome &o)
+{
+    if (o.isReady())
+        return QStringLiteral("ready");
+    const char *notice[] = {"plain", "warning", "error", "silent"};
+    const QString status = o.status == ReportOutcome::Status::Failed ? QStringLiteral(" (failed)") : QString();
+    return QString::fromLatin1(notice[int(o.notice)]) + QStringLiteral(": ") + o.message + status;
+}
+
+// The cells of every row, for a comparison with the rows expected.
+inline QList<QStringList> cells(const QList<ReportRow> &rows)
+{
+    QList<QStringList> out;
+    for (const ReportRow &row : rows)
+        out << row.cells;
     return out;
 }
 

@@ -1,0 +1,22 @@
+#pragma once
+
+#include "reports/report_definition.h"
+
+#include <QList>
+#include <QString>
+
+// The columns of the two detail reports: the account code, its name and the
+// amount, whose heading each report spaces its own way.
+namespace AccountAmountColumns {
+
+inline QList<ReportDefinition::Column> withAmountHeading(const QString &amountHeading)
+{
+    using Fit = ReportDefinition::Fit;
+    return {
+        {QStringLiteral("科目代碼"), 30, Qt::AlignLeft, Fit::Wrap},
+        {QStringLiteral("科      目      名      稱"), 100, Qt::AlignLeft, Fit::Wrap},
+        {amountHeading, 60, Qt::AlignRight, Fit::Shrink},
+    };
+}
+
+} // namespace AccountAmountColumns

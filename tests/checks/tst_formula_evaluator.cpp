@@ -1,3 +1,4 @@
+#include "checks/explanation_text.h"
 #include "checks/formula_evaluator.h"
 
 #include <QTest>
@@ -11,6 +12,10 @@ private slots:
     void sidesRunLeftToRight_data();
     void sidesRunLeftToRight();
     void sideTextJoinsCodesAndOperators();
+    void stepTextsSayWhatEachStepDid_data();
+    void stepTextsSayWhatEachStepDid();
+    void explainedNumbersAreExact_data();
+    void explainedNumbersAreExact();
     void sumsAndDifferencesSaturateAtTheLimits_data();
     void sumsAndDifferencesSaturateAtTheLimits();
     void judgingFollowsTheComparison_data();
@@ -40,6 +45,19 @@ QList<FormulaTerm> side(const QString &written)
     return terms;
 }
 
+QChar effectLetter(FormulaStep::Effect effect)
+{
+    using Effect = FormulaStep::Effect;
+    switch (effect) {
+    case Effect::Start: return u'S';
+    case Effect::Combined: return u'C';
+    case Effect::Missing: return u'M';
+    case Effect::DivisionByZero: return u'Z';
+    case Effect::NoOperator: return u'N';
+    }
+    return u'?';
+}
+
 AmountLookup amounts(std::initializer_list<std::pair<const char *, const char *>> list)
 {
     AmountLookup lookup;
@@ -54,37 +72,75 @@ void TstFormulaEvaluator::sidesRunLeftToRight_data()
 {
     QTest::addColumn<QString>("terms");
     QTest::addColumn<QString>("expected");
+    // The explanation of the walk, a step per term: what it did (S start,
+    // C combined, M missing, Z division by 0, N no operator), the pending
+    // operator met, ":" and the running value after it.
+    QTest::addColumn<QString>("steps");
 
     // Amounts: x = 100, y = 30, z = 20, one = 1, three = 3, zero = 0, half = 0.5,
-    // tiny = 0.0001, tiny3 = 0.0003; "gone" has no amount.
-    QTest::newRow("plus then minus") << "x+ y- z" << "110";
-    QTest::newRow("minus then divide, no precedence") << "x- y/ z" << "3.5";
-    QTest::newRow("plus then times, no precedence") << "x+ y* z" << "2600";
-    QTest::newRow("one third rounds to four decimals") << "one/ three" << "0.3333";
-    QTest::newRow("missing first term starts from zero") << "gone* y" << "0";
-    QTest::newRow("missing first term, then plus") << "gone+ y" << "30";
+    // tiny = 0.0001, tiny3 = 0.0003, top and bottom the ends of the 64-bit range,
+    // unit = 0.0001; "gone" has no amount.
+    QTest::newRow("plus then minus") << "x+ y- z" << "110" << "S:100 C+:130 C-:110";
+    QTest::newRow("minus then divide, no precedence") << "x- y/ z" << "3.5" << "S:100 C-:70 C/:3.5";
+    QTest::newRow("plus then times, no precedence") << "x+ y* z" << "2600" << "S:100 C+:130 C*:2600";
+    QTest::newRow("one third rounds to four decimals") << "one/ three" << "0.3333" << "S:1 C/:0.3333";
+    QTest::newRow("missing first term starts from zero") << "gone* y" << "0" << "M:0 C*:0";
+    QTest::newRow("missing first term, then plus") << "gone+ y" << "30" << "M:0 C+:30";
     QTest::newRow("missing later term keeps value, its operator pending")
-        << "x+ gone* z" << "2000";
-    QTest::newRow("division by zero gives zero and goes on") << "x/ zero+ z" << "20";
-    QTest::newRow("all terms missing") << "gone+ gone" << "0";
-    QTest::newRow("no terms") << "" << "0";
-    QTest::newRow("single term, operator only text") << "x+" << "100";
-    QTest::newRow("blank operator leaves value") << "x y+ z" << "120";
-    QTest::newRow("unknown operator leaves value") << "x% y+ z" << "120";
-    QTest::newRow("half of 0.0001 rounds to even 0") << "tiny* half" << "0";
-    QTest::newRow("half of 0.0003 rounds to even 0.0002") << "tiny3* half" << "0.0002";
+        << "x+ gone* z" << "2000" << "S:100 M+:100 C*:2000";
+    QTest::newRow("division by zero gives zero and goes on") << "x/ zero+ z" << "20" << "S:100 Z/:0 C+:20";
+    QTest::newRow("all terms missing") << "gone+ gone" << "0" << "M:0 M+:0";
+    QTest::newRow("no terms") << "" << "0" << "";
+    QTest::newRow("single term, operator only text") << "x+" << "100" << "S:100";
+    QTest::newRow("blank operator leaves value") << "x y+ z" << "120" << "S:100 N:100 C+:120";
+    QTest::newRow("unknown operator leaves value") << "x% y+ z" << "120" << "S:100 N%:100 C+:120";
+    QTest::newRow("half of 0.0001 rounds to even 0") << "tiny* half" << "0" << "S:0.0001 C*:0";
+    QTest::newRow("half of 0.0003 rounds to even 0.0002") << "tiny3* half" << "0.0002" << "S:0.0003 C*:0.0002";
     QTest::newRow("each step rounded, not the end")  // (1/3 = 0.3333) * 3 = 0.9999
-        << "one/ three* three" << "0.9999";
-    QTest::newRow("negative result") << "y- x" << "-70";
+        << "one/ three* three" << "0.9999" << "S:1 C/:0.3333 C*:0.9999";
+    QTest::newRow("negative result") << "y- x" << "-70" << "S:30 C-:-70";
+    const QString top = QStringLiteral("922337203685477.5807");
+    const QString bottom = QStringLiteral("-922337203685477.5808");
+    QTest::newRow("sum stays at the top") << "top+ unit- unit" << "922337203685477.5806"
+                                          << "S:" + top + " C+:" + top + " C-:922337203685477.5806";
+    QTest::newRow("difference stays at the bottom") << "bottom- unit" << bottom << "S:" + bottom + " C-:" + bottom;
+    QTest::newRow("product stays at the top") << "top* x" << top << "S:" + top + " C*:" + top;
 }
 
 void TstFormulaEvaluator::sidesRunLeftToRight()
 {
     QFETCH(QString, terms);
     QFETCH(QString, expected);
-    const AmountLookup a = amounts({{"x", "100"}, {"y", "30"}, {"z", "20"}, {"one", "1"}, {"three", "3"},
-                                    {"zero", "0"}, {"half", "0.5"}, {"tiny", "0.0001"}, {"tiny3", "0.0003"}});
-    QCOMPARE(FormulaEvaluator::sideValue(side(terms), a).toString(), expected);
+    QFETCH(QString, steps);
+    AmountLookup a = amounts({{"x", "100"}, {"y", "30"}, {"z", "20"}, {"one", "1"}, {"three", "3"},
+                              {"zero", "0"}, {"half", "0.5"}, {"tiny", "0.0001"}, {"tiny3", "0.0003"}});
+    a.add(u"top", Decimal4::fromRaw(std::numeric_limits<qint64>::max()));
+    a.add(u"bottom", Decimal4::fromRaw(std::numeric_limits<qint64>::min()));
+    a.add(u"unit", Decimal4::fromRaw(1));
+    const QList<FormulaTerm> sideTerms = side(terms);
+    QCOMPARE(FormulaEvaluator::sideValue(sideTerms, a).toString(), expected);
+
+    // The steps come from the same walk, and its last value is the value judged.
+    QList<FormulaStep> walked;
+    QCOMPARE(FormulaEvaluator::sideValue(sideTerms, a, &walked).toString(), expected);
+    QStringList seen;
+    for (const FormulaStep &step : walked)
+        seen << effectLetter(step.effect) + step.op + u':' + step.value.toString();
+    QCOMPARE(seen.join(u' '), steps);
+
+    // With this side on both sides, "<>" fails whenever the formula is judged:
+    // its row and its explanation carry the same values.
+    const Formula f{QStringLiteral("042"), QStringLiteral("<>"), sideTerms, sideTerms};
+    const auto row = FormulaEvaluator::judge(f, a);
+    const FormulaExplanation explained = FormulaEvaluator::explain(f, a);
+    QCOMPARE(explained.holds, !row.has_value());
+    QCOMPARE(explained.left.size(), sideTerms.size());
+    QCOMPARE(explained.leftValue.toString(), expected);
+    if (sideTerms.isEmpty())
+        return;   // never judged
+    QCOMPARE(*row->left, explained.leftValue);
+    QCOMPARE(*row->right, explained.rightValue);
+    QCOMPARE(explained.left.last().value, explained.leftValue);
 }
 
 void TstFormulaEvaluator::sumsAndDifferencesSaturateAtTheLimits_data()
@@ -122,6 +178,67 @@ void TstFormulaEvaluator::sideTextJoinsCodesAndOperators()
     // The last term's operator belongs to the text although it is never applied.
     QCOMPARE(FormulaEvaluator::sideText(side("C1- C2/")), QStringLiteral("C1-C2/"));
     QCOMPARE(FormulaEvaluator::sideText({}), QString());
+}
+
+void TstFormulaEvaluator::stepTextsSayWhatEachStepDid_data()
+{
+    QTest::addColumn<QString>("terms");
+    QTest::addColumn<int>("period");           // every term's marker: 0 current, 1 previous, -1 unread
+    QTest::addColumn<QStringList>("lines");    // the plain fields of each step, then the comparison
+    QTest::newRow("start, missing, combined, division by zero, unknown operator")
+        << "x+ gone- y/ zero% y" << 0
+        << QStringList{"x||當期||100|100|起始值", "gone||當期|+|缺少|100|無金額，略過", "y||當期|-|30|70|",
+                       "zero||當期|/|0|0|除數為零，累計歸零", "y||當期|%|30|0|運算符號無效，累計不變",
+                       "0|=|1|不成立"};
+    QTest::newRow("blank operator; previous-period terms take the month checked")
+        << "one y" << 1
+        << QStringList{"one||前期||1|1|起始值；前期標記，仍取檢核月份金額",
+                       "y||前期||30|1|無運算符號，累計不變；前期標記，仍取檢核月份金額", "1|=|1|成立"};
+    QTest::newRow("markers not read: no period said") << "one" << -1 << QStringList{"one||||1|1|起始值", "1|=|1|成立"};
+}
+
+void TstFormulaEvaluator::stepTextsSayWhatEachStepDid()
+{
+    QFETCH(QString, terms);
+    QFETCH(int, period);
+    QFETCH(QStringList, lines);
+    const Formula f{QStringLiteral("001"), QStringLiteral("="), side(terms), side("one")};
+    FormulaExplanation e
+        = FormulaEvaluator::explain(f, amounts({{"x", "100"}, {"y", "30"}, {"zero", "0"}, {"one", "1"}}));
+    QStringList seen;
+    for (FormulaStep &step : e.left) {
+        if (period >= 0)
+            step.previousPeriod = period == 1;
+        seen << ExplanationText::stepFields(step, ExplanationText::Numbers::Plain).join(u'|');
+    }
+    seen << ExplanationText::comparisonFields(e, ExplanationText::Numbers::Plain).join(u'|');
+    QCOMPARE(seen, lines);
+}
+
+void TstFormulaEvaluator::explainedNumbersAreExact_data()
+{
+    QTest::addColumn<qint64>("raw");
+    QTest::addColumn<QString>("plain");
+    QTest::addColumn<QString>("grouped");
+    using L = std::numeric_limits<qint64>;
+    QTest::newRow("zero") << qint64(0) << "0" << "0";
+    QTest::newRow("fourth decimal kept") << qint64(3333) << "0.3333" << "0.3333";
+    QTest::newRow("three digits") << qint64(9990000) << "999" << "999";
+    QTest::newRow("four digits") << qint64(10000000) << "1000" << "1,000";
+    QTest::newRow("negative, six digits") << qint64(-1000000000) << "-100000" << "-100,000";
+    QTest::newRow("negative, three digits") << qint64(-1000000) << "-100" << "-100";
+    QTest::newRow("millions with decimals") << qint64(12345678912) << "1234567.8912" << "1,234,567.8912";
+    QTest::newRow("top") << L::max() << "922337203685477.5807" << "922,337,203,685,477.5807";
+    QTest::newRow("bottom") << L::min() << "-922337203685477.5808" << "-922,337,203,685,477.5808";
+}
+
+void TstFormulaEvaluator::explainedNumbersAreExact()
+{
+    QFETCH(qint64, raw);
+    QFETCH(QString, plain);
+    QFETCH(QString, grouped);
+    QCOMPARE(ExplanationText::number(Decimal4::fromRaw(raw), ExplanationText::Numbers::Plain), plain);
+    QCOMPARE(ExplanationText::number(Decimal4::fromRaw(raw), ExplanationText::Numbers::Grouped), grouped);
 }
 
 void TstFormulaEvaluator::judgingFollowsTheComparison_data()
@@ -269,6 +386,10 @@ void TstFormulaEvaluator::missingAccountsFollowTheFormulaRowsInAccountOrder()
         {QStringLiteral("缺少營運科目: 40000   丁科目"), std::nullopt, std::nullopt},
     };
     QCOMPARE(rows, expected);
+    // Formula rows know their formula's place in the set; missing accounts have no formula.
+    QCOMPARE(rows.at(0).source, (CheckResultRow::Source{1, -1}));
+    QCOMPARE(rows.at(1).source, (CheckResultRow::Source{3, -1}));
+    QVERIFY(!rows.at(2).source && !rows.at(3).source);
     // A second check over the same data gives the same rows, nothing accumulates.
     QCOMPARE(FormulaEvaluator::check(set, a), expected);
 }

@@ -1,6 +1,7 @@
 #include "ui/dialog_runner.h"
 #include "ui/messages.h"
 #include "checks/ui/check_result_model.h"
+#include "checks/ui/check_step_pane.h"
 #include "checks/ui/check_window.h"
 #include "checks/ui/operating_check_runner.h"
 #include "tests/support/test_database.h"
@@ -28,6 +29,8 @@ private slots:
     void failingMonthOpensTheWindowWithItsRows();
     void secondCheckShowsOnlyItsOwnRows();
     void passingMonthSaysSoWithoutAWindow();
+    void stepPaneFollowsTheCurrentRow_data();
+    void stepPaneFollowsTheCurrentRow();
 
 private:
     // A stand-in for the operating data tab's controls.
@@ -137,6 +140,8 @@ void TstCheckWindow::windowShowsTheRowsWithTitlesAndPictures()
     QCOMPARE(m->index(2, 2).data(Qt::EditRole).toDouble(), 0.3333);
     QVERIFY(!(m->flags(m->index(0, 0)) & Qt::ItemIsEditable));
     QCOMPARE(window.findChild<QPushButton *>(QStringLiteral("sbExit"))->text(), QStringLiteral("離開"));
+    // Without a check to explain the rows there is no pane of steps.
+    QVERIFY(!window.findChild<CheckStepPane *>());
 }
 
 void TstCheckWindow::exitClosesTheWindow()
@@ -270,6 +275,60 @@ void TstCheckWindow::passingMonthSaysSoWithoutAWindow()
     QCOMPARE(messages.records().first().caption, QStringLiteral("Velqora"));
     QVERIFY(tab.labDEL->text().isEmpty());
     QVERIFY(!tab.gdeDEL->isVisible());
+}
+
+void TstCheckWindow::stepPaneFollowsTheCurrentRow_data()
+{
+    QTest::addColumn<QString>("keys");          // pressed in the grid: D down, U up
+    QTest::addColumn<QString>("formula");       // labFormula
+    QTest::addColumn<QStringList>("steps");     // the rows of dgSteps, fields joined by "|"
+    QTest::addColumn<QString>("comparison");    // labCompare
+    const QStringList steps{"左式|10000|資產|當期||1,234,567.5|1,234,567.5|起始值",
+                            "左式|20000|負債|當期|/|3|411,522.5|",
+                            "右式|30000|權益|當期||缺少|0|無金額，略過"};
+    const QString comparison = QStringLiteral("比較：左式 411,522.5 = 右式 0，不成立");
+    QTest::newRow("the first row, a failing formula, opens with the window")
+        << "" << "公式 001 計算明細" << steps << comparison;
+    QTest::newRow("a missing account explains nothing") << "D" << "" << QStringList() << "";
+    QTest::newRow("back on the formula") << "DU" << "公式 001 計算明細" << steps << comparison;
+}
+
+void TstCheckWindow::stepPaneFollowsTheCurrentRow()
+{
+    QFETCH(QString, keys);
+    QFETCH(QString, formula);
+    QFETCH(QStringList, steps);
+    QFETCH(QString, comparison);
+    TestDatabase db(TestDatabase::Content::Empty);
+    QVERIFY2(db.isValid(), qPrintable(db.lastError()));
+    QVERIFY(fill(db));
+    ScriptedMessages messages;
+    Tab tab;
+    QStringList shown;
+    QString formulaText;
+    QString comparisonText;
+    DialogRunner::Scoped driver([&](QDialog &dialog) {
+        auto *window = qobject_cast<TfmVELQ8CHECK *>(&dialog);
+        window->show();
+        for (const QChar key : keys)
+            QTest::keyClick(window->DBGridExt1, key == u'D' ? Qt::Key_Down : Qt::Key_Up);
+        auto *pane = window->findChild<CheckStepPane *>(QStringLiteral("pnlSteps"));
+        auto *grid = pane->findChild<QTableView *>(QStringLiteral("dgSteps"));
+        QAbstractItemModelTester tester(grid->model(), QAbstractItemModelTester::FailureReportingMode::QtTest);
+        for (int r = 0; r < grid->model()->rowCount(); ++r) {
+            QStringList fields;
+            for (int c = 0; c < grid->model()->columnCount(); ++c)
+                fields << grid->model()->index(r, c).data().toString();
+            shown << fields.join(u'|');
+        }
+        formulaText = pane->findChild<QLabel *>(QStringLiteral("labFormula"))->text();
+        comparisonText = pane->findChild<QLabel *>(QStringLiteral("labCompare"))->text();
+        return int(QDialog::Accepted);
+    });
+    runOperatingCheck(&tab.widget, 115, 10, Bank, tab.labDEL, tab.gdeDEL, {}, nullptr, db.connectionName());
+    QCOMPARE(shown, steps);
+    QCOMPARE(formulaText, formula);
+    QCOMPARE(comparisonText, comparison);
 }
 
 QTEST_MAIN(TstCheckWindow)

@@ -3,9 +3,12 @@
 // from the rows held, the runner's messages and progress, and velq8-cli check
 // --county giving the rows of the window.
 #include "checks/county_check.h"
+#include "checks/explanation_text.h"
 #include "checks/formula_set.h"
 #include "checks/ui/check_window.h"
 #include "checks/ui/check_result_model.h"
+#include "checks/ui/check_step_model.h"
+#include "checks/ui/check_step_pane.h"
 #include "checks/ui/county_check_runner.h"
 #include "common/big5_text.h"
 #include "db/cached_dataset.h"
@@ -201,8 +204,11 @@ void TstCountyCheck::runnerOnTheSampleMonth()
     QList<int> progress;
     QObject::connect(gauge, &QProgressBar::valueChanged, [&](int v) { progress << v; });
     QList<CheckResultRow> shown;
+    QString paneComparison;   // the steps of the first row, in its county
     DialogRunner::Scoped driver([&](QDialog &dialog) {
         shown = qobject_cast<TfmVELQ8CHECK *>(&dialog)->model()->rows();
+        if (auto *pane = dialog.findChild<CheckStepPane *>(); pane && pane->model()->rowCount() > 0)
+            paneComparison = pane->labCompare->text();
         return int(QDialog::Accepted);
     });
     runCountyCheck(&tab, rows, 115, month, label, gauge);
@@ -217,6 +223,11 @@ void TstCountyCheck::runnerOnTheSampleMonth()
         return;
     for (const CheckResultRow &r : shown)
         QVERIFY2(r.remark.startsWith(QStringLiteral("B  ")), qPrintable(r.remark));
+    // The pane opened on the first row shows the values of that row, in its county.
+    using ExplanationText::Numbers;
+    QVERIFY2(paneComparison.endsWith(ExplanationText::number(*shown.first().left, Numbers::Grouped) + " = 右式 "
+                                     + ExplanationText::number(*shown.first().right, Numbers::Grouped) + "，不成立"),
+             qPrintable(paneComparison));
     // velq8-cli check --county lists the rows of the window, line by line.
     const CliProcess cli = CliProcess::run(QStringLiteral(VELQ8_CLI), {"--database", db.path(), "check", "--county",
                                                                         "--year", "115", "--month", "10"});

@@ -9,10 +9,13 @@ class TstCheckCommand : public QObject
     Q_OBJECT
 private slots:
     void sampleMonthHolds();
+    void failingRowsAreListedWithPlainValues_data();
     void failingRowsAreListedWithPlainValues();
     void wrongInputAndEmptyMonthExitWithTwo();
     void countyCheckExitStatus_data();
     void countyCheckExitStatus();
+    void explainLeavesTheRowLinesAsTheyAre_data();
+    void explainLeavesTheRowLinesAsTheyAre();
 
 private:
     static CliProcess cli(const QString &database, const QStringList &args);
@@ -36,8 +39,29 @@ void TstCheckCommand::sampleMonthHolds()
     QCOMPARE(run.status, 0);
 }
 
+void TstCheckCommand::failingRowsAreListedWithPlainValues_data()
+{
+    QTest::addColumn<QStringList>("options");
+    QTest::addColumn<QString>("out");
+    // 1 / 3 = 0.3333; right side: 30000 missing, then - 3 = -3.
+    const QString plain = QStringLiteral("10000/20000=30000-20000\t0.3333\t-3\n"
+                                         "缺少營運科目: 30000   權益\t\t\n");
+    QTest::newRow("rows only") << QStringList() << plain;
+    QTest::newRow("--explain: the steps under the formula's line")
+        << QStringList{"--explain"}
+        << QStringLiteral("10000/20000=30000-20000\t0.3333\t-3\n"
+                          "  左式\t10000\t資產\t當期\t\t1\t1\t起始值\n"
+                          "  左式\t20000\t負債\t當期\t/\t3\t0.3333\t\n"
+                          "  右式\t30000\t權益\t當期\t\t缺少\t0\t無金額，略過\n"
+                          "  右式\t20000\t負債\t當期\t-\t3\t-3\t\n"
+                          "  比較\t0.3333\t=\t-3\t不成立\n"
+                          "缺少營運科目: 30000   權益\t\t\n");
+}
+
 void TstCheckCommand::failingRowsAreListedWithPlainValues()
 {
+    QFETCH(QStringList, options);
+    QFETCH(QString, out);
     TestDatabase db(TestDatabase::Content::Empty);
     QVERIFY2(db.isValid(), qPrintable(db.lastError()));
     // The declaring institution is the first BN01 record, a branch here.
@@ -63,12 +87,10 @@ void TstCheckCommand::failingRowsAreListedWithPlainValues()
     QVERIFY(amount("9950011", "20000", 3));
     QVERIFY(amount("995", "30000", 1));   // another institution: not looked at
 
-    const CliProcess run = cli(db.path(), {QStringLiteral("check"), QStringLiteral("--year"), QStringLiteral("115"),
-                                    QStringLiteral("--month"), QStringLiteral("10")});
+    const CliProcess run = cli(db.path(), QStringList{QStringLiteral("check"), QStringLiteral("--year"), QStringLiteral("115"),
+                                    QStringLiteral("--month"), QStringLiteral("10")} + options);
     QCOMPARE(run.err, QString());
-    // 1 / 3 = 0.3333; right side: 30000 missing, then - 3 = -3.
-    QCOMPARE(run.out, QStringLiteral("10000/20000=30000-20000\t0.3333\t-3\n"
-                                     "缺少營運科目: 30000   權益\t\t\n"));
+    QCOMPARE(run.out, out);
     QCOMPARE(run.status, 1);
 }
 
@@ -135,6 +157,67 @@ void TstCheckCommand::countyCheckExitStatus()
     QCOMPARE(run.status, status);
     QVERIFY2(out.isEmpty() ? run.out.isEmpty() : run.out.startsWith(out), qPrintable(run.out));
     QVERIFY2(err.isEmpty() ? run.err.isEmpty() : run.err.contains(err), qPrintable(run.err));
+}
+
+void TstCheckCommand::explainLeavesTheRowLinesAsTheyAre_data()
+{
+    QTest::addColumn<QString>("check");    // "check" or "check --county"
+    QTest::addColumn<QString>("change");   // applied to the sample database first
+    QTest::newRow("operating, amounts changed and missing")
+        << "check" << "UPDATE MPBANK SET AMT = AMT * 1.0007 WHERE rowid % 2 = 0; DELETE FROM MPBANK WHERE rowid % 5 = 0";
+    QTest::newRow("operating, all holds") << "check" << "";
+    QTest::newRow("county, amounts changed and missing")
+        << "check --county" << "UPDATE HMPBANK SET AMT = AMT + rowid % 3; DELETE FROM HMPBANK WHERE rowid % 7 = 0";
+    QTest::newRow("county, no data") << "check --county" << "DELETE FROM HMPBANK";
+}
+
+void TstCheckCommand::explainLeavesTheRowLinesAsTheyAre()
+{
+    QFETCH(QString, check);
+    QFETCH(QString, change);
+    TestDatabase db(TestDatabase::Content::ReferenceData);
+    QVERIFY2(db.isValid(), qPrintable(db.lastError()));
+    for (const QString &statement : change.split(u';', Qt::SkipEmptyParts))
+        QVERIFY(db.exec(statement));
+    const QStringList args = check.split(u' ') + QStringList{"--year", "115", "--month", "10"};
+    const CliProcess plain = cli(db.path(), args);
+    const CliProcess explained = cli(db.path(), args + QStringList{"--explain"});
+    QCOMPARE(explained.status, plain.status);
+    QCOMPARE(explained.err, plain.err);
+
+    // Without the indented lines, the output is the one without --explain.
+    QStringList rowLines;
+    QStringList lines = explained.out.split(u'\n');
+    for (const QString &line : lines) {
+        if (!line.startsWith(QStringLiteral("  ")))
+            rowLines << line;
+    }
+    QCOMPARE(rowLines.join(u'\n'), plain.out);
+
+    // Under each failing formula: its steps, the last of each side at the row's
+    // value, then the comparison of the row's values; nothing under a missing account.
+    QStringList row;
+    QString lastLeft;
+    QString lastRight;
+    for (const QString &line : lines) {
+        const QStringList fields = line.split(u'\t');
+        if (!line.startsWith(QStringLiteral("  "))) {
+            QVERIFY2(row.size() < 2 || row.at(1).isEmpty(), qPrintable(row.join(u'\t') + " not explained"));
+            row = fields;
+            lastLeft.clear();
+            lastRight = QStringLiteral("0");
+        } else if (fields.first() == QStringLiteral("  比較")) {
+            QVERIFY2(row.size() == 3 && !row.at(1).isEmpty(), qPrintable(line));
+            QCOMPARE(fields, (QStringList{"  比較", row.at(1), fields.at(2), row.at(2), "不成立"}));
+            QCOMPARE(lastLeft, row.at(1));
+            QCOMPARE(lastRight, row.at(2));
+            row.clear();
+        } else {
+            QCOMPARE(fields.size(), 8);
+            QVERIFY2(fields.first() == "  左式" || fields.first() == "  右式", qPrintable(line));
+            (fields.first() == "  左式" ? lastLeft : lastRight) = fields.at(6);
+        }
+    }
 }
 
 QTEST_GUILESS_MAIN(TstCheckCommand)

@@ -3,11 +3,11 @@
 
 #include "checks/ui/check_result_model.h"
 #include "checks/ui/check_step_pane.h"
+#include "checks/ui/read_only_grid.h"
 #include "ui/dialog_runner.h"
 #include "ui/messages.h"
 
 #include <QHBoxLayout>
-#include <QHeaderView>
 #include <QPushButton>
 #include <QSplitter>
 #include <QTableView>
@@ -25,17 +25,10 @@ TfmVELQ8CHECK::TfmVELQ8CHECK(const QList<CheckResultRow> &rows, QWidget *parent,
     m_model->setObjectName(QStringLiteral("qryCACNONO3"));
 
     DBGridExt1 = new QTableView(this);
-    DBGridExt1->setObjectName(QStringLiteral("DBGridExt1"));
-    DBGridExt1->setModel(m_model);
-    DBGridExt1->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    DBGridExt1->setSelectionBehavior(QAbstractItemView::SelectRows);
-    DBGridExt1->setSelectionMode(QAbstractItemView::SingleSelection);
-    DBGridExt1->setWordWrap(false);
-    DBGridExt1->horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    ReadOnlyGrid::setUp(DBGridExt1, QStringLiteral("DBGridExt1"), m_model);
     DBGridExt1->setColumnWidth(CheckResultModel::Remark, RemarkColumnWidth);
     DBGridExt1->setColumnWidth(CheckResultModel::Money1, AmountColumnWidth);
     DBGridExt1->setColumnWidth(CheckResultModel::Money2, AmountColumnWidth);
-    DBGridExt1->verticalHeader()->setDefaultSectionSize(DBGridExt1->fontMetrics().height() + 6);
 
     QWidget *results = DBGridExt1;
     if (m_explain) {

@@ -7,7 +7,6 @@
 #include "checks/formula_set.h"
 #include "checks/ui/check_window.h"
 #include "checks/ui/check_result_model.h"
-#include "checks/ui/check_step_model.h"
 #include "checks/ui/check_step_pane.h"
 #include "checks/ui/county_check_runner.h"
 #include "common/big5_text.h"
@@ -21,6 +20,7 @@
 
 #include <QLabel>
 #include <QProgressBar>
+#include <QStandardItemModel>
 #include <QtTest>
 
 namespace {

@@ -50,6 +50,13 @@ private:
             widget.show();
         }
     };
+    // The small month of fill(), the messages said and the tab, for one test.
+    struct Month
+    {
+        TestDatabase db{TestDatabase::Content::Empty};
+        ScriptedMessages messages;
+        Tab tab;
+    };
     struct Seen
     {
         int windows = 0;
@@ -156,13 +163,11 @@ void TstCheckWindow::exitClosesTheWindow()
 
 void TstCheckWindow::incompletePeriodWarnsAndMovesTheFocus()
 {
-    TestDatabase db(TestDatabase::Content::Empty);
-    QVERIFY2(db.isValid(), qPrintable(db.lastError()));
-    QVERIFY(fill(db));
-    ScriptedMessages messages;
+    Month month;
+    auto &[db, messages, tab] = month;
+    QVERIFY2(db.isValid() && fill(db), qPrintable(db.lastError()));
     Seen seen;
     DialogRunner::Scoped driver(reader(&seen, nullptr));
-    Tab tab;
     QApplication::setActiveWindow(&tab.widget);
     int queries = 0;
     tab.labDEL->setText(QStringLiteral("old"));
@@ -181,13 +186,11 @@ void TstCheckWindow::incompletePeriodWarnsAndMovesTheFocus()
 
 void TstCheckWindow::emptyMonthWarnsAfterTheQueryStep()
 {
-    TestDatabase db(TestDatabase::Content::Empty);
-    QVERIFY2(db.isValid(), qPrintable(db.lastError()));
-    QVERIFY(fill(db));
-    ScriptedMessages messages;
+    Month month;
+    auto &[db, messages, tab] = month;
+    QVERIFY2(db.isValid() && fill(db), qPrintable(db.lastError()));
     Seen seen;
     DialogRunner::Scoped driver(reader(&seen, nullptr));
-    Tab tab;
     // The tab's query runs first and says its own message.
     const auto status = runOperatingCheck(&tab.widget, 115, 9, Bank, tab.labDEL, tab.gdeDEL,
                                           [&messages] { messages.warning(QStringLiteral("查無任何符合資料!!!")); },
@@ -202,11 +205,9 @@ void TstCheckWindow::emptyMonthWarnsAfterTheQueryStep()
 
 void TstCheckWindow::failingMonthOpensTheWindowWithItsRows()
 {
-    TestDatabase db(TestDatabase::Content::Empty);
-    QVERIFY2(db.isValid(), qPrintable(db.lastError()));
-    QVERIFY(fill(db));
-    ScriptedMessages messages;
-    Tab tab;
+    Month month;
+    auto &[db, messages, tab] = month;
+    QVERIFY2(db.isValid() && fill(db), qPrintable(db.lastError()));
     Seen seen;
     DialogRunner::Scoped driver(reader(&seen, &tab));
     const auto status = runOperatingCheck(&tab.widget, 115, 10, Bank, tab.labDEL, tab.gdeDEL, {}, tab.seYYY,
@@ -230,11 +231,9 @@ void TstCheckWindow::failingMonthOpensTheWindowWithItsRows()
 
 void TstCheckWindow::secondCheckShowsOnlyItsOwnRows()
 {
-    TestDatabase db(TestDatabase::Content::Empty);
-    QVERIFY2(db.isValid(), qPrintable(db.lastError()));
-    QVERIFY(fill(db));
-    ScriptedMessages messages;
-    Tab tab;
+    Month month;
+    auto &[db, messages, tab] = month;
+    QVERIFY2(db.isValid() && fill(db), qPrintable(db.lastError()));
     Seen first;
     {
         DialogRunner::Scoped driver(reader(&first, &tab));
@@ -257,13 +256,11 @@ void TstCheckWindow::secondCheckShowsOnlyItsOwnRows()
 
 void TstCheckWindow::passingMonthSaysSoWithoutAWindow()
 {
-    TestDatabase db(TestDatabase::Content::Empty);
-    QVERIFY2(db.isValid(), qPrintable(db.lastError()));
-    QVERIFY(fill(db));
+    Month month;
+    auto &[db, messages, tab] = month;
+    QVERIFY2(db.isValid() && fill(db), qPrintable(db.lastError()));
     QVERIFY(db.insertRow(QStringLiteral("MPBANK"), {{"M_YEAR", 115}, {"M_MONTH", 10}, {"BANK_CODE", "995"},
                                                     {"ACC_CODE", "30000"}, {"AMT", 411522.5}, {"SERIAL", 3}}));
-    ScriptedMessages messages;
-    Tab tab;
     Seen seen;
     DialogRunner::Scoped driver(reader(&seen, &tab));
     const auto status = runOperatingCheck(&tab.widget, 115, 10, Bank, tab.labDEL, tab.gdeDEL, {}, tab.seYYY,
@@ -299,11 +296,9 @@ void TstCheckWindow::stepPaneFollowsTheCurrentRow()
     QFETCH(QString, formula);
     QFETCH(QStringList, steps);
     QFETCH(QString, comparison);
-    TestDatabase db(TestDatabase::Content::Empty);
-    QVERIFY2(db.isValid(), qPrintable(db.lastError()));
-    QVERIFY(fill(db));
-    ScriptedMessages messages;
-    Tab tab;
+    Month month;
+    auto &[db, messages, tab] = month;
+    QVERIFY2(db.isValid() && fill(db), qPrintable(db.lastError()));
     QStringList shown;
     QString formulaText;
     QString comparisonText;

@@ -11,12 +11,32 @@ struct CheckResultRow
 {
     static constexpr int RemarkWidth = 120;
 
+    // Where a failing formula's row came from, so that its steps can be worked
+    // out again when someone asks why it fails: the formula's position in the
+    // formula set the check judged and, in the county check, the county's position
+    // in the counties judged (-1 in the operating data check). Positions, not
+    // codes: a check writes one for every failing row, and copying numbers costs
+    // it nothing.
+    struct Source
+    {
+        int formula = -1;
+        int county = -1;
+
+        friend bool operator==(const Source &, const Source &) = default;
+    };
+
     QString remark;
     std::optional<Decimal4> left;    // MONEY1, the left side's value
     std::optional<Decimal4> right;   // MONEY2, the right side's value
+    std::optional<Source> source;    // none for a missing-account row
 
     // The remark cut to the field's 120 characters.
     static QString cutRemark(const QString &text);
 
-    friend bool operator==(const CheckResultRow &, const CheckResultRow &) = default;
+    // Rows are equal when they show the same: the three fields of CACNONO3. The
+    // source is not shown and does not count.
+    friend bool operator==(const CheckResultRow &a, const CheckResultRow &b)
+    {
+        return a.remark == b.remark && a.left == b.left && a.right == b.right;
+    }
 };

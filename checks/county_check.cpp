@@ -1,7 +1,6 @@
 #include "checks/county_check.h"
 
 #include "checks/field_text.h"
-#include "checks/formula_set.h"
 #include "common/big5_text.h"
 #include "db/cached_dataset.h"
 #include "db/engine_message.h"
@@ -91,8 +90,12 @@ QList<CheckResultRow> CountyCheck::evaluate(const FormulaSet &set, const QList<C
         FormulaEvaluator::appendFailingFormulas(rows, set, lookup, prefix);
         FormulaEvaluator::appendMissingAccounts(rows, set, lookup);
         const RemarkCut cut(prefix);
-        for (qsizetype i = first; i < rows.size(); ++i)
-            rows[i].remark = cut(rows.at(i).remark);
+        for (qsizetype i = first; i < rows.size(); ++i) {
+            CheckResultRow &row = rows[i];
+            row.remark = cut(row.remark);
+            if (row.source)
+                row.source->county = k;
+        }
     }
     return rows;
 }
@@ -102,6 +105,9 @@ CountyCheck::Status CountyCheck::prepare(const CachedDataset &rows, int year, in
     m_rows.clear();
     m_error.clear();
     m_amounts = {};
+    m_formulas.clear();
+    m_counties.clear();
+    m_explainer.reset();
     // The rows first, silently: a tab without rows has nothing to check.
     if (!rows.isOpen() || rows.isEmpty())
         return m_status = Status::NoRows;
@@ -116,12 +122,20 @@ CountyCheck::Status CountyCheck::evaluate(const FormulaEvaluator::Progress &prog
     if (m_status != Status::Ready && m_status != Status::AllHold && m_status != Status::RowsFound)
         return m_status;
     m_rows.clear();
+    m_explainer.reset();
     // Read for every check, so formulas and counties changed in their windows count.
-    FormulaSet set;
-    QList<County> counties;
-    if (!set.load(FormulaTables::county(), &m_error, m_connectionName)
-        || !readCounties(m_connectionName, &counties, &m_error))
+    if (!m_formulas.load(FormulaTables::county(), &m_error, m_connectionName)
+        || !readCounties(m_connectionName, &m_counties, &m_error))
         return m_status = Status::DatabaseError;
-    m_rows = evaluate(set, counties, m_amounts, progress);
+    m_rows = evaluate(m_formulas, m_counties, m_amounts, progress);
     return m_status = m_rows.isEmpty() ? Status::AllHold : Status::RowsFound;
+}
+
+std::optional<FormulaExplanation> CountyCheck::explain(const CheckResultRow &row) const
+{
+    if (!row.source || row.source->county < 0 || row.source->county >= m_counties.size())
+        return std::nullopt;
+    if (!m_explainer)
+        m_explainer.emplace(m_formulas, FormulaTables::county(), m_connectionName);
+    return m_explainer->explain(row, m_amounts.of(m_counties.at(row.source->county).id));
 }

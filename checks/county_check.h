@@ -3,12 +3,13 @@
 #include "checks/check_result_row.h"
 #include "checks/county_amounts.h"
 #include "checks/formula_evaluator.h"
+#include "checks/formula_explainer.h"
+#include "checks/formula_set.h"
 
 #include <QList>
 #include <QString>
 
 class CachedDataset;
-class FormulaSet;
 
 // The county data check of one month: the county formulas (HRuleNo1/HRuleNo2,
 // terms over HCACNO) judged once for every county of CD01 in code order against
@@ -23,6 +24,7 @@ class FormulaSet;
 // read again), in two steps so that a window can show its progress between them:
 //   prepare()   no rows: nothing to do (the tab says nothing); then the period;
 //   evaluate()  reads the formulas and the counties afresh and judges them.
+// explain() then tells why a row's formula fails in its county.
 class CountyCheck
 {
 public:
@@ -51,10 +53,19 @@ public:
     const QList<CheckResultRow> &rows() const { return m_rows; }
     QString errorText() const { return m_error; }
     const CountyAmounts &amounts() const { return m_amounts; }
+    // The formulas and the counties the last evaluate() judged.
+    const FormulaSet &formulas() const { return m_formulas; }
+    const QList<County> &counties() const { return m_counties; }
+
+    // The steps of a row of rows(), worked out now by the evaluator over the
+    // formulas and the row's county's amounts it was judged on; none for a
+    // missing-account row.
+    std::optional<FormulaExplanation> explain(const CheckResultRow &row) const;
 
     // The counties of CD01 in code order, as qryCD01 lists them.
     static bool readCounties(const QString &connectionName, QList<County> *counties, QString *error);
-    // The whole evaluation over amounts already read; progress is per county.
+    // The whole evaluation over amounts already read; progress is per county. A
+    // failing formula's row has the county's position in `counties` in its source.
     static QList<CheckResultRow> evaluate(const FormulaSet &set, const QList<County> &counties,
                                           const CountyAmounts &amounts,
                                           const FormulaEvaluator::Progress &progress = {});
@@ -67,4 +78,8 @@ private:
     CountyAmounts m_amounts;
     QList<CheckResultRow> m_rows;
     QString m_error;
+    FormulaSet m_formulas;
+    QList<County> m_counties;
+    // Made at the first explain(), never while the check runs.
+    mutable std::optional<FormulaExplainer> m_explainer;
 };

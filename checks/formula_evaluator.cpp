@@ -6,6 +6,8 @@ namespace FormulaEvaluator {
 
 namespace {
 
+using Effect = FormulaStep::Effect;
+
 // Sums and differences stay at the edge of the 64-bit range instead of wrapping
 // round to the other sign (multiplication and division already do).
 Decimal4 saturated(std::int64_t a, std::int64_t b, bool subtract)
@@ -20,38 +22,97 @@ Decimal4 saturated(std::int64_t a, std::int64_t b, bool subtract)
                                       : std::numeric_limits<std::int64_t>::min());
 }
 
-} // namespace
+struct Combined
+{
+    Decimal4 value;
+    Effect effect;
+};
 
-Decimal4 combine(Decimal4 value, QStringView op, Decimal4 amount)
+// One arithmetic step and what it did. combine() and the walk of a side both
+// come here, so an explanation names the rule that really made its value.
+inline Combined combined(Decimal4 value, QStringView op, Decimal4 amount)
 {
     if (op.size() != 1)
-        return value;
+        return {value, Effect::NoOperator};
     switch (op.at(0).unicode()) {
     case u'+':
-        return saturated(value.raw(), amount.raw(), false);
+        return {saturated(value.raw(), amount.raw(), false), Effect::Combined};
     case u'-':
-        return saturated(value.raw(), amount.raw(), true);
+        return {saturated(value.raw(), amount.raw(), true), Effect::Combined};
     case u'*':
-        return value * amount;
+        return {value * amount, Effect::Combined};
     case u'/':
-        return amount.isZero() ? Decimal4() : value / amount;
+        if (amount.isZero())
+            return {Decimal4(), Effect::DivisionByZero};
+        return {value / amount, Effect::Combined};
     default:
-        return value;
+        return {value, Effect::NoOperator};
     }
 }
 
-Decimal4 sideValue(const QList<FormulaTerm> &terms, const AmountLookup &amounts)
+// The left-to-right walk of a side, the only one: the value a check judges and
+// the steps an explanation shows both come from here. `record` sees each term
+// after it is taken; the check passes one that does nothing, which the compiler
+// removes, so judging pays nothing for explanations.
+template <typename Record>
+Decimal4 walkSide(const QList<FormulaTerm> &terms, const AmountLookup &amounts, Record &&record)
 {
     Decimal4 value;
     QStringView pending;
     bool first = true;
     for (const FormulaTerm &term : terms) {
-        if (const Decimal4 *amount = amounts.find(term.accCode))
-            value = first ? *amount : combine(value, pending, *amount);
+        const Decimal4 *amount = amounts.find(term.accCode);
+        Effect effect = Effect::Missing;
+        if (amount && first) {
+            value = *amount;
+            effect = Effect::Start;
+        } else if (amount) {
+            const Combined step = combined(value, pending, *amount);
+            value = step.value;
+            effect = step.effect;
+        }
+        record(term, amount, first ? QStringView() : pending, effect, value);
         pending = term.noop;
         first = false;
     }
     return value;
+}
+
+// Whether judge() lets a formula pass with these side values: a formula without
+// left terms is never judged.
+bool passes(const Formula &formula, Decimal4 left, Decimal4 right)
+{
+    return formula.left.isEmpty() || holds(formula.quop, left, right);
+}
+
+} // namespace
+
+Decimal4 combine(Decimal4 value, QStringView op, Decimal4 amount)
+{
+    return combined(value, op, amount).value;
+}
+
+Decimal4 sideValue(const QList<FormulaTerm> &terms, const AmountLookup &amounts)
+{
+    return walkSide(terms, amounts, [](const FormulaTerm &, const Decimal4 *, QStringView, Effect, Decimal4) {});
+}
+
+Decimal4 sideValue(const QList<FormulaTerm> &terms, const AmountLookup &amounts, QList<FormulaStep> *steps)
+{
+    if (!steps)
+        return sideValue(terms, amounts);
+    return walkSide(terms, amounts,
+                    [steps](const FormulaTerm &term, const Decimal4 *amount, QStringView op, Effect effect,
+                            Decimal4 value) {
+                        FormulaStep step;
+                        step.term = term;
+                        if (amount)
+                            step.amount = *amount;
+                        step.op = op.toString();
+                        step.effect = effect;
+                        step.value = value;
+                        steps->append(std::move(step));
+                    });
 }
 
 QString sideText(const QList<FormulaTerm> &terms)
@@ -90,7 +151,7 @@ std::optional<CheckResultRow> judge(const Formula &formula, const AmountLookup &
         return std::nullopt;
     const Decimal4 left = sideValue(formula.left, amounts);
     const Decimal4 right = sideValue(formula.right, amounts);
-    if (holds(formula.quop, left, right))
+    if (passes(formula, left, right))
         return std::nullopt;
     // The texts are built only for the formulas that fail.
     CheckResultRow row;
@@ -99,6 +160,17 @@ std::optional<CheckResultRow> judge(const Formula &formula, const AmountLookup &
     row.left = left;
     row.right = right;
     return row;
+}
+
+FormulaExplanation explain(const Formula &formula, const AmountLookup &amounts)
+{
+    FormulaExplanation explanation;
+    explanation.cano = formula.cano;
+    explanation.quop = formula.quop;
+    explanation.leftValue = sideValue(formula.left, amounts, &explanation.left);
+    explanation.rightValue = sideValue(formula.right, amounts, &explanation.right);
+    explanation.holds = passes(formula, explanation.leftValue, explanation.rightValue);
+    return explanation;
 }
 
 void appendFailingFormulas(QList<CheckResultRow> &rows, const FormulaSet &set,
@@ -110,8 +182,10 @@ void appendFailingFormulas(QList<CheckResultRow> &rows, const FormulaSet &set,
     for (int k = 0; k < n; ++k) {
         if (progress)
             progress(k + 1, n);
-        if (auto row = judge(formulas.at(k), amounts, remarkPrefix))
+        if (auto row = judge(formulas.at(k), amounts, remarkPrefix)) {
+            row->source = CheckResultRow::Source{k, -1};
             rows.append(std::move(*row));
+        }
     }
 }
 
@@ -126,7 +200,7 @@ void appendMissingAccounts(QList<CheckResultRow> &rows, const FormulaSet &set,
 {
     for (const FormulaAccount &account : set.accounts()) {
         if (!amounts.contains(account.code))
-            rows.append({missingAccountRemark(account), std::nullopt, std::nullopt});
+            rows.append({missingAccountRemark(account), std::nullopt, std::nullopt, std::nullopt});
     }
 }
 

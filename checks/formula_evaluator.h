@@ -2,6 +2,7 @@
 
 #include "checks/amount_lookup.h"
 #include "checks/check_result_row.h"
+#include "checks/formula_explanation.h"
 #include "checks/formula_set.h"
 #include "common/decimal4.h"
 
@@ -31,6 +32,9 @@ Decimal4 combine(Decimal4 value, QStringView op, Decimal4 amount);
 
 // The value of a side over the amounts.
 Decimal4 sideValue(const QList<FormulaTerm> &terms, const AmountLookup &amounts);
+// The same walk, appending a step per term to *steps (account names left empty):
+// the value returned is the last step's. Only explanations ask for the steps.
+Decimal4 sideValue(const QList<FormulaTerm> &terms, const AmountLookup &amounts, QList<FormulaStep> *steps);
 
 // The text of a side: each term's code followed by its operator ("11000+12000-13000").
 QString sideText(const QList<FormulaTerm> &terms);
@@ -45,7 +49,11 @@ bool holds(QStringView quop, Decimal4 left, Decimal4 right);
 std::optional<CheckResultRow> judge(const Formula &formula, const AmountLookup &amounts,
                                     const QString &remarkPrefix = {});
 
-// Judges every formula of the set in order and appends the rows of those that fail.
+// The steps of both sides and the verdict of judge(), worked out when asked.
+FormulaExplanation explain(const Formula &formula, const AmountLookup &amounts);
+
+// Judges every formula of the set in order and appends the rows of those that
+// fail, each with the formula's position in the set as its source.
 void appendFailingFormulas(QList<CheckResultRow> &rows, const FormulaSet &set,
                            const AmountLookup &amounts, const QString &remarkPrefix = {},
                            const Progress &progress = {});

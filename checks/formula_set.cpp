@@ -23,6 +23,29 @@ bool run(QSqlQuery &query, const QString &sql, QString *error)
     return false;
 }
 
+// The terms of the formulas, as a formula's sides hold them: a term whose
+// account is not in the account table drops out in the join.
+QString termStatement(const FormulaTables &tables, const QString &columns, const QString &condition)
+{
+    return QStringLiteral("select %1 from %2 A, %3 B "
+                          "where A.acc_code = B.acc_code and A.left_flag in ('0', '1')%4 "
+                          "order by A.cano, A.left_flag, A.nserial")
+        .arg(columns, tables.termTable, tables.accountTable, condition);
+}
+
+bool knownTables(const FormulaTables &tables, QString *error)
+{
+    // The names go into the statements, so only tables of the schema are taken.
+    for (const QString &name : {tables.headerTable, tables.termTable, tables.accountTable}) {
+        if (!Schema::table(name)) {
+            if (error)
+                *error = QStringLiteral("unknown table: %1").arg(name);
+            return false;
+        }
+    }
+    return true;
+}
+
 } // namespace
 
 FormulaTables FormulaTables::operating()
@@ -46,14 +69,8 @@ void FormulaSet::clear()
 bool FormulaSet::load(const FormulaTables &tables, QString *error, const QString &connectionName)
 {
     clear();
-    // The names go into the statements, so only tables of the schema are taken.
-    for (const QString &name : {tables.headerTable, tables.termTable, tables.accountTable}) {
-        if (!Schema::table(name)) {
-            if (error)
-                *error = QStringLiteral("unknown table: %1").arg(name);
-            return false;
-        }
-    }
+    if (!knownTables(tables, error))
+        return false;
     QSqlDatabase db = QSqlDatabase::database(connectionName, false);
     if (!db.isOpen()) {
         if (error)
@@ -77,14 +94,8 @@ bool FormulaSet::load(const FormulaTables &tables, QString *error, const QString
         }
     }
     {
-        // Terms whose account is not in the account table drop out in the join.
         QSqlQuery q(db);
-        const QString sql = QStringLiteral(
-                                "select A.cano, A.left_flag, A.acc_code, A.noop "
-                                "from %1 A, %2 B "
-                                "where A.acc_code = B.acc_code and A.left_flag in ('0', '1') "
-                                "order by A.cano, A.left_flag, A.nserial")
-                                .arg(tables.termTable, tables.accountTable);
+        const QString sql = termStatement(tables, QStringLiteral("A.cano, A.left_flag, A.acc_code, A.noop"), {});
         if (!run(q, sql, error))
             return false;
         // Keep each code and operator text once: thousands of terms share a few
@@ -131,5 +142,43 @@ bool FormulaSet::load(const FormulaTables &tables, QString *error, const QString
 
     m_formulas = std::move(formulas);
     m_accounts = std::move(accounts);
+    return true;
+}
+
+bool FormulaSet::readPeriods(const FormulaTables &tables, const Formula &formula, QList<bool> *previous,
+                             QString *error, const QString &connectionName)
+{
+    previous->clear();
+    if (!knownTables(tables, error))
+        return false;
+    // A marker of blanks only is the current month, as the formula windows show it.
+    QSqlQuery q(QSqlDatabase::database(connectionName, false));
+    q.setForwardOnly(true);
+    q.prepare(termStatement(tables, QStringLiteral("A.acc_code, trim(coalesce(A.TCURR, '')) <> ''"),
+                            QStringLiteral(" and rtrim(A.cano) = :cano")));
+    q.bindValue(QStringLiteral(":cano"), formula.cano);
+    if (!q.exec()) {
+        if (error)
+            *error = q.lastError().text();
+        return false;
+    }
+    QStringList codes;
+    QList<bool> marks;
+    while (q.next()) {
+        codes.append(withoutTrailingBlanks(q.value(0)));
+        marks.append(q.value(1).toInt() != 0);
+    }
+    // Terms changed since the set was read would give their markers to others.
+    QStringList terms;
+    for (const QList<FormulaTerm> *side : {&formula.left, &formula.right}) {
+        for (const FormulaTerm &term : *side)
+            terms.append(term.accCode);
+    }
+    if (codes != terms) {
+        if (error)
+            *error = QStringLiteral("the terms of formula %1 have changed").arg(formula.cano);
+        return false;
+    }
+    *previous = std::move(marks);
     return true;
 }

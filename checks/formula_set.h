@@ -65,6 +65,14 @@ public:
     const QList<FormulaAccount> &accounts() const { return m_accounts; }
     void clear();
 
+    // The period markers of one formula's terms, left side first, read from its
+    // term table as load() reads the terms: true for a term whose TCURR is not
+    // blank ("前期"). The checks never read them (every term is taken from the
+    // month checked); an explanation shows them. False when the table fails or
+    // no longer holds those terms.
+    static bool readPeriods(const FormulaTables &tables, const Formula &formula, QList<bool> *previous,
+                            QString *error, const QString &connectionName = QStringLiteral("CVELQ"));
+
 private:
     QList<Formula> m_formulas;
     QList<FormulaAccount> m_accounts;

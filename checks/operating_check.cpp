@@ -1,7 +1,5 @@
 #include "checks/operating_check.h"
 
-#include "checks/formula_set.h"
-
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -50,6 +48,8 @@ OperatingCheck::Status OperatingCheck::prepare(const QString &bankCode, int year
     m_error.clear();
     m_amounts.clear();
     m_amountRows = 0;
+    m_formulas.clear();
+    m_explainer.reset();
     if (year == 0 || month == 0)
         return m_status = Status::PeriodIncomplete;
     if (!readAmounts(m_connectionName, bankCode, year, month, &m_amounts, &m_amountRows, &m_error))
@@ -62,12 +62,19 @@ OperatingCheck::Status OperatingCheck::evaluate(const FormulaEvaluator::Progress
     if (m_status != Status::Ready && m_status != Status::AllHold && m_status != Status::RowsFound)
         return m_status;
     m_rows.clear();
+    m_explainer.reset();
     // Read for every check, so formulas changed in the formula windows count.
-    FormulaSet set;
-    if (!set.load(FormulaTables::operating(), &m_error, m_connectionName))
+    if (!m_formulas.load(FormulaTables::operating(), &m_error, m_connectionName))
         return m_status = Status::DatabaseError;
-    m_rows = FormulaEvaluator::check(set, m_amounts, progress);
+    m_rows = FormulaEvaluator::check(m_formulas, m_amounts, progress);
     return m_status = m_rows.isEmpty() ? Status::AllHold : Status::RowsFound;
+}
+
+std::optional<FormulaExplanation> OperatingCheck::explain(const CheckResultRow &row) const
+{
+    if (!m_explainer)
+        m_explainer.emplace(m_formulas, FormulaTables::operating(), m_connectionName);
+    return m_explainer->explain(row, m_amounts);
 }
 
 OperatingCheck::Status OperatingCheck::run(const QString &bankCode, int year, int month,

@@ -3,6 +3,8 @@
 #include "checks/amount_lookup.h"
 #include "checks/check_result_row.h"
 #include "checks/formula_evaluator.h"
+#include "checks/formula_explainer.h"
+#include "checks/formula_set.h"
 
 #include <QList>
 #include <QString>
@@ -16,7 +18,7 @@
 //   prepare()  tests the period and reads the month's amounts (the rows the
 //              operating data tab shows: MPBANK joined with CACNO);
 //   evaluate() reads the formulas and the accounts afresh and judges them.
-// run() does both.
+// run() does both. explain() then tells why a row's formula fails.
 class OperatingCheck
 {
 public:
@@ -42,6 +44,12 @@ public:
     // The month's amounts read by prepare(), and the number of rows they came from.
     const AmountLookup &amounts() const { return m_amounts; }
     int amountRowCount() const { return m_amountRows; }
+    // The formulas the last evaluate() judged.
+    const FormulaSet &formulas() const { return m_formulas; }
+
+    // The steps of a row of rows(), worked out now by the evaluator over the
+    // formulas and amounts it was judged on; none for a missing-account row.
+    std::optional<FormulaExplanation> explain(const CheckResultRow &row) const;
 
     // Reads the amounts of one institution and month as the operating data tab
     // lists them (rows whose account is not in CACNO are left out). False and
@@ -56,4 +64,7 @@ private:
     int m_amountRows = 0;
     QList<CheckResultRow> m_rows;
     QString m_error;
+    FormulaSet m_formulas;
+    // Made at the first explain(), never while the check runs.
+    mutable std::optional<FormulaExplainer> m_explainer;
 };

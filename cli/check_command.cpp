@@ -1,4 +1,5 @@
 #include "checks/county_check.h"
+#include "checks/explanation_text.h"
 #include "checks/operating_check.h"
 #include "cli/cli_command.h"
 #include "db/cached_dataset.h"
@@ -34,19 +35,54 @@ QString withoutTrailingBlanks(QString text)
     return text;
 }
 
+// What --explain asks of the check for a row; empty without --explain.
+using Explain = std::function<std::optional<FormulaExplanation>(const CheckResultRow &)>;
+
+// Under a failing formula's line: each term of the left side, then of the right,
+// one a line, then the comparison, every line indented by two blanks:
+//   "  左式<TAB>code<TAB>name<TAB>period<TAB>operator<TAB>amount or 缺少<TAB>running value<TAB>note"
+//   "  比較<TAB>left value<TAB>comparison<TAB>right value<TAB>成立 or 不成立"
+void printExplanation(CliContext &context, const FormulaExplanation &explanation)
+{
+    using ExplanationText::Numbers;
+    for (const bool left : {true, false}) {
+        for (const FormulaStep &step : left ? explanation.left : explanation.right) {
+            context.out << "  " << ExplanationText::side(left) << '\t'
+                        << ExplanationText::stepFields(step, Numbers::Plain).join(u'\t') << '\n';
+        }
+    }
+    context.out << "  比較\t" << ExplanationText::comparisonFields(explanation, Numbers::Plain).join(u'\t')
+                << '\n';
+}
+
 // One line per result row: the remark, TAB, the left value, TAB, the right
-// value (plain decimals; both empty for a missing account). Exit status 1.
-int printRows(CliContext &context, const QList<CheckResultRow> &rows)
+// value (plain decimals; both empty for a missing account), each failing
+// formula followed by its steps when asked. Exit status 1.
+int printRows(CliContext &context, const QList<CheckResultRow> &rows, const Explain &explain)
 {
     for (const CheckResultRow &row : rows) {
         context.out << withoutTrailingBlanks(row.remark) << '\t'
                     << (row.left ? row.left->toString() : QString()) << '\t'
                     << (row.right ? row.right->toString() : QString()) << '\n';
+        if (explain) {
+            if (const auto explanation = explain(row))
+                printExplanation(context, *explanation);
+        }
     }
     return 1;
 }
 
-int checkOperatingData(CliContext &context, int year, int month)
+// The rows of either check, explained by that check when asked.
+template <typename Check>
+int printFindings(CliContext &context, const Check &check, bool explain)
+{
+    Explain how;
+    if (explain)
+        how = [&check](const CheckResultRow &row) { return check.explain(row); };
+    return printRows(context, check.rows(), how);
+}
+
+int checkOperatingData(CliContext &context, int year, int month, bool explain)
 {
     QString bankCode;
     QString error;
@@ -60,7 +96,7 @@ int checkOperatingData(CliContext &context, int year, int month)
         context.out << "資料完全符合!!!\n";
         return 0;
     case OperatingCheck::Status::RowsFound:
-        return printRows(context, check.rows());
+        return printFindings(context, check, explain);
     case OperatingCheck::Status::NoData:
         context.err << "查無符合之資料!!!\n";
         return 2;
@@ -76,7 +112,7 @@ int checkOperatingData(CliContext &context, int year, int month)
 }
 
 // The rows the county tab holds after a query of the month: every institution's.
-int checkCountyData(CliContext &context, int year, int month)
+int checkCountyData(CliContext &context, int year, int month, bool explain)
 {
     const PeriodQuery &query = DeclarationKind::get(DeclarationKind::B05).tabQuery();
     CachedDataset rows;
@@ -97,7 +133,7 @@ int checkCountyData(CliContext &context, int year, int month)
         context.out << "資料完全符合!!!\n";
         return 0;
     case CountyCheck::Status::RowsFound:
-        return printRows(context, check.rows());
+        return printFindings(context, check, explain);
     default:
         break;
     }
@@ -109,6 +145,7 @@ int runCheck(CliContext &context, const QStringList &args)
 {
     CliArgs rest(args);
     const bool county = rest.flag(QStringLiteral("--county"));
+    const bool explain = rest.flag(QStringLiteral("--explain"));
     int year = 0;
     int month = 0;
     bool hasYear = false;
@@ -130,18 +167,23 @@ int runCheck(CliContext &context, const QStringList &args)
     }
     if (!context.openDatabase())
         return 2;
-    return county ? checkCountyData(context, year, month) : checkOperatingData(context, year, month);
+    return county ? checkCountyData(context, year, month, explain)
+                  : checkOperatingData(context, year, month, explain);
 }
 
 const CliCommand::Registrar registrar({
     QStringLiteral("check"),
-    QStringLiteral("check [--county] --year Y --month M"),
+    QStringLiteral("check [--county] --year Y --month M [--explain]"),
     QStringLiteral("Checks the declaring institution's operating data of the month against the\n"
                    "balance formulas; with --county, the county data of the month (every\n"
                    "institution's rows, as the county tab lists them) against the county formulas,\n"
                    "once per county. Prints one line per failing formula and per account without\n"
                    "an amount: the formula text, TAB, the left value, TAB, the right value (both\n"
                    "empty for a missing account); or \"資料完全符合!!!\" when everything holds.\n"
+                   "With --explain each failing formula's line is followed by its steps, indented\n"
+                   "by two blanks, one a line: the side, account code, name, period, the operator\n"
+                   "met, the amount (or 缺少), the running value and a note, TAB between fields;\n"
+                   "then \"比較\", the left value, the comparison, the right value and 不成立.\n"
                    "Exit status 0 everything holds, 1 rows were listed, 2 no data for the month,\n"
                    "a failure of the database or wrong input."),
     runCheck,

@@ -29,6 +29,7 @@ CountyCheck::Status runCountyCheck(QWidget *tab, const CachedDataset &rows, int 
     if (status == CountyCheck::Status::DatabaseError)
         messages.error(check.errorText(), tab);
     else
-        TfmVELQ8CHECK::showFindings(check.rows(), tab);
+        TfmVELQ8CHECK::showFindings(check.rows(), tab,
+                                    [&check](const CheckResultRow &row) { return check.explain(row); });
     return status;
 }

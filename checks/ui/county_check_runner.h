@@ -18,7 +18,8 @@ class QWidget;
 //  3. `labDEL1` shows "資料檢核中請稍候...." and `gdeDel1` follows the counties
 //     begun (k * 100 div n).
 //  4. Nothing found: warning "資料完全符合!!!"; otherwise the result window
-//     TfmVELQ8CHECK, modal, freed when it closes.
+//     TfmVELQ8CHECK, modal, freed when it closes, with the steps of the current
+//     row's formula in its county in the lower pane.
 //  5. In every case the gauge is hidden and the label emptied at the end.
 // An engine error is shown with the engine's message. Returns what the check found.
 CountyCheck::Status runCountyCheck(QWidget *tab, const CachedDataset &rows, int year, int month,

@@ -39,6 +39,7 @@ OperatingCheck::Status runOperatingCheck(QWidget *tab, int year, int month, cons
     if (status == OperatingCheck::Status::DatabaseError)
         messages.error(check.errorText(), tab);
     else if (status == OperatingCheck::Status::AllHold || status == OperatingCheck::Status::RowsFound)
-        TfmVELQ8CHECK::showFindings(check.rows(), tab);
+        TfmVELQ8CHECK::showFindings(check.rows(), tab,
+                                    [&check](const CheckResultRow &row) { return check.explain(row); });
     return status;
 }

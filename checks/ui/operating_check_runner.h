@@ -22,7 +22,8 @@ class QWidget;
 //     formulas begun (k * 100 div n); both are repainted as they change.
 //  5. Nothing found: warning "資料完全符合!!!". Otherwise the result window
 //     TfmVELQ8CHECK opens modally (through DialogRunner) over the tab's window and
-//     is freed when it closes; the rows are never stored.
+//     is freed when it closes; the rows are never stored. Its lower pane shows the
+//     steps of the current row's formula, worked out by this check when opened.
 //  6. In every case the gauge is hidden and the label emptied at the end.
 // An engine error is shown with the engine's message. Every box carries the
 // caption "Velqora". Returns what the check found.

@@ -1,6 +1,7 @@
 #include "tests/support/cli_process.h"
 #include "tests/support/test_database.h"
 
+#include <QRegularExpression>
 #include <QTest>
 
 // velq8-cli check, run as a user runs it, on a database of its own.
@@ -9,10 +10,13 @@ class TstCheckCommand : public QObject
     Q_OBJECT
 private slots:
     void sampleMonthHolds();
+    void failingRowsAreListedWithPlainValues_data();
     void failingRowsAreListedWithPlainValues();
     void wrongInputAndEmptyMonthExitWithTwo();
     void countyCheckExitStatus_data();
     void countyCheckExitStatus();
+    void explainLeavesTheRowLinesAsTheyAre_data();
+    void explainLeavesTheRowLinesAsTheyAre();
 
 private:
     static CliProcess cli(const QString &database, const QStringList &args);
@@ -36,8 +40,29 @@ void TstCheckCommand::sampleMonthHolds()
     QCOMPARE(run.status, 0);
 }
 
+void TstCheckCommand::failingRowsAreListedWithPlainValues_data()
+{
+    QTest::addColumn<QStringList>("options");
+    QTest::addColumn<QString>("out");
+    // 1 / 3 = 0.3333; right side: 30000 missing, then - 3 = -3.
+    const QString plain = QStringLiteral("10000/20000=30000-20000\t0.3333\t-3\n"
+                                         "缺少營運科目: 30000   權益\t\t\n");
+    QTest::newRow("rows only") << QStringList() << plain;
+    QTest::newRow("--explain: the steps under the formula's line")
+        << QStringList{"--explain"}
+        << QStringLiteral("10000/20000=30000-20000\t0.3333\t-3\n"
+                          "  左式\t10000\t資產\t當期\t\t1\t1\t起始值\n"
+                          "  左式\t20000\t負債\t當期\t/\t3\t0.3333\t\n"
+                          "  右式\t30000\t權益\t當期\t\t缺少\t0\t無金額，略過\n"
+                          "  右式\t20000\t負債\t當期\t-\t3\t-3\t\n"
+                          "  比較\t0.3333\t=\t-3\t不成立\n"
+                          "缺少營運科目: 30000   權益\t\t\n");
+}
+
 void TstCheckCommand::failingRowsAreListedWithPlainValues()
 {
+    QFETCH(QStringList, options);
+    QFETCH(QString, out);
     TestDatabase db(TestDatabase::Content::Empty);
     QVERIFY2(db.isValid(), qPrintable(db.lastError()));
     // The declaring institution is the first BN01 record, a branch here.
@@ -63,12 +88,10 @@ void TstCheckCommand::failingRowsAreListedWithPlainValues()
     QVERIFY(amount("9950011", "20000", 3));
     QVERIFY(amount("995", "30000", 1));   // another institution: not looked at
 
-    const CliProcess run = cli(db.path(), {QStringLiteral("check"), QStringLiteral("--year"), QStringLiteral("115"),
-                                    QStringLiteral("--month"), QStringLiteral("10")});
+    const CliProcess run = cli(db.path(), QStringList{QStringLiteral("check"), QStringLiteral("--year"), QStringLiteral("115"),
+                                    QStringLiteral("--month"), QStringLiteral("10")} + options);
     QCOMPARE(run.err, QString());
-    // 1 / 3 = 0.3333; right side: 30000 missing, then - 3 = -3.
-    QCOMPARE(run.out, QStringLiteral("10000/20000=30000-20000\t0.3333\t-3\n"
-                                     "缺少營運科目: 30000   權益\t\t\n"));
+    QCOMPARE(run.out, out);
     QCOMPARE(run.status, 1);
 }
 
@@ -135,6 +158,56 @@ void TstCheckCommand::countyCheckExitStatus()
     QCOMPARE(run.status, status);
     QVERIFY2(out.isEmpty() ? run.out.isEmpty() : run.out.startsWith(out), qPrintable(run.out));
     QVERIFY2(err.isEmpty() ? run.err.isEmpty() : run.err.contains(err), qPrintable(run.err));
+}
+
+void TstCheckCommand::explainLeavesTheRowLinesAsTheyAre_data()
+{
+    QTest::addColumn<QString>("check");    // "check" or "check --county"
+    QTest::addColumn<QString>("change");   // applied to the sample database first
+    QTest::addColumn<bool>("failing");     // failing formulas are listed
+    QTest::newRow("operating, amounts changed and missing")
+        << "check" << "UPDATE MPBANK SET AMT = AMT * 1.0007 WHERE rowid % 2 = 0; DELETE FROM MPBANK WHERE rowid % 5 = 0"
+        << true;
+    QTest::newRow("operating, all holds") << "check" << "" << false;
+    QTest::newRow("county, amounts changed and missing")
+        << "check --county" << "UPDATE HMPBANK SET AMT = AMT + rowid % 3; DELETE FROM HMPBANK WHERE rowid % 7 = 0"
+        << true;
+    QTest::newRow("county, no data") << "check --county" << "DELETE FROM HMPBANK" << false;
+}
+
+void TstCheckCommand::explainLeavesTheRowLinesAsTheyAre()
+{
+    QFETCH(QString, check);
+    QFETCH(QString, change);
+    QFETCH(bool, failing);
+    TestDatabase db(TestDatabase::Content::ReferenceData);
+    QVERIFY2(db.isValid(), qPrintable(db.lastError()));
+    for (const QString &statement : change.split(u';', Qt::SkipEmptyParts))
+        QVERIFY(db.exec(statement));
+    const QStringList args = check.split(u' ') + QStringList{"--year", "115", "--month", "10"};
+    const CliProcess plain = cli(db.path(), args);
+    const CliProcess explained = cli(db.path(), args + QStringList{"--explain"});
+    QCOMPARE(explained.status, plain.status);
+    QCOMPARE(explained.err, plain.err);
+
+    // Without the indented lines the output is the one without --explain, and
+    // each failing formula's line (values given) is followed by its steps and a
+    // comparison; a missing account's line by nothing.
+    QStringList rowLines;
+    // R a formula's row, M a missing account's, N a notice, s a step, c a comparison.
+    QString shape;
+    for (const QString &line : explained.out.split(u'\n', Qt::SkipEmptyParts)) {
+        if (line.startsWith(QStringLiteral("  "))) {
+            shape += line.startsWith(QStringLiteral("  比較\t")) ? u'c' : u's';
+            continue;
+        }
+        rowLines << line;
+        shape += !line.contains(u'\t') ? u'N' : line.endsWith(QStringLiteral("\t\t")) ? u'M' : u'R';
+    }
+    QCOMPARE(rowLines.isEmpty() ? QString() : rowLines.join(u'\n') + u'\n', plain.out);
+    static const QRegularExpression explainedRows(QStringLiteral("^(Rs+c|M|N)*$"));
+    QVERIFY2(explainedRows.match(shape).hasMatch(), qPrintable(shape));
+    QCOMPARE(shape.contains(u'R'), failing);
 }
 
 QTEST_GUILESS_MAIN(TstCheckCommand)

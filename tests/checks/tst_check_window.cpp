@@ -1,6 +1,7 @@
 #include "ui/dialog_runner.h"
 #include "ui/messages.h"
 #include "checks/ui/check_result_model.h"
+#include "checks/ui/check_step_pane.h"
 #include "checks/ui/check_window.h"
 #include "checks/ui/operating_check_runner.h"
 #include "tests/support/test_database.h"
@@ -28,6 +29,8 @@ private slots:
     void failingMonthOpensTheWindowWithItsRows();
     void secondCheckShowsOnlyItsOwnRows();
     void passingMonthSaysSoWithoutAWindow();
+    void stepPaneFollowsTheCurrentRow_data();
+    void stepPaneFollowsTheCurrentRow();
 
 private:
     // A stand-in for the operating data tab's controls.
@@ -46,6 +49,13 @@ private:
             QObject::connect(gdeDEL, &QProgressBar::valueChanged, [this](int v) { gauge.append(v); });
             widget.show();
         }
+    };
+    // The small month of fill(), the messages said and the tab, for one test.
+    struct Month
+    {
+        TestDatabase db{TestDatabase::Content::Empty};
+        ScriptedMessages messages;
+        Tab tab;
     };
     struct Seen
     {
@@ -137,6 +147,8 @@ void TstCheckWindow::windowShowsTheRowsWithTitlesAndPictures()
     QCOMPARE(m->index(2, 2).data(Qt::EditRole).toDouble(), 0.3333);
     QVERIFY(!(m->flags(m->index(0, 0)) & Qt::ItemIsEditable));
     QCOMPARE(window.findChild<QPushButton *>(QStringLiteral("sbExit"))->text(), QStringLiteral("離開"));
+    // Without a check to explain the rows there is no pane of steps.
+    QVERIFY(!window.findChild<CheckStepPane *>());
 }
 
 void TstCheckWindow::exitClosesTheWindow()
@@ -151,13 +163,11 @@ void TstCheckWindow::exitClosesTheWindow()
 
 void TstCheckWindow::incompletePeriodWarnsAndMovesTheFocus()
 {
-    TestDatabase db(TestDatabase::Content::Empty);
-    QVERIFY2(db.isValid(), qPrintable(db.lastError()));
-    QVERIFY(fill(db));
-    ScriptedMessages messages;
+    Month month;
+    auto &[db, messages, tab] = month;
+    QVERIFY2(db.isValid() && fill(db), qPrintable(db.lastError()));
     Seen seen;
     DialogRunner::Scoped driver(reader(&seen, nullptr));
-    Tab tab;
     QApplication::setActiveWindow(&tab.widget);
     int queries = 0;
     tab.labDEL->setText(QStringLiteral("old"));
@@ -176,13 +186,11 @@ void TstCheckWindow::incompletePeriodWarnsAndMovesTheFocus()
 
 void TstCheckWindow::emptyMonthWarnsAfterTheQueryStep()
 {
-    TestDatabase db(TestDatabase::Content::Empty);
-    QVERIFY2(db.isValid(), qPrintable(db.lastError()));
-    QVERIFY(fill(db));
-    ScriptedMessages messages;
+    Month month;
+    auto &[db, messages, tab] = month;
+    QVERIFY2(db.isValid() && fill(db), qPrintable(db.lastError()));
     Seen seen;
     DialogRunner::Scoped driver(reader(&seen, nullptr));
-    Tab tab;
     // The tab's query runs first and says its own message.
     const auto status = runOperatingCheck(&tab.widget, 115, 9, Bank, tab.labDEL, tab.gdeDEL,
                                           [&messages] { messages.warning(QStringLiteral("查無任何符合資料!!!")); },
@@ -197,11 +205,9 @@ void TstCheckWindow::emptyMonthWarnsAfterTheQueryStep()
 
 void TstCheckWindow::failingMonthOpensTheWindowWithItsRows()
 {
-    TestDatabase db(TestDatabase::Content::Empty);
-    QVERIFY2(db.isValid(), qPrintable(db.lastError()));
-    QVERIFY(fill(db));
-    ScriptedMessages messages;
-    Tab tab;
+    Month month;
+    auto &[db, messages, tab] = month;
+    QVERIFY2(db.isValid() && fill(db), qPrintable(db.lastError()));
     Seen seen;
     DialogRunner::Scoped driver(reader(&seen, &tab));
     const auto status = runOperatingCheck(&tab.widget, 115, 10, Bank, tab.labDEL, tab.gdeDEL, {}, tab.seYYY,
@@ -225,11 +231,9 @@ void TstCheckWindow::failingMonthOpensTheWindowWithItsRows()
 
 void TstCheckWindow::secondCheckShowsOnlyItsOwnRows()
 {
-    TestDatabase db(TestDatabase::Content::Empty);
-    QVERIFY2(db.isValid(), qPrintable(db.lastError()));
-    QVERIFY(fill(db));
-    ScriptedMessages messages;
-    Tab tab;
+    Month month;
+    auto &[db, messages, tab] = month;
+    QVERIFY2(db.isValid() && fill(db), qPrintable(db.lastError()));
     Seen first;
     {
         DialogRunner::Scoped driver(reader(&first, &tab));
@@ -252,13 +256,11 @@ void TstCheckWindow::secondCheckShowsOnlyItsOwnRows()
 
 void TstCheckWindow::passingMonthSaysSoWithoutAWindow()
 {
-    TestDatabase db(TestDatabase::Content::Empty);
-    QVERIFY2(db.isValid(), qPrintable(db.lastError()));
-    QVERIFY(fill(db));
+    Month month;
+    auto &[db, messages, tab] = month;
+    QVERIFY2(db.isValid() && fill(db), qPrintable(db.lastError()));
     QVERIFY(db.insertRow(QStringLiteral("MPBANK"), {{"M_YEAR", 115}, {"M_MONTH", 10}, {"BANK_CODE", "995"},
                                                     {"ACC_CODE", "30000"}, {"AMT", 411522.5}, {"SERIAL", 3}}));
-    ScriptedMessages messages;
-    Tab tab;
     Seen seen;
     DialogRunner::Scoped driver(reader(&seen, &tab));
     const auto status = runOperatingCheck(&tab.widget, 115, 10, Bank, tab.labDEL, tab.gdeDEL, {}, tab.seYYY,
@@ -270,6 +272,58 @@ void TstCheckWindow::passingMonthSaysSoWithoutAWindow()
     QCOMPARE(messages.records().first().caption, QStringLiteral("Velqora"));
     QVERIFY(tab.labDEL->text().isEmpty());
     QVERIFY(!tab.gdeDEL->isVisible());
+}
+
+void TstCheckWindow::stepPaneFollowsTheCurrentRow_data()
+{
+    QTest::addColumn<QString>("keys");          // pressed in the grid: D down, U up
+    QTest::addColumn<QString>("formula");       // labFormula
+    QTest::addColumn<QStringList>("steps");     // the rows of dgSteps, fields joined by "|"
+    QTest::addColumn<QString>("comparison");    // labCompare
+    const QStringList steps{"左式|10000|資產|當期||1,234,567.5|1,234,567.5|起始值",
+                            "左式|20000|負債|當期|/|3|411,522.5|",
+                            "右式|30000|權益|當期||缺少|0|無金額，略過"};
+    const QString comparison = QStringLiteral("比較：左式 411,522.5 = 右式 0，不成立");
+    QTest::newRow("the first row, a failing formula, opens with the window")
+        << "" << "公式 001 計算明細" << steps << comparison;
+    QTest::newRow("a missing account explains nothing") << "D" << "" << QStringList() << "";
+    QTest::newRow("back on the formula") << "DU" << "公式 001 計算明細" << steps << comparison;
+}
+
+void TstCheckWindow::stepPaneFollowsTheCurrentRow()
+{
+    QFETCH(QString, keys);
+    QFETCH(QString, formula);
+    QFETCH(QStringList, steps);
+    QFETCH(QString, comparison);
+    Month month;
+    auto &[db, messages, tab] = month;
+    QVERIFY2(db.isValid() && fill(db), qPrintable(db.lastError()));
+    QStringList shown;
+    QString formulaText;
+    QString comparisonText;
+    DialogRunner::Scoped driver([&](QDialog &dialog) {
+        auto *window = qobject_cast<TfmVELQ8CHECK *>(&dialog);
+        window->show();
+        for (const QChar key : keys)
+            QTest::keyClick(window->DBGridExt1, key == u'D' ? Qt::Key_Down : Qt::Key_Up);
+        auto *pane = window->findChild<CheckStepPane *>(QStringLiteral("pnlSteps"));
+        auto *grid = pane->findChild<QTableView *>(QStringLiteral("dgSteps"));
+        QAbstractItemModelTester tester(grid->model(), QAbstractItemModelTester::FailureReportingMode::QtTest);
+        for (int r = 0; r < grid->model()->rowCount(); ++r) {
+            QStringList fields;
+            for (int c = 0; c < grid->model()->columnCount(); ++c)
+                fields << grid->model()->index(r, c).data().toString();
+            shown << fields.join(u'|');
+        }
+        formulaText = pane->findChild<QLabel *>(QStringLiteral("labFormula"))->text();
+        comparisonText = pane->findChild<QLabel *>(QStringLiteral("labCompare"))->text();
+        return int(QDialog::Accepted);
+    });
+    runOperatingCheck(&tab.widget, 115, 10, Bank, tab.labDEL, tab.gdeDEL, {}, nullptr, db.connectionName());
+    QCOMPARE(shown, steps);
+    QCOMPARE(formulaText, formula);
+    QCOMPARE(comparisonText, comparison);
 }
 
 QTEST_MAIN(TstCheckWindow)

@@ -3,20 +3,24 @@
 // from the rows held, the runner's messages and progress, and velq8-cli check
 // --county giving the rows of the window.
 #include "checks/county_check.h"
+#include "checks/explanation_text.h"
 #include "checks/formula_set.h"
 #include "checks/ui/check_window.h"
 #include "checks/ui/check_result_model.h"
+#include "checks/ui/check_step_pane.h"
 #include "checks/ui/county_check_runner.h"
 #include "common/big5_text.h"
 #include "db/cached_dataset.h"
 #include "db/declaration_kind.h"
 #include "tests/support/cli_process.h"
+#include "tests/support/explanation_match.h"
 #include "tests/support/test_database.h"
 #include "ui/dialog_runner.h"
 #include "ui/messages.h"
 
 #include <QLabel>
 #include <QProgressBar>
+#include <QStandardItemModel>
 #include <QtTest>
 
 namespace {
@@ -58,6 +62,8 @@ private slots:
     void amountsOfTheMonthFirstRowWins();
     void runnerOnTheSampleMonth_data();
     void runnerOnTheSampleMonth();
+    void everyFailingRowIsExplainedInItsCounty_data();
+    void everyFailingRowIsExplainedInItsCounty();
 };
 
 void TstCountyCheck::perCountyFormulasThenMissingAccounts()
@@ -75,9 +81,11 @@ void TstCountyCheck::perCountyFormulasThenMissingAccounts()
         = CountyCheck::evaluate(set, counties, amounts, [&](int k, int n) { progress << k * 100 / n; });
     QStringList remarks;
     QStringList values;
+    QStringList sources;   // formula and county positions
     for (const CheckResultRow &r : rows) {
         remarks << r.remark;
         values << (r.left ? r.left->toString() + u'/' + r.right->toString() : QString());
+        sources << (r.source ? QStringLiteral("%1/%2").arg(r.source->formula).arg(r.source->county) : QString());
     }
     const QString missing30000 = QStringLiteral("缺少營運科目: 30000   丙");
     QCOMPARE(remarks, QStringList({"A  臺北市資料有誤   10000=20000", "A  臺北市資料有誤   10000>20000", missing30000,
@@ -85,6 +93,7 @@ void TstCountyCheck::perCountyFormulasThenMissingAccounts()
                                    "C  基隆市資料有誤   10000>20000", "缺少營運科目: 10000   甲",
                                    "缺少營運科目: 20000   乙", missing30000}));
     QCOMPARE(values, QStringList({"1/2", "1/2", "", "3/3", "", "0/0", "", "", ""}));
+    QCOMPARE(sources, QStringList({"0/0", "1/0", "", "1/1", "", "1/2", "", "", ""}));
     QCOMPARE(progress, QList<int>({33, 66, 100}));
     QVERIFY(CountyCheck::evaluate(set, {}, amounts).isEmpty());   // no county, nothing judged
 }
@@ -195,8 +204,11 @@ void TstCountyCheck::runnerOnTheSampleMonth()
     QList<int> progress;
     QObject::connect(gauge, &QProgressBar::valueChanged, [&](int v) { progress << v; });
     QList<CheckResultRow> shown;
+    QString paneComparison;   // the steps of the first row, in its county
     DialogRunner::Scoped driver([&](QDialog &dialog) {
         shown = qobject_cast<TfmVELQ8CHECK *>(&dialog)->model()->rows();
+        if (auto *pane = dialog.findChild<CheckStepPane *>(); pane && pane->model()->rowCount() > 0)
+            paneComparison = pane->labCompare->text();
         return int(QDialog::Accepted);
     });
     runCountyCheck(&tab, rows, 115, month, label, gauge);
@@ -211,6 +223,11 @@ void TstCountyCheck::runnerOnTheSampleMonth()
         return;
     for (const CheckResultRow &r : shown)
         QVERIFY2(r.remark.startsWith(QStringLiteral("B  ")), qPrintable(r.remark));
+    // The pane opened on the first row shows the values of that row, in its county.
+    using ExplanationText::Numbers;
+    QVERIFY2(paneComparison.endsWith(ExplanationText::number(*shown.first().left, Numbers::Grouped) + " = 右式 "
+                                     + ExplanationText::number(*shown.first().right, Numbers::Grouped) + "，不成立"),
+             qPrintable(paneComparison));
     // velq8-cli check --county lists the rows of the window, line by line.
     const CliProcess cli = CliProcess::run(QStringLiteral(VELQ8_CLI), {"--database", db.path(), "check", "--county",
                                                                         "--year", "115", "--month", "10"});
@@ -219,6 +236,43 @@ void TstCountyCheck::runnerOnTheSampleMonth()
         lines << r.remark + u'\t' + r.left->toString() + u'\t' + r.right->toString();
     QCOMPARE(cli.out, lines.join(u'\n') + u'\n');
     QCOMPARE(cli.status, 1);
+}
+
+void TstCountyCheck::everyFailingRowIsExplainedInItsCounty_data()
+{
+    QTest::addColumn<QString>("change");    // applied to the sample month first
+    QTest::addColumn<int>("formulaRows");   // failing formulas at least
+    QTest::newRow("one county's amount changed")
+        << "UPDATE HMPBANK SET AMT = AMT + 1 WHERE HSIEN_ID = 'B' AND ACC_CODE = '10000'" << 1;
+    QTest::newRow("amounts differ by county")
+        << "UPDATE HMPBANK SET AMT = AMT * (unicode(HSIEN_ID) % 3) - rowid % 5 * 0.0007" << 40;
+    QTest::newRow("every fourth row missing") << "DELETE FROM HMPBANK WHERE rowid % 4 = 0" << 20;
+    QTest::newRow("deposits 0: divisions by 0") << "UPDATE HMPBANK SET AMT = 0 WHERE ACC_CODE = '10000'" << 22;
+}
+
+void TstCountyCheck::everyFailingRowIsExplainedInItsCounty()
+{
+    QFETCH(QString, change);
+    QFETCH(int, formulaRows);
+    TestDatabase db;
+    QVERIFY(db.isValid());
+    QVERIFY(db.exec(change));
+    CachedDataset rows;
+    query(rows, 115, 10);
+    CountyCheck check;
+    QCOMPARE(check.prepare(rows, 115, 10), Status::Ready);
+    QCOMPARE(check.evaluate(), Status::RowsFound);
+    int explained = 0;
+    for (const CheckResultRow &row : check.rows()) {
+        // The amounts of the county whose code and name begin the remark.
+        const QString county = row.source ? check.counties().at(row.source->county).id : QString();
+        QVERIFY2(!row.left || row.remark.startsWith(county + QStringLiteral("  ")), qPrintable(row.remark));
+        const auto e = check.explain(row);
+        const QString mismatch = explanationMismatch(row, e, check.amounts().of(county));
+        QVERIFY2(mismatch.isEmpty(), qPrintable(row.remark + u' ' + mismatch));
+        explained += e ? 1 : 0;
+    }
+    QVERIFY2(explained >= formulaRows, qPrintable(QString::number(explained)));
 }
 
 QTEST_MAIN(TstCountyCheck)

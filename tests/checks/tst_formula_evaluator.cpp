@@ -1,3 +1,4 @@
+#include "checks/explanation_text.h"
 #include "checks/formula_evaluator.h"
 
 #include <QTest>
@@ -11,6 +12,8 @@ private slots:
     void sidesRunLeftToRight_data();
     void sidesRunLeftToRight();
     void sideTextJoinsCodesAndOperators();
+    void stepTextsSayWhatEachStepDid_data();
+    void stepTextsSayWhatEachStepDid();
     void sumsAndDifferencesSaturateAtTheLimits_data();
     void sumsAndDifferencesSaturateAtTheLimits();
     void judgingFollowsTheComparison_data();
@@ -54,37 +57,75 @@ void TstFormulaEvaluator::sidesRunLeftToRight_data()
 {
     QTest::addColumn<QString>("terms");
     QTest::addColumn<QString>("expected");
+    // The explanation of the walk, a step per term: what it did (S start,
+    // C combined, M missing, Z division by 0, N no operator), the pending
+    // operator met, ":" and the running value after it.
+    QTest::addColumn<QString>("steps");
 
     // Amounts: x = 100, y = 30, z = 20, one = 1, three = 3, zero = 0, half = 0.5,
-    // tiny = 0.0001, tiny3 = 0.0003; "gone" has no amount.
-    QTest::newRow("plus then minus") << "x+ y- z" << "110";
-    QTest::newRow("minus then divide, no precedence") << "x- y/ z" << "3.5";
-    QTest::newRow("plus then times, no precedence") << "x+ y* z" << "2600";
-    QTest::newRow("one third rounds to four decimals") << "one/ three" << "0.3333";
-    QTest::newRow("missing first term starts from zero") << "gone* y" << "0";
-    QTest::newRow("missing first term, then plus") << "gone+ y" << "30";
+    // tiny = 0.0001, tiny3 = 0.0003, top and bottom the ends of the 64-bit range,
+    // unit = 0.0001; "gone" has no amount.
+    QTest::newRow("plus then minus") << "x+ y- z" << "110" << "S:100 C+:130 C-:110";
+    QTest::newRow("minus then divide, no precedence") << "x- y/ z" << "3.5" << "S:100 C-:70 C/:3.5";
+    QTest::newRow("plus then times, no precedence") << "x+ y* z" << "2600" << "S:100 C+:130 C*:2600";
+    QTest::newRow("one third rounds to four decimals") << "one/ three" << "0.3333" << "S:1 C/:0.3333";
+    QTest::newRow("missing first term starts from zero") << "gone* y" << "0" << "M:0 C*:0";
+    QTest::newRow("missing first term, then plus") << "gone+ y" << "30" << "M:0 C+:30";
     QTest::newRow("missing later term keeps value, its operator pending")
-        << "x+ gone* z" << "2000";
-    QTest::newRow("division by zero gives zero and goes on") << "x/ zero+ z" << "20";
-    QTest::newRow("all terms missing") << "gone+ gone" << "0";
-    QTest::newRow("no terms") << "" << "0";
-    QTest::newRow("single term, operator only text") << "x+" << "100";
-    QTest::newRow("blank operator leaves value") << "x y+ z" << "120";
-    QTest::newRow("unknown operator leaves value") << "x% y+ z" << "120";
-    QTest::newRow("half of 0.0001 rounds to even 0") << "tiny* half" << "0";
-    QTest::newRow("half of 0.0003 rounds to even 0.0002") << "tiny3* half" << "0.0002";
+        << "x+ gone* z" << "2000" << "S:100 M+:100 C*:2000";
+    QTest::newRow("division by zero gives zero and goes on") << "x/ zero+ z" << "20" << "S:100 Z/:0 C+:20";
+    QTest::newRow("all terms missing") << "gone+ gone" << "0" << "M:0 M+:0";
+    QTest::newRow("no terms") << "" << "0" << "";
+    QTest::newRow("single term, operator only text") << "x+" << "100" << "S:100";
+    QTest::newRow("blank operator leaves value") << "x y+ z" << "120" << "S:100 N:100 C+:120";
+    QTest::newRow("unknown operator leaves value") << "x% y+ z" << "120" << "S:100 N%:100 C+:120";
+    QTest::newRow("half of 0.0001 rounds to even 0") << "tiny* half" << "0" << "S:0.0001 C*:0";
+    QTest::newRow("half of 0.0003 rounds to even 0.0002") << "tiny3* half" << "0.0002" << "S:0.0003 C*:0.0002";
     QTest::newRow("each step rounded, not the end")  // (1/3 = 0.3333) * 3 = 0.9999
-        << "one/ three* three" << "0.9999";
-    QTest::newRow("negative result") << "y- x" << "-70";
+        << "one/ three* three" << "0.9999" << "S:1 C/:0.3333 C*:0.9999";
+    QTest::newRow("negative result") << "y- x" << "-70" << "S:30 C-:-70";
+    const QString top = QStringLiteral("922337203685477.5807");
+    const QString bottom = QStringLiteral("-922337203685477.5808");
+    QTest::newRow("sum stays at the top") << "top+ unit- unit" << "922337203685477.5806"
+                                          << "S:" + top + " C+:" + top + " C-:922337203685477.5806";
+    QTest::newRow("difference stays at the bottom") << "bottom- unit" << bottom << "S:" + bottom + " C-:" + bottom;
+    QTest::newRow("product stays at the top") << "top* x" << top << "S:" + top + " C*:" + top;
 }
 
 void TstFormulaEvaluator::sidesRunLeftToRight()
 {
     QFETCH(QString, terms);
     QFETCH(QString, expected);
-    const AmountLookup a = amounts({{"x", "100"}, {"y", "30"}, {"z", "20"}, {"one", "1"}, {"three", "3"},
-                                    {"zero", "0"}, {"half", "0.5"}, {"tiny", "0.0001"}, {"tiny3", "0.0003"}});
-    QCOMPARE(FormulaEvaluator::sideValue(side(terms), a).toString(), expected);
+    QFETCH(QString, steps);
+    AmountLookup a = amounts({{"x", "100"}, {"y", "30"}, {"z", "20"}, {"one", "1"}, {"three", "3"},
+                              {"zero", "0"}, {"half", "0.5"}, {"tiny", "0.0001"}, {"tiny3", "0.0003"}});
+    a.add(u"top", Decimal4::fromRaw(std::numeric_limits<qint64>::max()));
+    a.add(u"bottom", Decimal4::fromRaw(std::numeric_limits<qint64>::min()));
+    a.add(u"unit", Decimal4::fromRaw(1));
+    const QList<FormulaTerm> sideTerms = side(terms);
+    QCOMPARE(FormulaEvaluator::sideValue(sideTerms, a).toString(), expected);
+
+    // The steps come from the same walk, and its last value is the value judged.
+    QList<FormulaStep> walked;
+    QCOMPARE(FormulaEvaluator::sideValue(sideTerms, a, &walked).toString(), expected);
+    QStringList seen;
+    for (const FormulaStep &step : walked)
+        seen << QStringLiteral("SCMZN").at(int(step.effect)) + step.op + u':' + step.value.toString();
+    QCOMPARE(seen.join(u' '), steps);
+
+    // With this side on both sides, "<>" fails whenever the formula is judged:
+    // its row and its explanation carry the same values.
+    const Formula f{QStringLiteral("042"), QStringLiteral("<>"), sideTerms, sideTerms};
+    const auto row = FormulaEvaluator::judge(f, a);
+    const FormulaExplanation explained = FormulaEvaluator::explain(f, a);
+    QCOMPARE(explained.holds, !row.has_value());
+    QCOMPARE(explained.left.size(), sideTerms.size());
+    QCOMPARE(explained.leftValue.toString(), expected);
+    if (sideTerms.isEmpty())
+        return;   // never judged
+    QCOMPARE(*row->left, explained.leftValue);
+    QCOMPARE(*row->right, explained.rightValue);
+    QCOMPARE(explained.left.last().value, explained.leftValue);
 }
 
 void TstFormulaEvaluator::sumsAndDifferencesSaturateAtTheLimits_data()
@@ -122,6 +163,45 @@ void TstFormulaEvaluator::sideTextJoinsCodesAndOperators()
     // The last term's operator belongs to the text although it is never applied.
     QCOMPARE(FormulaEvaluator::sideText(side("C1- C2/")), QStringLiteral("C1-C2/"));
     QCOMPARE(FormulaEvaluator::sideText({}), QString());
+}
+
+void TstFormulaEvaluator::stepTextsSayWhatEachStepDid_data()
+{
+    QTest::addColumn<QString>("terms");
+    QTest::addColumn<int>("period");           // every term's marker: 0 current, 1 previous, -1 unread
+    QTest::addColumn<QStringList>("lines");    // the fields of each step as the window shows them, then the comparison
+    // Amounts: big = 1234567.5, minus = -100, zero = 0, one = 1; "gone" has none.
+    QTest::newRow("start, missing, combined, division by zero, unknown operator")
+        << "big+ gone- minus/ zero% minus" << 0
+        << QStringList{"big||當期||1,234,567.5|1,234,567.5|起始值", "gone||當期|+|缺少|1,234,567.5|無金額，略過",
+                       "minus||當期|-|-100|1,234,667.5|", "zero||當期|/|0|0|除數為零，累計歸零",
+                       "minus||當期|%|-100|0|運算符號無效，累計不變", "0|=|1|不成立"};
+    QTest::newRow("digit groups of negatives; blank operator; previous-period terms")
+        << "big* minus one" << 1
+        << QStringList{"big||前期||1,234,567.5|1,234,567.5|起始值；前期標記，仍取檢核月份金額",
+                       "minus||前期|*|-100|-123,456,750|前期標記，仍取檢核月份金額",
+                       "one||前期||1|-123,456,750|無運算符號，累計不變；前期標記，仍取檢核月份金額",
+                       "-123,456,750|=|1|不成立"};
+    QTest::newRow("markers not read: no period said") << "one" << -1 << QStringList{"one||||1|1|起始值", "1|=|1|成立"};
+}
+
+void TstFormulaEvaluator::stepTextsSayWhatEachStepDid()
+{
+    QFETCH(QString, terms);
+    QFETCH(int, period);
+    QFETCH(QStringList, lines);
+    const Formula f{QStringLiteral("001"), QStringLiteral("="), side(terms), side("one")};
+    FormulaExplanation e = FormulaEvaluator::explain(
+        f, amounts({{"big", "1234567.5"}, {"minus", "-100"}, {"zero", "0"}, {"one", "1"}}));
+    using ExplanationText::Numbers;
+    QStringList seen;
+    for (FormulaStep &step : e.left) {
+        if (period >= 0)
+            step.previousPeriod = period == 1;
+        seen << ExplanationText::stepFields(step, Numbers::Grouped).join(u'|');
+    }
+    seen << ExplanationText::comparisonFields(e, Numbers::Grouped).join(u'|');
+    QCOMPARE(seen, lines);
 }
 
 void TstFormulaEvaluator::judgingFollowsTheComparison_data()
@@ -269,6 +349,10 @@ void TstFormulaEvaluator::missingAccountsFollowTheFormulaRowsInAccountOrder()
         {QStringLiteral("缺少營運科目: 40000   丁科目"), std::nullopt, std::nullopt},
     };
     QCOMPARE(rows, expected);
+    // Formula rows know their formula's place in the set; missing accounts have no formula.
+    QCOMPARE(rows.at(0).source, (CheckResultRow::Source{1, -1}));
+    QCOMPARE(rows.at(1).source, (CheckResultRow::Source{3, -1}));
+    QVERIFY(!rows.at(2).source && !rows.at(3).source);
     // A second check over the same data gives the same rows, nothing accumulates.
     QCOMPARE(FormulaEvaluator::check(set, a), expected);
 }

@@ -1,5 +1,6 @@
 #include "checks/formula_set.h"
 #include "checks/operating_check.h"
+#include "tests/support/explanation_match.h"
 #include "tests/support/test_database.h"
 
 #include <QSet>
@@ -21,6 +22,10 @@ private slots:
     void formulasChangedBetweenChecksCount();
     void sampleMonthPasses();
     void changedAmountFailsExactlyTheFormulasUsingIt();
+    void everyFailingRowIsExplainedWithItsValues_data();
+    void periodMarkersOfTheFormulaAsRead_data();
+    void periodMarkersOfTheFormulaAsRead();
+    void everyFailingRowIsExplainedWithItsValues();
 };
 
 namespace {
@@ -328,6 +333,93 @@ void TstOperatingCheck::changedAmountFailsExactlyTheFormulasUsingIt()
         failing.insert(canoByText.value(row.remark));
     }
     QCOMPARE(failing, using_);
+}
+
+void TstOperatingCheck::everyFailingRowIsExplainedWithItsValues_data()
+{
+    QTest::addColumn<QString>("change");         // applied to the sample month first
+    QTest::addColumn<int>("formulaRows");        // failing formulas at least
+    QTest::addColumn<int>("previousPeriodSteps");
+    QTest::newRow("amounts shifted by odd decimals")
+        << "update MPBANK set AMT = AMT * 1.0007 + (rowid % 7) * 0.00013 - 1" << 8 << 0;
+    QTest::newRow("every amount 0: divisions by 0") << "update MPBANK set AMT = 0" << 2 << 0;
+    QTest::newRow("every third amount missing") << "delete from MPBANK where rowid % 3 = 0" << 5 << 0;
+    QTest::newRow("negative amounts") << "update MPBANK set AMT = -AMT * 1.5" << 3 << 0;
+    // Formula 013 compares this month with terms marked as the previous month.
+    QTest::newRow("previous-period terms") << "update RuleNo1 set quop = '>' where cano = '013'" << 1 << 2;
+}
+
+void TstOperatingCheck::everyFailingRowIsExplainedWithItsValues()
+{
+    QFETCH(QString, change);
+    QFETCH(int, formulaRows);
+    QFETCH(int, previousPeriodSteps);
+    TestDatabase db(TestDatabase::Content::ReferenceData);
+    QVERIFY2(db.isValid(), qPrintable(db.lastError()));
+    QVERIFY(db.exec(change));
+    OperatingCheck check(db.connectionName());
+    QCOMPARE(check.run(Bank, 115, 10), OperatingCheck::Status::RowsFound);
+    int explained = 0;
+    int previous = 0;
+    for (const CheckResultRow &row : check.rows()) {
+        const auto e = check.explain(row);
+        QVERIFY2(explanationMismatch(row, e, check.amounts()).isEmpty(),
+                 qPrintable(row.remark + u' ' + explanationMismatch(row, e, check.amounts())));
+        if (!e)
+            continue;
+        ++explained;
+        // The explanation is of the row's own formula: its terms spell the remark.
+        QString text;
+        for (const QList<FormulaStep> *side : {&e->left, &e->right}) {
+            for (const FormulaStep &step : *side) {
+                text += step.term.accCode + step.term.noop;
+                QVERIFY2(step.previousPeriod, qPrintable(step.term.accCode + " without a period"));
+                previous += *step.previousPeriod ? 1 : 0;
+            }
+            if (side == &e->left)
+                text += e->quop;
+        }
+        QCOMPARE(row.remark, CheckResultRow::cutRemark(text));
+    }
+    QVERIFY2(explained >= formulaRows, qPrintable(QString::number(explained)));
+    QCOMPARE(previous, previousPeriodSteps);
+}
+
+void TstOperatingCheck::periodMarkersOfTheFormulaAsRead_data()
+{
+    QTest::addColumn<QString>("change");   // made after the set is read
+    QTest::addColumn<bool>("read");
+    QTest::addColumn<QList<bool>>("previous");
+    // Formula 013 of the sample: 31000 + 32000 >= the same two of the previous month.
+    QTest::newRow("as read") << "" << true << QList<bool>{false, false, true, true};
+    QTest::newRow("a marker of blanks is the current month")
+        << "update RuleNo2 set TCURR = ' ' where cano = '013' and nserial = 2 and left_flag = '1'" << true
+        << QList<bool>{false, false, true, false};
+    QTest::newRow("a term added since") << "insert into RuleNo2 values ('1', '013', '1', 3, '33000', '', '1')"
+                                        << false << QList<bool>();
+    QTest::newRow("a term's account changed since")
+        << "update RuleNo2 set acc_code = '33000' where cano = '013' and nserial = 1 and left_flag = '0'" << false
+        << QList<bool>();
+}
+
+void TstOperatingCheck::periodMarkersOfTheFormulaAsRead()
+{
+    QFETCH(QString, change);
+    QFETCH(bool, read);
+    QFETCH(QList<bool>, previous);
+    TestDatabase db(TestDatabase::Content::ReferenceData);
+    QVERIFY2(db.isValid(), qPrintable(db.lastError()));
+    FormulaSet set;
+    QString error;
+    QVERIFY(set.load(FormulaTables::operating(), &error, db.connectionName()));
+    const auto it = std::find_if(set.formulas().cbegin(), set.formulas().cend(),
+                                 [](const Formula &f) { return f.cano == QStringLiteral("013"); });
+    QVERIFY(it != set.formulas().cend());
+    if (!change.isEmpty())
+        QVERIFY(db.exec(change));
+    QList<bool> marks{true};
+    QCOMPARE(FormulaSet::readPeriods(FormulaTables::operating(), *it, &marks, &error, db.connectionName()), read);
+    QCOMPARE(marks, previous);
 }
 
 QTEST_GUILESS_MAIN(TstOperatingCheck)

@@ -24,11 +24,9 @@ class TstCheckWindow : public QObject
 private slots:
     void windowShowsTheRowsWithTitlesAndPictures();
     void exitClosesTheWindow();
-    void incompletePeriodWarnsAndMovesTheFocus();
-    void emptyMonthWarnsAfterTheQueryStep();
-    void failingMonthOpensTheWindowWithItsRows();
+    void checkOfTheMonth_data();
+    void checkOfTheMonth();
     void secondCheckShowsOnlyItsOwnRows();
-    void passingMonthSaysSoWithoutAWindow();
     void stepPaneFollowsTheCurrentRow_data();
     void stepPaneFollowsTheCurrentRow();
 
@@ -56,6 +54,7 @@ private:
         TestDatabase db{TestDatabase::Content::Empty};
         ScriptedMessages messages;
         Tab tab;
+        bool ready();   // the database open and filled
     };
     struct Seen
     {
@@ -68,6 +67,21 @@ private:
     };
     static DialogRunner::Driver reader(Seen *seen, Tab *tab);
 };
+
+// A check of the month as the operating data tab runs it, and what it showed.
+struct MonthCase
+{
+    int year, month;
+    double amount30000;         // stored for 30000 first, unless 0
+    bool withQuery;             // the tab's query step is given
+    QString querySays;          // what the tab's query says itself
+    OperatingCheck::Status status;
+    QStringList messages;       // every one a warning captioned "Velqora"
+    int queries;                // how often the tab's query ran
+    QStringList remarks, money1, money2;   // the rows of the window, none: no window
+    int gaugeEnd;               // the last value of the gauge, -1: never moved
+};
+Q_DECLARE_METATYPE(MonthCase)
 
 namespace {
 
@@ -92,6 +106,11 @@ bool fill(TestDatabase &db)
 }
 
 } // namespace
+
+bool TstCheckWindow::Month::ready()
+{
+    return db.isValid() && fill(db);
+}
 
 DialogRunner::Driver TstCheckWindow::reader(Seen *seen, Tab *tab)
 {
@@ -161,117 +180,92 @@ void TstCheckWindow::exitClosesTheWindow()
     QCOMPARE(window.result(), int(QDialog::Accepted));
 }
 
-void TstCheckWindow::incompletePeriodWarnsAndMovesTheFocus()
+void TstCheckWindow::checkOfTheMonth_data()
 {
-    Month month;
-    auto &[db, messages, tab] = month;
-    QVERIFY2(db.isValid() && fill(db), qPrintable(db.lastError()));
-    Seen seen;
-    DialogRunner::Scoped driver(reader(&seen, nullptr));
-    QApplication::setActiveWindow(&tab.widget);
-    int queries = 0;
-    tab.labDEL->setText(QStringLiteral("old"));
-    const auto status = runOperatingCheck(&tab.widget, 0, 10, Bank, tab.labDEL, tab.gdeDEL,
-                                          [&queries] { ++queries; }, tab.seYYY, db.connectionName());
-    QCOMPARE(status, OperatingCheck::Status::PeriodIncomplete);
-    QCOMPARE(messages.texts(), QStringList{QStringLiteral("請輸入欲檢核之年月資料!!!")});
-    QCOMPARE(messages.records().first().icon, Messages::Icon::Warning);
-    QCOMPARE(messages.records().first().caption, QStringLiteral("Velqora"));
-    QCOMPARE(queries, 0);                  // the tab's query does not run
-    QCOMPARE(seen.windows, 0);
-    QTRY_VERIFY(tab.seYYY->hasFocus());
-    QVERIFY(tab.labDEL->text().isEmpty());
-    QVERIFY(!tab.gdeDEL->isVisible());
-}
-
-void TstCheckWindow::emptyMonthWarnsAfterTheQueryStep()
-{
-    Month month;
-    auto &[db, messages, tab] = month;
-    QVERIFY2(db.isValid() && fill(db), qPrintable(db.lastError()));
-    Seen seen;
-    DialogRunner::Scoped driver(reader(&seen, nullptr));
-    // The tab's query runs first and says its own message.
-    const auto status = runOperatingCheck(&tab.widget, 115, 9, Bank, tab.labDEL, tab.gdeDEL,
-                                          [&messages] { messages.warning(QStringLiteral("查無任何符合資料!!!")); },
-                                          tab.seYYY, db.connectionName());
-    QCOMPARE(status, OperatingCheck::Status::NoData);
-    QCOMPARE(messages.texts(), (QStringList{QStringLiteral("查無任何符合資料!!!"), QStringLiteral("查無符合之資料!!!")}));
-    QCOMPARE(messages.records().last().icon, Messages::Icon::Warning);
-    QCOMPARE(seen.windows, 0);
-    QVERIFY(tab.gauge.isEmpty());
-    QVERIFY(!tab.gdeDEL->isVisible());
-}
-
-void TstCheckWindow::failingMonthOpensTheWindowWithItsRows()
-{
-    Month month;
-    auto &[db, messages, tab] = month;
-    QVERIFY2(db.isValid() && fill(db), qPrintable(db.lastError()));
-    Seen seen;
-    DialogRunner::Scoped driver(reader(&seen, &tab));
-    const auto status = runOperatingCheck(&tab.widget, 115, 10, Bank, tab.labDEL, tab.gdeDEL, {}, tab.seYYY,
-                                          db.connectionName());
-    QCOMPARE(status, OperatingCheck::Status::RowsFound);
-    QVERIFY(messages.records().isEmpty());
-    QCOMPARE(seen.windows, 1);
+    QTest::addColumn<MonthCase>("c");
+    using S = OperatingCheck::Status;
+    QTest::newRow("an incomplete period warns and moves the focus")
+        << MonthCase{0, 10, 0, true, "", S::PeriodIncomplete, {"請輸入欲檢核之年月資料!!!"}, 0, {}, {}, {}, -1};
+    QTest::newRow("an empty month warns after the query step")
+        << MonthCase{115, 9, 0, true, "查無任何符合資料!!!", S::NoData, {"查無任何符合資料!!!", "查無符合之資料!!!"}, 1,
+                     {}, {}, {}, -1};
     // 1234567.5 / 3 = 411522.5 against a missing 30000 (0); then 30000 is missing.
-    QCOMPARE(seen.remarks, (QStringList{QStringLiteral("10000/20000=30000"),
-                                        QStringLiteral("缺少營運科目: 30000   權益")}));
-    QCOMPARE(seen.money1, (QStringList{QStringLiteral("411,522.5"), QString()}));
-    QCOMPARE(seen.money2, (QStringList{QString(), QString()}));
+    QTest::newRow("a failing month opens the window with its rows")
+        << MonthCase{115, 10, 0, false, "", S::RowsFound, {}, 0, {"10000/20000=30000", "缺少營運科目: 30000   權益"},
+                     {"411,522.5", ""}, {"", ""}, 100};
+    QTest::newRow("a passing month says so without a window")
+        << MonthCase{115, 10, 411522.5, false, "", S::AllHold, {"資料完全符合!!!"}, 0, {}, {}, {}, 100};
+}
+
+void TstCheckWindow::checkOfTheMonth()
+{
+    QFETCH(MonthCase, c);
+    const auto &[year, month, amount30000, withQuery, querySays, status, messages, queries, remarks, money1, money2,
+                 gaugeEnd] = c;
+    Month m;
+    QVERIFY2(m.ready(), qPrintable(m.db.lastError()));
+    if (amount30000 != 0)
+        QVERIFY(m.db.insertRow(QStringLiteral("MPBANK"), {{"M_YEAR", 115}, {"M_MONTH", 10}, {"BANK_CODE", "995"},
+                                                          {"ACC_CODE", "30000"}, {"AMT", amount30000}, {"SERIAL", 3}}));
+    Seen seen;
+    DialogRunner::Scoped driver(reader(&seen, &m.tab));
+    QApplication::setActiveWindow(&m.tab.widget);
+    int ran = 0;
+    std::function<void()> query;
+    if (withQuery) {
+        query = [&] {
+            ++ran;
+            if (!querySays.isEmpty())
+                m.messages.warning(querySays);
+        };
+    }
+    m.tab.labDEL->setText(QStringLiteral("old"));
+    QCOMPARE(runOperatingCheck(&m.tab.widget, year, month, Bank, m.tab.labDEL, m.tab.gdeDEL, query, m.tab.seYYY,
+                               m.db.connectionName()),
+             status);
+    QCOMPARE(m.messages.texts(), messages);
+    for (const auto &record : m.messages.records()) {
+        QCOMPARE(record.icon, Messages::Icon::Warning);
+        QCOMPARE(record.caption, QStringLiteral("Velqora"));
+    }
+    QCOMPARE(ran, queries);
+    QCOMPARE(seen.windows, remarks.isEmpty() ? 0 : 1);
+    QCOMPARE(seen.remarks, remarks);
+    QCOMPARE(seen.money1, money1);
+    QCOMPARE(seen.money2, money2);
     // While the window was open the check's label and gauge were up.
-    QCOMPARE(seen.label, QStringLiteral("資料檢核中請稍候...."));
-    QVERIFY(seen.gaugeVisible);
-    QCOMPARE(tab.gauge.last(), 100);
+    QCOMPARE(seen.label, remarks.isEmpty() ? QString() : QStringLiteral("資料檢核中請稍候...."));
+    QCOMPARE(seen.gaugeVisible, !remarks.isEmpty());
+    QCOMPARE(m.tab.gauge.isEmpty() ? -1 : m.tab.gauge.last(), gaugeEnd);
+    if (status == OperatingCheck::Status::PeriodIncomplete)
+        QTRY_VERIFY(m.tab.seYYY->hasFocus());
     // Afterwards both are cleared.
-    QVERIFY(tab.labDEL->text().isEmpty());
-    QVERIFY(!tab.gdeDEL->isVisible());
+    QVERIFY(m.tab.labDEL->text().isEmpty());
+    QVERIFY(!m.tab.gdeDEL->isVisible());
 }
 
 void TstCheckWindow::secondCheckShowsOnlyItsOwnRows()
 {
-    Month month;
-    auto &[db, messages, tab] = month;
-    QVERIFY2(db.isValid() && fill(db), qPrintable(db.lastError()));
+    Month m;
+    QVERIFY2(m.ready(), qPrintable(m.db.lastError()));
     Seen first;
     {
-        DialogRunner::Scoped driver(reader(&first, &tab));
-        runOperatingCheck(&tab.widget, 115, 10, Bank, tab.labDEL, tab.gdeDEL, {}, nullptr, db.connectionName());
+        DialogRunner::Scoped driver(reader(&first, &m.tab));
+        runOperatingCheck(&m.tab.widget, 115, 10, Bank, m.tab.labDEL, m.tab.gdeDEL, {}, nullptr, m.db.connectionName());
     }
     QCOMPARE(first.remarks.size(), 2);
     // The missing amount is keyed in, with a value that still fails the formula.
-    QVERIFY(db.insertRow(QStringLiteral("MPBANK"), {{"M_YEAR", 115}, {"M_MONTH", 10}, {"BANK_CODE", "995"},
-                                                    {"ACC_CODE", "30000"}, {"AMT", 7}, {"SERIAL", 3}}));
+    QVERIFY(m.db.insertRow(QStringLiteral("MPBANK"), {{"M_YEAR", 115}, {"M_MONTH", 10}, {"BANK_CODE", "995"},
+                                                      {"ACC_CODE", "30000"}, {"AMT", 7}, {"SERIAL", 3}}));
     Seen second;
     {
-        DialogRunner::Scoped driver(reader(&second, &tab));
-        runOperatingCheck(&tab.widget, 115, 10, Bank, tab.labDEL, tab.gdeDEL, {}, nullptr, db.connectionName());
+        DialogRunner::Scoped driver(reader(&second, &m.tab));
+        runOperatingCheck(&m.tab.widget, 115, 10, Bank, m.tab.labDEL, m.tab.gdeDEL, {}, nullptr, m.db.connectionName());
     }
     QCOMPARE(second.windows, 1);
     QCOMPARE(second.remarks, QStringList{QStringLiteral("10000/20000=30000")});
     QCOMPARE(second.money1, QStringList{QStringLiteral("411,522.5")});
     QCOMPARE(second.money2, QStringList{QStringLiteral("7")});
-}
-
-void TstCheckWindow::passingMonthSaysSoWithoutAWindow()
-{
-    Month month;
-    auto &[db, messages, tab] = month;
-    QVERIFY2(db.isValid() && fill(db), qPrintable(db.lastError()));
-    QVERIFY(db.insertRow(QStringLiteral("MPBANK"), {{"M_YEAR", 115}, {"M_MONTH", 10}, {"BANK_CODE", "995"},
-                                                    {"ACC_CODE", "30000"}, {"AMT", 411522.5}, {"SERIAL", 3}}));
-    Seen seen;
-    DialogRunner::Scoped driver(reader(&seen, &tab));
-    const auto status = runOperatingCheck(&tab.widget, 115, 10, Bank, tab.labDEL, tab.gdeDEL, {}, tab.seYYY,
-                                          db.connectionName());
-    QCOMPARE(status, OperatingCheck::Status::AllHold);
-    QCOMPARE(seen.windows, 0);
-    QCOMPARE(messages.texts(), QStringList{QStringLiteral("資料完全符合!!!")});
-    QCOMPARE(messages.records().first().icon, Messages::Icon::Warning);
-    QCOMPARE(messages.records().first().caption, QStringLiteral("Velqora"));
-    QVERIFY(tab.labDEL->text().isEmpty());
-    QVERIFY(!tab.gdeDEL->isVisible());
 }
 
 void TstCheckWindow::stepPaneFollowsTheCurrentRow_data()
@@ -296,9 +290,8 @@ void TstCheckWindow::stepPaneFollowsTheCurrentRow()
     QFETCH(QString, formula);
     QFETCH(QStringList, steps);
     QFETCH(QString, comparison);
-    Month month;
-    auto &[db, messages, tab] = month;
-    QVERIFY2(db.isValid() && fill(db), qPrintable(db.lastError()));
+    Month m;
+    QVERIFY2(m.ready(), qPrintable(m.db.lastError()));
     QStringList shown;
     QString formulaText;
     QString comparisonText;
@@ -320,7 +313,7 @@ void TstCheckWindow::stepPaneFollowsTheCurrentRow()
         comparisonText = pane->findChild<QLabel *>(QStringLiteral("labCompare"))->text();
         return int(QDialog::Accepted);
     });
-    runOperatingCheck(&tab.widget, 115, 10, Bank, tab.labDEL, tab.gdeDEL, {}, nullptr, db.connectionName());
+    runOperatingCheck(&m.tab.widget, 115, 10, Bank, m.tab.labDEL, m.tab.gdeDEL, {}, nullptr, m.db.connectionName());
     QCOMPARE(shown, steps);
     QCOMPARE(formulaText, formula);
     QCOMPARE(comparisonText, comparison);

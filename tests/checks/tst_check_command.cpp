@@ -17,15 +17,7 @@ private slots:
     void countyCheckExitStatus();
     void explainLeavesTheRowLinesAsTheyAre_data();
     void explainLeavesTheRowLinesAsTheyAre();
-
-private:
-    static CliProcess cli(const QString &database, const QStringList &args);
 };
-
-CliProcess TstCheckCommand::cli(const QString &database, const QStringList &args)
-{
-    return CliProcess::run(QStringLiteral(VELQ8_CLI), QStringList{QStringLiteral("--database"), database} + args);
-}
 
 void TstCheckCommand::sampleMonthHolds()
 {
@@ -33,7 +25,7 @@ void TstCheckCommand::sampleMonthHolds()
     QVERIFY2(db.isValid(), qPrintable(db.lastError()));
     const int year = db.scalar(QStringLiteral("select M_YEAR from MPBANK order by rowid limit 1")).toInt();
     const int month = db.scalar(QStringLiteral("select M_MONTH from MPBANK order by rowid limit 1")).toInt();
-    const CliProcess run = cli(db.path(), {QStringLiteral("check"), QStringLiteral("--year"), QString::number(year),
+    const CliProcess run = velq8(db.path(), {QStringLiteral("check"), QStringLiteral("--year"), QString::number(year),
                                     QStringLiteral("--month"), QString::number(month)});
     QCOMPARE(run.err, QString());
     QCOMPARE(run.out, QStringLiteral("資料完全符合!!!\n"));
@@ -88,7 +80,7 @@ void TstCheckCommand::failingRowsAreListedWithPlainValues()
     QVERIFY(amount("9950011", "20000", 3));
     QVERIFY(amount("995", "30000", 1));   // another institution: not looked at
 
-    const CliProcess run = cli(db.path(), QStringList{QStringLiteral("check"), QStringLiteral("--year"), QStringLiteral("115"),
+    const CliProcess run = velq8(db.path(), QStringList{QStringLiteral("check"), QStringLiteral("--year"), QStringLiteral("115"),
                                     QStringLiteral("--month"), QStringLiteral("10")} + options);
     QCOMPARE(run.err, QString());
     QCOMPARE(run.out, out);
@@ -109,18 +101,18 @@ void TstCheckCommand::wrongInputAndEmptyMonthExitWithTwo()
          QStringLiteral("--extra")},
     };
     for (const QStringList &args : wrong) {
-        const CliProcess run = cli(db.path(), args);
+        const CliProcess run = velq8(db.path(), args);
         QVERIFY2(run.status == 2, qPrintable(args.join(u' ')));
         QVERIFY(run.out.isEmpty());
         QVERIFY(!run.err.isEmpty());
     }
-    const CliProcess empty = cli(db.path(), {QStringLiteral("check"), QStringLiteral("--year"), QStringLiteral("100"),
+    const CliProcess empty = velq8(db.path(), {QStringLiteral("check"), QStringLiteral("--year"), QStringLiteral("100"),
                                       QStringLiteral("--month"), QStringLiteral("1")});
     QCOMPARE(empty.status, 2);
     QCOMPARE(empty.out, QString());
     QCOMPARE(empty.err, QStringLiteral("查無符合之資料!!!\n"));
     // A database file that is not there.
-    const CliProcess missing = cli(db.folder() + QStringLiteral("/none.sqlite"),
+    const CliProcess missing = velq8(db.folder() + QStringLiteral("/none.sqlite"),
                             {QStringLiteral("check"), QStringLiteral("--year"), QStringLiteral("115"),
                              QStringLiteral("--month"), QStringLiteral("10")});
     QCOMPARE(missing.status, 2);
@@ -154,7 +146,7 @@ void TstCheckCommand::countyCheckExitStatus()
     QVERIFY2(db.isValid(), qPrintable(db.lastError()));
     if (!change.isEmpty())
         QVERIFY(db.exec(change));
-    const CliProcess run = cli(db.path(), QStringList{"check", "--county"} + period.split(u' '));
+    const CliProcess run = velq8(db.path(), QStringList{"check", "--county"} + period.split(u' '));
     QCOMPARE(run.status, status);
     QVERIFY2(out.isEmpty() ? run.out.isEmpty() : run.out.startsWith(out), qPrintable(run.out));
     QVERIFY2(err.isEmpty() ? run.err.isEmpty() : run.err.contains(err), qPrintable(run.err));
@@ -185,8 +177,8 @@ void TstCheckCommand::explainLeavesTheRowLinesAsTheyAre()
     for (const QString &statement : change.split(u';', Qt::SkipEmptyParts))
         QVERIFY(db.exec(statement));
     const QStringList args = check.split(u' ') + QStringList{"--year", "115", "--month", "10"};
-    const CliProcess plain = cli(db.path(), args);
-    const CliProcess explained = cli(db.path(), args + QStringList{"--explain"});
+    const CliProcess plain = velq8(db.path(), args);
+    const CliProcess explained = velq8(db.path(), args + QStringList{"--explain"});
     QCOMPARE(explained.status, plain.status);
     QCOMPARE(explained.err, plain.err);
 

@@ -229,8 +229,7 @@ void TstCountyCheck::runnerOnTheSampleMonth()
                                      + ExplanationText::number(*shown.first().right, Numbers::Grouped) + "，不成立"),
              qPrintable(paneComparison));
     // velq8-cli check --county lists the rows of the window, line by line.
-    const CliProcess cli = CliProcess::run(QStringLiteral(VELQ8_CLI), {"--database", db.path(), "check", "--county",
-                                                                        "--year", "115", "--month", "10"});
+    const CliProcess cli = velq8(db.path(), {"check", "--county", "--year", "115", "--month", "10"});
     QStringList lines;
     for (const CheckResultRow &r : shown)
         lines << r.remark + u'\t' + r.left->toString() + u'\t' + r.right->toString();

@@ -1,8 +1,8 @@
 #include "checks/formula_import.h"
 #include "tests/support/cli_process.h"
+#include "tests/support/files.h"
 #include "tests/support/test_database.h"
 
-#include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -42,22 +42,13 @@ bool addAccounts(TestDatabase &db)
     return true;
 }
 
-QString writeFile(const QTemporaryDir &dir, const QByteArray &bytes)
+QString formulaFile(const QTemporaryDir &dir, const QByteArray &bytes)
 {
     const QString path = dir.filePath(QStringLiteral("formulas.tsv"));
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        return {};
-    file.write(bytes);
-    return path;
+    return writeFile(path, bytes) ? path : QString();
 }
 
 QByteArray linesOf(const QStringList &lines) { return lines.join(u'\n').toUtf8() + '\n'; }
-
-CliProcess cli(const QString &database, const QStringList &args)
-{
-    return CliProcess::run(QStringLiteral(VELQ8_CLI), QStringList{QStringLiteral("--database"), database} + args);
-}
 
 } // namespace
 
@@ -157,7 +148,7 @@ void TstFormulaFile::eachFaultIsNamedByItsLine()
     QTemporaryDir dir;
 
     FormulaImport import(FormulaTables::operating());
-    const bool clean = import.prepare(writeFile(dir, linesOf(CleanLines + extra)));
+    const bool clean = import.prepare(formulaFile(dir, linesOf(CleanLines + extra)));
     QStringList seen;
     for (const FormulaFileFault &fault : import.faults())
         seen << fault.text();
@@ -183,7 +174,7 @@ void TstFormulaFile::aRefusedReplaceLeavesTheStoredSet()
                                    "begin select raise(abort, 'refused'); end")));
     QTemporaryDir dir;
     FormulaImport import(FormulaTables::operating());
-    QVERIFY(import.prepare(writeFile(dir, linesOf(CleanLines))));
+    QVERIFY(import.prepare(formulaFile(dir, linesOf(CleanLines))));
     QVERIFY(!import.replace());
     QVERIFY2(import.errorText().contains(QStringLiteral("refused")), qPrintable(import.errorText()));
     QCOMPARE(db.count(QStringLiteral("RuleNo1")), 1);
@@ -243,11 +234,11 @@ void TstFormulaFile::commandExitStatuses()
     QVERIFY(db.insertRow(QStringLiteral("RuleNo2"), {{"cano", "777"}, {"left_flag", "1"}, {"nserial", 1},
                                                      {"acc_code", "20000"}}));
     QTemporaryDir dir;
-    const QString file = content.isEmpty() ? dir.filePath(QStringLiteral("formulas.tsv")) : writeFile(dir, content);
+    const QString file = content.isEmpty() ? dir.filePath(QStringLiteral("formulas.tsv")) : formulaFile(dir, content);
     args.replaceInStrings(QStringLiteral("FILE"), file);
     args.replaceInStrings(QStringLiteral("none.tsv"), dir.filePath(QStringLiteral("none.tsv")));
 
-    const CliProcess run = cli(db.path(), QStringList{QStringLiteral("formulas")} + args);
+    const CliProcess run = velq8(db.path(), QStringList{QStringLiteral("formulas")} + args);
     QCOMPARE(run.status, status);
     QVERIFY2((status == 0 ? run.out : run.err).contains(said), qPrintable(run.out + run.err));
     // Refused: the stored set is untouched.
@@ -263,23 +254,18 @@ void TstFormulaFile::theNextCheckUsesTheLoadedFormulas()
     const QString file = dir.filePath(QStringLiteral("operating.tsv"));
     const QStringList month{QStringLiteral("check"), QStringLiteral("--year"), QStringLiteral("115"),
                             QStringLiteral("--month"), QStringLiteral("10")};
-    QCOMPARE(cli(db.path(), month).status, 0);   // the sample month holds
+    QCOMPARE(velq8(db.path(), month).status, 0);   // the sample month holds
 
-    QCOMPARE(cli(db.path(), {"formulas", "export", "--set", "operating", "--file", file}).status, 0);
-    QFile f(file);
-    QVERIFY(f.open(QIODevice::ReadOnly));
-    QString text = QString::fromUtf8(f.readAll());
-    f.close();
+    QCOMPARE(velq8(db.path(), {"formulas", "export", "--set", "operating", "--file", file}).status, 0);
+    QString text = QString::fromUtf8(contents(file));
     // The revision: formula 001 now asks its two equal sides to differ.
     const QString header = QStringLiteral("RuleNo1\t1\t001\t=\t");
     QVERIFY(text.contains(header));
     text.replace(header, QStringLiteral("RuleNo1\t1\t001\t<>\t"));
-    QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    f.write(text.toUtf8());
-    f.close();
-    QCOMPARE(cli(db.path(), {"formulas", "import", "--set", "operating", "--file", file}).status, 0);
+    QVERIFY(writeFile(file, text.toUtf8()));
+    QCOMPARE(velq8(db.path(), {"formulas", "import", "--set", "operating", "--file", file}).status, 0);
 
-    const CliProcess check = cli(db.path(), month);
+    const CliProcess check = velq8(db.path(), month);
     QCOMPARE(check.status, 1);
     QVERIFY2(check.out.startsWith(QStringLiteral("11000+")) && check.out.contains(QStringLiteral("<>19999")),
              qPrintable(check.out));

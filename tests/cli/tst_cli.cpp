@@ -1,4 +1,5 @@
 #include "tests/support/cli_process.h"
+#include "tests/support/files.h"
 #include "tests/support/test_database.h"
 
 #include <QDir>
@@ -19,17 +20,15 @@ private slots:
     void unknownCommandIsAnError();
     void declaringInstitutionIsRequired_data();
     void declaringInstitutionIsRequired();
-
-private:
-    using Run = CliProcess;
-    static Run cli(const QStringList &args) { return CliProcess::run(QStringLiteral(VELQ8_CLI), args); }
 };
+
+using Run = CliProcess;
 
 void TstCli::initCreatesADatabaseWithTheReferenceData()
 {
     QTemporaryDir dir;
     const QString file = dir.filePath("new.sqlite");
-    const Run run = cli({"--database", file, "init"});
+    const Run run = velq8({"--database", file, "init"});
     QCOMPARE(run.status, 0);
     QVERIFY(QFile::exists(file));
     {
@@ -51,22 +50,16 @@ void TstCli::initRefusesAnExistingFile()
 {
     QTemporaryDir dir;
     const QString file = dir.filePath("mine.txt");
-    {
-        QFile f(file);
-        QVERIFY(f.open(QIODevice::WriteOnly));
-        f.write("not a database, and not to be touched\n");
-    }
-    const Run run = cli({"--database", file, "init"});
+    QVERIFY(writeFile(file, "not a database, and not to be touched\n"));
+    const Run run = velq8({"--database", file, "init"});
     QCOMPARE(run.status, 2);
     QVERIFY(run.err.contains(file));
-    QFile f(file);
-    QVERIFY(f.open(QIODevice::ReadOnly));
-    QCOMPARE(f.readAll(), QByteArray("not a database, and not to be touched\n"));
+    QCOMPARE(contents(file), QByteArray("not a database, and not to be touched\n"));
 }
 
 void TstCli::helpNamesEveryCommand()
 {
-    const Run run = cli({"--help"});
+    const Run run = velq8({"--help"});
     QCOMPARE(run.status, 0);
     qsizetype previous = -1;
     for (const char *command : {"init", "export", "verify", "import", "check", "report"}) {
@@ -79,7 +72,7 @@ void TstCli::helpNamesEveryCommand()
 
 void TstCli::unknownCommandIsAnError()
 {
-    const Run run = cli({"frobnicate"});
+    const Run run = velq8({"frobnicate"});
     QCOMPARE(run.status, 2);
     QVERIFY(run.err.contains("frobnicate"));
 }
@@ -106,7 +99,7 @@ void TstCli::declaringInstitutionIsRequired()
     QStringList args{"--database", db.path(), command, "--year", "88", "--month", "5"};
     if (command == u"export")
         args << "--dir" << out.path();
-    const Run run = cli(args);
+    const Run run = velq8(args);
     QCOMPARE(run.status, 2);
     QCOMPARE(run.out, QString());
     QCOMPARE(run.err, message);

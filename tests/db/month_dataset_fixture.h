@@ -1,29 +1,26 @@
 #pragma once
 
 #include "db/cached_dataset.h"
-#include "tests/support/test_database.h"
+#include "tests/support/database_test.h"
 
 #include <QtTest>
 #include <memory>
 
 // The fixture of the dataset tests: a database of its own with six accounts
 // (11000, 11010, ...), months of operating data on demand, and the month
-// dataset as the operating data tab states it.
-class MonthDatasetFixture : public QObject
+// dataset as the operating data tab states it. Derived classes set up with
+// `void init() { setUp(); }`.
+class MonthDatasetFixture : public DatabaseTest
 {
 protected:
-    std::unique_ptr<TestDatabase> m_db;
-
     static QString accountCode(int i) { return QString::number(11000 + i * 10); }
 
     void setUp()
     {
-        m_db = std::make_unique<TestDatabase>(TestDatabase::Content::Empty);
-        QVERIFY2(m_db->isValid(), qPrintable(m_db->lastError()));
+        DatabaseTest::init();
         for (int i = 0; i < 6; ++i)
             QVERIFY(m_db->insertRow("CACNO", {{"ACC_CODE", accountCode(i)}, {"ACC_NAME", QString("科目%1").arg(i)}}));
     }
-    void tearDown() { m_db.reset(); }
 
     // One row per account for 995, SERIAL 1..n, AMT = 100 * SERIAL.
     void addMonth(int year, int month, int accounts)

@@ -15,7 +15,6 @@ class tst_CachedDataset : public MonthDatasetFixture
 
 private slots:
     void init() { setUp(); }
-    void cleanup() { tearDown(); }
 
     void openBindsNamedParameters();
     void openFailsWithEngineMessage();

@@ -14,7 +14,6 @@ class tst_CachedDatasetModel : public MonthDatasetFixture
 
 private slots:
     void init() { setUp(); }
-    void cleanup() { tearDown(); }
 
     void modelTextAndEditing();
     void modelSignals();

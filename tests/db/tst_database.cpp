@@ -1,5 +1,6 @@
 #include "db/database.h"
 #include "db/schema.h"
+#include "tests/support/files.h"
 #include "tests/support/test_database.h"
 
 #include <QCryptographicHash>
@@ -48,20 +49,13 @@ struct FileState
 
 FileState stateOf(const QString &path)
 {
-    QFile f(path);
     FileState s;
-    if (f.open(QIODevice::ReadOnly))
-        s.hash = QCryptographicHash::hash(f.readAll(), QCryptographicHash::Sha256);
+    if (QFile::exists(path))
+        s.hash = QCryptographicHash::hash(contents(path), QCryptographicHash::Sha256);
     const QFileInfo info(path);
     s.modified = info.lastModified();
     s.size = info.size();
     return s;
-}
-
-bool writeFile(const QString &path, const QByteArray &bytes)
-{
-    QFile f(path);
-    return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
 }
 
 // Builds a plain SQLite file with the given statements, outside the program.
@@ -79,11 +73,6 @@ bool buildSqlite(const QString &path, const QStringList &statements)
     }
     QSqlDatabase::removeDatabase("foreign");
     return ok;
-}
-
-QStringList filesIn(const QString &folder)
-{
-    return QDir(folder).entryList(QDir::Files | QDir::Hidden | QDir::NoDotAndDotDot);
 }
 
 } // namespace

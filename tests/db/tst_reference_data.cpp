@@ -1,5 +1,6 @@
 #include "db/reference_data.h"
 #include "db/schema.h"
+#include "tests/support/files.h"
 #include "tests/support/test_database.h"
 
 #include <QFile>
@@ -22,20 +23,11 @@ private slots:
 
 namespace {
 
-bool write(const QString &path, const QString &text)
-{
-    QFile f(path);
-    return f.open(QIODevice::WriteOnly) && f.write(text.toUtf8()) >= 0;
-}
-
 // The data lines of a file: its rows as they should be stored.
 QList<QStringList> dataLines(const QString &path)
 {
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly))
-        return {};
     QList<QStringList> rows;
-    for (QString line : QString::fromUtf8(f.readAll()).split('\n')) {
+    for (QString line : QString::fromUtf8(contents(path)).split('\n')) {
         if (line.endsWith('\r'))
             line.chop(1);
         if (line.startsWith('#') || line.trimmed().isEmpty())
@@ -54,10 +46,10 @@ void tst_ReferenceData::loadsFolderInFileOrder()
     QTemporaryDir dir;
     // Fields in another order and a subset of them; comments and blank lines
     // anywhere; CRLF line ends.
-    QVERIFY(write(dir.filePath("CD01.tsv"), "# counties\r\nHSIEN_NAME\tHSIEN_ID\r\n臺北市\tZ\r\n# note\r\n\t\r\n基隆市\tA\r\n"));
-    QVERIFY(write(dir.filePath("BN01.tsv"), "BANK_NO\tBN_DATE\tBANK_NAME\n995\t\t銀行\n9950011\t1992-04-01\t\n"));
-    QVERIFY(write(dir.filePath("RuleNo2.tsv"), "cano\tleft_flag\tnserial\tacc_code\n001\t0\t\t11000\n"));
-    QVERIFY(write(dir.filePath("unknown.tsv"), "whatever\n"));   // not a table: ignored
+    QVERIFY(writeFile(dir.filePath("CD01.tsv"), "# counties\r\nHSIEN_NAME\tHSIEN_ID\r\n臺北市\tZ\r\n# note\r\n\t\r\n基隆市\tA\r\n"));
+    QVERIFY(writeFile(dir.filePath("BN01.tsv"), "BANK_NO\tBN_DATE\tBANK_NAME\n995\t\t銀行\n9950011\t1992-04-01\t\n"));
+    QVERIFY(writeFile(dir.filePath("RuleNo2.tsv"), "cano\tleft_flag\tnserial\tacc_code\n001\t0\t\t11000\n"));
+    QVERIFY(writeFile(dir.filePath("unknown.tsv"), "whatever\n"));   // not a table: ignored
     QString error;
     QVERIFY(db.db().transaction());
     QVERIFY2(ReferenceData::load(db.db(), dir.path(), &error), qPrintable(error));
@@ -98,7 +90,7 @@ void tst_ReferenceData::refusesBadFiles()
     QVERIFY2(db.isValid(), qPrintable(db.lastError()));
     QTemporaryDir dir;
     const QString path = dir.filePath(file + ".tsv");
-    QVERIFY(write(path, content));
+    QVERIFY(writeFile(path, content.toUtf8()));
     QString error;
     QVERIFY(db.db().transaction());
     QVERIFY(!ReferenceData::load(db.db(), dir.path(), &error));

@@ -2,7 +2,7 @@
 #include "db/named_placeholders.h"
 #include "db/schema.h"
 #include "db/update_applier.h"
-#include "tests/support/test_database.h"
+#include "tests/support/database_test.h"
 
 #include <QtTest>
 
@@ -13,13 +13,12 @@
 // The cases run on CD01 (HSIEN_ID text(1) key, HSIEN_NAME text(8)) holding
 // A 臺北市 and B 新北市. A cache row is written "delete A", "modify A Z 名"
 // (loaded as A, now Z 名) or "insert C 名"; "-" leaves a value unset.
-class tst_UpdateApplier : public QObject
+class tst_UpdateApplier : public DatabaseTest
 {
     Q_OBJECT
 
 private slots:
     void init();
-    void cleanup();
 
     void placeholders_data();
     void placeholders();
@@ -31,7 +30,6 @@ private slots:
     void refusals();
 
 private:
-    std::unique_ptr<TestDatabase> m_db;
     QString stored() const;
 };
 
@@ -83,15 +81,9 @@ QList<CachedRow> cacheRows(const QStringList &lines, int fieldCount = 2)
 
 void tst_UpdateApplier::init()
 {
-    m_db = std::make_unique<TestDatabase>(TestDatabase::Content::Empty);
-    QVERIFY2(m_db->isValid(), qPrintable(m_db->lastError()));
+    DatabaseTest::init();
     QVERIFY(m_db->insertRow("CD01", {{"HSIEN_ID", "A"}, {"HSIEN_NAME", "臺北市"}}));
     QVERIFY(m_db->insertRow("CD01", {{"HSIEN_ID", "B"}, {"HSIEN_NAME", "新北市"}}));
-}
-
-void tst_UpdateApplier::cleanup()
-{
-    m_db.reset();
 }
 
 QString tst_UpdateApplier::stored() const

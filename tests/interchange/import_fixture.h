@@ -15,7 +15,8 @@
 #include "interchange/record_reader.h"
 #include "interchange/record_writer.h"
 #include "tests/support/fake_shell.h"
-#include "tests/support/test_database.h"
+#include "tests/support/database_test.h"
+#include "tests/support/files.h"
 
 #include <QDir>
 #include <QFile>
@@ -69,30 +70,20 @@ QByteArray b01(const char *period, const char *bank, const char *account, const 
 
 using namespace import_fixture;
 
-class ImportFixture : public QObject
+// Derived classes set up with `void init() { setUp(); }`.
+class ImportFixture : public DatabaseTest
 {
 protected:
-
-    std::unique_ptr<TestDatabase> m_db;
-    std::unique_ptr<QTemporaryDir> m_dir;
-
+    // Writes a file of the test folder by name; its path.
     QString writeFile(const QString &name, const QByteArray &bytes)
     {
-        const QString path = m_dir->filePath(name);
-        QFile f(path);
-        if (!f.open(QIODevice::WriteOnly) || f.write(bytes) != bytes.size())
+        const QString path = m_out->filePath(name);
+        if (!::writeFile(path, bytes))
             qFatal("cannot write %s", qPrintable(path));
         return path;
     }
-    static QByteArray bytesOf(const QString &path)
-    {
-        QFile f(path);
-        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
-    }
-    QStringList folderListing() const
-    {
-        return QDir(m_dir->path()).entryList(QDir::Files | QDir::Hidden, QDir::Name);
-    }
+    static QByteArray bytesOf(const QString &path) { return contents(path); }
+    QStringList folderListing() const { return filesIn(m_out->path()); }
     // Every row of a table in stored order, with its rowid: "exactly as it was".
     QStringList dump(const QString &table)
     {
@@ -194,7 +185,7 @@ protected:
         ExportEngine::Request request;
         request.period = Period{88, 5};
         request.kinds = Kind::all();
-        request.directory = m_dir->path();
+        request.directory = m_out->path();
         request.institutionCode = QStringLiteral("ABC");
         request.confirmOverwrite = [](const QString &) { return true; };
         request.report = [](const ExportEngine::Message &) {};
@@ -210,15 +201,7 @@ protected:
 
     void setUp()
     {
-        m_db = std::make_unique<TestDatabase>(TestDatabase::Content::Empty);
-        QVERIFY2(m_db->isValid(), qPrintable(m_db->lastError()));
-        m_dir = std::make_unique<QTemporaryDir>();
-        QVERIFY(m_dir->isValid());
+        DatabaseTest::init();
         fillFixture();
-    }
-    void tearDown()
-    {
-        m_dir.reset();
-        m_db.reset();
     }
 };

@@ -1,20 +1,16 @@
-#include "tests/support/test_database.h"
+#include "tests/support/cli_process.h"
+#include "tests/support/database_test.h"
+#include "tests/support/files.h"
 
 #include <QCryptographicHash>
-#include <QDir>
-#include <QFile>
-#include <QProcess>
-#include <QTemporaryDir>
-#include <QTest>
 
 // velq8-cli export: the same engine as the dialog, messages on standard error,
 // no question asked.
-class TstExportCli : public QObject
+class TstExportCli : public DatabaseTest
 {
     Q_OBJECT
 private slots:
     void init();
-    void cleanup();
     void writesTheChosenKindsForTheFirstInstitution();
     void keepsAnExistingFileUnlessOverwrite();
     void nothingWrittenIsStatusOne();
@@ -23,26 +19,16 @@ private slots:
     void refusesWrongArguments();
 
 private:
-    struct Run
-    {
-        int status = -1;
-        QString out;
-        QString err;
-    };
-    Run cli(const QStringList &args);
+    using Run = CliProcess;
+    Run cli(const QStringList &args) { return velq8(m_db->path(), QStringList{"export"} + args); }
     // The line printed for a file written (as verify prints it), its
     // fingerprint taken here from the file on the disk.
     static QString fileLine(const QString &path, const QString &kind, int records);
-
-    std::unique_ptr<TestDatabase> m_db;
-    std::unique_ptr<QTemporaryDir> m_out;
 };
 
 void TstExportCli::init()
 {
-    m_db = std::make_unique<TestDatabase>(TestDatabase::Content::Empty);
-    QVERIFY2(m_db->isValid(), qPrintable(m_db->lastError()));
-    m_out = std::make_unique<QTemporaryDir>();
+    DatabaseTest::init();
     // The declaring institution is the first BN01 record in stored order, whatever its key.
     QVERIFY(m_db->insertRow("BN01", {{"BANK_NO", "XYZ"}, {"BANK_NAME", "申報機構"}}));
     QVERIFY(m_db->insertRow("BN01", {{"BANK_NO", "ABC"}, {"BANK_NAME", "另一機構"}}));
@@ -52,31 +38,11 @@ void TstExportCli::init()
                                      {"FLAG2", "2"}, {"FLAG3", "10"}, {"FLAG4", "1"}, {"RATE", 2.5}}));
 }
 
-void TstExportCli::cleanup()
-{
-    m_db.reset();
-    m_out.reset();
-}
-
-TstExportCli::Run TstExportCli::cli(const QStringList &args)
-{
-    QProcess p;
-    p.start(QStringLiteral(VELQ8_CLI), QStringList{"--database", m_db->path(), "export"} + args);
-    Run r;
-    if (!p.waitForFinished(60000))
-        return r;
-    r.status = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
-    r.out = QString::fromUtf8(p.readAllStandardOutput());
-    r.err = QString::fromUtf8(p.readAllStandardError());
-    return r;
-}
-
 QString TstExportCli::fileLine(const QString &path, const QString &kind, int records)
 {
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly))
+    if (!QFile::exists(path))
         return QStringLiteral("<missing %1>").arg(path);
-    const QByteArray sha256 = QCryptographicHash::hash(f.readAll(), QCryptographicHash::Sha256).toHex();
+    const QByteArray sha256 = QCryptographicHash::hash(contents(path), QCryptographicHash::Sha256).toHex();
     return QStringList{path, kind, "XYZ", "088/05", QString::number(records), QString::fromLatin1(sha256)}.join(u'\t')
          + u'\n';
 }
@@ -90,32 +56,22 @@ void TstExportCli::writesTheChosenKindsForTheFirstInstitution()
     QCOMPARE(r.out, dir + "/B01XYZ000008805\n" + dir + "/B03XYZ000008805\n"
                         + fileLine(dir + "/B01XYZ000008805", "B01", 1) + fileLine(dir + "/B03XYZ000008805", "B03", 1));
     QCOMPARE(r.err, QStringLiteral("查無符合之各營業單位逾期放款比率資料!!!\n匯出作業完成!!!\n"));
-    QFile f(dir + "/B01XYZ000008805");
-    QVERIFY(f.open(QIODevice::ReadOnly));
-    QCOMPARE(f.readAll(), QByteArray("08805XYZ000011000" "000000000001.5\r\n"));
+    QCOMPARE(contents(dir + "/B01XYZ000008805"), QByteArray("08805XYZ000011000" "000000000001.5\r\n"));
 }
 
 void TstExportCli::keepsAnExistingFileUnlessOverwrite()
 {
     const QString path = m_out->filePath("B03XYZ000008805");
-    {
-        QFile f(path);
-        QVERIFY(f.open(QIODevice::WriteOnly));
-        f.write("old");
-    }
+    QVERIFY(writeFile(path, "old"));
     Run r = cli({"--year", "88", "--month", "5", "--kinds", "B03", "--dir", m_out->path()});
     QCOMPARE(r.status, 1);
     QVERIFY2(r.err.contains(path + "  檔案已存在"), qPrintable(r.err));
     QVERIFY(!r.err.contains("匯出作業完成!!!"));
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::ReadOnly));
-    QCOMPARE(f.readAll(), QByteArray("old"));
-    f.close();
+    QCOMPARE(contents(path), QByteArray("old"));
 
     r = cli({"--year", "88", "--month", "5", "--kinds", "B03", "--dir", m_out->path(), "--overwrite"});
     QCOMPARE(r.status, 0);
-    QVERIFY(f.open(QIODevice::ReadOnly));
-    QCOMPARE(f.readAll(), QByteArray("08805XYZ00001210" "1" "0250\r\n"));
+    QCOMPARE(contents(path), QByteArray("08805XYZ00001210" "1" "0250\r\n"));
 }
 
 void TstExportCli::nothingWrittenIsStatusOne()

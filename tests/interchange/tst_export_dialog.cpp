@@ -2,17 +2,14 @@
 #include "ui/messages.h"
 #include "db/declaration_kind.h"
 #include "interchange/ui/export_dialog.h"
-#include "tests/support/test_database.h"
+#include "tests/support/database_test.h"
+#include "tests/support/files.h"
 
 #include <QApplication>
-#include <QDir>
-#include <QFile>
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
 #include <QSpinBox>
-#include <QTemporaryDir>
-#include <QTest>
 
 namespace {
 
@@ -24,15 +21,9 @@ QStringList entries(const QListWidget *list)
     return out;
 }
 
-QByteArray contents(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
-}
-
 } // namespace
 
-class TstExportDialog : public QObject
+class TstExportDialog : public DatabaseTest
 {
     Q_OBJECT
 private slots:
@@ -59,24 +50,19 @@ private:
     QStringList expectedEntries(const QString &dir, const QString &period) const;
     void insertRows();
 
-    std::unique_ptr<TestDatabase> m_db;
-    std::unique_ptr<QTemporaryDir> m_out;
     std::unique_ptr<ScriptedMessages> m_messages;
 };
 
 void TstExportDialog::init()
 {
-    m_db = std::make_unique<TestDatabase>(TestDatabase::Content::Empty);
-    QVERIFY2(m_db->isValid(), qPrintable(m_db->lastError()));
-    m_out = std::make_unique<QTemporaryDir>();
+    DatabaseTest::init();
     m_messages = std::make_unique<ScriptedMessages>();
 }
 
 void TstExportDialog::cleanup()
 {
     m_messages.reset();
-    m_db.reset();
-    m_out.reset();
+    DatabaseTest::cleanup();
 }
 
 TstExportDialog::Controls TstExportDialog::controls(TfmVELQ8EXIT &dlg)
@@ -262,11 +248,8 @@ void TstExportDialog::writesB01BeforeB03WhateverTheChosenOrder()
     c.seMM->setValue(5);
     const QStringList all = expectedEntries(m_out->path(), "08805");
     // Existing files show the order in which the kinds are reached.
-    for (const QString &path : {all[0], all[2]}) {
-        QFile f(path);
-        QVERIFY(f.open(QIODevice::WriteOnly));
-        f.write("old");
-    }
+    for (const QString &path : {all[0], all[2]})
+        QVERIFY(writeFile(path, "old"));
     c.lbFile->setCurrentRow(2);   // B03 first
     QTest::mouseClick(c.b1, Qt::LeftButton);
     c.lbFile->setCurrentRow(0);   // then B01

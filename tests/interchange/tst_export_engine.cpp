@@ -1,7 +1,8 @@
 #include "db/declaration_kind.h"
 #include "interchange/export_engine.h"
 #include "common/whole_file_writer.h"
-#include "tests/support/test_database.h"
+#include "tests/support/database_test.h"
+#include "tests/support/files.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -21,18 +22,6 @@ using Outcome = ExportEngine::Outcome;
 namespace {
 
 const Kind &kind(Kind::Id id) { return Kind::get(id); }
-
-QByteArray contents(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
-}
-
-bool writeFile(const QString &path, const QByteArray &bytes)
-{
-    QFile f(path);
-    return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
-}
 
 // Every message the engine reported and every question it asked.
 struct Recorder
@@ -59,22 +48,12 @@ struct Recorder
     }
 };
 
-// Files in the folder other than the expected ones (a temporary file left
-// behind would show here).
-QStringList filesIn(const QString &folder)
-{
-    return QDir(folder).entryList(QDir::Files | QDir::Hidden, QDir::Name);
-}
-
 } // namespace
 
-class TstExportEngine : public QObject
+class TstExportEngine : public DatabaseTest
 {
     Q_OBJECT
 private slots:
-    void init();
-    void cleanup();
-
     void writesEveryKindToTheByte();
     void kindsGoInTheFixedOrder();
     void monthZeroWritesNothing();
@@ -97,24 +76,7 @@ private slots:
 private:
     ExportEngine::Request request(const QList<Kind::Id> &ids, int year = 88, int month = 5);
     void fillMonth();
-
-    std::unique_ptr<TestDatabase> m_db;
-    std::unique_ptr<QTemporaryDir> m_out;
 };
-
-void TstExportEngine::init()
-{
-    m_db = std::make_unique<TestDatabase>(TestDatabase::Content::Empty);
-    QVERIFY2(m_db->isValid(), qPrintable(m_db->lastError()));
-    m_out = std::make_unique<QTemporaryDir>();
-    QVERIFY(m_out->isValid());
-}
-
-void TstExportEngine::cleanup()
-{
-    m_db.reset();
-    m_out.reset();
-}
 
 ExportEngine::Request TstExportEngine::request(const QList<Kind::Id> &ids, int year, int month)
 {

@@ -18,7 +18,7 @@ class TestExportReadBack : public ImportFixture
         r.period = Period{year, 5};
         for (Kind::Id id : ids)
             r.kinds.append(&kindOf(id));
-        r.directory = m_dir->path();
+        r.directory = m_out->path();
         r.institutionCode = QStringLiteral("ABC");
         r.confirmOverwrite = [](const QString &) { return true; };
         r.report = [this](const ExportEngine::Message &m) { m_messages.append(m); };
@@ -45,7 +45,6 @@ class TestExportReadBack : public ImportFixture
 
 private slots:
     void init() { setUp(); }
-    void cleanup() { tearDown(); }
 
     void differingReadBackLeavesNoFile_data()
     {
@@ -89,7 +88,7 @@ private slots:
         QFETCH(QByteArray, to);
         QFETCH(bool, older);
         QFETCH(QString, detail);
-        const QString entry = m_dir->filePath("B01ABC000008805");
+        const QString entry = m_out->filePath("B01ABC000008805");
         const QByteArray olderBytes("older B01\r\n");
         if (older)
             writeFile("B01ABC000008805", olderBytes);

@@ -1,4 +1,5 @@
 #include "tests/interchange/import_fixture.h"
+#include "tests/support/cli_process.h"
 
 // The import engine and velq8-cli import.
 class TestImport : public ImportFixture
@@ -7,7 +8,6 @@ class TestImport : public ImportFixture
 
 private slots:
     void init() { setUp(); }
-    void cleanup() { tearDown(); }
 
     // Export of a month, then import of its files: the stored rows come back
     // exactly, through both paths (month stored and replaced with Yes, month
@@ -324,7 +324,7 @@ private slots:
         QCOMPARE(folderListing(), QStringList({"B01ABC000008805.TXT", "B01ABC000008805.txt"}));
 
         // A missing file is reported, nothing else happens.
-        result = runImport(m_dir->filePath("missing"), Kind::B01, target, true);
+        result = runImport(m_out->filePath("missing"), Kind::B01, target, true);
         QCOMPARE(result.status, Status::OpenFailed);
         result = runImport(QString(), Kind::B01, target, true);
         QCOMPARE(result.status, Status::OpenFailed);
@@ -364,38 +364,26 @@ private slots:
     // a format error naming the line.
     void commandLine()
     {
-#ifndef VELQ8_CLI
-        QSKIP("velq8-cli is not built");
-#else
         const QString path = writeFile(QStringLiteral("B01ABC000008805"),
                                        crlf({b01("08805", "ABC0000", "11000", "7")}));
         const QStringList before = dump("MPBANK");
-        auto cli = [&](const QStringList &args, QString *out, QString *err) {
-            QProcess p;
-            p.start(QStringLiteral(VELQ8_CLI), QStringList{"--database", m_db->path(), "import"} + args);
-            if (!p.waitForFinished(60000))
-                return -1;
-            *out = QString::fromUtf8(p.readAllStandardOutput());
-            *err = QString::fromUtf8(p.readAllStandardError());
-            return p.exitCode();
-        };
-        QString out, err;
-        QCOMPARE(cli({path, "--kind", "B01"}, &out, &err), 1);
-        QVERIFY2(err.contains(QStringLiteral("資料已存在是否確定修改!!!")), qPrintable(err));
+        auto cli = [&](const QStringList &args) { return velq8(m_db->path(), QStringList{"import"} + args); };
+        CliProcess run;
+        QCOMPARE((run = cli({path, "--kind", "B01"})).status, 1);
+        QVERIFY2(run.err.contains(QStringLiteral("資料已存在是否確定修改!!!")), qPrintable(run.err));
         QCOMPARE(dump("MPBANK"), before);
 
-        QCOMPARE(cli({path, "--kind", "B01", "--replace"}, &out, &err), 0);
-        QVERIFY2(out.contains(QStringLiteral("匯入作業完成!!!")), qPrintable(out + err));
+        QCOMPARE((run = cli({path, "--kind", "B01", "--replace"})).status, 0);
+        QVERIFY2(run.out.contains(QStringLiteral("匯入作業完成!!!")), qPrintable(run.out + run.err));
         QCOMPARE(m_db->count("MPBANK", "M_MONTH = 5"), 1);
 
         const QString bad = writeFile(QStringLiteral("B01ABC000008804"),
                                       crlf({b01("08804", "ABC0000", "11000", "7"), b01("08804", "ABC0000", "11500", "x")}));
-        QCOMPARE(cli({bad, "--kind", "B01", "--replace"}, &out, &err), 2);
-        QVERIFY2(err.contains(QStringLiteral("檔案格式有誤,請查明 !!!")) && err.contains(QStringLiteral("第 2 行")),
-                 qPrintable(err));
+        QCOMPARE((run = cli({bad, "--kind", "B01", "--replace"})).status, 2);
+        QVERIFY2(run.err.contains(QStringLiteral("檔案格式有誤,請查明 !!!")) && run.err.contains(QStringLiteral("第 2 行")),
+                 qPrintable(run.err));
         QCOMPARE(m_db->count("MPBANK", "M_MONTH = 4"), 1);
-        QCOMPARE(cli({bad, "--kind", "B09"}, &out, &err), 2);
-#endif
+        QCOMPARE(cli({bad, "--kind", "B09"}).status, 2);
     }
 };
 

@@ -7,7 +7,6 @@ class TestImportDialog : public ImportFixture
 
 private slots:
     void init() { setUp(); }
-    void cleanup() { tearDown(); }
 
     // The dialog, as the operating data tab opens it: Yes on a stored month,
     // the messages in order, the outcome the tab acts on, the edit mode.
@@ -66,10 +65,10 @@ private slots:
         QVERIFY(QTest::qWaitForWindowExposed(&dialog));
         auto *directory = dialog.findChild<QLineEdit *>("edtDIRECT");
         directory->setFocus();
-        directory->setText(m_dir->path());
+        directory->setText(m_out->path());
         QTest::keyClick(directory, Qt::Key_Return);
         QCOMPARE(messages.texts(), QStringList());
-        QCOMPARE(QDir(dialog.directory()).canonicalPath(), QDir(m_dir->path()).canonicalPath());
+        QCOMPARE(QDir(dialog.directory()).canonicalPath(), QDir(m_out->path()).canonicalPath());
         QVERIFY(dialog.isVisible());
 
         auto *name = dialog.findChild<QLineEdit *>("edtFILENAME");
@@ -174,9 +173,9 @@ private slots:
         QCOMPARE(messages.texts(), QStringList({ImportEngine::openFailedMessage()}));
         QVERIFY(again.isVisible());
         // A name typed relative to the directory shown.
-        again.setDirectory(m_dir->path());
+        again.setDirectory(m_out->path());
         again.findChild<QLineEdit *>("edtFILENAME")->setText(QStringLiteral("B01ABC000008805"));
-        QCOMPARE(again.filePath(), m_dir->filePath("B01ABC000008805"));
+        QCOMPARE(again.filePath(), m_out->filePath("B01ABC000008805"));
     }
 };
 

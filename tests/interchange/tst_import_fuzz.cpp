@@ -8,7 +8,6 @@ class TestImportFuzz : public ImportFixture
 
 private slots:
     void init() { setUp(); }
-    void cleanup() { tearDown(); }
 
     // The record reader, as the import takes lines, over thousands of mutated
     // lines of every kind: it never crashes, and a line it accepts holds every

@@ -8,8 +8,6 @@ class TestVerifyCli : public ImportFixture
 {
     Q_OBJECT
 
-    static CliProcess cli(const QStringList &args) { return CliProcess::run(QStringLiteral(VELQ8_CLI), args); }
-
     static QByteArray goodB01()
     {
         return crlf({b01("08805", "ABC0000", "11000", "1234.5"), b01("08805", "ABC0000", "11500", "-0.5"),
@@ -25,7 +23,6 @@ class TestVerifyCli : public ImportFixture
 
 private slots:
     void init() { setUp(); }
-    void cleanup() { tearDown(); }
 
     void verifiesOneFile_data()
     {
@@ -68,8 +65,8 @@ private slots:
         QFETCH(QByteArray, bytes);
         QFETCH(int, records);
         QFETCH(QString, fault);
-        const QString path = bytes == "<none>" ? m_dir->filePath(name) : writeFile(name, bytes);
-        const CliProcess run = cli({"verify", path});
+        const QString path = bytes == "<none>" ? m_out->filePath(name) : writeFile(name, bytes);
+        const CliProcess run = velq8({"verify", path});
         if (records >= 0) {
             QCOMPARE(run.status, 0);
             QCOMPARE(run.out, lineOf(path, "B01", records));
@@ -105,8 +102,8 @@ private slots:
         const QString bad = writeFile("B01ABC000008805.TXT", goodB01().left(40));
         QStringList args{"verify"};
         for (const QString &f : files)
-            args << (f == u"good" ? good : f == u"bad" ? bad : f == u"missing" ? m_dir->filePath("B03ABC000008805") : f);
-        const CliProcess run = cli(args);
+            args << (f == u"good" ? good : f == u"bad" ? bad : f == u"missing" ? m_out->filePath("B03ABC000008805") : f);
+        const CliProcess run = velq8(args);
         QCOMPARE(run.status, status);
         QCOMPARE(run.out, lineOf(good, "B01", 3).repeated(listed));
         QCOMPARE(run.err.isEmpty(), status == 0);
@@ -116,9 +113,9 @@ private slots:
     // the two can be compared line for line.
     void exportAndVerifyPrintTheSameLines()
     {
-        const QString out = m_dir->filePath("out");
+        const QString out = m_out->filePath("out");
         QVERIFY(QDir().mkpath(out));
-        const CliProcess exported = cli({"--database", m_db->path(), "export", "--year", "88", "--month", "5",
+        const CliProcess exported = velq8({"--database", m_db->path(), "export", "--year", "88", "--month", "5",
                                          "--dir", out});
         QCOMPARE(exported.status, 0);
         QStringList lines = exported.out.split(u'\n', Qt::SkipEmptyParts);
@@ -127,7 +124,7 @@ private slots:
         const QStringList fileLines = lines.mid(5);
         QCOMPARE(paths.first(), out + "/B01ABC000008805");
 
-        const CliProcess verified = cli(QStringList{"verify"} + paths);
+        const CliProcess verified = velq8(QStringList{"verify"} + paths);
         QCOMPARE(verified.status, 0);
         QCOMPARE(verified.out, fileLines.join(u'\n') + u'\n');
         QCOMPARE(fileLines.first(), lineOf(out + "/B01ABC000008805", "B01", 3).chopped(1));

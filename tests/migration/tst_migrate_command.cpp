@@ -2,6 +2,7 @@
 #include "db/declaration_kind.h"
 #include "tests/support/cli_process.h"
 #include "tests/support/dbf_writer.h"
+#include "tests/support/files.h"
 
 #include <QDir>
 #include <QFile>
@@ -31,7 +32,7 @@ private slots:
 private:
     static CliProcess migrate(const QString &from, const QString &target)
     {
-        return CliProcess::run(QStringLiteral(VELQ8_CLI), {"--database", target, "migrate", "--from", from});
+        return velq8(target, {"migrate", "--from", from});
     }
     static bool saveAll(const QString &folder, const QVariantMap &files);
     static QString scalar(const QString &sql);
@@ -295,22 +296,19 @@ void TstMigrateCommand::createsNothingWhenItCannot()
     QStringList args{"--database", database.replace("$TARGET", target), "migrate"};
     for (const QString &option : options)
         args << QString(option).replace("$FROM", from);
-    const CliProcess run = CliProcess::run(QStringLiteral(VELQ8_CLI), args);
+    const CliProcess run = velq8(args);
     QCOMPARE(run.status, 2);
     QCOMPARE(run.out, QString());
     const QString expected = QString(message).replace("$FROM", from).replace("$TARGET", target);
     QVERIFY2(run.err.startsWith(expected), qPrintable(run.err));
     QCOMPARE(QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot), before);
-    if (targetExists) {
-        QFile f(target);
-        QVERIFY(f.open(QIODevice::ReadOnly));
-        QCOMPARE(f.readAll(), QByteArray("mine, not to be touched"));
-    }
+    if (targetExists)
+        QCOMPARE(contents(target), QByteArray("mine, not to be touched"));
 }
 
 void TstMigrateCommand::helpNamesItAfterInit()
 {
-    const CliProcess run = CliProcess::run(QStringLiteral(VELQ8_CLI), {"--help"});
+    const CliProcess run = velq8({"--help"});
     QCOMPARE(run.status, 0);
     const auto init = run.out.indexOf("\n  init\n");
     const auto migrate = run.out.indexOf("\n  migrate --from DIR\n");

@@ -26,7 +26,7 @@ private:
         for (const char *name : {"DISPLAY", "WAYLAND_DISPLAY"})
             env.remove(QString::fromLatin1(name));
         env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
-        return CliProcess::run(QStringLiteral(VELQ8_CLI), args, env);
+        return velq8(args, env);
     }
 };
 

@@ -25,3 +25,16 @@ struct CliProcess
         return {status, QString::fromUtf8(p.readAllStandardOutput()), QString::fromUtf8(p.readAllStandardError())};
     }
 };
+
+#ifdef VELQ8_CLI
+// velq8-cli, as the test's target names it; `database` goes first as --database.
+inline CliProcess velq8(const QStringList &args,
+                        const QProcessEnvironment &environment = QProcessEnvironment::systemEnvironment())
+{
+    return CliProcess::run(QStringLiteral(VELQ8_CLI), args, environment);
+}
+inline CliProcess velq8(const QString &database, const QStringList &args)
+{
+    return velq8(QStringList{QStringLiteral("--database"), database} + args);
+}
+#endif

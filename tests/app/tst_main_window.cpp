@@ -5,11 +5,9 @@
 #include "ui/dialog_runner.h"
 #include "interchange/ui/export_dialog.h"
 #include "interchange/ui/import_dialog.h"
+#include "tests/support/files.h"
 #include "tests/support/test_database.h"
 
-#include <QCryptographicHash>
-#include <QDir>
-#include <QFile>
 #include <QTemporaryDir>
 
 #include <QAbstractButton>
@@ -28,12 +26,11 @@ private slots:
     void statusBarPanelsAndCapsLockToggle();
     void institutionNameOnEveryDataTab();
     void emptyInstitutionTableLeavesLabelsEmpty();
-    void closeAnsweredNoKeepsWindowAndCache();
-    void closeAnsweredYesSavesTheMonthBeingEdited();
+    void closeAsksAndSavesOnYes_data();
+    void closeAsksAndSavesOnYes();
     void exampleFileImportsThroughTheOperatingTab();
-    void exportButtonOpensTheExportDialog();
-    void reportButtonsOpenTheBuiltReports_data();
-    void reportButtonsOpenTheBuiltReports();
+    void dialogButtonsOpenTheirDialogs_data();
+    void dialogButtonsOpenTheirDialogs();
 };
 
 namespace {
@@ -142,10 +139,19 @@ void TstMainWindow::emptyInstitutionTableLeavesLabelsEmpty()
     QCOMPARE(window.declaringBankCode(), QString());
 }
 
-void TstMainWindow::closeAnsweredNoKeepsWindowAndCache()
+void TstMainWindow::closeAsksAndSavesOnYes_data()
 {
+    QTest::addColumn<bool>("yes");
+    QTest::newRow("No keeps the window and the cache") << false;
+    QTest::newRow("Yes saves the month being edited") << true;
+}
+
+void TstMainWindow::closeAsksAndSavesOnYes()
+{
+    QFETCH(bool, yes);
     TestDatabase db;
     QVERIFY(db.isValid());
+    const int accounts = db.count("CACNO");
     ScriptedMessages messages;
     TfmVELQ8MAIN window(QDate(2026, 11, 3));
     window.show();
@@ -153,35 +159,22 @@ void TstMainWindow::closeAnsweredNoKeepsWindowAndCache()
     QTest::mouseClick(window.findChild<QAbstractButton *>("sbAdd"), Qt::LeftButton);
     CachedDataset *qry = window.dataTabs().first()->dataset();
     QVERIFY(qry && qry->recordCount() > 0);
-    QVERIFY(qry->setValue("AMT", 1234.5));
-
-    messages.answerNext(false);
-    QVERIFY(!window.close());
-    QVERIFY(window.isVisible());
-    QCOMPARE(messages.records().last().text, QString("是否確定要離開系統嗎?"));
-    QVERIFY(messages.records().last().isQuestion);
-    QCOMPARE(db.count("MPBANK", "M_YEAR = 115 AND M_MONTH = 11"), 0);
-    QVERIFY(qry->hasPendingUpdates());
-    QCOMPARE(qry->value("AMT").toDouble(), 1234.5);
-}
-
-void TstMainWindow::closeAnsweredYesSavesTheMonthBeingEdited()
-{
-    TestDatabase db;
-    QVERIFY(db.isValid());
-    const int accounts = db.count("CACNO");
-    ScriptedMessages messages;
-    TfmVELQ8MAIN window(QDate(2026, 11, 3));
-    window.show();
-    QTest::mouseClick(window.findChild<QAbstractButton *>("sbAdd"), Qt::LeftButton);
-    CachedDataset *qry = window.dataTabs().first()->dataset();
     QVERIFY(qry->moveTo(2));
     QVERIFY(qry->setValue("AMT", 99.125));
 
-    messages.answerNext(true);
-    QVERIFY(window.close());
-    QCOMPARE(db.count("MPBANK", "M_YEAR = 115 AND M_MONTH = 11"), accounts);
-    QCOMPARE(db.scalar("SELECT AMT FROM MPBANK WHERE M_YEAR = 115 AND M_MONTH = 11 AND SERIAL = 3").toDouble(), 99.125);
+    messages.answerNext(yes);
+    QCOMPARE(window.close(), yes);
+    QCOMPARE(window.isVisible(), !yes);
+    QCOMPARE(messages.records().last().text, QString("是否確定要離開系統嗎?"));
+    QVERIFY(messages.records().last().isQuestion);
+    QCOMPARE(db.count("MPBANK", "M_YEAR = 115 AND M_MONTH = 11"), yes ? accounts : 0);
+    if (yes) {
+        QCOMPARE(db.scalar("SELECT AMT FROM MPBANK WHERE M_YEAR = 115 AND M_MONTH = 11 AND SERIAL = 3").toDouble(),
+                 99.125);
+    } else {
+        QVERIFY(qry->hasPendingUpdates());
+        QCOMPARE(qry->value("AMT").toDouble(), 99.125);
+    }
 }
 
 void TstMainWindow::exampleFileImportsThroughTheOperatingTab()
@@ -193,12 +186,7 @@ void TstMainWindow::exampleFileImportsThroughTheOperatingTab()
     QTemporaryDir dir;
     const QString file = dir.filePath("B01995000011510");
     QVERIFY(QFile::copy(QStringLiteral(VELQ8_EXAMPLES_DIR "/B01995000011510"), file));
-    auto digest = [&] {
-        QFile f(file);
-        return f.open(QIODevice::ReadOnly) ? QCryptographicHash::hash(f.readAll(), QCryptographicHash::Md5)
-                                           : QByteArray();
-    };
-    const QByteArray before = digest();
+    const QByteArray before = contents(file);
     QVERIFY(db.exec("UPDATE MPBANK SET AMT = 1 WHERE M_YEAR = 115 AND M_MONTH = 10"));
 
     ScriptedMessages messages;
@@ -230,28 +218,11 @@ void TstMainWindow::exampleFileImportsThroughTheOperatingTab()
     for (const char *name : {"sbFirst", "sbNext", "sbEdit", "sbDel", "sbCheck"})
         QVERIFY2(window.findChild<QAbstractButton *>(name)->isEnabled(), name);
     QCOMPARE(window.editMode(), EditMode::Browse);
-    QCOMPARE(digest(), before);
-    QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{"B01995000011510"});
+    QCOMPARE(contents(file), before);
+    QCOMPARE(filesIn(dir.path()), QStringList{"B01995000011510"});
 }
 
-void TstMainWindow::exportButtonOpensTheExportDialog()
-{
-    TestDatabase db;
-    QVERIFY(db.isValid());
-    TfmVELQ8MAIN window(QDate(2026, 10, 8));
-    QString caption;
-    DialogRunner::Scoped driver([&](QDialog &dialog) {
-        if (qobject_cast<TfmVELQ8EXIT *>(&dialog))
-            caption = dialog.windowTitle();
-        return int(QDialog::Rejected);
-    });
-    auto *button = window.findChild<QAbstractButton *>("Button6");
-    QVERIFY(button->isEnabled());
-    button->click();
-    QCOMPARE(caption, QString("資料匯出"));
-}
-
-void TstMainWindow::reportButtonsOpenTheBuiltReports_data()
+void TstMainWindow::dialogButtonsOpenTheirDialogs_data()
 {
     QTest::addColumn<QString>("button");
     QTest::addColumn<QString>("dialog");   // empty: not built yet, the button is disabled
@@ -263,9 +234,10 @@ void TstMainWindow::reportButtonsOpenTheBuiltReports_data()
     QTest::newRow("bills trading") << "btnREPD" << "TfmVELQ8REPD" << "兼營票券交易業務統計表";
     QTest::newRow("county detail") << "btnREPI" << "TfmVELQ8REPI" << "各月營運資料明細表";
     QTest::newRow("county check") << "btnREPJ" << "TfmVELQ8REPJ" << "銀行縣市別營運資料檢核表";
+    QTest::newRow("export") << "Button6" << "TfmVELQ8EXIT" << "資料匯出";
 }
 
-void TstMainWindow::reportButtonsOpenTheBuiltReports()
+void TstMainWindow::dialogButtonsOpenTheirDialogs()
 {
     QFETCH(QString, button);
     QFETCH(QString, dialog);
@@ -275,9 +247,11 @@ void TstMainWindow::reportButtonsOpenTheBuiltReports()
     TfmVELQ8MAIN window(QDate(2026, 10, 8));
     QString opened;
     QString title;
+    bool exportDialog = false;
     DialogRunner::Scoped driver([&](QDialog &shown) {
         opened = shown.objectName();
         title = shown.windowTitle();
+        exportDialog = qobject_cast<TfmVELQ8EXIT *>(&shown);
         return int(QDialog::Rejected);
     });
     auto *b = window.findChild<QAbstractButton *>(button);
@@ -286,6 +260,7 @@ void TstMainWindow::reportButtonsOpenTheBuiltReports()
     b->click();
     QCOMPARE(opened, dialog);
     QCOMPARE(title, caption);
+    QCOMPARE(exportDialog, button == "Button6");
 }
 
 QTEST_MAIN(TstMainWindow)

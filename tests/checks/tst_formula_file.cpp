@@ -25,21 +25,21 @@ private slots:
 namespace {
 
 // Accounts 10000, 20000, 30000 and one clean formula 001: 10000+20000 = 30000.
-const QStringList CleanLines{
-    QStringLiteral("# a comment"),
-    QStringLiteral("RuleNo1\t1\t001\t=\t甲"),
-    QStringLiteral("RuleNo2\t1\t001\t0\t1\t10000\t+\t"),
-    QStringLiteral("RuleNo2\t1\t001\t0\t2\t20000\t\t"),
-    QStringLiteral("RuleNo2\t1\t001\t1\t1\t30000\t\t1"),
-};
+const QStringList CleanLines{"# a comment", "RuleNo1\t1\t001\t=\t甲", "RuleNo2\t1\t001\t0\t1\t10000\t+\t",
+                             "RuleNo2\t1\t001\t0\t2\t20000\t\t", "RuleNo2\t1\t001\t1\t1\t30000\t\t1"};
 
-bool addAccounts(TestDatabase &db)
+// The accounts of CleanLines and a stored formula 777 with `terms` of its two
+// terms (10000 on the left, 20000 on the right).
+bool storedSet(TestDatabase &db, int terms)
 {
-    for (const char *code : {"10000", "20000", "30000"}) {
-        if (!db.insertRow(QStringLiteral("CACNO"), {{"ACC_CODE", code}, {"ACC_NAME", "科目"}}))
-            return false;
-    }
-    return true;
+    bool ok = db.isValid();
+    for (const char *code : {"10000", "20000", "30000"})
+        ok = ok && db.insertRow("CACNO", {{"ACC_CODE", code}, {"ACC_NAME", "科目"}});
+    ok = ok && db.insertRow("RuleNo1", {{"cano", "777"}, {"quop", "="}});
+    for (int i = 0; i < terms; ++i)
+        ok = ok && db.insertRow("RuleNo2", {{"cano", "777"}, {"left_flag", QString::number(i)}, {"nserial", 1},
+                                            {"acc_code", i == 0 ? "10000" : "20000"}});
+    return ok;
 }
 
 QString formulaFile(const QTemporaryDir &dir, const QByteArray &bytes)
@@ -92,49 +92,36 @@ void TstFormulaFile::eachFaultIsNamedByItsLine_data()
     QTest::addColumn<QStringList>("extra");      // lines after the clean ones (from line 6)
     QTest::addColumn<QStringList>("faults");     // expected fault texts, in line order
 
-    QTest::newRow("clean, remark of exactly 40 bytes")
-        << QStringList{QStringLiteral("RuleNo1\t1\t002\t<>\t") + QString(20, QChar(0x7532)),
-                       QStringLiteral("RuleNo2\t1\t002\t0\t1\t10000\t\t")}
-        << QStringList{};
-    QTest::newRow("remark of 41 bytes")
-        << QStringList{QStringLiteral("RuleNo1\t1\t002\t=\tx") + QString(20, QChar(0x7532)),
-                       QStringLiteral("RuleNo2\t1\t002\t0\t1\t10000\t\t")}
-        << QStringList{QStringLiteral("第 6 行: 欄位 remark 超過 40 個位元組: x") + QString(20, QChar(0x7532))};
-    QTest::newRow("unknown comparison")
-        << QStringList{QStringLiteral("RuleNo1\t1\t002\t=>\t"), QStringLiteral("RuleNo2\t1\t002\t0\t1\t10000\t\t")}
-        << QStringList{QStringLiteral("第 6 行: 比較符號「=>」不是 =、>、<、>=、<=、<> 之一")};
-    QTest::newRow("empty comparison")
-        << QStringList{QStringLiteral("RuleNo1\t1\t002\t\t"), QStringLiteral("RuleNo2\t1\t002\t0\t1\t10000\t\t")}
-        << QStringList{QStringLiteral("第 6 行: 比較符號「」不是 =、>、<、>=、<=、<> 之一")};
-    QTest::newRow("unknown operator")
-        << QStringList{QStringLiteral("RuleNo2\t1\t001\t1\t2\t20000\t%\t")}
-        << QStringList{QStringLiteral("第 6 行: 運算式「%」不是 +、-、*、/ 或空白")};
-    QTest::newRow("account not in CACNO")
-        << QStringList{QStringLiteral("RuleNo2\t1\t001\t1\t2\t99999\t\t")}
-        << QStringList{QStringLiteral("第 6 行: 科目代碼「99999」不在 CACNO")};
+    const QString term002 = "RuleNo2\t1\t002\t0\t1\t10000\t\t";   // a left term of formula 002
+    const QString jia20(20, QChar(0x7532));
+    QTest::newRow("clean, remark of exactly 40 bytes") << QStringList{"RuleNo1\t1\t002\t<>\t" + jia20, term002}
+                                                       << QStringList{};
+    QTest::newRow("remark of 41 bytes") << QStringList{"RuleNo1\t1\t002\t=\tx" + jia20, term002}
+                                        << QStringList{"第 6 行: 欄位 remark 超過 40 個位元組: x" + jia20};
+    QTest::newRow("unknown comparison") << QStringList{"RuleNo1\t1\t002\t=>\t", term002}
+                                        << QStringList{"第 6 行: 比較符號「=>」不是 =、>、<、>=、<=、<> 之一"};
+    QTest::newRow("empty comparison") << QStringList{"RuleNo1\t1\t002\t\t", term002}
+                                      << QStringList{"第 6 行: 比較符號「」不是 =、>、<、>=、<=、<> 之一"};
+    QTest::newRow("unknown operator") << QStringList{"RuleNo2\t1\t001\t1\t2\t20000\t%\t"}
+                                      << QStringList{"第 6 行: 運算式「%」不是 +、-、*、/ 或空白"};
+    QTest::newRow("account not in CACNO") << QStringList{"RuleNo2\t1\t001\t1\t2\t99999\t\t"}
+                                          << QStringList{"第 6 行: 科目代碼「99999」不在 CACNO"};
     QTest::newRow("formula without left terms")
-        << QStringList{QStringLiteral("RuleNo1\t1\t002\t=\t"), QStringLiteral("RuleNo2\t1\t002\t1\t1\t10000\t\t")}
-        << QStringList{QStringLiteral("第 6 行: 公式 002 沒有左式項目")};
-    QTest::newRow("repeated cano")
-        << QStringList{QStringLiteral("RuleNo1\t1\t001\t>\t")}
-        << QStringList{QStringLiteral("第 6 行: 公式編號 001 重複 (第 2 行已有)")};
-    QTest::newRow("repeated cano, side and nserial")
-        << QStringList{QStringLiteral("RuleNo2\t1\t001\t0\t2\t30000\t\t")}
-        << QStringList{QStringLiteral("第 6 行: 公式 001 左式第 2 項重複 (第 4 行已有)")};
-    QTest::newRow("term of no formula")
-        << QStringList{QStringLiteral("RuleNo2\t1\t009\t0\t1\t10000\t\t")}
-        << QStringList{QStringLiteral("第 6 行: 公式編號 009 沒有 RuleNo1 的資料列")};
+        << QStringList{"RuleNo1\t1\t002\t=\t", "RuleNo2\t1\t002\t1\t1\t10000\t\t"}
+        << QStringList{"第 6 行: 公式 002 沒有左式項目"};
+    QTest::newRow("repeated cano") << QStringList{"RuleNo1\t1\t001\t>\t"}
+                                   << QStringList{"第 6 行: 公式編號 001 重複 (第 2 行已有)"};
+    QTest::newRow("repeated cano, side and nserial") << QStringList{"RuleNo2\t1\t001\t0\t2\t30000\t\t"}
+                                                     << QStringList{"第 6 行: 公式 001 左式第 2 項重複 (第 4 行已有)"};
+    QTest::newRow("term of no formula") << QStringList{"RuleNo2\t1\t009\t0\t1\t10000\t\t"}
+                                        << QStringList{"第 6 行: 公式編號 009 沒有 RuleNo1 的資料列"};
     QTest::newRow("side neither 0 nor 1, nserial not a number")
-        << QStringList{QStringLiteral("RuleNo2\t1\t001\t2\t3\t10000\t\t"),
-                       QStringLiteral("RuleNo2\t1\t001\t0\tx\t10000\t\t")}
-        << QStringList{QStringLiteral("第 6 行: left_flag「2」應為 0 (左式) 或 1 (右式)"),
-                       QStringLiteral("第 7 行: nserial「x」不是 -32768 至 32767 的整數")};
-    QTest::newRow("missing field")
-        << QStringList{QStringLiteral("RuleNo2\t1\t001\t1\t2\t20000\t")}
-        << QStringList{QStringLiteral("第 6 行: RuleNo2 應有 8 欄, 實有 7 欄")};
-    QTest::newRow("a row of the other set")
-        << QStringList{QStringLiteral("HRuleNo1\t1\t002\t=\t")}
-        << QStringList{QStringLiteral("第 6 行: 不是 RuleNo1 或 RuleNo2 的資料列: HRuleNo1")};
+        << QStringList{"RuleNo2\t1\t001\t2\t3\t10000\t\t", "RuleNo2\t1\t001\t0\tx\t10000\t\t"}
+        << QStringList{"第 6 行: left_flag「2」應為 0 (左式) 或 1 (右式)", "第 7 行: nserial「x」不是 -32768 至 32767 的整數"};
+    QTest::newRow("missing field") << QStringList{"RuleNo2\t1\t001\t1\t2\t20000\t"}
+                                   << QStringList{"第 6 行: RuleNo2 應有 8 欄, 實有 7 欄"};
+    QTest::newRow("a row of the other set") << QStringList{"HRuleNo1\t1\t002\t=\t"}
+                                            << QStringList{"第 6 行: 不是 RuleNo1 或 RuleNo2 的資料列: HRuleNo1"};
 }
 
 void TstFormulaFile::eachFaultIsNamedByItsLine()
@@ -142,9 +129,7 @@ void TstFormulaFile::eachFaultIsNamedByItsLine()
     QFETCH(QStringList, extra);
     QFETCH(QStringList, faults);
     TestDatabase db(TestDatabase::Content::Empty);
-    QVERIFY2(db.isValid(), qPrintable(db.lastError()));
-    QVERIFY(addAccounts(db));
-    QVERIFY(db.insertRow(QStringLiteral("RuleNo1"), {{"cano", "777"}, {"quop", "="}}));
+    QVERIFY2(storedSet(db, 0), qPrintable(db.lastError()));
     QTemporaryDir dir;
 
     FormulaImport import(FormulaTables::operating());
@@ -163,11 +148,7 @@ void TstFormulaFile::eachFaultIsNamedByItsLine()
 void TstFormulaFile::aRefusedReplaceLeavesTheStoredSet()
 {
     TestDatabase db(TestDatabase::Content::Empty);
-    QVERIFY2(db.isValid(), qPrintable(db.lastError()));
-    QVERIFY(addAccounts(db));
-    QVERIFY(db.insertRow(QStringLiteral("RuleNo1"), {{"cano", "777"}, {"quop", "="}}));
-    QVERIFY(db.insertRow(QStringLiteral("RuleNo2"), {{"cano", "777"}, {"left_flag", "0"}, {"nserial", 1},
-                                                     {"acc_code", "10000"}}));
+    QVERIFY2(storedSet(db, 1), qPrintable(db.lastError()));
     // The engine refuses the file's last term: the headers and terms written
     // before it are undone with it.
     QVERIFY(db.exec(QStringLiteral("create trigger refuse before insert on RuleNo2 when new.acc_code = '30000' "
@@ -226,13 +207,7 @@ void TstFormulaFile::commandExitStatuses()
     QFETCH(int, status);
     QFETCH(QString, said);
     TestDatabase db(TestDatabase::Content::Empty);
-    QVERIFY2(db.isValid(), qPrintable(db.lastError()));
-    QVERIFY(addAccounts(db));
-    QVERIFY(db.insertRow(QStringLiteral("RuleNo1"), {{"cano", "777"}, {"quop", "="}}));
-    QVERIFY(db.insertRow(QStringLiteral("RuleNo2"), {{"cano", "777"}, {"left_flag", "0"}, {"nserial", 1},
-                                                     {"acc_code", "10000"}}));
-    QVERIFY(db.insertRow(QStringLiteral("RuleNo2"), {{"cano", "777"}, {"left_flag", "1"}, {"nserial", 1},
-                                                     {"acc_code", "20000"}}));
+    QVERIFY2(storedSet(db, 2), qPrintable(db.lastError()));
     QTemporaryDir dir;
     const QString file = content.isEmpty() ? dir.filePath(QStringLiteral("formulas.tsv")) : formulaFile(dir, content);
     args.replaceInStrings(QStringLiteral("FILE"), file);

@@ -32,48 +32,36 @@ namespace {
 
 const QString Bank = QStringLiteral("995");
 
-bool account(TestDatabase &db, const QString &code, const QString &name, const QString &table = QStringLiteral("CACNO"))
+bool account(TestDatabase &db, const QString &code, const QString &name, const QString &table = "CACNO")
 {
-    return db.insertRow(table, {{QStringLiteral("ACC_CODE"), code}, {QStringLiteral("ACC_NAME"), name}});
+    return db.insertRow(table, {{"ACC_CODE", code}, {"ACC_NAME", name}});
 }
 
-bool header(TestDatabase &db, const QString &cano, const QString &quop, const QString &table = QStringLiteral("RuleNo1"))
+bool header(TestDatabase &db, const QString &cano, const QString &quop, const QString &table = "RuleNo1")
 {
-    return db.insertRow(table, {{QStringLiteral("acc_type"), QStringLiteral("1")},
-                                {QStringLiteral("cano"), cano},
-                                {QStringLiteral("quop"), quop},
-                                {QStringLiteral("remark"), QStringLiteral("測試公式")}});
+    return db.insertRow(table, {{"acc_type", "1"}, {"cano", cano}, {"quop", quop}, {"remark", "測試公式"}});
 }
 
 bool term(TestDatabase &db, const QString &cano, const QString &leftFlag, int nserial, const QString &code,
-          const QString &noop, const QString &table = QStringLiteral("RuleNo2"))
+          const QString &noop = {}, const QString &table = "RuleNo2")
 {
-    return db.insertRow(table, {{QStringLiteral("acc_type"), QStringLiteral("1")},
-                                {QStringLiteral("cano"), cano},
-                                {QStringLiteral("left_flag"), leftFlag},
-                                {QStringLiteral("nserial"), nserial},
-                                {QStringLiteral("acc_code"), code},
-                                {QStringLiteral("noop"), noop},
-                                {QStringLiteral("TCURR"), QString()}});
+    return db.insertRow(table, {{"acc_type", "1"}, {"cano", cano}, {"left_flag", leftFlag}, {"nserial", nserial},
+                                {"acc_code", code}, {"noop", noop}, {"TCURR", QString()}});
 }
 
-bool amount(TestDatabase &db, int year, int month, const QString &bank, const QString &code, double amt,
-            int serial)
+bool amount(TestDatabase &db, int year, int month, const QString &bank, const QString &code, double amt, int serial)
 {
-    return db.insertRow(QStringLiteral("MPBANK"), {{QStringLiteral("M_YEAR"), year},
-                                                   {QStringLiteral("M_MONTH"), month},
-                                                   {QStringLiteral("BANK_CODE"), bank},
-                                                   {QStringLiteral("ACC_CODE"), code},
-                                                   {QStringLiteral("AMT"), amt},
-                                                   {QStringLiteral("SERIAL"), serial}});
+    return db.insertRow("MPBANK", {{"M_YEAR", year}, {"M_MONTH", month}, {"BANK_CODE", bank}, {"ACC_CODE", code},
+                                   {"AMT", amt}, {"SERIAL", serial}});
 }
 
-QString sides(const Formula &f)
+// The terms of both sides, "|" between them.
+QString sides(const Formula &f, const QString &between = "|")
 {
     QString text;
     for (const FormulaTerm &t : f.left)
         text += t.accCode + t.noop;
-    text += u'|';
+    text += between;
     for (const FormulaTerm &t : f.right)
         text += t.accCode + t.noop;
     return text;
@@ -83,23 +71,16 @@ QString sides(const Formula &f)
 // formulas, amounts of 115/10 for the institution 995.
 bool smallMonth(TestDatabase &db)
 {
-    return account(db, QStringLiteral("30000"), QStringLiteral("權益"))
-        && account(db, QStringLiteral("10000"), QStringLiteral("資產"))
-        && account(db, QStringLiteral("20000"), QStringLiteral("負債"))
-        && account(db, QStringLiteral("40000"), QStringLiteral("收入"))
-        && header(db, QStringLiteral("001"), QStringLiteral("="))    // 10000 = 20000 + 30000: holds
-        && term(db, QStringLiteral("001"), QStringLiteral("0"), 1, QStringLiteral("10000"), QString())
-        && term(db, QStringLiteral("001"), QStringLiteral("1"), 1, QStringLiteral("20000"), QStringLiteral("+"))
-        && term(db, QStringLiteral("001"), QStringLiteral("1"), 2, QStringLiteral("30000"), QString())
-        && header(db, QStringLiteral("002"), QStringLiteral("<"))    // 10000 < 20000: fails
-        && term(db, QStringLiteral("002"), QStringLiteral("0"), 1, QStringLiteral("10000"), QString())
-        && term(db, QStringLiteral("002"), QStringLiteral("1"), 1, QStringLiteral("20000"), QString())
-        && header(db, QStringLiteral("003"), QStringLiteral(">"))    // 40000 (missing) > 30000: fails
-        && term(db, QStringLiteral("003"), QStringLiteral("0"), 1, QStringLiteral("40000"), QString())
-        && term(db, QStringLiteral("003"), QStringLiteral("1"), 1, QStringLiteral("30000"), QString())
-        && amount(db, 115, 10, Bank, QStringLiteral("10000"), 100.25, 1)
-        && amount(db, 115, 10, Bank, QStringLiteral("20000"), 60, 2)
-        && amount(db, 115, 10, Bank, QStringLiteral("30000"), 40.25, 3);
+    return account(db, "30000", "權益") && account(db, "10000", "資產") && account(db, "20000", "負債")
+        && account(db, "40000", "收入")
+        && header(db, "001", "=")    // 10000 = 20000 + 30000: holds
+        && term(db, "001", "0", 1, "10000") && term(db, "001", "1", 1, "20000", "+") && term(db, "001", "1", 2, "30000")
+        && header(db, "002", "<")    // 10000 < 20000: fails
+        && term(db, "002", "0", 1, "10000") && term(db, "002", "1", 1, "20000")
+        && header(db, "003", ">")    // 40000 (missing) > 30000: fails
+        && term(db, "003", "0", 1, "40000") && term(db, "003", "1", 1, "30000")
+        && amount(db, 115, 10, Bank, "10000", 100.25, 1) && amount(db, 115, 10, Bank, "20000", 60, 2)
+        && amount(db, 115, 10, Bank, "30000", 40.25, 3);
 }
 
 QList<CheckResultRow> smallMonthRows()
@@ -118,23 +99,16 @@ void TstOperatingCheck::formulaSetKeepsOrdersAndDropsUnknownAccounts()
     TestDatabase db(TestDatabase::Content::Empty);
     QVERIFY2(db.isValid(), qPrintable(db.lastError()));
     // Accounts stored out of code order; one name with trailing blanks.
-    QVERIFY(account(db, QStringLiteral("B2"), QStringLiteral("乙")));
-    QVERIFY(account(db, QStringLiteral("A1"), QStringLiteral("甲  ")));
-    QVERIFY(account(db, QStringLiteral("C3"), QStringLiteral("丙")));
+    QVERIFY(account(db, "B2", "乙") && account(db, "A1", "甲  ") && account(db, "C3", "丙"));
     // Headers and terms inserted out of order.
-    QVERIFY(header(db, QStringLiteral("010"), QStringLiteral(">=")));
-    QVERIFY(header(db, QStringLiteral("002"), QStringLiteral("= ")));
-    QVERIFY(header(db, QStringLiteral("005"), QStringLiteral("<>")));   // only unknown left terms
-    QVERIFY(term(db, QStringLiteral("002"), QStringLiteral("1"), 2, QStringLiteral("C3"), QString()));
-    QVERIFY(term(db, QStringLiteral("002"), QStringLiteral("0"), 3, QStringLiteral("C3"), QString()));
-    QVERIFY(term(db, QStringLiteral("002"), QStringLiteral("0"), 1, QStringLiteral("A1"), QStringLiteral("+")));
-    QVERIFY(term(db, QStringLiteral("002"), QStringLiteral("0"), 2, QStringLiteral("ZZ"), QStringLiteral("*")));  // not in CACNO
-    QVERIFY(term(db, QStringLiteral("002"), QStringLiteral("1"), 1, QStringLiteral("B2"), QStringLiteral("-")));
-    QVERIFY(term(db, QStringLiteral("010"), QStringLiteral("0"), 1, QStringLiteral("A1 "), QString()));  // blank-padded code
-    QVERIFY(term(db, QStringLiteral("010"), QStringLiteral("1"), 1, QStringLiteral("B2"), QString()));
-    QVERIFY(term(db, QStringLiteral("005"), QStringLiteral("0"), 1, QStringLiteral("YY"), QString()));
-    QVERIFY(term(db, QStringLiteral("005"), QStringLiteral("1"), 1, QStringLiteral("A1"), QString()));
-    QVERIFY(term(db, QStringLiteral("999"), QStringLiteral("0"), 1, QStringLiteral("A1"), QString()));  // no header
+    QVERIFY(header(db, "010", ">=") && header(db, "002", "= "));
+    QVERIFY(header(db, "005", "<>"));   // only unknown left terms
+    QVERIFY(term(db, "002", "1", 2, "C3") && term(db, "002", "0", 3, "C3") && term(db, "002", "0", 1, "A1", "+"));
+    QVERIFY(term(db, "002", "0", 2, "ZZ", "*"));  // not in CACNO
+    QVERIFY(term(db, "002", "1", 1, "B2", "-"));
+    QVERIFY(term(db, "010", "0", 1, "A1 "));  // blank-padded code
+    QVERIFY(term(db, "010", "1", 1, "B2") && term(db, "005", "0", 1, "YY") && term(db, "005", "1", 1, "A1"));
+    QVERIFY(term(db, "999", "0", 1, "A1"));  // no header
 
     FormulaSet set;
     QString error;
@@ -166,12 +140,9 @@ void TstOperatingCheck::countyTablesReadTheirOwnAccountsByCode()
 {
     TestDatabase db(TestDatabase::Content::Empty);
     QVERIFY2(db.isValid(), qPrintable(db.lastError()));
-    QVERIFY(account(db, QStringLiteral("H2"), QStringLiteral("乙"), QStringLiteral("HCACNO")));
-    QVERIFY(account(db, QStringLiteral("H1"), QStringLiteral("甲"), QStringLiteral("HCACNO")));
-    QVERIFY(account(db, QStringLiteral("X9"), QStringLiteral("營運"), QStringLiteral("CACNO")));
-    QVERIFY(header(db, QStringLiteral("001"), QStringLiteral("="), QStringLiteral("HRuleNo1")));
-    QVERIFY(term(db, QStringLiteral("001"), QStringLiteral("0"), 1, QStringLiteral("H2"), QString(), QStringLiteral("HRuleNo2")));
-    QVERIFY(term(db, QStringLiteral("001"), QStringLiteral("1"), 1, QStringLiteral("X9"), QString(), QStringLiteral("HRuleNo2")));
+    QVERIFY(account(db, "H2", "乙", "HCACNO") && account(db, "H1", "甲", "HCACNO") && account(db, "X9", "營運"));
+    QVERIFY(header(db, "001", "=", "HRuleNo1"));
+    QVERIFY(term(db, "001", "0", 1, "H2", {}, "HRuleNo2") && term(db, "001", "1", 1, "X9", {}, "HRuleNo2"));
 
     FormulaSet set;
     QString error;
@@ -203,7 +174,7 @@ void TstOperatingCheck::periodAndMissingDataStopTheCheck()
     QVERIFY2(db.isValid(), qPrintable(db.lastError()));
     QVERIFY(smallMonth(db));
     // A row of the month whose account is not in CACNO does not count as data.
-    QVERIFY(amount(db, 115, 11, Bank, QStringLiteral("77777"), 5, 1));
+    QVERIFY(amount(db, 115, 11, Bank, "77777", 5, 1));
 
     OperatingCheck check(db.connectionName());
     QCOMPARE(check.run(Bank, 0, 10), OperatingCheck::Status::PeriodIncomplete);
@@ -223,9 +194,8 @@ void TstOperatingCheck::monthIsCheckedForItsInstitutionOnly()
     QVERIFY2(db.isValid(), qPrintable(db.lastError()));
     QVERIFY(smallMonth(db));
     // Rows of another institution and of another month must not be looked at.
-    QVERIFY(amount(db, 115, 10, QStringLiteral("9950011"), QStringLiteral("40000"), 1000, 4));
-    QVERIFY(amount(db, 115, 9, Bank, QStringLiteral("40000"), 1000, 4));
-    QVERIFY(amount(db, 114, 10, Bank, QStringLiteral("40000"), 1000, 4));
+    QVERIFY(amount(db, 115, 10, "9950011", "40000", 1000, 4) && amount(db, 115, 9, Bank, "40000", 1000, 4)
+            && amount(db, 114, 10, Bank, "40000", 1000, 4));
 
     OperatingCheck check(db.connectionName());
     QList<int> progress;
@@ -263,7 +233,7 @@ void TstOperatingCheck::formulasChangedBetweenChecksCount()
     // is keyed in: the next check passes.
     QVERIFY(db.exec(QStringLiteral("update RuleNo1 set quop = '>' where cano = '002'")));
     QVERIFY(db.exec(QStringLiteral("update RuleNo1 set quop = '<=' where cano = '003'")));
-    QVERIFY(amount(db, 115, 10, Bank, QStringLiteral("40000"), 40.25, 4));
+    QVERIFY(amount(db, 115, 10, Bank, "40000", 40.25, 4));
     QCOMPARE(check.run(Bank, 115, 10), OperatingCheck::Status::AllHold);
     QVERIFY(check.rows().isEmpty());
 }
@@ -313,15 +283,8 @@ void TstOperatingCheck::changedAmountFailsExactlyTheFormulasUsingIt()
     QString error;
     QVERIFY(set.load(FormulaTables::operating(), &error, db.connectionName()));
     QHash<QString, QString> canoByText;
-    for (const Formula &f : set.formulas()) {
-        QString text;
-        for (const FormulaTerm &t : f.left)
-            text += t.accCode + t.noop;
-        text += f.quop;
-        for (const FormulaTerm &t : f.right)
-            text += t.accCode + t.noop;
-        canoByText.insert(text, f.cano);
-    }
+    for (const Formula &f : set.formulas())
+        canoByText.insert(sides(f, f.quop), f.cano);
 
     OperatingCheck check(db.connectionName());
     QCOMPARE(check.run(bank, year, month), OperatingCheck::Status::RowsFound);

@@ -11,10 +11,9 @@
 #include <QSignalSpy>
 #include <QtTest>
 
-namespace {
+using namespace month_tab_names;
 
-using Fixture = MonthTabFixture;
-using Icon = Messages::Icon;
+namespace {
 
 // The accounts 10000 and 1000p (a "p" account: written to the file × 1000) with
 // the month 115/1 stored (amounts 1 and 2) and loaded for modifying.

@@ -11,16 +11,7 @@
 #include <QProgressBar>
 #include <QtTest>
 
-namespace {
-
-using Fixture = MonthTabFixture;
-using Icon = Messages::Icon;
-const QString &Bank = MonthTabFixture::Bank;
-const QStringList &BrowseStart = MonthTabFixture::BrowseStart;
-const QStringList &BrowseWithRows = MonthTabFixture::BrowseWithRows;
-const QStringList &Editing = MonthTabFixture::Editing;
-
-} // namespace
+using namespace month_tab_names;
 
 class TstOperatingDataTab : public QObject
 {

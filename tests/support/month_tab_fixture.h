@@ -74,3 +74,13 @@ private:
     bool setUpTab(const QString &accountTable, const QStringList &accounts, const QStringList &counties,
                   const MonthTabDescription &description);
 };
+
+// The names the tests of the month tabs go by.
+namespace month_tab_names {
+using Fixture = MonthTabFixture;
+using Icon = Messages::Icon;
+inline const QString &Bank = MonthTabFixture::Bank;
+inline const QStringList &BrowseStart = MonthTabFixture::BrowseStart;
+inline const QStringList &BrowseWithRows = MonthTabFixture::BrowseWithRows;
+inline const QStringList &Editing = MonthTabFixture::Editing;
+} // namespace month_tab_names

@@ -97,50 +97,32 @@ void TstDeclarationFormat::writesTheDocumentedLines_data()
     QTest::addColumn<QVariantMap>("values");
     QTest::addColumn<QByteArray>("line");
 
-    QTest::newRow("B01 ordinary account, negative")
-        << "B01" << row({{"M_YEAR", 88}, {"M_MONTH", 5}, {"BANK_CODE", "ABC"}, {"ACC_CODE", "11000"}, {"AMT", -1234.5}})
-        << QByteArray("08805" "ABC0000" "11000" "0000000-1234.5");
-    QTest::newRow("B01 positive, four-character account")
-        << "B01" << row({{"M_YEAR", 88}, {"M_MONTH", 5}, {"BANK_CODE", "ABC"}, {"ACC_CODE", "1234"}, {"AMT", 1234.5}})
-        << QByteArray("08805" "ABC0000" "01234" "000000001234.5");
+    QTest::newRow("B01 ordinary account, negative") << "B01" << b01("ABC", "11000", -1234.5)
+                                                    << QByteArray("08805" "ABC0000" "11000" "0000000-1234.5");
+    QTest::newRow("B01 positive, four-character account") << "B01" << b01("ABC", "1234", 1234.5)
+                                                          << QByteArray("08805" "ABC0000" "01234" "000000001234.5");
     QTest::newRow("B01 trailing blanks of stored codes are not significant")
-        << "B01" << row({{"M_YEAR", 88}, {"M_MONTH", 5}, {"BANK_CODE", "ABC    "}, {"ACC_CODE", "1234 "}, {"AMT", 1.0}})
-        << QByteArray("08805" "ABC0000" "01234" "00000000000001");
-    QTest::newRow("B01 zero")
-        << "B01" << row({{"M_YEAR", 88}, {"M_MONTH", 5}, {"BANK_CODE", "ABC"}, {"ACC_CODE", "11000"}, {"AMT", 0.0}})
-        << QByteArray("08805" "ABC0000" "11000" "00000000000000");
+        << "B01" << b01("ABC    ", "1234 ", 1.0) << QByteArray("08805" "ABC0000" "01234" "00000000000001");
+    QTest::newRow("B01 zero") << "B01" << b01("ABC", "11000", 0.0) << QByteArray("08805" "ABC0000" "11000" "00000000000000");
     QTest::newRow("B01 empty amount is zero")
-        << "B01" << row({{"M_YEAR", 88}, {"M_MONTH", 5}, {"BANK_CODE", "ABC"}, {"ACC_CODE", "11000"}, {"AMT", QVariant()}})
-        << QByteArray("08805" "ABC0000" "11000" "00000000000000");
-    QTest::newRow("B01 -0.5")
-        << "B01" << row({{"M_YEAR", 88}, {"M_MONTH", 5}, {"BANK_CODE", "ABC"}, {"ACC_CODE", "11000"}, {"AMT", -0.5}})
-        << QByteArray("08805" "ABC0000" "11000" "0000000000-0.5");
+        << "B01" << b01("ABC", "11000", QVariant()) << QByteArray("08805" "ABC0000" "11000" "00000000000000");
+    QTest::newRow("B01 -0.5") << "B01" << b01("ABC", "11000", -0.5) << QByteArray("08805" "ABC0000" "11000" "0000000000-0.5");
     QTest::newRow("B01 p account times 1000")
-        << "B01" << row({{"M_YEAR", 88}, {"M_MONTH", 5}, {"BANK_CODE", "ABC"}, {"ACC_CODE", "1234p"}, {"AMT", 12.345}})
-        << QByteArray("08805" "ABC0000" "1234p" "00000000012345");
+        << "B01" << b01("ABC", "1234p", 12.345) << QByteArray("08805" "ABC0000" "1234p" "00000000012345");
     QTest::newRow("B01 upper-case P is an ordinary account")
-        << "B01" << row({{"M_YEAR", 88}, {"M_MONTH", 5}, {"BANK_CODE", "ABC"}, {"ACC_CODE", "1234P"}, {"AMT", 12.345}})
-        << QByteArray("08805" "ABC0000" "1234P" "0000000012.345");
+        << "B01" << b01("ABC", "1234P", 12.345) << QByteArray("08805" "ABC0000" "1234P" "0000000012.345");
     QTest::newRow("B01 amount taken at four decimals, ties to even")
-        << "B01" << row({{"M_YEAR", 88}, {"M_MONTH", 5}, {"BANK_CODE", "ABC"}, {"ACC_CODE", "11000"}, {"AMT", 0.00015}})
-        << QByteArray("08805" "ABC0000" "11000" "000000000.0002");
+        << "B01" << b01("ABC", "11000", 0.00015) << QByteArray("08805" "ABC0000" "11000" "000000000.0002");
     QTest::newRow("B02 rate 2.5 times 1000, seven-character codes")
         << "B02" << row({{"M_YEAR", 114}, {"M_MONTH", 12}, {"BANK_CODE", "1234567"}, {"BANK_CODE1", "1234568"}, {"M_RATE", 2.5}})
         << QByteArray("11412" "1234567" "1234568" "02500");
     QTest::newRow("B02 three-character branch code")
         << "B02" << row({{"M_YEAR", 114}, {"M_MONTH", 12}, {"BANK_CODE", "ABC"}, {"BANK_CODE1", "DEF"}, {"M_RATE", 99.999}})
         << QByteArray("11412" "ABC0000" "DEF0000" "99999");
-    QTest::newRow("B03 rate 2.5 times 100")
-        << "B03" << row({{"BANK_CODE", "ABC"}, {"M_YEAR", 88}, {"M_MONTH", 5}, {"FLAG1", "1"}, {"FLAG2", "2"},
-                         {"FLAG3", "10"}, {"FLAG4", "3"}, {"RATE", 2.5}})
-        << QByteArray("08805" "ABC0000" "1" "2" "10" "3" "0250");
-    QTest::newRow("B04 count and amount")
-        << "B04" << row({{"BANK_CODE", "ABC"}, {"M_YEAR", 88}, {"M_MONTH", 5}, {"FLAG1", "1"}, {"FLAG2", "2"},
-                         {"FLAG3", "01"}, {"AMT", 123.0}, {"AMT1", -98765.4321}})
-        << QByteArray("08805" "ABC0000" "1" "2" "01" "0000123" "000-98765.4321");
-    QTest::newRow("B04 short flag keeps its blank so the fields stay in place")
-        << "B04" << row({{"BANK_CODE", "ABC"}, {"M_YEAR", 88}, {"M_MONTH", 5}, {"FLAG1", "1"}, {"FLAG2", "2"},
-                         {"FLAG3", "1"}, {"AMT", 1.0}, {"AMT1", 2.0}})
+    QTest::newRow("B03 rate 2.5 times 100") << "B03" << b03("10", 2.5) << QByteArray("08805" "ABC0000" "1" "2" "10" "3" "0250");
+    QTest::newRow("B04 count and amount") << "B04" << b04("1", "01", 123.0, -98765.4321)
+                                          << QByteArray("08805" "ABC0000" "1" "2" "01" "0000123" "000-98765.4321");
+    QTest::newRow("B04 short flag keeps its blank so the fields stay in place") << "B04" << b04("1", "1", 1.0, 2.0)
         << QByteArray("08805ABC0000" "12" "1 " "0000001" "00000000000002");
     QTest::newRow("B05 p account")
         << "B05" << row({{"M_YEAR", 88}, {"M_MONTH", 5}, {"BANK_CODE", "ABC"}, {"HSIEN_ID", "A"}, {"ACC_CODE", "1234p"},
@@ -169,31 +151,12 @@ void TstDeclarationFormat::refusesWhatDoesNotFit_data()
     QTest::addColumn<QVariantMap>("values");
     QTest::addColumn<QString>("field");
 
-    auto b01 = [](const QVariant &code, const QVariant &acc, const QVariant &amt) {
-        return row({{"M_YEAR", 88}, {"M_MONTH", 5}, {"BANK_CODE", code}, {"ACC_CODE", acc}, {"AMT", amt}});
-    };
-    auto b02 = [](const QVariant &unit, const QVariant &rate) {
-        return row({{"M_YEAR", 88}, {"M_MONTH", 5}, {"BANK_CODE", "ABC"}, {"BANK_CODE1", unit}, {"M_RATE", rate}});
-    };
-    auto b03 = [](const QVariant &flag3, const QVariant &rate) {
-        return row({{"BANK_CODE", "ABC"}, {"M_YEAR", 88}, {"M_MONTH", 5}, {"FLAG1", "1"}, {"FLAG2", "2"},
-                    {"FLAG3", flag3}, {"FLAG4", "3"}, {"RATE", rate}});
-    };
     QTest::newRow("M_RATE of 100") << "B02" << b02("DEF", 100.0) << "M_RATE";
     QTest::newRow("M_RATE with a fourth decimal") << "B02" << b02("DEF", 1.2345) << "M_RATE";
     QTest::newRow("RATE of 100") << "B03" << b03("10", 100.0) << "RATE";
-    QTest::newRow("count of eight digits") << "B04"
-        << row({{"BANK_CODE", "ABC"}, {"M_YEAR", 88}, {"M_MONTH", 5}, {"FLAG1", "1"}, {"FLAG2", "2"},
-                {"FLAG3", "01"}, {"AMT", 10000000.0}, {"AMT1", 0.0}})
-        << "AMT";
-    QTest::newRow("negative one character too long") << "B04"
-        << row({{"BANK_CODE", "ABC"}, {"M_YEAR", 88}, {"M_MONTH", 5}, {"FLAG1", "1"}, {"FLAG2", "2"},
-                {"FLAG3", "01"}, {"AMT", -1000000.0}, {"AMT1", 0.0}})
-        << "AMT";
-    QTest::newRow("flag wider than its field") << "B04"
-        << row({{"BANK_CODE", "ABC"}, {"M_YEAR", 88}, {"M_MONTH", 5}, {"FLAG1", "12"}, {"FLAG2", "2"},
-                {"FLAG3", "01"}, {"AMT", 1.0}, {"AMT1", 0.0}})
-        << "FLAG1";
+    QTest::newRow("count of eight digits") << "B04" << b04("1", "01", 10000000.0, 0.0) << "AMT";
+    QTest::newRow("negative one character too long") << "B04" << b04("1", "01", -1000000.0, 0.0) << "AMT";
+    QTest::newRow("flag wider than its field") << "B04" << b04("12", "01", 1.0, 0.0) << "FLAG1";
     QTest::newRow("amount of fifteen digits") << "B01" << b01("ABC", "11000", 100000000000000.0) << "AMT";
     QTest::newRow("amount with decimals too long") << "B01" << b01("ABC", "11000", -123456789.1234) << "AMT";
     QTest::newRow("p account overflowing after the factor") << "B01" << b01("ABC", "1234p", 100000000000.0) << "AMT";

@@ -19,8 +19,7 @@ namespace {
 // the month 115/1 stored (amounts 1 and 2) and loaded for modifying.
 bool modifyingTwoAccounts(Fixture &f)
 {
-    return f.setUp({"10000", "1000p"}) && f.addMonth(115, 1, {"10000", "1000p"}) && f.click("sbQuery")
-        && f.click("sbEdit");
+    return f.setUpLoaded({"10000", "1000p"}) && f.click("sbEdit");
 }
 
 } // namespace
@@ -59,9 +58,7 @@ void TstMonthTab::periodRuleClampsAtItsBounds()
     QFETCH(QString, typed);
     QFETCH(QString, shown);
     Fixture f;
-    QVERIFY(f.setUp({"10000"}));
-    QVERIFY(f.addMonth(115, 1, {"10000"}));
-    QVERIFY(f.click("sbQuery"));
+    QVERIFY(f.setUpLoaded({"10000"}));
     PeriodSpinEdit *edit = year ? f.year() : f.month();
     edit->setFocus();
     edit->selectAll();
@@ -154,8 +151,7 @@ void TstMonthTab::discardAnsweredNoLeavesAHalfTypedValueOutOfTheRow()
 void TstMonthTab::deletedMonthThenCloseLeavesNothingPending()
 {
     Fixture f;
-    QVERIFY(f.setUp({"10000", "20000"}));
-    QVERIFY(f.addMonth(115, 1, {"10000", "20000"}));
+    QVERIFY(f.setUpMonth({"10000", "20000"}));
     QVERIFY(f.addMonth(115, 2, {"10000"}));
     QVERIFY(f.click("sbQuery"));
     f.messages.answerNext(true);

@@ -102,8 +102,7 @@ void TstOperatingDataTab::otherTabsPagesNameTheirControls()
 void TstOperatingDataTab::startStateAndPeriodRule()
 {
     Fixture f;
-    QVERIFY(f.setUp({"11000", "12000"}));
-    QVERIFY(f.addMonth(115, 1, {"11000", "12000"}));
+    QVERIFY(f.setUpMonth({"11000", "12000"}));
     QCOMPARE(f.year()->editText(), QStringLiteral("115"));
     QCOMPARE(f.month()->editText(), QStringLiteral("1"));
     QCOMPARE(f.enabledButtons(), BrowseStart);
@@ -262,8 +261,7 @@ void TstOperatingDataTab::addOnExistingMonthNeverCreatesRows()
 void TstOperatingDataTab::addModifyDeleteRefuseZeroPeriod()
 {
     Fixture f;
-    QVERIFY(f.setUp({"11000"}));
-    QVERIFY(f.addMonth(115, 1, {"11000"}));
+    QVERIFY(f.setUpMonth({"11000"}));
     f.period("", "1");
     QVERIFY(f.click("sbAdd"));
     QCOMPARE(f.messages.lastText(), QStringLiteral("請輸入正確之申報年月資料!!!"));
@@ -286,9 +284,7 @@ void TstOperatingDataTab::addModifyDeleteRefuseZeroPeriod()
 void TstOperatingDataTab::modifyAndDeleteLeaveAnEmptiedPeriodAndTheGridAlone()
 {
     Fixture f;
-    QVERIFY(f.setUp({"11000", "12000"}));
-    QVERIFY(f.addMonth(115, 1, {"11000", "12000"}));
-    QVERIFY(f.click("sbQuery"));
+    QVERIFY(f.setUpLoaded({"11000", "12000"}));
 
     // An emptied spin edit changes nothing by itself; Modify and Delete then
     // refuse the period without writing a 0 into it, so the loaded month stays.
@@ -389,8 +385,7 @@ void TstOperatingDataTab::failingSaveKeepsCacheRowsAndMode()
 void TstOperatingDataTab::failingModifySaveWritesNothing()
 {
     Fixture f;
-    QVERIFY(f.setUp({"10000", "20000", "30000"}));
-    QVERIFY(f.addMonth(115, 1, {"10000", "20000", "30000"}));   // AMT 1, 2, 3
+    QVERIFY(f.setUpMonth({"10000", "20000", "30000"}));   // AMT 1, 2, 3
     QVERIFY(f.db.exec("CREATE TRIGGER boom BEFORE UPDATE ON MPBANK WHEN NEW.ACC_CODE = '30000' "
                       "BEGIN SELECT RAISE(ABORT, 'boom'); END"));
     QVERIFY(f.click("sbQuery"));
@@ -409,9 +404,7 @@ void TstOperatingDataTab::failingModifySaveWritesNothing()
 void TstOperatingDataTab::saveWithNothingChangedStillSaysSuccess()
 {
     Fixture f;
-    QVERIFY(f.setUp({"10000"}));
-    QVERIFY(f.addMonth(115, 1, {"10000"}));
-    QVERIFY(f.click("sbQuery"));
+    QVERIFY(f.setUpLoaded({"10000"}));
     QVERIFY(f.click("sbEdit"));
     QVERIFY(f.click("sbPost"));
     QCOMPARE(f.messages.texts(), QStringList({"存檔成功!!!"}));
@@ -422,9 +415,7 @@ void TstOperatingDataTab::saveWithNothingChangedStillSaysSuccess()
 void TstOperatingDataTab::discardAsksAndRestoresTheLoadedRows()
 {
     Fixture f;
-    QVERIFY(f.setUp({"10000", "20000"}));
-    QVERIFY(f.addMonth(115, 1, {"10000", "20000"}));
-    QVERIFY(f.click("sbQuery"));
+    QVERIFY(f.setUpLoaded({"10000", "20000"}));
     QVERIFY(f.click("sbEdit"));
     QVERIFY(f.typeAmount(0, "99"));
 

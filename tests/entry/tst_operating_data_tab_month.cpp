@@ -78,8 +78,7 @@ void TstOperatingDataTabMonth::deleteMonthShowsProgressAndRemovesOnlyThatMonth()
 void TstOperatingDataTabMonth::failingDeleteKeepsTheStoredMonth()
 {
     Fixture f;
-    QVERIFY(f.setUp({"10000", "20000", "30000"}));
-    QVERIFY(f.addMonth(115, 1, {"10000", "20000", "30000"}));
+    QVERIFY(f.setUpMonth({"10000", "20000", "30000"}));
     QVERIFY(f.db.exec("CREATE TRIGGER boom BEFORE DELETE ON MPBANK WHEN OLD.ACC_CODE = '30000' "
                       "BEGIN SELECT RAISE(ABORT, 'boom'); END"));
     QVERIFY(f.click("sbQuery"));
@@ -94,9 +93,7 @@ void TstOperatingDataTabMonth::failingDeleteKeepsTheStoredMonth()
 void TstOperatingDataTabMonth::gridKeysMoveAndNeverAppend()
 {
     Fixture f;
-    QVERIFY(f.setUp({"10000", "20000", "30000", "40000"}));
-    QVERIFY(f.addMonth(115, 1, {"10000", "20000", "30000", "40000"}));
-    QVERIFY(f.click("sbQuery"));
+    QVERIFY(f.setUpLoaded({"10000", "20000", "30000", "40000"}));
     RecordGrid *g = f.grid();
 
     // Down on the last row of a browse grid: no new row, the row before the last.
@@ -156,9 +153,7 @@ void TstOperatingDataTabMonth::gridKeysMoveAndNeverAppend()
 void TstOperatingDataTabMonth::amountCellRefusesWhatIsNotANumber()
 {
     Fixture f;
-    QVERIFY(f.setUp({"10000", "20000"}));
-    QVERIFY(f.addMonth(115, 1, {"10000", "20000"}));   // AMT 1, 2
-    QVERIFY(f.click("sbQuery"));
+    QVERIFY(f.setUpLoaded({"10000", "20000"}));   // AMT 1, 2
     QVERIFY(f.click("sbEdit"));
 
     // Letters and a second point never reach the cell.
@@ -200,9 +195,7 @@ void TstOperatingDataTabMonth::amountCellRefusesWhatIsNotANumber()
 void TstOperatingDataTabMonth::navigationStopsAtTheEnds()
 {
     Fixture f;
-    QVERIFY(f.setUp({"10000", "20000", "30000"}));
-    QVERIFY(f.addMonth(115, 1, {"10000", "20000", "30000"}));
-    QVERIFY(f.click("sbQuery"));
+    QVERIFY(f.setUpLoaded({"10000", "20000", "30000"}));
     QCOMPARE(f.ds().currentRow(), 0);
     QVERIFY(f.click("sbPrior"));
     QCOMPARE(f.ds().currentRow(), 0);
@@ -238,9 +231,7 @@ void TstOperatingDataTabMonth::closeSavesEditedAndCachedChanges()
     {
         // A value still being typed in the cell is saved with the rest.
         Fixture f;
-        QVERIFY(f.setUp({"10000", "20000"}));
-        QVERIFY(f.addMonth(115, 1, {"10000", "20000"}));
-        QVERIFY(f.click("sbQuery"));
+        QVERIFY(f.setUpLoaded({"10000", "20000"}));
         QVERIFY(f.click("sbEdit"));
         QVERIFY(f.typeAmount(0, "10"));
         f.grid()->setCurrentIndex(f.ds().index(1, 3));
@@ -284,9 +275,7 @@ void TstOperatingDataTabMonth::closeSavesEditedAndCachedChanges()
 void TstOperatingDataTabMonth::checkAndImportWaitForTheirHooks()
 {
     Fixture f;
-    QVERIFY(f.setUp({"10000"}));
-    QVERIFY(f.addMonth(115, 1, {"10000"}));
-    QVERIFY(f.click("sbQuery"));
+    QVERIFY(f.setUpLoaded({"10000"}));
     QVERIFY(!f.button("sbCheck")->isEnabled());
     QVERIFY(!f.button("sbENTERY")->isEnabled());
 

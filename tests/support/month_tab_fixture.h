@@ -42,6 +42,9 @@ struct MonthTabFixture
 
     // A stored operating month: SERIAL 1..n in the order given, AMT = base + SERIAL.
     bool addMonth(int year, int month, const QStringList &codes, double base = 0, const QString &bank = Bank);
+    // setUp() with the month 115/1 of every account stored, then loaded by Query.
+    bool setUpMonth(const QStringList &accounts) { return setUp(accounts) && addMonth(115, 1, accounts); }
+    bool setUpLoaded(const QStringList &accounts) { return setUpMonth(accounts) && click("sbQuery"); }
 
     // The county tab: BN01, CD01 (codes in the stored order given, named
     // "縣<code>"), HCACNO (in the stored order given), then the tab.

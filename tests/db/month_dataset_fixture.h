@@ -47,6 +47,15 @@ protected:
         return ds;
     }
 
+    // addMonth(115, 10, accounts) opened in monthDataset().
+    std::unique_ptr<CachedDataset> openMonth(int accounts)
+    {
+        addMonth(115, 10, accounts);
+        auto ds = monthDataset();
+        ds->open();
+        return ds;
+    }
+
     QString stored(const QString &sql = "select group_concat(ACC_CODE || '=' || AMT, ';') from "
                                         "(select * from MPBANK order by M_YEAR, M_MONTH, SERIAL)")
     {

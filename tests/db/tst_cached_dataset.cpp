@@ -83,9 +83,8 @@ void tst_CachedDataset::openFailsWithEngineMessage()
 
 void tst_CachedDataset::cursorFlags()
 {
-    addMonth(115, 10, 3);
-    auto ds = monthDataset();
-    QVERIFY(ds->open());
+    auto ds = openMonth(3);
+    QVERIFY(ds->isOpen());
     QVERIFY(ds->bof() && !ds->eof());   // begin flag set when loaded
     QCOMPARE(ds->currentRow(), 0);
     QVERIFY(!ds->prior());
@@ -130,9 +129,8 @@ void tst_CachedDataset::droppedRowIsNotPostedByAViewMovingOff_data()
 void tst_CachedDataset::droppedRowIsNotPostedByAViewMovingOff()
 {
     QFETCH(bool, byRemove);
-    addMonth(115, 10, 2);
-    auto ds = monthDataset();
-    QVERIFY(ds->open());
+    auto ds = openMonth(2);
+    QVERIFY(ds->isOpen());
     QVERIFY(ds->append());
     QVERIFY(ds->setValue("ACC_CODE", accountCode(5)));
     QVERIFY(ds->setValue("AMT", 9.0));
@@ -153,9 +151,8 @@ void tst_CachedDataset::droppedRowIsNotPostedByAViewMovingOff()
 
 void tst_CachedDataset::editPostCancel()
 {
-    addMonth(115, 10, 2);
-    auto ds = monthDataset();
-    QVERIFY(ds->open());
+    auto ds = openMonth(2);
+    QVERIFY(ds->isOpen());
     QVERIFY(ds->setValue("AMT", 5.5));   // a browse row goes into editing
     QCOMPARE(ds->state(), CachedDataset::State::Edit);
     QCOMPARE(ds->originalValue("AMT").toDouble(), 100.0);
@@ -187,9 +184,8 @@ void tst_CachedDataset::editPostCancel()
 
 void tst_CachedDataset::appendAndUntouchedRows()
 {
-    addMonth(115, 10, 1);
-    auto ds = monthDataset();
-    QVERIFY(ds->open());
+    auto ds = openMonth(1);
+    QVERIFY(ds->isOpen());
     QVERIFY(ds->append());
     QCOMPARE(ds->state(), CachedDataset::State::Insert);
     QCOMPARE(ds->currentRow(), 1);
@@ -216,9 +212,8 @@ void tst_CachedDataset::appendAndUntouchedRows()
 
 void tst_CachedDataset::applyRunsDeletesModifiesInserts()
 {
-    addMonth(115, 10, 2);   // 11000 and 11010
-    auto ds = monthDataset();
-    QVERIFY(ds->open());
+    auto ds = openMonth(2);   // 11000 and 11010
+    QVERIFY(ds->isOpen());
     // Each step only works after the one before it: the modified row takes the
     // deleted row's key, the new row takes the modified row's old key.
     QVERIFY(ds->remove());                       // 11000
@@ -244,9 +239,8 @@ void tst_CachedDataset::applyRunsDeletesModifiesInserts()
 
 void tst_CachedDataset::applyFindsRowsByOldKey()
 {
-    addMonth(115, 10, 3);
-    auto ds = monthDataset();
-    QVERIFY(ds->open());
+    auto ds = openMonth(3);
+    QVERIFY(ds->isOpen());
     QVERIFY(ds->moveTo(1));
     QVERIFY(ds->setValue("ACC_CODE", "11050"));
     QVERIFY(ds->post());
@@ -304,9 +298,8 @@ void tst_CachedDataset::failingApplyLeavesTableAndCache()
 
 void tst_CachedDataset::applyInsideCallersTransaction()
 {
-    addMonth(115, 10, 2);
-    auto ds = monthDataset();
-    QVERIFY(ds->open());
+    auto ds = openMonth(2);
+    QVERIFY(ds->isOpen());
     QSqlDatabase db = m_db->db();
 
     // The caller's rollback takes the applied rows back with it.
@@ -332,9 +325,8 @@ void tst_CachedDataset::applyInsideCallersTransaction()
 
 void tst_CachedDataset::applyRefusesVanishedRowAndWideText()
 {
-    addMonth(115, 10, 2);
-    auto ds = monthDataset();
-    QVERIFY(ds->open());
+    auto ds = openMonth(2);
+    QVERIFY(ds->isOpen());
     QVERIFY(ds->setValue("AMT", 3));
     QVERIFY(m_db->exec("delete from MPBANK where ACC_CODE = '11000'"));
     QVERIFY(!ds->applyUpdates());
@@ -384,9 +376,8 @@ void tst_CachedDataset::applyRefusesUnstorableModifiedText()
     QFETCH(QString, field);
     QFETCH(QString, value);
     QFETCH(QString, reason);
-    addMonth(115, 10, 3);
-    auto ds = monthDataset();
-    QVERIFY(ds->open());
+    auto ds = openMonth(3);
+    QVERIFY(ds->isOpen());
     const QString before = stored();
     QVERIFY(ds->remove());                  // 11000
     QVERIFY(ds->setValue(field, value));   // 11010, not through the grid's own refusal
@@ -419,9 +410,8 @@ void tst_CachedDataset::modifyKeepsFieldsNotRead()
 
 void tst_CachedDataset::cancelUpdatesAndCommit()
 {
-    addMonth(115, 10, 3);
-    auto ds = monthDataset();
-    QVERIFY(ds->open());
+    auto ds = openMonth(3);
+    QVERIFY(ds->isOpen());
     QVERIFY(ds->setValue("AMT", 1));
     QVERIFY(ds->next());
     QVERIFY(ds->remove());
@@ -451,9 +441,8 @@ void tst_CachedDataset::cancelUpdatesAndCommit()
 
 void tst_CachedDataset::guards()
 {
-    addMonth(115, 10, 3);
-    auto ds = monthDataset();
-    QVERIFY(ds->open());
+    auto ds = openMonth(3);
+    QVERIFY(ds->isOpen());
     int postAsked = 0;
     bool allowPost = false;
     bool allowScroll = true;

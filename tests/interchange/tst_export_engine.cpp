@@ -38,6 +38,11 @@ struct Recorder
             t << m.text;
         return t;
     }
+    ExportEngine::Result run(ExportEngine::Request request)
+    {
+        attach(request);
+        return ExportEngine::run(request);
+    }
     void attach(ExportEngine::Request &request)
     {
         request.report = [this](const ExportEngine::Message &m) { messages.append(m); };
@@ -116,9 +121,7 @@ void TstExportEngine::writesEveryKindToTheByte()
 {
     fillMonth();
     Recorder rec;
-    auto r = request({Kind::B01, Kind::B02, Kind::B03, Kind::B04, Kind::B05});
-    rec.attach(r);
-    const ExportEngine::Result result = ExportEngine::run(r);
+    const ExportEngine::Result result = rec.run(request({Kind::B01, Kind::B02, Kind::B03, Kind::B04, Kind::B05}));
     QVERIFY(result.anyWritten);
     QVERIFY(!result.failed);
     QCOMPARE(rec.texts(), QStringList{"匯出作業完成!!!"});
@@ -157,11 +160,8 @@ void TstExportEngine::kindsGoInTheFixedOrder()
                                        {"AMT", 1.0}, {"SERIAL", 1}}));
     QVERIFY(writeFile(m_out->filePath("B01ABC000008805"), "old"));
     QVERIFY(writeFile(m_out->filePath("B03ABC000008805"), "old"));
-    Recorder rec;
-    rec.defaultAnswer = true;
-    auto r = request({Kind::B04, Kind::B03, Kind::B05, Kind::B02, Kind::B01});
-    rec.attach(r);
-    ExportEngine::run(r);
+    Recorder rec{.defaultAnswer = true};
+    rec.run(request({Kind::B04, Kind::B03, Kind::B05, Kind::B02, Kind::B01}));
     const QString dir = m_out->path();
     QCOMPARE(rec.questions, QStringList({dir + "/B01ABC000008805  檔案已存在是否確定覆蓋!!!",
                                          dir + "/B03ABC000008805  檔案已存在是否確定覆蓋!!!"}));
@@ -176,9 +176,7 @@ void TstExportEngine::monthZeroWritesNothing()
 {
     fillMonth();
     Recorder rec;
-    auto r = request({Kind::B01, Kind::B02, Kind::B03, Kind::B04, Kind::B05}, 88, 0);
-    rec.attach(r);
-    const ExportEngine::Result result = ExportEngine::run(r);
+    const ExportEngine::Result result = rec.run(request({Kind::B01, Kind::B02, Kind::B03, Kind::B04, Kind::B05}, 88, 0));
     QVERIFY(!result.anyWritten);
     QCOMPARE(rec.texts(), QStringList({"查無符合之營運資料!!!", "查無符合之各營業單位逾期放款比率資料!!!",
                                        "查無符合之銀行縣市別資料檔!!!", "查無符合之票券利率業務統計檔資料!!!",
@@ -202,9 +200,7 @@ void TstExportEngine::existingFileIsAskedAbout()
 
     // No: content and date unchanged, nothing written, no completion message.
     Recorder no;
-    auto r = request({Kind::B03});
-    no.attach(r);
-    ExportEngine::Result result = ExportEngine::run(r);
+    ExportEngine::Result result = no.run(request({Kind::B03}));
     QCOMPARE(no.questions, QStringList{path + "  檔案已存在是否確定覆蓋!!!"});
     QCOMPARE(result.of(kind(Kind::B03)).outcome, Outcome::Kept);
     QVERIFY(!result.anyWritten);
@@ -213,10 +209,8 @@ void TstExportEngine::existingFileIsAskedAbout()
     QCOMPARE(QFileInfo(path).lastModified().toSecsSinceEpoch(), old.toSecsSinceEpoch());
 
     // Yes: replaced.
-    Recorder yes;
-    yes.defaultAnswer = true;
-    yes.attach(r);
-    result = ExportEngine::run(r);
+    Recorder yes{.defaultAnswer = true};
+    result = yes.run(request({Kind::B03}));
     QCOMPARE(result.of(kind(Kind::B03)).outcome, Outcome::Written);
     QCOMPARE(contents(path), QByteArray("08805ABC00001210" "1" "0250\r\n"));
     QVERIFY(QFileInfo(path).lastModified() > old);
@@ -259,11 +253,8 @@ void TstExportEngine::valueThatDoesNotFitStopsTheExport()
                                      {"M_RATE", 100.0}}));
     const QString b02 = m_out->filePath("B02ABC000008805");
     QVERIFY(writeFile(b02, "older B02\r\n"));
-    Recorder rec;
-    rec.defaultAnswer = true;
-    auto r = request({Kind::B01, Kind::B02, Kind::B03, Kind::B04, Kind::B05});
-    rec.attach(r);
-    const ExportEngine::Result result = ExportEngine::run(r);
+    Recorder rec{.defaultAnswer = true};
+    const ExportEngine::Result result = rec.run(request({Kind::B01, Kind::B02, Kind::B03, Kind::B04, Kind::B05}));
 
     QVERIFY(result.failed);
     QCOMPARE(result.of(kind(Kind::B01)).outcome, Outcome::Written);
@@ -312,11 +303,8 @@ void TstExportEngine::codeWithABlankIsRefused()
     const Kind &k = ::kind(Kind::Id(kind));
     const QString path = m_out->filePath(k.code() + "ABC000008805");
     QVERIFY(writeFile(path, "older\r\n"));
-    Recorder rec;
-    rec.defaultAnswer = true;
-    auto r = request({k.id()});
-    rec.attach(r);
-    const ExportEngine::Result result = ExportEngine::run(r);
+    Recorder rec{.defaultAnswer = true};
+    const ExportEngine::Result result = rec.run(request({k.id()}));
     QCOMPARE(result.of(k).outcome, Outcome::Failed);
     QCOMPARE(rec.texts(), QStringList{k.writingFailedMessage()});
     const QString detail = rec.messages.first().detail;
@@ -449,9 +437,7 @@ void TstExportEngine::leftoversOfAnImportAreRemoved()
                                      {"M_RATE", 1.0}}));
     QVERIFY(writeFile(dir + "/B02ABC000008806", "kept"));
     Recorder rec;
-    auto r = request({Kind::B01, Kind::B02, Kind::B04}, 88, 6);
-    rec.attach(r);
-    const ExportEngine::Result result = ExportEngine::run(r);
+    const ExportEngine::Result result = rec.run(request({Kind::B01, Kind::B02, Kind::B04}, 88, 6));
     QCOMPARE(result.of(kind(Kind::B01)).outcome, Outcome::Written);
     QCOMPARE(result.of(kind(Kind::B02)).outcome, Outcome::Kept);
     QCOMPARE(result.of(kind(Kind::B04)).outcome, Outcome::NoRows);
@@ -474,9 +460,7 @@ void TstExportEngine::temporariesOfAnInterruptedExportAreRemoved()
     for (const QString &name : stale + kept)
         QVERIFY(writeFile(dir + "/" + name, "interrupted"));
     Recorder rec;
-    auto r = request({Kind::B03});
-    rec.attach(r);
-    const ExportEngine::Result result = ExportEngine::run(r);
+    const ExportEngine::Result result = rec.run(request({Kind::B03}));
     QCOMPARE(result.of(kind(Kind::B03)).outcome, Outcome::Written);
     QStringList expected = kept;
     expected << "B03ABC000008805";
@@ -486,9 +470,7 @@ void TstExportEngine::temporariesOfAnInterruptedExportAreRemoved()
     // Nor is a temporary of the very file being written in the way.
     QVERIFY(writeFile(WholeFileWriter::temporaryPath(dir + "/B03ABC000008806"), "interrupted"));
     QVERIFY(m_db->exec("update EM08 set M_MONTH = 6"));
-    r = request({Kind::B03}, 88, 6);
-    rec.attach(r);
-    QCOMPARE(ExportEngine::run(r).of(kind(Kind::B03)).outcome, Outcome::Written);
+    QCOMPARE(rec.run(request({Kind::B03}, 88, 6)).of(kind(Kind::B03)).outcome, Outcome::Written);
     QCOMPARE(contents(dir + "/B03ABC000008806"), QByteArray("08806ABC00001210" "1" "0250\r\n"));
     QVERIFY(!QFile::exists(WholeFileWriter::temporaryPath(dir + "/B03ABC000008806")));
 }
@@ -496,9 +478,7 @@ void TstExportEngine::temporariesOfAnInterruptedExportAreRemoved()
 void TstExportEngine::emptyChoiceIsRefused()
 {
     Recorder rec;
-    auto r = request({});
-    rec.attach(r);
-    const ExportEngine::Result result = ExportEngine::run(r);
+    const ExportEngine::Result result = rec.run(request({}));
     QVERIFY(!result.anyWritten);
     QCOMPARE(rec.texts(), QStringList{"沒有選擇任何欲傳送的資料 !!!"});
     QCOMPARE(rec.messages.first().icon, ExportEngine::Message::Icon::Warning);

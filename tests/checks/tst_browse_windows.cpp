@@ -3,12 +3,12 @@
 #include "checks/ui/operating_account_window.h"
 #include "checks/ui/operating_formula_window.h"
 #include "db/cached_dataset.h"
+#include "tests/support/files.h"
 #include "tests/support/test_database.h"
 #include "ui/dialog_runner.h"
 #include "ui/messages.h"
 
 #include <QComboBox>
-#include <QFile>
 #include <QFileDialog>
 #include <QHeaderView>
 #include <QPushButton>
@@ -41,14 +41,18 @@ private slots:
 
 namespace {
 
-bool isCounty(const QString &window) { return window.startsWith(u'H'); }
+// The account, formula and term tables of a window ("Rules", "HCACNO", ...).
+struct Tables
+{
+    explicit Tables(const QString &window) : prefix(window.startsWith(u'H') ? "H" : "") {}
+    QString prefix;
+    QString accounts = prefix + "CACNO", headers = prefix + "RuleNo1", terms = prefix + "RuleNo2";
+};
 
 // `rows` formulas (001, 002, ...) or accounts of the window's tables.
 bool fill(TestDatabase &db, const QString &window, int rows)
 {
-    const QString accounts = isCounty(window) ? QStringLiteral("HCACNO") : QStringLiteral("CACNO");
-    const QString headers = isCounty(window) ? QStringLiteral("HRuleNo1") : QStringLiteral("RuleNo1");
-    const QString terms = isCounty(window) ? QStringLiteral("HRuleNo2") : QStringLiteral("RuleNo2");
+    const auto [prefix, accounts, headers, terms] = Tables(window);
     const bool formulas = window.endsWith(QStringLiteral("Rules"));
     if (formulas && !db.insertRow(accounts, {{"ACC_CODE", "10000"}, {"ACC_NAME", "資產"}}))
         return false;
@@ -211,10 +215,7 @@ void TstBrowseWindows::termsFollowTheFormula_data()
 void TstBrowseWindows::termsFollowTheFormula()
 {
     QFETCH(QString, window);
-    const bool county = isCounty(window);
-    const QString accounts = county ? QStringLiteral("HCACNO") : QStringLiteral("CACNO");
-    const QString headers = county ? QStringLiteral("HRuleNo1") : QStringLiteral("RuleNo1");
-    const QString terms = county ? QStringLiteral("HRuleNo2") : QStringLiteral("RuleNo2");
+    const auto [prefix, accounts, headers, terms] = Tables(window);
     TestDatabase db(TestDatabase::Content::Empty);
     QVERIFY(db.isValid());
     auto term = [&](const char *cano, const char *side, int n, const char *code, const char *op, const char *tcurr) {
@@ -343,12 +344,8 @@ void TstBrowseWindows::importFromTheFormulaWindow()
     QVERIFY(fill(db, QStringLiteral("Rules"), 1));
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("new.tsv"));
-    {
-        QFile file(path);
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write("RuleNo1\t1\t010\t=\t\n");
-        file.write(clean ? "RuleNo2\t1\t010\t0\t1\t10000\t\t\n" : "RuleNo2\t1\t010\t0\t1\t77777\t\t\n");
-    }
+    QVERIFY(writeFile(path, QByteArray("RuleNo1\t1\t010\t=\t\n")
+                                + (clean ? "RuleNo2\t1\t010\t0\t1\t10000\t\t\n" : "RuleNo2\t1\t010\t0\t1\t77777\t\t\n")));
     ScriptedMessages messages;
     messages.answerNext(answer);
     TfmVELQRules w;

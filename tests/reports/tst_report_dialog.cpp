@@ -4,6 +4,7 @@
 #include "ui/dialog_runner.h"
 #include "ui/messages.h"
 #include "ui/period_spin_edit.h"
+#include "tests/support/files.h"
 #include "tests/support/test_database.h"
 
 #include <QAction>
@@ -57,10 +58,9 @@ void type(PeriodSpinEdit *edit, const QString &text)
 
 int pdfPages(const QString &file)
 {
-    QFile f(file);
-    if (!f.open(QIODevice::ReadOnly))
+    if (!QFile::exists(file))
         return -1;
-    return int(QString::fromLatin1(f.readAll()).count(QRegularExpression(QStringLiteral("/Type\\s*/Page[^s]"))));
+    return int(QString::fromLatin1(contents(file)).count(QRegularExpression(QStringLiteral("/Type\\s*/Page[^s]"))));
 }
 
 } // namespace
@@ -200,7 +200,7 @@ void TstReportDialog::printShowsThePreviewOrTheMessage()
     if (pages > 0) {
         QCOMPARE(previewPages, pages);
         QVERIFY2(messages.records().isEmpty(), qPrintable(messages.texts().join(" | ")));
-        QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{"報表.pdf"});   // no temporary left
+        QCOMPARE(filesIn(dir.path()), QStringList{"報表.pdf"});   // no temporary left
         QCOMPARE(pdfPages(file), pages);
     } else if (message.isEmpty()) {
         QCOMPARE(messages.texts(), QStringList{});

@@ -58,27 +58,16 @@ void TstCheckCommand::failingRowsAreListedWithPlainValues()
     TestDatabase db(TestDatabase::Content::Empty);
     QVERIFY2(db.isValid(), qPrintable(db.lastError()));
     // The declaring institution is the first BN01 record, a branch here.
-    QVERIFY(db.insertRow(QStringLiteral("BN01"), {{"BANK_NO", "9950011"}, {"BANK_NAME", "分行"}}));
-    QVERIFY(db.insertRow(QStringLiteral("BN01"), {{"BANK_NO", "995"}, {"BANK_NAME", "總行"}}));
-    QVERIFY(db.insertRow(QStringLiteral("CACNO"), {{"ACC_CODE", "20000"}, {"ACC_NAME", "負債"}}));
-    QVERIFY(db.insertRow(QStringLiteral("CACNO"), {{"ACC_CODE", "10000"}, {"ACC_NAME", "資產"}}));
-    QVERIFY(db.insertRow(QStringLiteral("CACNO"), {{"ACC_CODE", "30000"}, {"ACC_NAME", "權益"}}));
-    QVERIFY(db.insertRow(QStringLiteral("RuleNo1"), {{"cano", "001"}, {"quop", "="}}));
-    QVERIFY(db.insertRow(QStringLiteral("RuleNo2"), {{"cano", "001"}, {"left_flag", "0"}, {"nserial", 1},
-                                                     {"acc_code", "10000"}, {"noop", "/"}}));
-    QVERIFY(db.insertRow(QStringLiteral("RuleNo2"), {{"cano", "001"}, {"left_flag", "0"}, {"nserial", 2},
-                                                     {"acc_code", "20000"}, {"noop", ""}}));
-    QVERIFY(db.insertRow(QStringLiteral("RuleNo2"), {{"cano", "001"}, {"left_flag", "1"}, {"nserial", 1},
-                                                     {"acc_code", "30000"}, {"noop", "-"}}));
-    QVERIFY(db.insertRow(QStringLiteral("RuleNo2"), {{"cano", "001"}, {"left_flag", "1"}, {"nserial", 2},
-                                                     {"acc_code", "20000"}, {"noop", ""}}));
-    auto amount = [&db](const char *bank, const char *code, double amt) {
-        return db.insertRow(QStringLiteral("MPBANK"), {{"M_YEAR", 115}, {"M_MONTH", 10}, {"BANK_CODE", bank},
-                                                       {"ACC_CODE", code}, {"AMT", amt}, {"SERIAL", 1}});
-    };
-    QVERIFY(amount("9950011", "10000", 1));
-    QVERIFY(amount("9950011", "20000", 3));
-    QVERIFY(amount("995", "30000", 1));   // another institution: not looked at
+    QVERIFY2(db.exec({"insert into BN01 (BANK_NO, BANK_NAME) values ('9950011', '分行'), ('995', '總行')",
+                      "insert into CACNO (ACC_CODE, ACC_NAME) values ('20000', '負債'), ('10000', '資產'), ('30000', '權益')",
+                      "insert into RuleNo1 (cano, quop) values ('001', '=')",
+                      "insert into RuleNo2 (cano, left_flag, nserial, acc_code, noop) values ('001', '0', 1, '10000', '/'), "
+                      "('001', '0', 2, '20000', ''), ('001', '1', 1, '30000', '-'), ('001', '1', 2, '20000', '')",
+                      // 995 is another institution: not looked at.
+                      "insert into MPBANK (M_YEAR, M_MONTH, BANK_CODE, ACC_CODE, AMT, SERIAL) values "
+                      "(115, 10, '9950011', '10000', 1.0, 1), (115, 10, '9950011', '20000', 3.0, 1), "
+                      "(115, 10, '995', '30000', 1.0, 1)"}),
+             qPrintable(db.lastError()));
 
     const CliProcess run = velq8(db.path(), QStringList{QStringLiteral("check"), QStringLiteral("--year"), QStringLiteral("115"),
                                     QStringLiteral("--month"), QStringLiteral("10")} + options);

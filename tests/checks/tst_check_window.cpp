@@ -89,20 +89,12 @@ const QString Bank = QStringLiteral("995");
 
 bool fill(TestDatabase &db)
 {
-    auto row = [&db](const char *table, QVariantMap values) {
-        return db.insertRow(QString::fromLatin1(table), values);
-    };
-    return row("CACNO", {{"ACC_CODE", "20000"}, {"ACC_NAME", "負債"}})
-        && row("CACNO", {{"ACC_CODE", "10000"}, {"ACC_NAME", "資產"}})
-        && row("CACNO", {{"ACC_CODE", "30000"}, {"ACC_NAME", "權益"}})
-        && row("RuleNo1", {{"cano", "001"}, {"quop", "="}})
-        && row("RuleNo2", {{"cano", "001"}, {"left_flag", "0"}, {"nserial", 1}, {"acc_code", "10000"}, {"noop", "/"}})
-        && row("RuleNo2", {{"cano", "001"}, {"left_flag", "0"}, {"nserial", 2}, {"acc_code", "20000"}, {"noop", ""}})
-        && row("RuleNo2", {{"cano", "001"}, {"left_flag", "1"}, {"nserial", 1}, {"acc_code", "30000"}, {"noop", ""}})
-        && row("MPBANK", {{"M_YEAR", 115}, {"M_MONTH", 10}, {"BANK_CODE", "995"}, {"ACC_CODE", "10000"},
-                          {"AMT", 1234567.5}, {"SERIAL", 1}})
-        && row("MPBANK", {{"M_YEAR", 115}, {"M_MONTH", 10}, {"BANK_CODE", "995"}, {"ACC_CODE", "20000"},
-                          {"AMT", 3}, {"SERIAL", 2}});
+    return db.exec({"insert into CACNO (ACC_CODE, ACC_NAME) values ('20000', '負債'), ('10000', '資產'), ('30000', '權益')",
+                    "insert into RuleNo1 (cano, quop) values ('001', '=')",
+                    "insert into RuleNo2 (cano, left_flag, nserial, acc_code, noop) values "
+                    "('001', '0', 1, '10000', '/'), ('001', '0', 2, '20000', ''), ('001', '1', 1, '30000', '')",
+                    "insert into MPBANK (M_YEAR, M_MONTH, BANK_CODE, ACC_CODE, AMT, SERIAL) values "
+                    "(115, 10, '995', '10000', 1234567.5, 1), (115, 10, '995', '20000', 3, 2)"});
 }
 
 } // namespace

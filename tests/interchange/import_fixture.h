@@ -133,50 +133,30 @@ protected:
         return ImportEngine::run(request);
     }
 
-    bool insert(const QString &table, const QVariantMap &row) { return m_db->insertRow(table, row); }
-
     void fillFixture()
     {
-        const auto ok = [&](bool b) {
-            if (!b)
-                qFatal("fixture: %s", qPrintable(m_db->lastError()));
-        };
-        ok(insert("BN01", {{"BANK_NO", "ABC"}, {"BANK_NAME", "範例銀行"}}));
-        ok(insert("BN01", {{"BANK_NO", "ABC0011"}, {"BANK_NAME", "第一分行"}}));
-        ok(insert("BN01", {{"BANK_NO", "ABC0022"}, {"BANK_NAME", "第二分行"}}));
-        ok(insert("CACNO", {{"ACC_CODE", "11000"}, {"ACC_NAME", "現金"}}));
-        ok(insert("CACNO", {{"ACC_CODE", "11500"}, {"ACC_NAME", "存放央行"}}));
-        ok(insert("CACNO", {{"ACC_CODE", "1234p"}, {"ACC_NAME", "逾放比率"}}));
-        ok(insert("CD01", {{"HSIEN_ID", "A"}, {"HSIEN_NAME", "臺北市"}}));
-        ok(insert("CD01", {{"HSIEN_ID", "B"}, {"HSIEN_NAME", "臺中市"}}));
-        ok(insert("HCACNO", {{"ACC_CODE", "H0001"}, {"ACC_NAME", "存款"}}));
-        ok(insert("HCACNO", {{"ACC_CODE", "H0002"}, {"ACC_NAME", "放款"}}));
-
-        auto mp = [&](int month, const char *acc, double amt, int serial) {
-            ok(insert("MPBANK", {{"M_YEAR", 88}, {"M_MONTH", month}, {"BANK_CODE", "ABC"}, {"ACC_CODE", acc},
-                                 {"AMT", amt}, {"SERIAL", serial}}));
-        };
-        mp(5, "11000", 1234.5, 1);
-        mp(5, "11500", -0.5, 2);
-        mp(5, "1234p", 12.345, 3);
-        mp(4, "11000", 1.0, 1);   // another month: never touched
-        ok(insert("EM03", {{"M_YEAR", 88}, {"M_MONTH", 5}, {"BANK_CODE", "ABC"}, {"BANK_CODE1", "ABC0011"}, {"M_RATE", 2.5}}));
-        ok(insert("EM03", {{"M_YEAR", 88}, {"M_MONTH", 5}, {"BANK_CODE", "ABC"}, {"BANK_CODE1", "ABC0022"}, {"M_RATE", 1.25}}));
-        ok(insert("EM08", {{"BANK_CODE", "ABC"}, {"M_YEAR", 88}, {"M_MONTH", 5}, {"FLAG1", "1"}, {"FLAG2", "1"},
-                           {"FLAG3", "01"}, {"FLAG4", "1"}, {"RATE", 2.5}}));
-        ok(insert("EM08", {{"BANK_CODE", "ABC"}, {"M_YEAR", 88}, {"M_MONTH", 5}, {"FLAG1", "2"}, {"FLAG2", "5"},
-                           {"FLAG3", "09"}, {"FLAG4", "3"}, {"RATE", 1.75}}));
-        ok(insert("EM09", {{"BANK_CODE", "ABC"}, {"M_YEAR", 88}, {"M_MONTH", 5}, {"FLAG1", "0"}, {"FLAG2", "0"},
-                           {"FLAG3", "01"}, {"AMT", 3.0}, {"AMT1", 123456.5}}));
-        ok(insert("EM09", {{"BANK_CODE", "ABC"}, {"M_YEAR", 88}, {"M_MONTH", 5}, {"FLAG1", "3"}, {"FLAG2", "2"},
-                           {"FLAG3", "10"}, {"AMT", 7.0}, {"AMT1", -5.0}}));
-        auto hm = [&](const char *county, const char *acc, double amt) {
-            ok(insert("HMPBANK", {{"M_YEAR", 88}, {"M_MONTH", 5}, {"BANK_CODE", "ABC"}, {"HSIEN_ID", county},
-                                  {"ACC_CODE", acc}, {"AMT", amt}}));
-        };
-        hm("A", "H0001", 100.0);
-        hm("A", "H0002", 200.25);
-        hm("B", "H0001", -3.0);
+        const bool ok = m_db->exec({
+                 "insert into BN01 (BANK_NO, BANK_NAME) values ('ABC', '範例銀行'), ('ABC0011', '第一分行'), "
+                 "('ABC0022', '第二分行')",
+                 "insert into CACNO (ACC_CODE, ACC_NAME) values ('11000', '現金'), ('11500', '存放央行'), "
+                 "('1234p', '逾放比率')",
+                 "insert into CD01 (HSIEN_ID, HSIEN_NAME) values ('A', '臺北市'), ('B', '臺中市')",
+                 "insert into HCACNO (ACC_CODE, ACC_NAME) values ('H0001', '存款'), ('H0002', '放款')",
+                 // The last one is of another month: never touched.
+                 "insert into MPBANK (M_YEAR, M_MONTH, BANK_CODE, ACC_CODE, AMT, SERIAL) values "
+                 "(88, 5, 'ABC', '11000', 1234.5, 1), (88, 5, 'ABC', '11500', -0.5, 2), "
+                 "(88, 5, 'ABC', '1234p', 12.345, 3), (88, 4, 'ABC', '11000', 1.0, 1)",
+                 "insert into EM03 (M_YEAR, M_MONTH, BANK_CODE, BANK_CODE1, M_RATE) values "
+                 "(88, 5, 'ABC', 'ABC0011', 2.5), (88, 5, 'ABC', 'ABC0022', 1.25)",
+                 "insert into EM08 (BANK_CODE, M_YEAR, M_MONTH, FLAG1, FLAG2, FLAG3, FLAG4, RATE) values "
+                 "('ABC', 88, 5, '1', '1', '01', '1', 2.5), ('ABC', 88, 5, '2', '5', '09', '3', 1.75)",
+                 "insert into EM09 (BANK_CODE, M_YEAR, M_MONTH, FLAG1, FLAG2, FLAG3, AMT, AMT1) values "
+                 "('ABC', 88, 5, '0', '0', '01', 3.0, 123456.5), ('ABC', 88, 5, '3', '2', '10', 7.0, -5.0)",
+                 "insert into HMPBANK (M_YEAR, M_MONTH, BANK_CODE, HSIEN_ID, ACC_CODE, AMT) values "
+                 "(88, 5, 'ABC', 'A', 'H0001', 100.0), (88, 5, 'ABC', 'A', 'H0002', 200.25), "
+                 "(88, 5, 'ABC', 'B', 'H0001', -3.0)"});
+        if (!ok)
+            qFatal("fixture: %s", qPrintable(m_db->lastError()));
     }
 
     // Exports 88/5 of every kind into the test folder; the paths by kind.

@@ -26,26 +26,16 @@ namespace {
 // CACNO; institution 996 has the fourth, with the lowest SERIAL.
 bool month(TestDatabase &db)
 {
-    auto row = [&db](const char *table, QVariantMap values) {
-        return db.insertRow(QString::fromLatin1(table), values);
-    };
-    auto amount = [&](const char *bank, const char *code, double amt, int serial) {
-        return row("MPBANK", {{"M_YEAR", 115}, {"M_MONTH", 3}, {"BANK_CODE", bank}, {"ACC_CODE", code},
-                              {"AMT", amt}, {"SERIAL", serial}});
-    };
-    return row("BN01", {{"BANK_NO", "995"}, {"BANK_NAME", "範例銀行"}})
-        && row("BN01", {{"BANK_NO", "996"}, {"BANK_NAME", "第二銀行"}})
-        && row("CACNO", {{"ACC_CODE", "10000"}, {"ACC_NAME", "資產"}})
-        && row("CACNO", {{"ACC_CODE", "20000"}, {"ACC_NAME", "負債"}})
-        && row("CACNO", {{"ACC_CODE", "30000"}, {"ACC_NAME", "權益"}})
-        && row("CACNO", {{"ACC_CODE", "40000"}, {"ACC_NAME", "收入"}})
-        && row("RuleNo1", {{"cano", "001"}, {"quop", "="}})
-        && row("RuleNo2", {{"cano", "001"}, {"left_flag", "0"}, {"nserial", 1}, {"acc_code", "10000"}, {"noop", ""}})
-        && row("RuleNo2", {{"cano", "001"}, {"left_flag", "1"}, {"nserial", 1}, {"acc_code", "20000"}, {"noop", "+"}})
-        && row("RuleNo2", {{"cano", "001"}, {"left_flag", "1"}, {"nserial", 2}, {"acc_code", "30000"}, {"noop", ""}})
-        && amount("995", "10000", 1234567, 1) && amount("995", "20000", 1000000, 2)
-        && amount("995", "30000", 234567, 3) && amount("995", "99999", 7, 4)
-        && amount("996", "40000", 5, 0);
+    return db.exec({"insert into BN01 (BANK_NO, BANK_NAME) values ('995', '範例銀行'), ('996', '第二銀行')",
+                    "insert into CACNO (ACC_CODE, ACC_NAME) values ('10000', '資產'), ('20000', '負債'), ('30000', '權益'), "
+                    "('40000', '收入')",
+                    "insert into RuleNo1 (cano, quop) values ('001', '=')",
+                    "insert into RuleNo2 (cano, left_flag, nserial, acc_code, noop) values "
+                    "('001', '0', 1, '10000', ''), ('001', '1', 1, '20000', '+'), ('001', '1', 2, '30000', '')",
+                    "insert into MPBANK (M_YEAR, M_MONTH, BANK_CODE, ACC_CODE, AMT, SERIAL) values "
+                    "(115, 3, '995', '10000', 1234567.0, 1), (115, 3, '995', '20000', 1000000.0, 2), "
+                    "(115, 3, '995', '30000', 234567.0, 3), (115, 3, '995', '99999', 7.0, 4), "
+                    "(115, 3, '996', '40000', 5.0, 0)"});
 }
 
 using ReportPages::request;

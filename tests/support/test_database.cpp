@@ -52,6 +52,15 @@ bool TestDatabase::exec(const QString &sql)
     return true;
 }
 
+bool TestDatabase::exec(const QStringList &statements)
+{
+    for (const QString &sql : statements) {
+        if (!exec(sql))
+            return false;
+    }
+    return true;
+}
+
 bool TestDatabase::insertRow(const QString &table, const QVariantMap &values)
 {
     QStringList fields, params;

@@ -35,6 +35,8 @@ public:
 
     // Runs a statement; false (and lastError(), also printed as a warning) on failure.
     bool exec(const QString &sql);
+    // Runs statements in order; false (and lastError()) at the first that fails.
+    bool exec(const QStringList &statements);
     // Inserts one row; the map's keys are field names. Rows keep insertion order.
     bool insertRow(const QString &table, const QVariantMap &values);
     // Rows of the table, optionally with a condition ("M_YEAR = 115"); -1 on failure.

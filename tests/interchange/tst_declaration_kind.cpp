@@ -48,7 +48,7 @@ void TstDeclarationKind::initTestCase()
 {
     m_db = std::make_unique<TestDatabase>(TestDatabase::Content::Empty);
     QVERIFY2(m_db->isValid(), qPrintable(m_db->lastError()));
-    for (const char *sql : {
+    QVERIFY(m_db->exec({
              "insert into BN01 (BANK_NO, BANK_NAME) values ('ABC', 'A'), ('ABC0011', 'A1'), ('XYZ', 'X')",
              "insert into CACNO (ACC_CODE, ACC_NAME) values ('11000', 'cash')",
              "insert into HCACNO (ACC_CODE, ACC_NAME) values ('51000', 'deposits')",
@@ -62,8 +62,7 @@ void TstDeclarationKind::initTestCase()
              "insert into EM09 (BANK_CODE, M_YEAR, M_MONTH, FLAG1, FLAG2, FLAG3, AMT, AMT1) values "
              "('ABC', 88, 5, '0', '0', '01', 1, 2), ('XYZ', 88, 4, '0', '0', '01', 1, 2)",
              "insert into HMPBANK values (88, 5, 'ABC', 'A', '51000', 1), (88, 5, 'XYZ', 'A', '51000', 2)",
-         })
-        QVERIFY(m_db->exec(QString::fromLatin1(sql)));
+         }));
 }
 
 void TstDeclarationKind::importRulesOfEveryKind_data()

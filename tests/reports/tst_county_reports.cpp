@@ -37,13 +37,7 @@ bool prepared(TestDatabase &db, const QString &change)
         "(115, 3, '995', 'E', '10100', 3), (115, 3, '995', 'E', '10000', 3), "
         "(115, 3, '995', 'A', '10000', 2600000), (115, 3, '995', 'A', '10100', 2600000), "
         "(115, 3, '995', 'C', '10000', 7), (115, 3, '995', 'C', '10100', 7), (115, 3, '995', 'D', '10000', 9);");
-    if (!db.isValid())
-        return false;
-    for (const QString &statement : (month + change).split(u';', Qt::SkipEmptyParts)) {
-        if (!db.exec(statement))
-            return false;
-    }
-    return true;
+    return db.isValid() && db.exec((month + change).split(u';', Qt::SkipEmptyParts));
 }
 
 // Each page as "caption: code amount, code amount"; marked when a page lacks

@@ -123,8 +123,7 @@ void TstOperatingReports::checkReport()
     QFETCH(QList<QStringList>, rows);
     TestDatabase db(TestDatabase::Content::Empty);
     QVERIFY2(db.isValid() && ::month(db), qPrintable(db.lastError()));
-    for (const QString &statement : change.split(u';', Qt::SkipEmptyParts))
-        QVERIFY(db.exec(statement));
+    QVERIFY(db.exec(change.split(u';', Qt::SkipEmptyParts)));
     const ReportOutcome outcome = OperatingCheckReport::build(request(115, month));
     QCOMPARE(ReportPages::outcome(outcome), message);
     QCOMPARE(ReportPages::cells(outcome.rows), rows);

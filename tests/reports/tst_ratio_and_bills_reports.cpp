@@ -86,10 +86,10 @@ void TstRatioAndBillsReports::linesOnThePages()
     QFETCH(QStringList, lines);
     TestDatabase db(TestDatabase::Content::Empty);
     QVERIFY2(db.isValid(), qPrintable(db.lastError()));
-    for (const QString &statement : QStringLiteral("INSERT INTO BN01 (BANK_NO, BANK_NAME) VALUES ('995','範例銀行'), "
-                                                   "('9950011','範例一'), ('9950022','範例二'), ('9950033','範例三');")
-                                        .append(rows).split(u';'))
-        QVERIFY2(db.exec(statement), qPrintable(db.lastError()));
+    QVERIFY2(db.exec(QStringLiteral("INSERT INTO BN01 (BANK_NO, BANK_NAME) VALUES ('995','範例銀行'), "
+                                    "('9950011','範例一'), ('9950022','範例二'), ('9950033','範例三');")
+                         .append(rows).split(u';')),
+             qPrintable(db.lastError()));
 
     const ReportOutcome outcome = ReportKind::byName(report)->build(ReportPages::request(year, month, "仟元"));
     QCOMPARE(ReportPages::outcome(outcome), lines.isEmpty() ? "plain: 查無符合資料理!!" : "ready");

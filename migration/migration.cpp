@@ -14,6 +14,19 @@ namespace {
 
 constexpr auto Connection = "velq8_migration";
 
+// A run killed before its rename leaves its temporary folder beside the target;
+// the next run for the same target removes it. Only folders of exactly the name
+// a run gives them (six random characters) are touched.
+void removeLeftovers(const QFileInfo &target)
+{
+    const QString prefix = QStringLiteral(".%1.migrate-").arg(target.fileName());
+    QDir folder = target.absoluteDir();
+    const auto found = folder.entryInfoList({prefix + QStringLiteral("??????")},
+                                            QDir::Dirs | QDir::Hidden | QDir::NoDotAndDotDot | QDir::NoSymLinks);
+    for (const QFileInfo &leftover : found)
+        QDir(leftover.absoluteFilePath()).removeRecursively();
+}
+
 bool fillTables(const SourceFolder &source, MigrationReport *report, QString *error)
 {
     const QSqlDatabase db = Database::connection(QString::fromLatin1(Connection));
@@ -48,6 +61,7 @@ bool run(const QString &folder, const QString &target, MigrationReport *report, 
         return false;
 
     // Beside the target, so that the rename stays on one file system.
+    removeLeftovers(info);
     QTemporaryDir temp(info.absoluteDir().filePath(QStringLiteral(".%1.migrate-XXXXXX").arg(info.fileName())));
     if (!temp.isValid()) {
         *error = QStringLiteral("無法建立暫存資料夾: %1").arg(temp.errorString());

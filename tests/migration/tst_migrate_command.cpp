@@ -27,6 +27,7 @@ private slots:
     void reportsRecordsAndFields();
     void createsNothingWhenItCannot_data();
     void createsNothingWhenItCannot();
+    void removesTheFolderAKilledRunLeft();
     void helpNamesItAfterInit();
 
 private:
@@ -304,6 +305,23 @@ void TstMigrateCommand::createsNothingWhenItCannot()
     QCOMPARE(QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot), before);
     if (targetExists)
         QCOMPARE(contents(target), QByteArray("mine, not to be touched"));
+}
+
+// A run killed before its rename leaves ".<target>.migrate-XXXXXX"; the next run
+// for that target removes it, and nothing else of the folder.
+void TstMigrateCommand::removesTheFolderAKilledRunLeft()
+{
+    QTemporaryDir dir;
+    QVERIFY(saveAll(dir.filePath("old"), {{"BN01.DBF", DbfWriter::forTable("BN01").record({"995", "範例"}).bytes()}}));
+    const QStringList leftover{".new.sqlite.migrate-Ab12Cd"};
+    const QStringList kept{".new.sqlite.migrate-mine", ".other.sqlite.migrate-Ab12Cd", "new.sqlite.migrate-Ab12Cd"};
+    for (const QString &name : leftover + kept)
+        QVERIFY(QDir().mkpath(dir.filePath(name)) && DbfWriter::save(dir.filePath(name + "/CLIENT8.sqlite"), "half"));
+    const CliProcess run = migrate(dir.filePath("old"), dir.filePath("new.sqlite"));
+    QCOMPARE(run.status, 0);
+    QStringList expected = kept + QStringList{"new.sqlite", "old"};
+    expected.sort();
+    QCOMPARE(QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot, QDir::Name), expected);
 }
 
 void TstMigrateCommand::helpNamesItAfterInit()

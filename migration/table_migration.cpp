@@ -1,6 +1,7 @@
 #include "migration/table_migration.h"
 
 #include "db/engine_message.h"
+#include "db/lookup_key.h"
 #include "migration/dbf_reader.h"
 #include "migration/field_mapping.h"
 
@@ -107,24 +108,26 @@ QString TableMigration::convert(const DbfRecord &record, const FieldMapping &map
 // The new table's primary key refuses a repeated key too, but only with the
 // engine's words; the check here names the record that had the key first. Keys
 // compare as the database compares them: texts without their trailing blanks
-// (dropped already), numbers by value.
+// (dropped already), numbers by value (the look-up key of the cached rows). The
+// key is shown in words only when it repeats.
 QString TableMigration::checkKey(const QVariantList &values, int record)
 {
     if (m_keyFields.isEmpty())
         return {};
-    QStringList parts, shown;
+    QString key;
     for (const qsizetype i : m_keyFields) {
-        const QString &name = m_table.fields.at(i).name;
         const QVariant &v = values.at(i);
         if (v.isNull())
-            return QStringLiteral("鍵欄位 %1 空白").arg(name);
-        parts << v.toString();
-        shown << QStringLiteral("%1=%2").arg(name, v.toString());
+            return QStringLiteral("鍵欄位 %1 空白").arg(m_table.fields.at(i).name);
+        LookupKey::append(key, v);
     }
-    const QString key = parts.join(QChar(0x1F));
     const auto first = m_recordOfKey.constFind(key);
-    if (first != m_recordOfKey.cend())
-        return QStringLiteral("鍵值重複 (%1)，與第 %2 筆相同").arg(shown.join(QStringLiteral(", "))).arg(*first);
-    m_recordOfKey.insert(key, record);
-    return {};
+    if (first == m_recordOfKey.cend()) {
+        m_recordOfKey.insert(key, record);
+        return {};
+    }
+    QStringList shown;
+    for (const qsizetype i : m_keyFields)
+        shown << QStringLiteral("%1=%2").arg(m_table.fields.at(i).name, values.at(i).toString());
+    return QStringLiteral("鍵值重複 (%1)，與第 %2 筆相同").arg(shown.join(QStringLiteral(", "))).arg(*first);
 }

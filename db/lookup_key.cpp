@@ -1,5 +1,7 @@
 #include "db/lookup_key.h"
 
+#include "common/field_text.h"
+
 #include <cmath>
 
 namespace LookupKey {
@@ -42,12 +44,7 @@ void append(QString &key, const QVariant &v)
             key += QString::number(d, 'g', 17);
         return;
     }
-    QString s = v.toString();
-    qsizetype n = s.size();
-    while (n > 0 && s.at(n - 1) == u' ')
-        --n;
-    s.truncate(n);
-    key += s;
+    key += FieldText::withoutTrailingBlanks(v.toString());
 }
 
 QString of(const QVariantList &values)

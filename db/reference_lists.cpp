@@ -1,5 +1,6 @@
 #include "db/reference_lists.h"
 
+#include "common/field_text.h"
 #include "db/cached_dataset.h"
 #include "db/engine_message.h"
 #include "db/table_cursor.h"
@@ -8,15 +9,9 @@
 #include <QSqlError>
 #include <QSqlQuery>
 
-namespace {
+using FieldText::withoutTrailingBlanks;
 
-QString trimmedRight(const QString &text)
-{
-    qsizetype n = text.size();
-    while (n > 0 && text.at(n - 1) == u' ')
-        --n;
-    return text.left(n);
-}
+namespace {
 
 QHash<QString, QString> namesOf(const CachedDataset &list, const QString &codeField,
                                 const QString &textField)
@@ -27,7 +22,7 @@ QHash<QString, QString> namesOf(const CachedDataset &list, const QString &codeFi
     const int count = list.recordCount();
     names.reserve(count);
     for (int row = 0; row < count; ++row)
-        names.insert(trimmedRight(list.value(row, codeField).toString()),
+        names.insert(withoutTrailingBlanks(list.value(row, codeField).toString()),
                      list.value(row, textField).toString());
     return names;
 }
@@ -136,7 +131,7 @@ QHash<QString, QString> ReferenceLists::institutionNames() const
     names.reserve(count);
     for (int row = 0; row < count; ++row) {
         const QString code = m_tblBN01->value(row, QStringLiteral("BANK_NO")).toString();
-        names.insert(trimmedRight(code),
+        names.insert(withoutTrailingBlanks(code),
                      code + QStringLiteral("  ") + m_tblBN01->value(row, QStringLiteral("BANK_NAME")).toString());
     }
     return names;
@@ -182,7 +177,7 @@ bool ReferenceLists::readNames(NameList list, const QString &connectionName, QHa
     }
     while (q.next()) {
         const QString code = q.value(0).toString();
-        out->insert(trimmedRight(code), code + QStringLiteral("  ") + q.value(1).toString());
+        out->insert(withoutTrailingBlanks(code), code + QStringLiteral("  ") + q.value(1).toString());
     }
     return true;
 }

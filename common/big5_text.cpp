@@ -104,6 +104,23 @@ bool fits(QStringView text, int widthInBytes)
     return byteLength(text) <= widthInBytes;
 }
 
+QString refusal(QStringView text, int widthInBytes)
+{
+    int total = 0;
+    bool encodable = true;
+    forEachChar(text, [&](QStringView ch, qsizetype) {
+        const int w = charWidth(ch);
+        encodable = w != 0;
+        total += w;
+        return encodable;
+    });
+    if (!encodable)
+        return QStringLiteral("含有 Big5 無法表示的字元: %1").arg(text);
+    if (total > widthInBytes)
+        return QStringLiteral("超過 %1 個位元組: %2").arg(widthInBytes).arg(text);
+    return {};
+}
+
 QString cut(QStringView text, int widthInBytes)
 {
     int total = 0;

@@ -17,6 +17,10 @@ QString decode(const QByteArray &bytes);
 int byteLength(QStringView text);
 // True when the text can be stored in a field of the given width.
 bool fits(QStringView text, int widthInBytes);
+// Why the text cannot be stored in a field of the given width, the text quoted:
+// a character Big5 lacks ("含有 Big5 無法表示的字元: ...") before too many bytes
+// ("超過 8 個位元組: ..."); empty when it can. One pass over the text.
+QString refusal(QStringView text, int widthInBytes);
 // The longest prefix of the text that fits in the width, never splitting a
 // double-byte character.
 QString cut(QStringView text, int widthInBytes);

@@ -120,13 +120,7 @@ QVariant FieldKinds::bindable(int field, const QVariant &value) const
 QString FieldKinds::textRefusal(int field, const QString &text) const
 {
     const int w = width(field);
-    if (w <= 0)
-        return {};
-    if (!Big5Text::canEncode(text))
-        return QStringLiteral("含有 Big5 無法表示的字元: %1").arg(text);
-    if (!Big5Text::fits(text, w))
-        return QStringLiteral("超過 %1 個位元組: %2").arg(w).arg(text);
-    return {};
+    return w > 0 ? Big5Text::refusal(text, w) : QString();
 }
 
 bool FieldKinds::fromInput(int field, const QVariant &input, bool asNumber, QVariant *stored, QString *why) const

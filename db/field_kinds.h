@@ -47,8 +47,9 @@ public:
     QVariant normalized(int field, const QVariant &value) const;
     // The value as a statement binds it: an unset text as '', never NULL.
     QVariant bindable(int field, const QVariant &value) const;
-    // Why a text cannot go into the field (too wide in Big5 bytes, or a
-    // character Big5 lacks), or an empty string when it can.
+    // Why a text cannot go into the field (Big5Text::refusal: a character Big5
+    // lacks, or too wide in Big5 bytes), or an empty string when it can or the
+    // field has no width.
     QString textRefusal(int field, const QString &text) const;
     // What a user typed into a cell of the field, as the value to keep
     // (*stored); false and *why when it cannot be kept: a number that is not

@@ -88,6 +88,22 @@ QString decode(const QByteArray &bytes)
     return decoder.decode(bytes);
 }
 
+bool decode(const QByteArray &bytes, QString *text)
+{
+    bool ascii = true;
+    for (const char c : bytes)
+        ascii = ascii && quint8(c) < 0x80;
+    if (ascii) {
+        *text = QString::fromLatin1(bytes);
+        return true;
+    }
+    // A decoder of its own for each text: resetState() leaves the error of an
+    // earlier text standing, which would refuse every text after it.
+    QStringDecoder decoder("Big5", QStringConverter::Flag::Stateless);
+    *text = decoder.decode(bytes);
+    return !decoder.hasError();
+}
+
 int byteLength(QStringView text)
 {
     int total = 0;

@@ -13,6 +13,10 @@ bool canEncode(QStringView text);
 // The text in Big5 bytes. Characters Big5 lacks become "?" (check canEncode first).
 QByteArray encode(QStringView text);
 QString decode(const QByteArray &bytes);
+// The same, false when the bytes hold a sequence Big5 cannot decode (a lead byte
+// without its second byte, as in a text cut in the middle of a character; a
+// second byte out of range).
+bool decode(const QByteArray &bytes, QString *text);
 // Width in Big5 bytes (a character Big5 lacks counts as one byte).
 int byteLength(QStringView text);
 // True when the text can be stored in a field of the given width.

@@ -3,7 +3,6 @@
 #include "common/big5_text.h"
 
 #include <QDate>
-#include <QStringDecoder>
 
 #include <cmath>
 
@@ -39,30 +38,13 @@ QString emptyText()
     return QStringLiteral("");
 }
 
-// False when the bytes hold a sequence Big5 cannot decode.
-bool decodeBig5(const QByteArray &bytes, QString *text)
-{
-    bool ascii = true;
-    for (const char c : bytes)
-        ascii = ascii && quint8(c) < 0x80;
-    if (ascii) {
-        *text = QString::fromLatin1(bytes);
-        return true;
-    }
-    // A decoder of its own for each text: resetState() leaves the error of an
-    // earlier text standing, which would refuse every text after it.
-    QStringDecoder decoder("Big5", QStringConverter::Flag::Stateless);
-    *text = decoder.decode(bytes);
-    return !decoder.hasError();
-}
-
 Result toText(const QByteArray &bytes, const DbfField &source, const FieldDef &target)
 {
     // A character field keeps its leading blanks; a number or date written into
     // a text field of the new table loses the blanks of its alignment.
     const QByteArray kept = source.type == 'C' ? withoutPadding(bytes) : numberText(bytes);
     QString text;
-    if (!decodeBig5(kept, &text)) {
+    if (!Big5Text::decode(kept, &text)) {
         return {{}, QStringLiteral("%1 的文字無法以 Big5 解碼 (%2)")
                         .arg(target.name, QString::fromLatin1(kept.toHex(' ').toUpper()))};
     }

@@ -1,5 +1,6 @@
 #include "db/database.h"
 
+#include "db/engine_message.h"
 #include "db/reference_data.h"
 #include "db/schema.h"
 
@@ -16,12 +17,6 @@
 #include <QUrl>
 
 namespace {
-
-QString engineText(const QSqlError &e)
-{
-    const QString db = e.databaseText().trimmed();
-    return db.isEmpty() ? e.text().trimmed() : db;
-}
 
 QString openFailure(const QString &file, const QString &detail)
 {
@@ -58,7 +53,7 @@ bool checkLayout(QSqlDatabase db, QString *detail)
     QSqlQuery q(db);
     q.setForwardOnly(true);
     if (!q.exec(QStringLiteral("select name from sqlite_master where type = 'table'"))) {
-        *detail = engineText(q.lastError());
+        *detail = EngineMessage::of(q.lastError());
         return false;
     }
     QSet<QString> tables;
@@ -71,7 +66,7 @@ bool checkLayout(QSqlDatabase db, QString *detail)
             return false;
         }
         if (!q.exec(QStringLiteral("pragma table_info(\"%1\")").arg(t.name))) {
-            *detail = engineText(q.lastError());
+            *detail = EngineMessage::of(q.lastError());
             return false;
         }
         QSet<QString> fields;
@@ -93,11 +88,11 @@ bool buildInto(const QString &connection, const QString &file, bool withReferenc
     QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connection);
     db.setDatabaseName(file);
     if (!db.open()) {
-        *detail = engineText(db.lastError());
+        *detail = EngineMessage::of(db.lastError());
         return false;
     }
     if (!db.transaction()) {
-        *detail = engineText(db.lastError());
+        *detail = EngineMessage::of(db.lastError());
         return false;
     }
     QSqlQuery q(db);
@@ -106,7 +101,7 @@ bool buildInto(const QString &connection, const QString &file, bool withReferenc
         statements += Schema::indexStatements(t);
         for (const QString &sql : statements) {
             if (!q.exec(sql)) {
-                *detail = engineText(q.lastError()) + QStringLiteral("\n") + sql;
+                *detail = EngineMessage::of(q.lastError()) + QStringLiteral("\n") + sql;
                 db.rollback();
                 return false;
             }
@@ -117,7 +112,7 @@ bool buildInto(const QString &connection, const QString &file, bool withReferenc
         return false;
     }
     if (!db.commit()) {
-        *detail = engineText(db.lastError());
+        *detail = EngineMessage::of(db.lastError());
         db.rollback();
         return false;
     }
@@ -239,13 +234,13 @@ bool open(const QString &file, QString *error, const QString &connectionName)
         db.setDatabaseName(uri);
         db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_URI;QSQLITE_BUSY_TIMEOUT=5000"));
         if (!db.open()) {
-            detail = engineText(db.lastError());
+            detail = EngineMessage::of(db.lastError());
         } else if (checkLayout(db, &detail)) {
             QSqlQuery q(db);
             if (q.exec(QStringLiteral("pragma foreign_keys = off")))
                 ok = true;
             else
-                detail = engineText(q.lastError());
+                detail = EngineMessage::of(q.lastError());
         }
     }
     if (!ok) {

@@ -2,6 +2,7 @@
 
 #include "db/engine_message.h"
 #include "db/lookup_key.h"
+#include "db/savepoint.h"
 #include "migration/dbf_reader.h"
 #include "migration/field_mapping.h"
 
@@ -31,17 +32,15 @@ bool TableMigration::run(const QString &file, TableReport *report, QString *erro
     report->missingFields = mapping.missing();
     report->extraFields = mapping.extra();
 
-    if (!m_db.transaction()) {
-        *error = EngineMessage::of(m_db.lastError());
+    Savepoint table(m_db, QStringLiteral("velq8_migrate"));
+    if (!table.isActive()) {
+        *error = table.error();
         return false;
     }
-    if (!writeRecords(reader, mapping, report, error)) {
-        m_db.rollback();
-        return false;
-    }
-    if (!m_db.commit()) {
-        *error = EngineMessage::of(m_db.lastError());
-        m_db.rollback();
+    if (!writeRecords(reader, mapping, report, error))
+        return false;   // not released: rolled back
+    if (!table.release()) {
+        *error = table.error();
         return false;
     }
     return true;

@@ -114,12 +114,7 @@ void MonthTab::buildDeleteProgress()
 
 void MonthTab::bindToolbar()
 {
-    RecordToolbar::Binding binding;
-    binding.shell = &shell();
-    binding.dataset = m_dataset;
-    binding.grid = m_grid;
-    binding.year = yearEdit();
-    binding.month = monthEdit();
+    RecordToolbar::Binding binding = toolbarBinding(m_dataset, m_grid);
     for (const MonthTabDescription::Column &column : m_description.columns) {
         if (column.editable)
             binding.editableFields << column.field;

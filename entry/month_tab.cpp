@@ -5,7 +5,6 @@
 #include "db/engine_message.h"
 #include "db/savepoint.h"
 #include "entry/amount_limit.h"
-#include "ui/amount_delegate.h"
 #include "ui/messages.h"
 #include "ui/period_spin_edit.h"
 #include "ui/record_grid.h"
@@ -78,18 +77,8 @@ void MonthTab::buildGrid()
         if (!column.delegate)
             continue;
         QAbstractItemDelegate *delegate = column.delegate(m_grid);
-        if (auto *amount = qobject_cast<AmountDelegate *>(delegate)) {
-            // Nothing the export could not write gets into the month.
-            const AmountLimit limit(kind(), column.field);
-            if (!limit.isEmpty()) {
-                const QString account = limit.accountField();
-                amount->setLimit([this, limit, account](const QModelIndex &index, const QString &text) {
-                    const QString code = account.isEmpty() ? QString()
-                                                           : m_dataset->value(index.row(), account).toString();
-                    return limit.refusal(text, code);
-                });
-            }
-        }
+        // Nothing the export could not write gets into the month.
+        AmountLimit::applyTo(delegate, kind(), column.field, *m_dataset);
         m_grid->setItemDelegateForColumn(i, delegate);
     }
     m_editColumn = std::max(m_editColumn, 0);

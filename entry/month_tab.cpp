@@ -39,21 +39,7 @@ MonthTab::MonthTab(Shell &shell, MonthTabDescription description, QWidget *paren
 
 void MonthTab::buildDataset()
 {
-    const PeriodQuery &query = kind().tabQuery();
-    m_dataset = new CachedDataset(QString::fromLatin1(Database::ConnectionName), this);
-    m_dataset->setObjectName(kind().datasetName());
-    m_dataset->setSql(query.statement(true, true));
-    m_dataset->setUpdateTable(kind().table());
-    QStringList fields;
-    for (const MonthTabDescription::Column &column : m_description.columns)
-        fields << column.field;
-    m_dataset->setColumns(fields);
-    for (const MonthTabDescription::Column &column : m_description.columns) {
-        m_dataset->setColumnTitle(column.field, column.title);
-        if (!column.displayPicture.isEmpty() || !column.editPicture.isEmpty())
-            m_dataset->setColumnFormat(column.field, column.displayPicture, column.editPicture);
-    }
-    m_dataset->setAllColumnsReadOnly(true);
+    m_dataset = makeDataset(m_description.columns);
 }
 
 void MonthTab::buildGrid()

@@ -63,17 +63,7 @@ QStringList RowTab::fields() const
 
 void RowTab::buildDataset()
 {
-    m_dataset = new CachedDataset(QString::fromLatin1(Database::ConnectionName), this);
-    m_dataset->setObjectName(kind().datasetName());
-    m_dataset->setSql(kind().tabQuery().statement(true, true));
-    m_dataset->setUpdateTable(kind().table());
-    m_dataset->setColumns(fields());
-    for (const RowTabDescription::Column &column : m_description.columns) {
-        m_dataset->setColumnTitle(column.field, column.title);
-        if (!column.displayPicture.isEmpty() || !column.editPicture.isEmpty())
-            m_dataset->setColumnFormat(column.field, column.displayPicture, column.editPicture);
-    }
-    m_dataset->setAllColumnsReadOnly(true);
+    m_dataset = makeDataset(m_description.columns);
     m_dataset->beforeScroll = [this] { return mayScroll(); };
     m_dataset->beforePost = [this] { return mayPost(); };
 }

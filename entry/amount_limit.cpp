@@ -1,7 +1,9 @@
 #include "entry/amount_limit.h"
 
 #include "common/number_picture.h"
+#include "db/cached_dataset.h"
 #include "interchange/declaration_format.h"
+#include "ui/amount_delegate.h"
 #include "ui/cell_delegate.h"
 
 AmountLimit::AmountLimit(const DeclarationKind &kind, QStringView field)
@@ -49,4 +51,18 @@ QString AmountLimit::refusal(const QString &text, QStringView accountCode) const
     if (factor == 1)
         return QStringLiteral("數值 %1 超過申報檔欄位寬度 %2").arg(shown).arg(m_field->width);
     return QStringLiteral("數值 %1 乘以 %2 後超過申報檔欄位寬度 %3").arg(shown).arg(factor).arg(m_field->width);
+}
+
+void AmountLimit::applyTo(QAbstractItemDelegate *delegate, const DeclarationKind &kind, const QString &field,
+                          const CachedDataset &rows)
+{
+    auto *amount = qobject_cast<AmountDelegate *>(delegate);
+    const AmountLimit limit(kind, field);
+    if (!amount || limit.isEmpty())
+        return;
+    const QString account = limit.accountField();
+    amount->setLimit([&rows, limit, account](const QModelIndex &index, const QString &text) {
+        const QString code = account.isEmpty() ? QString() : rows.value(index.row(), account).toString();
+        return limit.refusal(text, code);
+    });
 }

@@ -1,5 +1,7 @@
 #include "entry/data_tab_page.h"
 
+#include "db/cached_dataset.h"
+#include "db/database.h"
 #include "ui/shell.h"
 #include "ui/period_spin_edit.h"
 
@@ -97,6 +99,25 @@ RecordToolbar::Binding DataTabPage::toolbarBinding(CachedDataset *dataset, Recor
     binding.year = m_year;
     binding.month = m_month;
     return binding;
+}
+
+CachedDataset *DataTabPage::makeDataset(const QList<ColumnFormat> &columns)
+{
+    auto *dataset = new CachedDataset(QString::fromLatin1(Database::ConnectionName), this);
+    dataset->setObjectName(m_kind.datasetName());
+    dataset->setSql(m_kind.tabQuery().statement(true, true));
+    dataset->setUpdateTable(m_kind.table());
+    QStringList fields;
+    for (const ColumnFormat &column : columns)
+        fields << column.field;
+    dataset->setColumns(fields);
+    for (const ColumnFormat &column : columns) {
+        dataset->setColumnTitle(column.field, column.title);
+        if (!column.displayPicture.isEmpty() || !column.editPicture.isEmpty())
+            dataset->setColumnFormat(column.field, column.displayPicture, column.editPicture);
+    }
+    dataset->setAllColumnsReadOnly(true);
+    return dataset;
 }
 
 void DataTabPage::setGrid(QWidget *grid)

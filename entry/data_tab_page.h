@@ -5,10 +5,13 @@
 #include "entry/data_tab.h"
 #include "entry/record_toolbar.h"
 
+#include <QList>
+#include <QString>
 #include <QWidget>
 
 #include <functional>
 
+class CachedDataset;
 class QHBoxLayout;
 class QLabel;
 class QVBoxLayout;
@@ -59,6 +62,28 @@ protected:
     // The toolbar's binding to this page (the shell and the period spin edits)
     // and to the tab's dataset and grid; the tab sets the rest.
     RecordToolbar::Binding toolbarBinding(CachedDataset *dataset, RecordGrid *grid) const;
+    // What the tab's dataset shows of one of its columns.
+    struct ColumnFormat
+    {
+        QString field;
+        QString title;
+        QString displayPicture;   // number pictures (NumberPicture); both empty for none
+        QString editPicture;
+    };
+    // The tab's dataset (a child of the page, named as its kind's), reading the
+    // kind's table with its period query: the `columns` in order with their
+    // titles and pictures, every one read-only until editing starts.
+    CachedDataset *makeDataset(const QList<ColumnFormat> &columns);
+    // The same from the columns of a tab's description, which name these members alike.
+    template <typename Column>
+    CachedDataset *makeDataset(const QList<Column> &columns)
+    {
+        QList<ColumnFormat> formats;
+        formats.reserve(columns.size());
+        for (const Column &column : columns)
+            formats.append({column.field, column.title, column.displayPicture, column.editPicture});
+        return makeDataset(formats);
+    }
     // Puts the tab's grid into the grid area.
     void setGrid(QWidget *grid);
     // The header row, for controls of a tab beside the period (cbxBank, the

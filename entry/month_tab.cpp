@@ -5,7 +5,6 @@
 #include "db/engine_message.h"
 #include "db/savepoint.h"
 #include "entry/amount_limit.h"
-#include "ui/amount_delegate.h"
 #include "ui/messages.h"
 #include "ui/period_spin_edit.h"
 #include "ui/record_grid.h"
@@ -40,21 +39,7 @@ MonthTab::MonthTab(Shell &shell, MonthTabDescription description, QWidget *paren
 
 void MonthTab::buildDataset()
 {
-    const PeriodQuery &query = kind().tabQuery();
-    m_dataset = new CachedDataset(QString::fromLatin1(Database::ConnectionName), this);
-    m_dataset->setObjectName(kind().datasetName());
-    m_dataset->setSql(query.statement(true, true));
-    m_dataset->setUpdateTable(kind().table());
-    QStringList fields;
-    for (const MonthTabDescription::Column &column : m_description.columns)
-        fields << column.field;
-    m_dataset->setColumns(fields);
-    for (const MonthTabDescription::Column &column : m_description.columns) {
-        m_dataset->setColumnTitle(column.field, column.title);
-        if (!column.displayPicture.isEmpty() || !column.editPicture.isEmpty())
-            m_dataset->setColumnFormat(column.field, column.displayPicture, column.editPicture);
-    }
-    m_dataset->setAllColumnsReadOnly(true);
+    m_dataset = makeDataset(m_description.columns);
 }
 
 void MonthTab::buildGrid()
@@ -78,18 +63,8 @@ void MonthTab::buildGrid()
         if (!column.delegate)
             continue;
         QAbstractItemDelegate *delegate = column.delegate(m_grid);
-        if (auto *amount = qobject_cast<AmountDelegate *>(delegate)) {
-            // Nothing the export could not write gets into the month.
-            const AmountLimit limit(kind(), column.field);
-            if (!limit.isEmpty()) {
-                const QString account = limit.accountField();
-                amount->setLimit([this, limit, account](const QModelIndex &index, const QString &text) {
-                    const QString code = account.isEmpty() ? QString()
-                                                           : m_dataset->value(index.row(), account).toString();
-                    return limit.refusal(text, code);
-                });
-            }
-        }
+        // Nothing the export could not write gets into the month.
+        AmountLimit::applyTo(delegate, kind(), column.field, *m_dataset);
         m_grid->setItemDelegateForColumn(i, delegate);
     }
     m_editColumn = std::max(m_editColumn, 0);
@@ -114,12 +89,7 @@ void MonthTab::buildDeleteProgress()
 
 void MonthTab::bindToolbar()
 {
-    RecordToolbar::Binding binding;
-    binding.shell = &shell();
-    binding.dataset = m_dataset;
-    binding.grid = m_grid;
-    binding.year = yearEdit();
-    binding.month = monthEdit();
+    RecordToolbar::Binding binding = toolbarBinding(m_dataset, m_grid);
     for (const MonthTabDescription::Column &column : m_description.columns) {
         if (column.editable)
             binding.editableFields << column.field;

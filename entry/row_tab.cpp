@@ -5,7 +5,7 @@
 #include "db/engine_message.h"
 #include "entry/amount_limit.h"
 #include "entry/row_grid.h"
-#include "ui/amount_delegate.h"
+#include "ui/cell_delegate.h"
 #include "ui/messages.h"
 #include "ui/period_spin_edit.h"
 #include "ui/shell.h"
@@ -63,17 +63,7 @@ QStringList RowTab::fields() const
 
 void RowTab::buildDataset()
 {
-    m_dataset = new CachedDataset(QString::fromLatin1(Database::ConnectionName), this);
-    m_dataset->setObjectName(kind().datasetName());
-    m_dataset->setSql(kind().tabQuery().statement(true, true));
-    m_dataset->setUpdateTable(kind().table());
-    m_dataset->setColumns(fields());
-    for (const RowTabDescription::Column &column : m_description.columns) {
-        m_dataset->setColumnTitle(column.field, column.title);
-        if (!column.displayPicture.isEmpty() || !column.editPicture.isEmpty())
-            m_dataset->setColumnFormat(column.field, column.displayPicture, column.editPicture);
-    }
-    m_dataset->setAllColumnsReadOnly(true);
+    m_dataset = makeDataset(m_description.columns);
     m_dataset->beforeScroll = [this] { return mayScroll(); };
     m_dataset->beforePost = [this] { return mayPost(); };
 }
@@ -102,9 +92,7 @@ void RowTab::buildGrid()
         if (column.delegate) {
             QAbstractItemDelegate *delegate = column.delegate(m_grid);
             // Nothing the declaration file could not hold gets into a row.
-            const AmountLimit limit(kind(), column.field);
-            if (auto *amount = qobject_cast<AmountDelegate *>(delegate); amount && !limit.isEmpty())
-                amount->setLimit([limit](const QModelIndex &, const QString &text) { return limit.refusal(text, {}); });
+            AmountLimit::applyTo(delegate, kind(), column.field, *m_dataset);
             m_grid->setItemDelegateForColumn(i, delegate);
         }
         if (auto *cells = qobject_cast<CellDelegate *>(m_grid->itemDelegateForColumn(i)); cells && column.centred)

@@ -70,11 +70,6 @@ bool fillTarget(CachedDataset &target, const DeclarationKind &kind, const QList<
 
 // ---------------------------------------------------------------------------------
 
-RecordReader::Result ImportEngine::readRecord(const RecordReader &reader, QByteArrayView line, int lineNo)
-{
-    return DeclarationFileCheck::readRecord(reader, line, lineNo);
-}
-
 QString ImportEngine::formatErrorMessage() { return QStringLiteral("檔案格式有誤,請查明 !!!"); }
 QString ImportEngine::monthMismatchMessage() { return QStringLiteral("檔名規則與資料內容不符,請查明再進行匯入!!!!!!"); }
 QString ImportEngine::replaceQuestion() { return QStringLiteral("資料已存在是否確定修改!!!"); }

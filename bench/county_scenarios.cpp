@@ -41,10 +41,7 @@
 // end, so the database is left as it was generated.
 namespace {
 
-constexpr int NewYear = BenchDatabase::LastYear + 1;   // a year the database does not hold
-constexpr int NewMonth = 1;
-constexpr int QueryYear = BenchDatabase::LastYear;
-constexpr int QueryMonth = 6;
+using namespace BenchMonths;
 
 struct PlainRow
 {

@@ -33,10 +33,7 @@
 // end, so the database is left as it was generated.
 namespace {
 
-constexpr int NewYear = BenchDatabase::LastYear + 1;   // a year the database does not hold
-constexpr int NewMonth = 1;
-constexpr int QueryYear = BenchDatabase::LastYear;
-constexpr int QueryMonth = 6;
+using namespace BenchMonths;
 
 struct PlainRow
 {
@@ -56,9 +53,8 @@ public:
 
     std::vector<PlainRow> monthRows(const std::string &bank, int year, int month)
     {
-        const QString sql = DeclarationKind::get(DeclarationKind::B01).tabQuery().statement(true, true);
-        sqlite3_stmt *st = nullptr;
-        sqlite3_prepare_v2(db(), sql.toUtf8().constData(), -1, &st, nullptr);
+        sqlite3_stmt *st = prepare(
+            DeclarationKind::get(DeclarationKind::B01).tabQuery().statement(true, true).toStdString());
         sqlite3_bind_text(st, sqlite3_bind_parameter_index(st, ":BANK_CODE"), bank.c_str(), -1, SQLITE_TRANSIENT);
         sqlite3_bind_int(st, sqlite3_bind_parameter_index(st, ":seYYY"), year);
         sqlite3_bind_int(st, sqlite3_bind_parameter_index(st, ":seMM"), month);
@@ -74,9 +70,7 @@ public:
 
     std::vector<std::pair<std::string, std::string>> accounts()
     {
-        sqlite3_stmt *st = nullptr;
-        sqlite3_prepare_v2(db(), "select ACC_CODE, ACC_CODE || '  ' || ACC_NAME from CACNO order by rowid",
-                           -1, &st, nullptr);
+        sqlite3_stmt *st = prepare("select ACC_CODE, ACC_CODE || '  ' || ACC_NAME from CACNO order by rowid");
         std::vector<std::pair<std::string, std::string>> list;
         while (sqlite3_step(st) == SQLITE_ROW)
             list.emplace_back(text(st, 0), text(st, 1));
@@ -87,9 +81,8 @@ public:
     void insertRows(const std::vector<PlainRow> &rows)
     {
         exec("begin");
-        sqlite3_stmt *st = nullptr;
-        sqlite3_prepare_v2(db(), "insert into MPBANK (M_YEAR, M_MONTH, BANK_CODE, ACC_CODE, AMT, SERIAL) "
-                                 "values (?, ?, ?, ?, ?, ?)", -1, &st, nullptr);
+        sqlite3_stmt *st = prepare("insert into MPBANK (M_YEAR, M_MONTH, BANK_CODE, ACC_CODE, AMT, SERIAL) "
+                                   "values (?, ?, ?, ?, ?, ?)");
         for (const PlainRow &r : rows) {
             sqlite3_bind_int(st, 1, r.year);
             sqlite3_bind_int(st, 2, r.month);
@@ -107,9 +100,8 @@ public:
     void deleteRows(const std::vector<PlainRow> &rows)
     {
         exec("begin");
-        sqlite3_stmt *st = nullptr;
-        sqlite3_prepare_v2(db(), "delete from MPBANK where M_YEAR = ? and M_MONTH = ? and BANK_CODE = ? "
-                                 "and ACC_CODE = ?", -1, &st, nullptr);
+        sqlite3_stmt *st = prepare("delete from MPBANK where M_YEAR = ? and M_MONTH = ? and BANK_CODE = ? "
+                                   "and ACC_CODE = ?");
         for (const PlainRow &r : rows) {
             sqlite3_bind_int(st, 1, r.year);
             sqlite3_bind_int(st, 2, r.month);
@@ -124,8 +116,8 @@ public:
 
     void removeNewMonth()
     {
-        exec(("delete from MPBANK where M_YEAR = " + std::to_string(NewYear) + " and M_MONTH = "
-              + std::to_string(NewMonth)).c_str());
+        exec("delete from MPBANK where M_YEAR = " + std::to_string(NewYear) + " and M_MONTH = "
+             + std::to_string(NewMonth));
     }
 };
 

@@ -56,6 +56,16 @@ QList<QStringList> cellsOf(const QList<ReportRow> &rows)
     return cells;
 }
 
+// A report built as the dialogs print it: laid out and written as a PDF; its pages.
+int writePdf(const ReportOutcome &outcome, const QString &file)
+{
+    const ReportDocument document = BandLayout().layout(outcome.definition, outcome.rows);
+    QString error;
+    if (!PdfReportWriter::write(document, file, &error))
+        qWarning("report: %s", qPrintable(error));
+    return document.pageCount();
+}
+
 QList<CheckResultRow> checkRows(int count)
 {
     QList<CheckResultRow> rows;
@@ -85,13 +95,9 @@ QList<BenchFigure> runReportScenario(BenchContext &context)
 
     int pages = 0;
     int rows = 0;
-    QString error;
     const double detail = Bench::medianMs(7, [&] {
         const ReportOutcome outcome = OperatingDetailReport::build(request);
-        const ReportDocument document = BandLayout().layout(outcome.definition, outcome.rows);
-        if (!PdfReportWriter::write(document, file, &error))
-            qWarning("report: %s", qPrintable(error));
-        pages = document.pageCount();
+        pages = writePdf(outcome, file);
         rows = int(outcome.rows.size());
     });
     const QList<QStringList> detailCells = cellsOf(OperatingDetailReport::build(request).rows);
@@ -101,11 +107,7 @@ QList<BenchFigure> runReportScenario(BenchContext &context)
 
     const QList<CheckResultRow> results = checkRows(800);
     const double check = Bench::medianMs(7, [&] {
-        const ReportOutcome outcome = OperatingCheckReport::fromRows(request, QStringLiteral("範例商業銀行"), results);
-        const ReportDocument document = BandLayout().layout(outcome.definition, outcome.rows);
-        if (!PdfReportWriter::write(document, file, &error))
-            qWarning("report: %s", qPrintable(error));
-        pages = document.pageCount();
+        pages = writePdf(OperatingCheckReport::fromRows(request, QStringLiteral("範例商業銀行"), results), file);
     });
     const QList<QStringList> checkCells =
         cellsOf(OperatingCheckReport::fromRows(request, QString(), results).rows);
@@ -116,10 +118,7 @@ QList<BenchFigure> runReportScenario(BenchContext &context)
     request.county = QStringLiteral("0");
     const double county = Bench::medianMs(5, [&] {
         const ReportOutcome outcome = CountyDetailReport::build(request);
-        const ReportDocument document = BandLayout().layout(outcome.definition, outcome.rows);
-        if (!PdfReportWriter::write(document, file, &error))
-            qWarning("report: %s", qPrintable(error));
-        pages = document.pageCount();
+        pages = writePdf(outcome, file);
         rows = int(outcome.rows.size());
     });
     const QList<QStringList> countyCells = cellsOf(CountyDetailReport::build(request).rows);
@@ -128,6 +127,7 @@ QList<BenchFigure> runReportScenario(BenchContext &context)
     qInfo("report_county: %d rows, %d pages", rows, pages);
 
     QStringList items;
+    QString error;
     const double list =
         Bench::medianMs(7, [&] { CountyDetailReport::countyItems(request.connectionName, &items, &error); });
     const double listPlain = Bench::medianMs(7, [&] {

@@ -4,7 +4,6 @@
 
 #include "db/engine_message.h"
 #include "db/savepoint.h"
-#include "db/schema.h"
 
 #include <QSqlDatabase>
 #include <QSqlError>
@@ -19,11 +18,9 @@ namespace {
 // names go into the statements).
 bool usable(const FormulaTables &tables, const QString &connectionName, QSqlDatabase *db, QString *error)
 {
-    for (const QString &name : {tables.headerTable, tables.termTable, tables.accountTable}) {
-        if (!Schema::table(name)) {
-            *error = QStringLiteral("沒有資料表 %1").arg(name);
-            return false;
-        }
+    if (const QString unknown = tables.unknownTable(); !unknown.isEmpty()) {
+        *error = QStringLiteral("沒有資料表 %1").arg(unknown);
+        return false;
     }
     *db = QSqlDatabase::database(connectionName, false);
     if (!db->isOpen()) {

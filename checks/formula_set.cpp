@@ -35,18 +35,22 @@ QString termStatement(const FormulaTables &tables, const QString &columns, const
 
 bool knownTables(const FormulaTables &tables, QString *error)
 {
-    // The names go into the statements, so only tables of the schema are taken.
-    for (const QString &name : {tables.headerTable, tables.termTable, tables.accountTable}) {
-        if (!Schema::table(name)) {
-            if (error)
-                *error = QStringLiteral("unknown table: %1").arg(name);
-            return false;
-        }
-    }
-    return true;
+    const QString unknown = tables.unknownTable();
+    if (!unknown.isEmpty() && error)
+        *error = QStringLiteral("unknown table: %1").arg(unknown);
+    return unknown.isEmpty();
 }
 
 } // namespace
+
+QString FormulaTables::unknownTable() const
+{
+    for (const QString &name : {headerTable, termTable, accountTable}) {
+        if (!Schema::table(name))
+            return name;
+    }
+    return {};
+}
 
 FormulaTables FormulaTables::operating()
 {

@@ -42,6 +42,10 @@ struct FormulaTables
     QString accountTable;
     AccountOrder accountOrder = AccountOrder::Stored;
 
+    // The first of the three names that is not a table of the schema, or empty.
+    // The names go into statements, so only tables of the schema are read.
+    QString unknownTable() const;
+
     static FormulaTables operating();
     static FormulaTables county();
 };

@@ -4,27 +4,8 @@
 #include "cli/cli_command.h"
 #include "db/cached_dataset.h"
 #include "db/declaration_kind.h"
-#include "db/reference_lists.h"
-#include "db/table_cursor.h"
 
 namespace {
-
-// The declaring institution, as the windows take it: the first BN01 record in
-// stored order. Only the institutions are read.
-bool declaringBank(QString *code, QString *error)
-{
-    ReferenceLists references;
-    if (!references.tblBN01().open()) {
-        *error = references.tblBN01().lastError();
-        return false;
-    }
-    if (references.tblBN01().isEmpty()) {
-        *error = QStringLiteral("找不到申報機構: BN01 沒有任何資料");
-        return false;
-    }
-    *code = references.declaringBankCode();
-    return true;
-}
 
 QString withoutTrailingBlanks(QString text)
 {
@@ -85,11 +66,8 @@ int printFindings(CliContext &context, const Check &check, bool explain)
 int checkOperatingData(CliContext &context, int year, int month, bool explain)
 {
     QString bankCode;
-    QString error;
-    if (!declaringBank(&bankCode, &error)) {
-        context.err << error << "\n";
+    if (!context.declaringBankCode(&bankCode, QStringLiteral("找不到申報機構: BN01 沒有任何資料")))
         return 2;
-    }
     OperatingCheck check;
     switch (check.run(bankCode, year, month)) {
     case OperatingCheck::Status::AllHold:

@@ -18,6 +18,12 @@ struct CliContext
     // Opens the declaration database as the connection "CVELQ"; on failure prints
     // the message to err and returns false.
     bool openDatabase();
+
+    // The declaring institution's BANK_NO, as the windows take it: the first BN01
+    // record in stored order (only the institutions are read). On failure prints
+    // the engine's message, or `noInstitution` when BN01 is empty, to err and
+    // returns false.
+    bool declaringBankCode(QString *code, const QString &noInstitution);
 };
 
 struct CliCommand

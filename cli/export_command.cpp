@@ -1,8 +1,6 @@
 #include "cli/cli_command.h"
 #include "cli/declaration_file_line.h"
 #include "db/declaration_kind.h"
-#include "db/reference_lists.h"
-#include "db/table_cursor.h"
 #include "interchange/export_engine.h"
 
 #include <QDir>
@@ -68,21 +66,12 @@ int runExport(CliContext &context, const QStringList &args)
 
     if (!context.openDatabase())
         return 2;
-    // The declaring institution, as the windows take it. Only the institutions
-    // are read: the export needs no other list.
-    ReferenceLists references;
-    if (!references.tblBN01().open()) {
-        context.err << references.tblBN01().lastError() << "\n";
+    if (!context.declaringBankCode(&request.institutionCode,
+                                   QStringLiteral("BN01 沒有任何金融機構資料，無法決定申報機構")))
         return 2;
-    }
-    if (references.tblBN01().isEmpty()) {
-        context.err << "BN01 沒有任何金融機構資料，無法決定申報機構\n";
-        return 2;
-    }
 
     request.period = Period{year, month};
     request.directory = QDir(directory).absolutePath();
-    request.institutionCode = references.declaringBankCode();
     request.confirmOverwrite = [&](const QString &entry) {
         if (!overwrite)
             context.err << entry << "  檔案已存在，未覆蓋 (--overwrite 可覆蓋)\n";

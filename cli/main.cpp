@@ -1,5 +1,7 @@
 #include "cli/cli_command.h"
 #include "db/database.h"
+#include "db/reference_lists.h"
+#include "db/table_cursor.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>
@@ -98,6 +100,21 @@ bool CliContext::openDatabase()
         err << error << "\n";
         return false;
     }
+    return true;
+}
+
+bool CliContext::declaringBankCode(QString *code, const QString &noInstitution)
+{
+    ReferenceLists references;
+    if (!references.tblBN01().open()) {
+        err << references.tblBN01().lastError() << "\n";
+        return false;
+    }
+    if (references.tblBN01().isEmpty()) {
+        err << noInstitution << "\n";
+        return false;
+    }
+    *code = references.declaringBankCode();
     return true;
 }
 

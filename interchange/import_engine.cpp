@@ -7,21 +7,12 @@
 #include "db/savepoint.h"
 #include "interchange/declaration_file_check.h"
 
+#include <QScopeGuard>
 #include <QSqlDatabase>
 
 namespace {
 
 using Status = ImportEngine::Status;
-
-// Runs `fn` when the scope ends.
-template <typename F>
-struct Finally
-{
-    F fn;
-    ~Finally() { fn(); }
-};
-template <typename F>
-Finally(F) -> Finally<F>;
 
 // The value of one added field for a row read.
 QVariant addedValue(const AddedField &added, const DeclarationFileCheck::Row &row, const ImportEngine::Lookups &lookups)
@@ -48,7 +39,7 @@ bool fillTarget(CachedDataset &target, const DeclarationKind &kind, const QList<
                 const ImportEngine::Lookups &lookups, int *failedLine, QString *error)
 {
     target.disableControls();
-    const Finally enable{[&] { target.enableControls(); }};
+    const auto enable = qScopeGuard([&] { target.enableControls(); });
     for (const DeclarationFileCheck::Row &row : rows) {
         *failedLine = row.lineNo;
         if (!target.append()) {
@@ -78,11 +69,6 @@ bool fillTarget(CachedDataset &target, const DeclarationKind &kind, const QList<
 } // namespace
 
 // ---------------------------------------------------------------------------------
-
-RecordReader::Result ImportEngine::readRecord(const RecordReader &reader, QByteArrayView line, int lineNo)
-{
-    return DeclarationFileCheck::readRecord(reader, line, lineNo);
-}
 
 QString ImportEngine::formatErrorMessage() { return QStringLiteral("檔案格式有誤,請查明 !!!"); }
 QString ImportEngine::monthMismatchMessage() { return QStringLiteral("檔名規則與資料內容不符,請查明再進行匯入!!!!!!"); }
@@ -203,10 +189,10 @@ ImportEngine::Result ImportEngine::run(const Request &request)
 
     if (request.busy)
         request.busy(true);
-    const Finally notBusy{[&] {
+    const auto notBusy = qScopeGuard([&] {
         if (request.busy)
             request.busy(false);
-    }};
+    });
 
     if (result.storedRows == 0) {
         if (!target.applyUpdates()) {

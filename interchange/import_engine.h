@@ -2,7 +2,6 @@
 
 #include "common/period.h"
 #include "db/name_list.h"
-#include "interchange/record_reader.h"
 
 #include <QHash>
 #include <QMap>
@@ -101,9 +100,6 @@ public:
     };
 
     static Result run(const Request &request);
-
-    // One line as the import takes it (DeclarationFileCheck::readRecord).
-    static RecordReader::Result readRecord(const RecordReader &reader, QByteArrayView line, int lineNo);
 
     static QString formatErrorMessage();     // "檔案格式有誤,請查明 !!!"
     static QString monthMismatchMessage();   // "檔名規則與資料內容不符,請查明再進行匯入!!!!!!"

@@ -28,7 +28,7 @@ TextFitter::TextFitter()
 
 QFontMetricsF &TextFitter::metrics(ReportFonts::Face face, double pointSize)
 {
-    const QString key = QString::number(int(face)) + u'/' + QString::number(pointSize, 'f', 3);
+    const quint64 key = (quint64(face) << 32) | quint32(qRound(pointSize * 1000));
     auto it = m_metrics.find(key);
     if (it == m_metrics.end())
         it = m_metrics.insert(key, QFontMetricsF(ReportFonts::font(face, pointSize), &m_device));

@@ -42,5 +42,7 @@ private:
     QStringList wrap(const QString &line, double widthMm, ReportFonts::Face face, double pointSize);
 
     QImage m_device;
-    QHash<QString, QFontMetricsF> m_metrics;
+    // By face and point size in thousandths: every measurement looks one up,
+    // the wrapping of a cell once per character.
+    QHash<quint64, QFontMetricsF> m_metrics;
 };

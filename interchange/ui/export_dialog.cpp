@@ -197,47 +197,31 @@ void TfmVELQ8EXIT::refreshMoveButtons()
     Button4->setEnabled(lbDesir->count() > 0);
 }
 
-void TfmVELQ8EXIT::Button1Click()
+void TfmVELQ8EXIT::moveCurrent(QListWidget *from, QListWidget *to)
 {
-    const int row = lbFile->currentRow();
-    if (lbFile->count() == 0 || row < 0)
+    const int row = from->currentRow();
+    if (from->count() == 0 || row < 0)
         return;
-    lbDesir->addItem(lbFile->takeItem(row));
-    if (lbFile->count() > 0)
-        lbFile->setCurrentRow(qMin(row, lbFile->count() - 1));
-    lbDesir->setCurrentRow(lbDesir->count() - 1);
+    to->addItem(from->takeItem(row));
+    if (from->count() > 0)
+        from->setCurrentRow(qMin(row, from->count() - 1));
+    to->setCurrentRow(to->count() - 1);
     refreshMoveButtons();
 }
 
-void TfmVELQ8EXIT::Button2Click()
+void TfmVELQ8EXIT::moveAll(QListWidget *from, QListWidget *to)
 {
-    while (lbFile->count() > 0)
-        lbDesir->addItem(lbFile->takeItem(0));
-    if (lbDesir->count() > 0)
-        lbDesir->setCurrentRow(0);
+    while (from->count() > 0)
+        to->addItem(from->takeItem(0));
+    if (to->count() > 0)
+        to->setCurrentRow(0);
     refreshMoveButtons();
 }
 
-void TfmVELQ8EXIT::Button3Click()
-{
-    const int row = lbDesir->currentRow();
-    if (lbDesir->count() == 0 || row < 0)
-        return;
-    lbFile->addItem(lbDesir->takeItem(row));
-    if (lbDesir->count() > 0)
-        lbDesir->setCurrentRow(qMin(row, lbDesir->count() - 1));
-    lbFile->setCurrentRow(lbFile->count() - 1);
-    refreshMoveButtons();
-}
-
-void TfmVELQ8EXIT::Button4Click()
-{
-    while (lbDesir->count() > 0)
-        lbFile->addItem(lbDesir->takeItem(0));
-    if (lbFile->count() > 0)
-        lbFile->setCurrentRow(0);
-    refreshMoveButtons();
-}
+void TfmVELQ8EXIT::Button1Click() { moveCurrent(lbFile, lbDesir); }
+void TfmVELQ8EXIT::Button2Click() { moveAll(lbFile, lbDesir); }
+void TfmVELQ8EXIT::Button3Click() { moveCurrent(lbDesir, lbFile); }
+void TfmVELQ8EXIT::Button4Click() { moveAll(lbDesir, lbFile); }
 
 void TfmVELQ8EXIT::returnEntry(const QString &entryPath)
 {

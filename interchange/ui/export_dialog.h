@@ -49,6 +49,9 @@ private:
     void buildUi();
     void rebuildLists();
     void refreshMoveButtons();
+    // The current entry of `from`, or all of its entries, to the end of `to`.
+    void moveCurrent(QListWidget *from, QListWidget *to);
+    void moveAll(QListWidget *from, QListWidget *to);
     void browseDirectory();
     void returnEntry(const QString &entryPath);
     void showMessage(const ExportEngine::Message &message);

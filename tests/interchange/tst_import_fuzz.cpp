@@ -1,3 +1,4 @@
+#include "interchange/declaration_file_check.h"
 #include "tests/interchange/import_fixture.h"
 
 // Mutated and random lines: the reader and the engine refuse or read, never
@@ -72,7 +73,7 @@ private slots:
                         break;
                     }
                 }
-                const RecordReader::Result r = ImportEngine::readRecord(reader, line, 7);
+                const RecordReader::Result r = DeclarationFileCheck::readRecord(reader, line, 7);
                 if (!r.ok()) {
                     ++refused;
                     QVERIFY(r.values.isEmpty());
@@ -89,7 +90,7 @@ private slots:
                 QCOMPARE(r.values.size(), kind->fields().size());
                 const auto w = writer.write(r.values);
                 QVERIFY2(w.ok(), qPrintable(QString::fromLatin1(shown) + u' ' + w.error));
-                const RecordReader::Result again = ImportEngine::readRecord(reader, w.line, 7);
+                const RecordReader::Result again = DeclarationFileCheck::readRecord(reader, w.line, 7);
                 QVERIFY2(again.ok(), qPrintable(QString::fromLatin1(shown) + u' ' + again.error));
                 for (const DeclarationField &f : kind->fields()) {
                     if (f.rendering == DeclarationField::Rendering::InstitutionCode) {

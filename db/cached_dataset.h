@@ -107,6 +107,7 @@ public:
 
     // Row states -------------------------------------------------------------------
     State state() const;
+    bool isEditing() const { const State s = state(); return s == State::Edit || s == State::Insert; }
     bool edit();      // current row into editing
     // A new empty row at the end, current, in insert state. Like a move it first
     // posts a row in editing and asks the scroll guard.

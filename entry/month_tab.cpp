@@ -383,8 +383,7 @@ bool MonthTab::saveOnClose()
     // A value refused in the cell keeps the window open, so it can be mended.
     if (!m_grid->settleEditor())
         return false;
-    const bool editing = dataset.state() == CachedDataset::State::Edit
-        || dataset.state() == CachedDataset::State::Insert;
+    const bool editing = dataset.isEditing();
     // Rows keyed in but no longer in the editor are saved as well: closing never
     // drops them without a word.
     if (!editing && !dataset.hasPendingUpdates())

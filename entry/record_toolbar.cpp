@@ -278,8 +278,7 @@ bool RecordToolbar::discard()
     m_binding.grid->setEditing(false);
     m_binding.shell->setEditMode(EditMode::Browse);
     if (dataset.isOpen()) {
-        if (dataset.state() == CachedDataset::State::Edit
-            || dataset.state() == CachedDataset::State::Insert)
+        if (dataset.isEditing())
             dataset.cancel();
         dataset.cancelUpdates();
     }

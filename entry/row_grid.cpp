@@ -21,7 +21,7 @@ void RowGrid::moveToColumn(int column)
 bool RowGrid::rowInEditing() const
 {
     const CachedDataset *rows = dataset();
-    return rows && (rows->state() == CachedDataset::State::Edit || rows->state() == CachedDataset::State::Insert);
+    return rows && rows->isEditing();
 }
 
 bool RowGrid::handleKey(QKeyEvent *key, QWidget *editor)

@@ -138,7 +138,7 @@ void RowTab::bindToolbar()
 
 bool RowTab::rowInEditing() const
 {
-    return m_dataset->state() == CachedDataset::State::Edit || m_dataset->state() == CachedDataset::State::Insert;
+    return m_dataset->isEditing();
 }
 
 // ---------------------------------------------------------------------------------

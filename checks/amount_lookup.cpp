@@ -1,11 +1,10 @@
 #include "checks/amount_lookup.h"
 
+#include "common/field_text.h"
+
 QString AmountLookup::key(QStringView code)
 {
-    qsizetype n = code.size();
-    while (n > 0 && code.at(n - 1) == u' ')
-        --n;
-    return code.left(n).toString();
+    return FieldText::withoutTrailingBlanks(code).toString();
 }
 
 void AmountLookup::add(QStringView code, Decimal4 amount)

@@ -1,6 +1,6 @@
 #include "checks/county_check.h"
 
-#include "checks/field_text.h"
+#include "common/field_text.h"
 #include "common/big5_text.h"
 #include "db/cached_dataset.h"
 #include "db/engine_message.h"

@@ -1,6 +1,6 @@
 #include "checks/formula_file.h"
 
-#include "checks/field_text.h"
+#include "common/field_text.h"
 
 #include "common/big5_text.h"
 #include "db/schema.h"

@@ -1,6 +1,6 @@
 #include "checks/formula_rows.h"
 
-#include "checks/field_text.h"
+#include "common/field_text.h"
 
 #include "db/engine_message.h"
 #include "db/savepoint.h"

@@ -1,6 +1,6 @@
 #include "checks/formula_set.h"
 
-#include "checks/field_text.h"
+#include "common/field_text.h"
 #include "db/schema.h"
 
 #include <QHash>

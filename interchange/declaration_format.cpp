@@ -1,5 +1,7 @@
 #include "interchange/declaration_format.h"
 
+#include "common/field_text.h"
+
 #include "db/declaration_kind.h"
 
 #include <QVarLengthArray>
@@ -10,14 +12,6 @@ namespace DeclarationFormat {
 namespace {
 
 constexpr int CodeWidth = 7;
-
-QStringView trimmedRight(QStringView text)
-{
-    qsizetype n = text.size();
-    while (n > 0 && text[n - 1] == u' ')
-        --n;
-    return text.first(n);
-}
 
 bool isAsciiDigit(QChar c) { return c >= u'0' && c <= u'9'; }
 
@@ -37,7 +31,7 @@ int decimalShift(int factor)
 
 QString institutionText(QStringView code)
 {
-    const QStringView stored = trimmedRight(code);
+    const QStringView stored = FieldText::withoutTrailingBlanks(code);
     QString text = stored.toString();
     if (text.size() < CodeWidth)
         text += QString(CodeWidth - text.size(), u'0');
@@ -86,7 +80,7 @@ QString readInstitutionCode(QStringView fieldText)
 
 std::optional<QString> accountText(QStringView code, int width)
 {
-    const QStringView stored = trimmedRight(code);
+    const QStringView stored = FieldText::withoutTrailingBlanks(code);
     if (stored.size() > width)
         return std::nullopt;
     return stored.toString().rightJustified(width, u'0');

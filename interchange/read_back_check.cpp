@@ -1,5 +1,7 @@
 #include "interchange/read_back_check.h"
 
+#include "common/field_text.h"
+
 #include "db/declaration_kind.h"
 #include "interchange/declaration_file_check.h"
 #include "interchange/declaration_format.h"
@@ -12,13 +14,6 @@
 namespace {
 
 using R = DeclarationField::Rendering;
-
-QString withoutTrailingBlanks(QString text)
-{
-    while (text.endsWith(u' '))
-        text.chop(1);
-    return text;
-}
 
 // A stored value and a value read back, each as the format writes it: equal
 // texts are the same value in the file. Only asked when the plain comparison
@@ -43,7 +38,7 @@ Shown shown(const DeclarationField &f, const QVariant &stored, const Declaration
         return {DeclarationFormat::accountText(stored.toString(), f.width).value_or(stored.toString()),
                 DeclarationFormat::accountText(read.toString(), f.width).value_or(read.toString())};
     case R::AsStored:
-        return {withoutTrailingBlanks(stored.toString()), withoutTrailingBlanks(read.toString())};
+        return {FieldText::withoutTrailingBlanks(stored), FieldText::withoutTrailingBlanks(read)};
     case R::Number:
         // An empty amount is written as 0, as the grids show it.
         return {Decimal4::fromDouble(stored.isNull() ? 0.0 : stored.toDouble()).toString(),

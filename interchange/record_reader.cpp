@@ -1,5 +1,7 @@
 #include "interchange/record_reader.h"
 
+#include "common/field_text.h"
+
 #include "interchange/declaration_format.h"
 #include "db/declaration_kind.h"
 
@@ -8,15 +10,6 @@
 using R = DeclarationField::Rendering;
 
 namespace {
-
-QString trimmedRight(QString text)
-{
-    qsizetype n = text.size();
-    while (n > 0 && text.at(n - 1) == u' ')
-        --n;
-    text.truncate(n);
-    return text;
-}
 
 } // namespace
 
@@ -110,7 +103,7 @@ RecordReader::Result RecordReader::read(QByteArrayView line, int lineNo) const
         case R::InstitutionCode:
         case R::AccountCode:
         case R::AsStored: {
-            const QString value = trimmedRight(f.rendering == R::InstitutionCode
+            const QString value = FieldText::withoutTrailingBlanks(f.rendering == R::InstitutionCode
                                                    ? DeclarationFormat::readInstitutionCode(text)
                                                    : text);
             if (value.isEmpty())

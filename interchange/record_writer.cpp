@@ -1,5 +1,7 @@
 #include "interchange/record_writer.h"
 
+#include "common/field_text.h"
+
 #include "interchange/declaration_format.h"
 #include "db/declaration_kind.h"
 
@@ -18,14 +20,6 @@ bool isPrintableAscii(QStringView text)
             return false;
     }
     return true;
-}
-
-QString trimmedRight(const QString &text)
-{
-    qsizetype n = text.size();
-    while (n > 0 && text.at(n - 1) == u' ')
-        --n;
-    return text.left(n);
 }
 
 struct Rendered
@@ -47,7 +41,7 @@ Rendered renderInteger(const QVariant &value, int width, int max, const QString 
 
 Rendered renderText(const DeclarationField &f, const QVariant &value)
 {
-    const QString stored = trimmedRight(value.toString());
+    const QString stored = FieldText::withoutTrailingBlanks(value.toString());
     if (stored.isEmpty())
         return {{}, QStringLiteral("空白")};
     if (!isPrintableAscii(stored))

@@ -1,6 +1,6 @@
 #include "reports/county_detail_report.h"
 
-#include "checks/field_text.h"
+#include "common/field_text.h"
 #include "common/number_picture.h"
 #include "reports/account_amount_columns.h"
 

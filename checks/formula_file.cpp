@@ -69,15 +69,11 @@ private:
         const FieldDef *field = table ? table->field(QString::fromLatin1(fieldName)) : nullptr;
         if (!field)
             return true;
-        if (!Big5Text::canEncode(value)) {
-            fault(QStringLiteral("欄位 %1 含有 Big5 無法表示的字元: %2").arg(field->name, value));
-            return false;
-        }
-        if (!Big5Text::fits(value, field->width)) {
-            fault(QStringLiteral("欄位 %1 超過 %2 個位元組: %3").arg(field->name).arg(field->width).arg(value));
-            return false;
-        }
-        return true;
+        const QString refusal = Big5Text::refusal(value, field->width);
+        if (refusal.isEmpty())
+            return true;
+        fault(QStringLiteral("欄位 %1 ").arg(field->name) + refusal);
+        return false;
     }
 
     bool fieldCount(const QStringList &cells, int expected)

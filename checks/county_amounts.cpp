@@ -12,11 +12,12 @@ CountyAmounts CountyAmounts::fromRows(const CachedDataset &rows, int year, int m
     CountyAmounts amounts;
     if (!rows.isOpen())
         return amounts;
-    const QString yearField = QStringLiteral("M_YEAR");
-    const QString monthField = QStringLiteral("M_MONTH");
-    const QString countyField = QStringLiteral("HSIEN_ID");
-    const QString accountField = QStringLiteral("ACC_CODE");
-    const QString amountField = QStringLiteral("AMT");
+    // The fields found once, not by name for every row of the month.
+    const int yearField = rows.fieldIndex(QStringLiteral("M_YEAR"));
+    const int monthField = rows.fieldIndex(QStringLiteral("M_MONTH"));
+    const int countyField = rows.fieldIndex(QStringLiteral("HSIEN_ID"));
+    const int accountField = rows.fieldIndex(QStringLiteral("ACC_CODE"));
+    const int amountField = rows.fieldIndex(QStringLiteral("AMT"));
     const int count = rows.recordCount();
     for (int row = 0; row < count; ++row) {
         if (rows.value(row, yearField).toInt() != year || rows.value(row, monthField).toInt() != month)

@@ -346,10 +346,15 @@ QVariant CachedDataset::value(const QString &field) const
 
 QVariant CachedDataset::value(int row, const QString &field) const
 {
-    const int f = fieldIndex(field);
-    if (f < 0 || m_rows.storageOf(row) < 0)
+    return value(row, fieldIndex(field));
+}
+
+QVariant CachedDataset::value(int row, int field) const
+{
+    // A field out of range reads as null, as a row out of range does.
+    if (m_rows.storageOf(row) < 0)
         return {};
-    return m_rows.value(row, f);
+    return m_rows.value(row, field);
 }
 
 QVariant CachedDataset::originalValue(const QString &field) const

@@ -97,6 +97,7 @@ public:
 
     QVariant value(const QString &field) const;                // current row
     QVariant value(int row, const QString &field) const;
+    QVariant value(int row, int field) const;                  // field from fieldIndex()
     // Sets a field of the current row. In browse state the row is put into
     // editing first (like a grid edit). False when there is no current row or
     // the field does not exist.

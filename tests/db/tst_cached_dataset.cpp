@@ -48,6 +48,9 @@ void tst_CachedDataset::openBindsNamedParameters()
     QCOMPARE(ds->fieldIndex("AMT"), 6);
     QCOMPARE(ds->value(1, "ACCNAME").toString(), QString("11010  科目1"));
     QCOMPARE(ds->value(2, "AMT").toDouble(), 300.0);
+    QCOMPARE(ds->value(2, ds->fieldIndex("amt")).toDouble(), 300.0);   // by index, found case-insensitively
+    for (const auto &[row, field] : {std::pair{2, 7}, {2, -1}, {3, 6}, {-1, 6}})
+        QVERIFY2(ds->value(row, field).isNull(), qPrintable(QStringLiteral("%1,%2").arg(row).arg(field)));
 
     // A parameter used twice, a colon inside a literal, a parameter the
     // statement does not name: only what occurs is bound.

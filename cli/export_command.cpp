@@ -53,6 +53,12 @@ int runExport(CliContext &context, const QStringList &args)
         context.err << "export needs --year Y --month M --dir DIR\n";
         return 2;
     }
+    // An empty folder name would mean the current folder, which nobody asked
+    // for (an unset variable in a script): the current folder is "--dir .".
+    if (directory.trimmed().isEmpty()) {
+        context.err << "export: --dir names no folder (write \"--dir .\" for the current one)\n";
+        return 2;
+    }
 
     ExportEngine::Request request;
     if (hasKinds) {

@@ -32,7 +32,7 @@ bool verifyFile(CliContext &context, const QString &path)
         return false;
     }
     QByteArray bytes;
-    const DeclarationFileCheck::Result file = DeclarationFileCheck::checkFile(*kind, path, &bytes, DeclarationFileCheck::Length::Record);
+    const DeclarationFileCheck::Result file = DeclarationFileCheck::checkFile(*kind, path, &bytes);
     if (!file.ok()) {
         context.err << path << ": " << statusMessage(file.status) << "\n"
                     << "    " << file.detail << "\n";

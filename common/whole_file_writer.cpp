@@ -6,6 +6,7 @@
 
 #include <cerrno>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -31,7 +32,60 @@ void syncDirectory(const QString &directory)
     ::close(fd);
 }
 
+// The lock a run holds on its temporary from creation to rename: the kernel
+// drops it when the run ends, however it ends (kill -9 too), so a temporary
+// whose lock can be taken belongs to no live run. A pid in the name, asked with
+// kill(pid, 0), could not tell a reused pid, nor a run on another machine
+// sharing the folder or in another pid namespace, from the run that wrote it.
+//
+// Takes the lock of a temporary just created and makes sure it is still the
+// file at its name: a cleaner may have locked and removed it in between.
+bool lockOwn(int fd)
+{
+    while (::flock(fd, LOCK_EX) != 0) {
+        if (errno != EINTR)
+            return true;   // a file system without locks: the write goes on unguarded
+    }
+    struct stat own;
+    return ::fstat(fd, &own) == 0 && own.st_nlink > 0;
+}
+
+// Removes a temporary when no live run holds its lock; true when it is gone.
+bool removeUnowned(const QByteArray &nativePath)
+{
+    const int fd = ::open(nativePath.constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
+        if (errno == ENOENT)
+            return true;
+        // A link or something else that cannot be opened: not a run's temporary.
+        return ::unlink(nativePath.constData()) == 0 || errno == ENOENT;
+    }
+    bool gone = false;
+    if (::flock(fd, LOCK_EX | LOCK_NB) == 0) {
+        // Locked by us now: still the file at the name (not one a new run
+        // created after an earlier cleaner removed this one)?
+        struct stat locked;
+        struct stat named;
+        if (::fstat(fd, &locked) == 0 && ::lstat(nativePath.constData(), &named) == 0
+            && locked.st_dev == named.st_dev && locked.st_ino == named.st_ino)
+            gone = ::unlink(nativePath.constData()) == 0;
+        else
+            gone = locked.st_nlink == 0;
+    } else if (errno != EWOULDBLOCK && errno != EINTR) {
+        // A file system without locks: as before locks, the temporary is taken
+        // for a leftover.
+        gone = ::unlink(nativePath.constData()) == 0 || errno == ENOENT;
+    }
+    ::close(fd);
+    return gone;
+}
+
 } // namespace
+
+QString busyMessage()
+{
+    return QStringLiteral("另一個作業正在寫入這個檔案，請待其完成後再試");
+}
 
 QString temporaryPath(const QString &path)
 {
@@ -71,14 +125,34 @@ bool write(const QString &path, QByteArrayView content, QString *error, const Ch
     const QByteArray nativeTemporary = QFile::encodeName(temporary);
     const QByteArray nativePath = QFile::encodeName(path);
 
-    // A temporary of an earlier write that never finished is ours to replace;
-    // anything else of that name (a link planted there) is refused by O_EXCL.
-    ::unlink(nativeTemporary.constData());
-    const int fd = ::open(nativeTemporary.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    // The temporary is created (O_EXCL: never a link planted there) and locked
+    // before a byte is written. One that is there already is removed only when
+    // no live run holds its lock; another run writing this very file makes this
+    // write fail, leaving that run's temporary alone.
+    int fd = -1;
+    for (int attempt = 0; attempt < 3 && fd < 0; ++attempt) {
+        fd = ::open(nativeTemporary.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd < 0) {
+            if (errno != EEXIST) {
+                *error = failure(path, errno);
+                return false;
+            }
+            if (!removeUnowned(nativeTemporary)) {
+                *error = QStringLiteral("%1: %2").arg(path, busyMessage());
+                return false;
+            }
+            continue;
+        }
+        if (!lockOwn(fd)) {
+            ::close(fd);
+            fd = -1;
+        }
+    }
     if (fd < 0) {
-        *error = failure(path, errno);
+        *error = QStringLiteral("%1: %2").arg(path, busyMessage());
         return false;
     }
+
     // A file that is replaced keeps its permissions.
     struct stat older;
     if (::stat(nativePath.constData(), &older) == 0)
@@ -118,7 +192,7 @@ int removeStale(const QString &directory)
     int removed = 0;
     const QStringList names = dir.entryList(QDir::Files | QDir::Hidden | QDir::System, QDir::Unsorted);
     for (const QString &name : names) {
-        if (isTemporaryName(name) && QFile::remove(dir.filePath(name)))
+        if (isTemporaryName(name) && removeUnowned(QFile::encodeName(dir.filePath(name))))
             ++removed;
     }
     return removed;

@@ -14,6 +14,12 @@
 // that folder (the export does so). (A temporary of random name, as a removable FAT disk gets from
 // QSaveFile, could never be told from the user's own files.)
 //
+// A run holds a lock (flock) on its temporary from creation to rename, and the
+// kernel drops it when the run ends however it ends; only a temporary whose
+// lock can be taken is removed, so two runs writing into one folder at once
+// never remove each other's live temporaries. Two runs writing the same file at
+// once: the second fails with busyMessage() and leaves the first's alone.
+//
 // Failures say the operating system's reason ("No space left on device", "File
 // too large") whatever the size of the file and wherever the write stopped.
 namespace WholeFileWriter {
@@ -22,6 +28,9 @@ namespace WholeFileWriter {
 QString temporaryPath(const QString &path);
 // True for the name (without directory) of such a temporary.
 bool isTemporaryName(QStringView fileName);
+
+// The reason write() gives when another live run is writing the same file.
+QString busyMessage();
 
 // Looks at the temporary once it is written, synced and closed, before it is
 // renamed over the file: false + *reason stops the write there.
@@ -37,8 +46,8 @@ bool write(const QString &path, QByteArrayView content, QString *error, const Ch
 // refuses a write.
 bool writeAll(int fd, QByteArrayView content, QString *error);
 
-// Deletes the temporaries left in a folder by writes that never finished; the
-// number deleted.
+// Deletes the temporaries left in a folder by writes that never finished (no
+// live run holds their lock); the number deleted.
 int removeStale(const QString &directory);
 
 } // namespace WholeFileWriter

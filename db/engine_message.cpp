@@ -4,8 +4,31 @@
 
 namespace EngineMessage {
 
+namespace {
+
+// SQLite's result codes for a lock it could not get (the low byte of an
+// extended code).
+constexpr int SqliteBusy = 5;
+constexpr int SqliteLocked = 6;
+
+} // namespace
+
+bool isBusy(const QSqlError &error)
+{
+    bool number = false;
+    const int code = error.nativeErrorCode().toInt(&number);
+    return number && ((code & 0xff) == SqliteBusy || (code & 0xff) == SqliteLocked);
+}
+
+QString busy()
+{
+    return QStringLiteral("資料庫正由其他作業寫入中，等候逾時仍未完成；請待該作業結束後再試一次 !!!");
+}
+
 QString of(const QSqlError &error)
 {
+    if (isBusy(error))
+        return busy();
     const QString engine = error.databaseText().trimmed();
     if (!engine.isEmpty())
         return engine;

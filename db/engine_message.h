@@ -6,11 +6,16 @@ class QSqlError;
 
 // The database engine's words for a failure, as every window and command shows
 // them: the engine's own text where it gave one (the driver's wrapper text
-// otherwise), never an empty message.
+// otherwise), never an empty message. A database another program holds
+// locked past the busy timeout is said in the system's words, with what to
+// do, since the engine's "database is locked" tells a user neither.
 namespace EngineMessage {
 
 QString of(const QSqlError &error);
 // "資料庫連線 CVELQ 未開啟".
 QString connectionClosed(const QString &connectionName);
+// The engine waited for another program's write and gave up.
+bool isBusy(const QSqlError &error);
+QString busy();
 
 } // namespace EngineMessage

@@ -9,6 +9,8 @@
 #include <QFileInfo>
 #include <QSet>
 
+#include <algorithm>
+
 namespace {
 
 using Status = DeclarationFileCheck::Status;
@@ -51,8 +53,7 @@ QString lineError(int lineNo, const QString &field, const QString &why)
 
 // Reads and checks every line into result->rows; on failure sets the status
 // and returns false.
-bool readLines(const QList<QByteArrayView> &lines, const RecordReader &reader, DeclarationFileCheck::Length length,
-               DeclarationFileCheck::Result *result)
+bool readLines(const QList<QByteArrayView> &lines, const RecordReader &reader, DeclarationFileCheck::Result *result)
 {
     const DeclarationKind &kind = reader.kind();
     const Period period = result->period;
@@ -63,6 +64,10 @@ bool readLines(const QList<QByteArrayView> &lines, const RecordReader &reader, D
     const FieldLayout &bankAt = layout.at(2);
     const QStringList &keys = kind.importRule().keyFields;
     const bool firstWins = kind.importRule().repeats == DeclarationImport::Repeats::FirstLineWins;
+    const auto &added = kind.importRule().addedFields;
+    const bool storesLineNumber = std::any_of(added.begin(), added.end(), [](const AddedField &a) {
+        return a.source == AddedField::Source::LineNumber;
+    });
 
     auto fail = [&](Status status, int lineNo, const QString &field, const QString &detail) {
         result->status = status;
@@ -122,6 +127,17 @@ bool readLines(const QList<QByteArrayView> &lines, const RecordReader &reader, D
                                           QStringLiteral("%1 超出範圍 (1-%2)").arg(*value).arg(max)));
                 values[f] = *value;
             }
+            // A name out of range matches no line that could be read: say so,
+            // rather than that the line differs from it.
+            const int named[2] = {period.year, period.month};
+            for (int f = 0; f < 2; ++f) {
+                const int max = f == 0 ? Period::MaxYear : Period::MaxMonth;
+                if (named[f] < 1 || named[f] > max)
+                    return fail(Status::FormatError, 0, at[f]->name,
+                                QStringLiteral("檔名的%1 %2 超出範圍 (1-%3)")
+                                    .arg(f == 0 ? QStringLiteral("年") : QStringLiteral("月"))
+                                    .arg(named[f]).arg(max));
+            }
             if (values[0] != period.year || values[1] != period.month)
                 return mismatch(lineNo, values[0], values[1]);
         }
@@ -133,13 +149,16 @@ bool readLines(const QList<QByteArrayView> &lines, const RecordReader &reader, D
         if (bankBlank)
             continue;
 
-        RecordReader::Result r = DeclarationFileCheck::readRecord(reader, line, lineNo);
-        if (!r.ok())
-            return fail(Status::FormatError, lineNo, r.field, r.error);
-        if (length == DeclarationFileCheck::Length::Record && line.size() > kind.recordLength())
+        // Exactly the kind's record: a longer line is a file of a longer kind
+        // (or something else) under this kind's name. A shorter one the
+        // reader refuses, naming the length it needs.
+        if (line.size() > kind.recordLength())
             return fail(Status::FormatError, lineNo, QString(),
                         lineError(lineNo, QString(),
                                   QStringLiteral("長度 %1 超過記錄長度 %2").arg(line.size()).arg(kind.recordLength())));
+        RecordReader::Result r = DeclarationFileCheck::readRecord(reader, line, lineNo);
+        if (!r.ok())
+            return fail(Status::FormatError, lineNo, r.field, r.error);
 
         // A file is one month: a line of another month is not written under
         // the name's month without a word.
@@ -165,6 +184,11 @@ bool readLines(const QList<QByteArrayView> &lines, const RecordReader &reader, D
                         lineError(lineNo, QString(),
                                   QStringLiteral("資料重複 (%1)").arg(parts.join(QStringLiteral(", ")))));
         }
+        if (storesLineNumber && lineNo > DeclarationFileCheck::MaxLineNumber)
+            return fail(Status::FormatError, lineNo, QString(),
+                        lineError(lineNo, QString(),
+                                  QStringLiteral("超過 %1 行，行號無法存為序號 (SERIAL)；申報檔不會有這麼多行，請查明檔案")
+                                      .arg(DeclarationFileCheck::MaxLineNumber)));
         seen.insert(key);
         result->rows.append({std::move(r.values), std::move(r.numbers), lineNo});
     }
@@ -227,7 +251,7 @@ bool DeclarationFileCheck::load(const QString &path, QByteArray *bytes, Result *
 }
 
 DeclarationFileCheck::Result DeclarationFileCheck::check(const DeclarationKind &kind, const QString &baseName,
-                                                         QByteArrayView bytes, Length length)
+                                                         QByteArrayView bytes)
 {
     Result result;
     const auto period = DeclarationFormat::periodFromBaseName(baseName);
@@ -252,19 +276,19 @@ DeclarationFileCheck::Result DeclarationFileCheck::check(const DeclarationKind &
 
     const QList<QByteArrayView> lines = splitLines(bytes);
     result.lines = int(lines.size());
-    if (readLines(lines, reader, length, &result))
+    if (readLines(lines, reader, &result))
         result.status = Status::Ok;
     return result;
 }
 
 DeclarationFileCheck::Result DeclarationFileCheck::checkFile(const DeclarationKind &kind, const QString &path,
-                                                             QByteArray *bytes, Length length)
+                                                             QByteArray *bytes)
 {
     QByteArray loaded;
     Result result;
     if (!load(path, &loaded, &result))
         return result;
-    result = check(kind, QFileInfo(path).completeBaseName(), loaded, length);
+    result = check(kind, QFileInfo(path).completeBaseName(), loaded);
     if (bytes)
         *bytes = std::move(loaded);
     return result;

@@ -24,14 +24,19 @@ class DeclarationKind;
 //  - the layout is the kind's schema, built and parsed in memory;
 //  - a line whose institution field is blank is skipped without a message (a
 //    wholly blank line counts as one);
-//  - every other line must hold every field (printable ASCII, numbers that are
-//    numbers, year 1-999, month 1-12, texts that fit their columns, codes
-//    without a blank inside);
+//  - every other line is exactly the kind's record (no two kinds have records
+//    of one length, so a file of another kind is refused here, whatever its
+//    digits would read as) and holds every field (printable ASCII, numbers
+//    that are numbers, year 1-999, month 1-12, texts that fit their columns,
+//    codes without a blank inside);
+//  - the name's year and month are in range too (a name of year 000 is
+//    reported as such, not as a mismatch with its lines);
 //  - a repeated key keeps its first line or refuses the file, as the kind says
 //    (DeclarationImport::repeats);
-//  - the import does not read what stands beyond the last field; a file that is
-//    to be sent (Length::Record) has nothing there, or it could be a file of
-//    a longer kind under this kind's name.
+//  - a kind that stores the line number (B01's SERIAL, a small integer) takes
+//    no line beyond MaxLineNumber.
+// A DOS end-of-file mark (0x1A) as the very last byte is not a line; anywhere
+// else it is a byte that is not printable and refuses its line.
 class DeclarationFileCheck
 {
 public:
@@ -65,14 +70,11 @@ public:
         bool ok() const { return status == Status::Ok; }
     };
 
-    enum class Length {
-        Fields,   // a line holds at least every field (the import)
-        Record,   // a line read is exactly the kind's record
-    };
-
     // A declaration file is small (a county file of every county and account is
     // well under a megabyte): anything far larger is not one, and is not loaded.
     static constexpr qint64 MaxFileSize = 64 * 1024 * 1024;
+    // The line number is stored as a small integer (SERIAL).
+    static constexpr int MaxLineNumber = 32767;
 
     // Loads the file at `path` into *bytes. False with *result's status and
     // detail set when there is no such file, it is too large or unreadable.
@@ -80,13 +82,11 @@ public:
 
     // Checks `bytes` as a file of the kind named `baseName` (without directory
     // and extension).
-    static Result check(const DeclarationKind &kind, const QString &baseName, QByteArrayView bytes,
-                        Length length = Length::Fields);
+    static Result check(const DeclarationKind &kind, const QString &baseName, QByteArrayView bytes);
 
     // load() and check() of the file at `path`, named as it is; *bytes (when
     // given) receives what was read.
-    static Result checkFile(const DeclarationKind &kind, const QString &path, QByteArray *bytes = nullptr,
-                            Length length = Length::Fields);
+    static Result checkFile(const DeclarationKind &kind, const QString &path, QByteArray *bytes = nullptr);
 
     // One line as the import takes it: the record reader's reading, and in
     // addition a code or flag with a blank before its last character (" 1234",

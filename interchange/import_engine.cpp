@@ -4,10 +4,11 @@
 #include "db/cached_dataset.h"
 #include "db/declaration_kind.h"
 #include "db/reference_lists.h"
-#include "db/savepoint.h"
 #include "interchange/declaration_file_check.h"
+#include "interchange/immediate_transaction.h"
 
 #include <QScopeGuard>
+#include <QSet>
 #include <QSqlDatabase>
 
 namespace {
@@ -60,6 +61,44 @@ bool fillTarget(CachedDataset &target, const DeclarationKind &kind, const QList<
         }
         if (!target.post()) {
             *error = target.lastError().isEmpty() ? QStringLiteral("資料列未能存入") : target.lastError();
+            return false;
+        }
+    }
+    return true;
+}
+
+// The month replaced is the institution of the last line's. A file may name
+// others before it (a B02 file exported for a month holds every institution's
+// units): their rows are only added, so a month of theirs already stored would
+// be refused by the table's key halfway through, or left half old and half
+// the file's. False + *why (the line, the institution, what to do) then.
+bool otherInstitutionsFree(const QString &connectionName, const DeclarationImport &rule,
+                           const DeclarationFileCheck::Result &file, QString *why)
+{
+    QSet<QString> asked{file.bankCode};
+    for (const DeclarationFileCheck::Row &row : file.rows) {
+        const QString code = row.values.value(QStringLiteral("BANK_CODE")).toString();
+        if (asked.contains(code))
+            continue;
+        asked.insert(code);
+        CachedDataset other(connectionName);
+        other.setSql(rule.storedStatement);
+        other.setParam(rule.institutionParam, code);
+        other.setParam(rule.yearParam, file.period.year);
+        other.setParam(rule.monthParam, file.period.month);
+        if (!other.open()) {
+            *why = other.lastError();
+            return false;
+        }
+        if (other.recordCount() > 0) {
+            *why = QStringLiteral("第 %1 行的機構 %2 在 %3 年 %4 月已有資料 %5 筆；匯入只取代最後一行的機構 %6 "
+                                  "的資料，不會取代它。請先刪除機構 %2 該月的資料，或將其各行移到另一個檔案再匯入。")
+                       .arg(row.lineNo)
+                       .arg(code)
+                       .arg(file.period.year)
+                       .arg(file.period.month)
+                       .arg(other.recordCount())
+                       .arg(file.bankCode);
             return false;
         }
     }
@@ -140,22 +179,8 @@ ImportEngine::Result ImportEngine::run(const Request &request)
         lookups = &loaded;
     }
 
-    // The stored rows of the institution and month.
-    CachedDataset stored(request.connectionName);
-    const DeclarationImport &rule = kind.importRule();
-    stored.setSql(rule.storedStatement);
-    stored.setParam(rule.institutionParam, file.bankCode);
-    stored.setParam(rule.yearParam, file.period.year);
-    stored.setParam(rule.monthParam, file.period.month);
-    stored.setUpdateTable(kind.table());
-    if (!stored.open()) {
-        result.status = Status::DatabaseError;
-        result.detail = stored.lastError();
-        return result;
-    }
-    result.storedRows = stored.recordCount();
-
     // The target: the kind's statement that selects nothing, then the rows read.
+    const DeclarationImport &rule = kind.importRule();
     target.setSql(rule.targetStatement);
     target.clearParams();
     for (auto it = rule.targetParams.constBegin(); it != rule.targetParams.constEnd(); ++it)
@@ -179,8 +204,40 @@ ImportEngine::Result ImportEngine::run(const Request &request)
     }
     result.rowsRead = target.recordCount();
 
+    // From the read of the stored month to the last insert, one write
+    // transaction that holds the write lock throughout: a second import of the
+    // month waits, then finds (and is asked about) what this one wrote, so a
+    // month is never left half one file and half the other.
+    ImmediateTransaction transaction(QSqlDatabase::database(request.connectionName, false));
+    auto databaseError = [&](const QString &detail, CachedDataset *stored) {
+        transaction.rollback();
+        if (stored)
+            stored->cancelUpdates();
+        target.cancelUpdates();
+        result.status = Status::DatabaseError;
+        result.detail = detail;
+        return result;
+    };
+    if (!transaction.isActive())
+        return databaseError(transaction.error(), nullptr);
+
+    // The stored rows of the institution and month.
+    CachedDataset stored(request.connectionName);
+    stored.setSql(rule.storedStatement);
+    stored.setParam(rule.institutionParam, file.bankCode);
+    stored.setParam(rule.yearParam, file.period.year);
+    stored.setParam(rule.monthParam, file.period.month);
+    stored.setUpdateTable(kind.table());
+    if (!stored.open())
+        return databaseError(stored.lastError(), nullptr);
+    result.storedRows = stored.recordCount();
+    QString conflict;
+    if (!otherInstitutionsFree(request.connectionName, rule, file, &conflict))
+        return databaseError(conflict, nullptr);
+
     if (result.storedRows > 0) {
         if (!request.confirmReplace || !request.confirmReplace()) {
+            transaction.rollback();
             target.cancelUpdates();
             result.status = Status::Declined;
             return result;
@@ -194,53 +251,22 @@ ImportEngine::Result ImportEngine::run(const Request &request)
             request.busy(false);
     });
 
-    if (result.storedRows == 0) {
-        if (!target.applyUpdates()) {
-            result.status = Status::DatabaseError;
-            result.detail = target.lastError();
-            target.cancelUpdates();
-            return result;
-        }
-        target.commitUpdates();
-        result.status = Status::Done;
-        return result;
-    }
-
-    // Replace: the delete of the stored rows and the insert of the file's rows
-    // in one transaction (a savepoint joins a transaction the caller runs).
+    // Replace: the stored rows go, the file's rows come, both or neither.
     stored.disableControls();
     while (stored.recordCount() > 0) {
         stored.last();
         stored.remove();
     }
     stored.enableControls();
-
-    Savepoint replace(QSqlDatabase::database(request.connectionName, false), QStringLiteral("velq8_import"));
-    QString error = replace.error();
-    bool ok = replace.isActive();
-    if (ok && !stored.applyUpdates()) {
-        ok = false;
-        error = stored.lastError();
-    }
-    if (ok && !target.applyUpdates()) {
-        ok = false;
-        error = target.lastError();
-    }
-    if (ok && !replace.release()) {
-        ok = false;
-        error = replace.error();
-    }
-    if (!ok) {
-        replace.rollback();
-        stored.cancelUpdates();
-        target.cancelUpdates();
-        result.status = Status::DatabaseError;
-        result.detail = error;
-        return result;
-    }
+    if (result.storedRows > 0 && !stored.applyUpdates())
+        return databaseError(stored.lastError(), &stored);
+    if (!target.applyUpdates())
+        return databaseError(target.lastError(), &stored);
+    if (!transaction.commit())
+        return databaseError(transaction.error(), &stored);
     stored.commitUpdates();
     target.commitUpdates();
-    result.replaced = true;
+    result.replaced = result.storedRows > 0;
     result.status = Status::Done;
     return result;
 }

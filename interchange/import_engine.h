@@ -28,13 +28,20 @@ class ReferenceLists;
 // Then the target dataset (the tab's own dataset) gets the statement of the
 // kind that selects no rows, and the file's rows are appended to it with the
 // fields the kind adds (line number, account, institution and county names,
-// bills code labels). The rows stored for the institution (the converted
-// BANK_CODE of the last line that had one) and the name's month are looked up;
-// when there are none the target's rows are applied, otherwise confirmReplace()
-// decides (without it the answer is No): Yes deletes the stored rows and inserts
-// the file's rows in one transaction, both or neither; No discards the rows read
-// and writes nothing. A failure of the database leaves the table
-// as it was and the target dataset without the rows read.
+// bills code labels). Then one write transaction (ImmediateTransaction; the
+// connection must not be in one already) holds the write lock from the look-up
+// of the rows stored for the institution (the converted BANK_CODE of the last
+// line that had one) and the name's month to the last insert. Another
+// institution the file names must have nothing stored for the month (its rows
+// are added, never replaced): else nothing is written and the result says
+// which line and what to do. When nothing is stored the target's rows are
+// applied, otherwise confirmReplace() decides (without it the answer is No):
+// Yes deletes the stored rows and inserts the file's rows, both or neither; No
+// discards the rows read and writes nothing. An import of the same month in
+// another process meanwhile waits for the connection's busy timeout, then sees
+// this one's rows (or fails, saying the database is in use). A failure of the
+// database leaves the table as it was and the target dataset without the rows
+// read.
 //
 // The engine shows nothing and asks nothing itself: the question is a callback,
 // everything else is in the result.
@@ -47,7 +54,8 @@ public:
         MonthMismatch,   // the name's year/month differ from the data's
         FormatError,     // a line could not be read; nothing written
         Declined,        // the month is stored and the answer was No
-        DatabaseError,   // the engine refused; the table is as it was
+        DatabaseError,   // the engine refused, or another institution the file
+                         // names has the month stored; the table is as it was
     };
 
     // The display texts the appended rows carry, by reference table, each keyed

@@ -107,8 +107,7 @@ bool ReadBackCheck::check(const QString &path, QString *reason)
 
 QString ReadBackCheck::compareRecords(QByteArrayView bytes) const
 {
-    const DeclarationFileCheck::Result read = DeclarationFileCheck::check(m_kind, m_baseName, bytes,
-                                                                      DeclarationFileCheck::Length::Record);
+    const DeclarationFileCheck::Result read = DeclarationFileCheck::check(m_kind, m_baseName, bytes);
     if (!read.ok())
         return QStringLiteral("匯入無法讀取 (%1)").arg(read.detail);
 

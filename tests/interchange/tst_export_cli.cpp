@@ -110,6 +110,8 @@ void TstExportCli::refusesWrongArguments_data()
     QTest::newRow("unknown kind") << QStringList{"--year", "88", "--month", "5", "--kinds", "B01,B09", "--dir", "."};
     QTest::newRow("empty kinds") << QStringList{"--year", "88", "--month", "5", "--kinds", ",", "--dir", "."};
     QTest::newRow("stray argument") << QStringList{"--year", "88", "--month", "5", "--dir", ".", "extra"};
+    // Not the current folder: an empty name is no folder.
+    QTest::newRow("empty dir") << QStringList{"--year", "88", "--month", "5", "--dir", ""};
 }
 
 void TstExportCli::refusesWrongArguments()

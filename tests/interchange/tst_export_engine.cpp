@@ -13,6 +13,7 @@
 #include <cerrno>
 #include <csignal>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/resource.h>
 #include <unistd.h>
 
@@ -76,6 +77,8 @@ private slots:
     void fullDeviceGivesTheSystemsReason();
     void leftoversOfAnImportAreRemoved();
     void temporariesOfAnInterruptedExportAreRemoved();
+    void liveTemporariesOfAnotherRunAreKept_data();
+    void liveTemporariesOfAnotherRunAreKept();
     void emptyChoiceIsRefused();
 
 private:
@@ -473,6 +476,52 @@ void TstExportEngine::temporariesOfAnInterruptedExportAreRemoved()
     QCOMPARE(rec.run(request({Kind::B03}, 88, 6)).of(kind(Kind::B03)).outcome, Outcome::Written);
     QCOMPARE(contents(dir + "/B03ABC000008806"), QByteArray("08806ABC00001210" "1" "0250\r\n"));
     QVERIFY(!QFile::exists(WholeFileWriter::temporaryPath(dir + "/B03ABC000008806")));
+}
+
+void TstExportEngine::liveTemporariesOfAnotherRunAreKept_data()
+{
+    QTest::addColumn<QString>("target");   // whose temporary: "other" file, or the "same" file
+    QTest::addColumn<bool>("live");        // its run still holds it
+    QTest::newRow("another file's, live") << "other" << true;
+    QTest::newRow("another file's, its run gone") << "other" << false;
+    QTest::newRow("the same file's, live") << "same" << true;
+    QTest::newRow("the same file's, its run gone") << "same" << false;
+}
+
+// Two exports into one folder at once: a temporary another run is writing
+// (it holds the temporary's lock, as every writing run does until it renames)
+// is left alone, and the file it is for is not written over it; one whose run
+// has ended (its lock went with it) is a leftover and removed.
+void TstExportEngine::liveTemporariesOfAnotherRunAreKept()
+{
+    QFETCH(QString, target);
+    QFETCH(bool, live);
+    fillMonth();
+    const QString dir = m_out->path();
+    const QString temporary = WholeFileWriter::temporaryPath(
+        dir + (target == u"same" ? "/B03ABC000008805" : "/B01ABC000008806"));
+    QVERIFY(writeFile(temporary, "being written"));
+    const int fd = ::open(QFile::encodeName(temporary).constData(), O_RDWR | O_CLOEXEC);
+    QVERIFY(fd >= 0);
+    QCOMPARE(::flock(fd, LOCK_EX | LOCK_NB), 0);
+    if (!live)
+        ::close(fd);
+
+    Recorder rec;
+    const ExportEngine::Result result = rec.run(request({Kind::B03}));
+    if (live)
+        ::close(fd);
+    QCOMPARE(QFile::exists(temporary), live);
+    if (live)
+        QCOMPARE(contents(temporary), QByteArray("being written"));
+    if (live && target == u"same") {
+        QCOMPARE(result.of(kind(Kind::B03)).outcome, Outcome::Failed);
+        QVERIFY2(rec.messages.last().detail.contains(WholeFileWriter::busyMessage()),
+                 qPrintable(rec.messages.last().detail));
+        QVERIFY(!QFile::exists(dir + "/B03ABC000008805"));
+    } else {
+        QCOMPARE(result.of(kind(Kind::B03)).outcome, Outcome::Written);
+    }
 }
 
 void TstExportEngine::emptyChoiceIsRefused()

@@ -1,5 +1,6 @@
 #include "tests/interchange/import_fixture.h"
 #include "tests/support/cli_process.h"
+#include "db/engine_message.h"
 
 // The import engine and velq8-cli import.
 class TestImport : public ImportFixture
@@ -245,6 +246,15 @@ private slots:
         QTest::newRow("leading blank in an account")
             << "B01ABC000008805" << crlf({good, b01("08805", "ABC0000", " 1150", "1")}) << 2;
         QTest::newRow("blank account") << "B01ABC000008805" << crlf({good, b01("08805", "ABC0000", "     ", "1")}) << 2;
+        // Exactly the record: what stands beyond it makes the line another kind's.
+        QTest::newRow("line longer than the record") << "B01ABC000008805" << crlf({good, good + "0"}) << 2;
+        QTest::newRow("end-of-file mark before the end")
+            << "B01ABC000008805" << crlf({good}) + "\x1a" + crlf({good}) << 2;
+        // A year or month of 0 is out of range, in a line or in the name (line 0),
+        // and said so rather than as a mismatch between them.
+        QTest::newRow("year 000 in a line") << "B01ABC000008805" << crlf({b01("00005", "ABC0000", "11000", "1")}) << 1;
+        QTest::newRow("year 000 in the name") << "B01ABC000000005" << crlf({good}) << 0;
+        QTest::newRow("month 00 in the name") << "B01ABC000008800" << crlf({good}) << 0;
     }
 
     // Every malformed file ends with the format message and changes nothing.
@@ -271,6 +281,180 @@ private slots:
         QCOMPARE(folderListing(), listing);
         QCOMPARE(target.recordCount(), 1);
         QVERIFY(!target.hasPendingUpdates());
+    }
+
+    void lineEndings_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        const QByteArray a = b01("08805", "ABC0000", "11000", "7");
+        const QByteArray b = b01("08805", "ABC0000", "11500", "8");
+        QTest::newRow("CR LF") << crlf({a, b});
+        QTest::newRow("LF, the last line without one") << a + "\n" + b;
+        // An editor of the DOS days ends a file with the end-of-file mark 0x1A.
+        QTest::newRow("end-of-file mark after the last line end") << crlf({a, b}) + "\x1a";
+        QTest::newRow("end-of-file mark right after the last line") << crlf({a}) + b + "\x1a";
+    }
+
+    // Whatever ends its lines, a file reads as its two records.
+    void lineEndings()
+    {
+        QFETCH(QByteArray, bytes);
+        QVERIFY(m_db->exec("delete from MPBANK where M_MONTH = 5"));
+        CachedDataset target;
+        const auto result = runImport(writeFile(QStringLiteral("B01ABC000008805"), bytes), Kind::B01, target);
+        QVERIFY2(result.ok(), qPrintable(result.detail));
+        QCOMPARE(monthRows("MPBANK", 88, 5),
+                 QStringList({"M_YEAR=88|M_MONTH=5|BANK_CODE=ABC|ACC_CODE=11000|AMT=7|SERIAL=1",
+                              "M_YEAR=88|M_MONTH=5|BANK_CODE=ABC|ACC_CODE=11500|AMT=8|SERIAL=2"}));
+    }
+
+    void fileOfAnotherKind_data()
+    {
+        QTest::addColumn<int>("fileKind");
+        QTest::addColumn<int>("importedAs");
+        // Records of 31, 24, 21, 37 and 32 characters: no two kinds share a length.
+        QTest::newRow("B01 as B02") << int(Kind::B01) << int(Kind::B02);
+        QTest::newRow("B04 as B03") << int(Kind::B04) << int(Kind::B03);
+        QTest::newRow("B02 as B01") << int(Kind::B02) << int(Kind::B01);
+        QTest::newRow("B05 as B01") << int(Kind::B05) << int(Kind::B01);
+        QTest::newRow("B01 as B05") << int(Kind::B01) << int(Kind::B05);
+    }
+
+    // A file of one kind imported as another is refused at its first line,
+    // even with the answer Yes ready: the stored month stays as it was.
+    void fileOfAnotherKind()
+    {
+        QFETCH(int, fileKind);
+        QFETCH(int, importedAs);
+        const QString path = exportMonth().value(fileKind);
+        const Kind &as = kindOf(Kind::Id(importedAs));
+        const QStringList before = dump(as.table());
+        CachedDataset target;
+        int asked = 0;
+        const auto result = runImport(path, as.id(), target, true, &asked);
+        QCOMPARE(result.status, Status::FormatError);
+        QCOMPARE(result.lineNo, 1);
+        QCOMPARE(asked, 0);
+        QCOMPARE(dump(as.table()), before);
+    }
+
+    void otherInstitutionBeforeTheLastLine_data()
+    {
+        QTest::addColumn<bool>("firstStored");   // the first lines' institution has the month stored
+        QTest::newRow("its month stored") << true;
+        QTest::newRow("nothing of it stored") << false;
+    }
+
+    // The last line decides whose month is replaced; the rows of an institution
+    // named before it are only added. Where that one's month is stored, nothing
+    // is written and the refusal names the line, the institution and what to
+    // do (the table's key would have refused it in the engine's own words).
+    void otherInstitutionBeforeTheLastLine()
+    {
+        QFETCH(bool, firstStored);
+        if (!firstStored)
+            QVERIFY(m_db->exec("delete from MPBANK where M_MONTH = 5"));
+        const QString path = writeFile(QStringLiteral("B01ABC000008805"),
+                                       crlf({b01("08805", "ABC0000", "11000", "7"), b01("08805", "ABC0000", "11500", "8"),
+                                             b01("08805", "XYZ0000", "11000", "9")}));
+        const QStringList before = dump("MPBANK");
+        CachedDataset target;
+        int asked = 0;
+        const auto result = runImport(path, Kind::B01, target, true, &asked);
+        QCOMPARE(asked, 0);
+        if (!firstStored) {
+            QVERIFY2(result.ok(), qPrintable(result.detail));
+            QCOMPARE(m_db->count("MPBANK", "M_MONTH = 5 and BANK_CODE = 'ABC'"), 2);
+            QCOMPARE(m_db->count("MPBANK", "M_MONTH = 5 and BANK_CODE = 'XYZ'"), 1);
+            return;
+        }
+        QCOMPARE(result.status, Status::DatabaseError);
+        QVERIFY2(result.detail.startsWith(QStringLiteral("第 1 行的機構 ABC 在 88 年 5 月已有資料 3 筆")),
+                 qPrintable(result.detail));
+        QCOMPARE(dump("MPBANK"), before);
+        QVERIFY(!target.hasPendingUpdates());
+    }
+
+    void lineNumberLimit_data()
+    {
+        QTest::addColumn<int>("lastLine");
+        QTest::newRow("32767 lines") << 32767;
+        QTest::newRow("32768 lines") << 32768;
+    }
+
+    // B01 stores the line number as SERIAL, a small integer: the import and
+    // verify both refuse a line beyond it, naming the line, where the engine
+    // would have refused the insert in its own words.
+    void lineNumberLimit()
+    {
+        QFETCH(int, lastLine);
+        QVERIFY(m_db->exec("delete from MPBANK where M_MONTH = 5"));
+        // Blank lines between are skipped but counted.
+        const QByteArray bytes = crlf({b01("08805", "ABC0000", "11000", "7")}) + QByteArray("\r\n").repeated(lastLine - 2)
+                               + crlf({b01("08805", "ABC0000", "11500", "8")});
+        const QString path = writeFile(QStringLiteral("B01ABC000008805"), bytes);
+        CachedDataset target;
+        const auto result = runImport(path, Kind::B01, target);
+        const CliProcess verified = velq8({"verify", path});
+        if (lastLine <= 32767) {
+            QVERIFY2(result.ok(), qPrintable(result.detail));
+            QCOMPARE(m_db->count("MPBANK", "M_MONTH = 5 and SERIAL = 32767"), 1);
+            QCOMPARE(verified.status, 0);
+            return;
+        }
+        QCOMPARE(result.status, Status::FormatError);
+        QCOMPARE(result.lineNo, lastLine);
+        QCOMPARE(m_db->count("MPBANK", "M_MONTH = 5"), 0);
+        QCOMPARE(verified.status, 2);
+        QVERIFY2(verified.err.contains(QStringLiteral("第 32768 行")), qPrintable(verified.err));
+    }
+
+    void twoImportsOfOneMonth_data()
+    {
+        QTest::addColumn<int>("holdMs");      // how long the first writer keeps the database
+        QTest::addColumn<int>("status");
+        QTest::newRow("the second waits, then replaces the first's month") << 1500 << 0;
+        QTest::newRow("the second gives up after the busy timeout") << 6500 << 2;
+    }
+
+    // Two imports of one month at once (the first here on the test's
+    // connection, the second a velq8-cli process): the second reads the stored
+    // month only when the first has committed, so the month ends as one file
+    // whole, and it replaces, and reports, what the first wrote; or it fails
+    // saying the database is in use, and writes nothing.
+    void twoImportsOfOneMonth()
+    {
+        QFETCH(int, holdMs);
+        QFETCH(int, status);
+        const QString second = writeFile(QStringLiteral("B01ABC000008805"),
+                                         crlf({b01("08805", "ABC0000", "11000", "2"), b01("08805", "ABC0000", "11500", "2")}));
+        QSqlDatabase db = m_db->db();
+        QSqlQuery q(db);
+        QVERIFY(q.exec("begin immediate"));
+        QProcess cli;
+        cli.start(QStringLiteral(VELQ8_CLI), {"--database", m_db->path(), "import", second, "--kind", "B01", "--replace"});
+        QVERIFY(cli.waitForStarted());
+        // The first import's month: four rows where three were.
+        QVERIFY(q.exec("delete from MPBANK where M_MONTH = 5"));
+        QVERIFY(q.exec("insert into MPBANK (M_YEAR, M_MONTH, BANK_CODE, ACC_CODE, AMT, SERIAL) values "
+                       "(88, 5, 'ABC', '11000', 1, 1), (88, 5, 'ABC', '11500', 1, 2), (88, 5, 'ABC', '1234p', 1, 3), "
+                       "(88, 5, 'ABC', '12000', 1, 4)"));
+        QTest::qWait(holdMs);
+        QVERIFY(q.exec("commit"));
+        // It may have ended while the first held the database.
+        QVERIFY(cli.state() == QProcess::NotRunning || cli.waitForFinished(30000));
+        QCOMPARE(cli.exitStatus(), QProcess::NormalExit);
+        const QString out = QString::fromUtf8(cli.readAllStandardOutput());
+        const QString err = QString::fromUtf8(cli.readAllStandardError());
+        QCOMPARE(cli.exitCode(), status);
+        if (status == 0) {
+            QVERIFY2(out.contains(QStringLiteral("取代原有 4 筆")), qPrintable(out));
+            QCOMPARE(m_db->count("MPBANK", "M_MONTH = 5"), 2);
+            QCOMPARE(m_db->count("MPBANK", "M_MONTH = 5 and AMT = 2"), 2);
+        } else {
+            QVERIFY2(err.contains(EngineMessage::busy()), qPrintable(err));
+            QCOMPARE(m_db->count("MPBANK", "M_MONTH = 5 and AMT = 1"), 4);
+        }
     }
 
     // The user's file is read where it is and nothing is written beside it (an

@@ -52,6 +52,12 @@ private slots:
         QTest::newRow("repeated business unit")
             << "B02ABC000008805" << crlf({"08805ABC0000ABC001102500", "08805ABC0000ABC001101250"}) << -1
             << "第 2 行: 資料重複";
+        QTest::newRow("ends with the end-of-file mark") << "B01ABC000008805" << good + "\x1a" << 3 << "";
+        QTest::newRow("end-of-file mark before the end")
+            << "B01ABC000008805" << altered("\r\n08805ABC000011500", "\r\n\x1a" "08805ABC000011500") << -1
+            << "第 2 行: 第 1 個字元不是 ASCII 可列印字元 (0x1a)";
+        QTest::newRow("year 000 in the name") << "B01ABC000000005" << good << -1
+                                              << "檔案格式有誤,請查明 !!!\n    檔名的年 0 超出範圍 (1-999)";
         QTest::newRow("unknown name") << "X01ABC000008805" << good << -1 << "應以 B01 至 B05 開頭";
         QTest::newRow("missing") << "B01ABC000008805" << QByteArray("<none>") << -1
                                  << "無法讀取匯入檔案 !!!\n    <path>: 找不到檔案";

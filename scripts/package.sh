@@ -17,8 +17,8 @@ if ! dpkg-query -W -f='${Status}' dpkg-dev 2>/dev/null | grep -q 'install ok ins
 fi
 
 bash "$here/scripts/build.sh"
-version=$(sed -n 's/^CPACK_PACKAGE_VERSION:.*=//p;s/^set(CPACK_PACKAGE_VERSION "\(.*\)")$/\1/p' \
-          "$build/CPackConfig.cmake" | head -n1)
+# The version CMake's project() gives, as CPack was configured with it.
+version=$(sed -n 's/^set(CPACK_PACKAGE_VERSION "\(.*\)")$/\1/p' "$build/CPackConfig.cmake")
 deb="$build/velq8_${version}_$(dpkg --print-architecture).deb"
 rm -f "$deb"
 (cd "$build" && cpack --config CPackConfig.cmake)

@@ -294,7 +294,7 @@ void TstPackage::manualPageDocumentsEveryCommandAndOption()
         if (!m.hasMatch())
             continue;
         commands << m.captured(1);
-        QVERIFY2(page.contains(QRegularExpression(QStringLiteral("\n\\.BI? \"?") + m.captured(1) + u"[ \"\n]")),
+        QVERIFY2(page.contains(QRegularExpression(QStringLiteral("\n\\.BI? \"?") + m.captured(1) + QStringLiteral("[ \"\n]"))),
                  qPrintable(m.captured(1)));
         for (auto it = option.globalMatch(line); it.hasNext();) {
             const QString name = it.next().captured();

@@ -11,6 +11,10 @@ void printTable(QTextStream &out, const TableReport &t)
     }
     out << t.table << "\t讀入 " << t.stored << " 筆\t拒絕 " << t.refused.size() << " 筆\t已刪除 " << t.deleted
         << " 筆\n";
+    if (t.beyondCount > 0) {
+        out << t.table << "\t檔頭記載 " << t.headerCount << " 筆，其後另有 " << t.beyondCount
+            << " 筆完整記錄，一併讀入\n";
+    }
     for (const QString &field : t.missingFields)
         out << t.table << "\t缺少欄位 " << field << "，留空\n";
     for (const QString &field : t.extraFields)

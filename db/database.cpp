@@ -1,5 +1,6 @@
 #include "db/database.h"
 
+#include "db/building_file.h"
 #include "db/engine_message.h"
 #include "db/reference_data.h"
 #include "db/schema.h"
@@ -13,7 +14,6 @@
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QStandardPaths>
-#include <QTemporaryFile>
 #include <QUrl>
 
 namespace {
@@ -172,38 +172,20 @@ bool create(const QString &file, QString *error, bool withReferenceData)
 
     // Build into a temporary file beside the target, then rename it into place:
     // a failure leaves nothing behind, and no half-built file ever has the name.
-    QString tempPath;
-    {
-        QTemporaryFile temp(QDir(folder).filePath(info.fileName() + QStringLiteral(".new-XXXXXX")));
-        temp.setAutoRemove(false);
-        if (!temp.open()) {
-            *error = createFailure(file, temp.errorString());
-            return false;
-        }
-        tempPath = temp.fileName();
-        temp.close();
-    }
-    auto removeTemp = [&] {
-        QFile::remove(tempPath);
-        QFile::remove(tempPath + QStringLiteral("-journal"));
-    };
-
-    const QString connection = uniqueConnectionName("velq8_create");
+    // What runs killed midway left is removed first; a live run's is kept.
+    BuildingFile::sweepAbandoned(file);
+    BuildingFile temp(file);
     QString detail;
-    const bool built = buildInto(connection, tempPath, withReferenceData, &detail);
-    dropConnection(connection);
-    if (!built) {
-        removeTemp();
+    if (!temp.create(&detail)) {
         *error = createFailure(file, detail);
         return false;
     }
-    // QFile::rename never replaces an existing file.
-    QFile temp(tempPath);
-    if (!temp.rename(file)) {
-        const QString why = temp.errorString();
-        removeTemp();
-        *error = createFailure(file, why);
-        return false;
+    const QString connection = uniqueConnectionName("velq8_create");
+    const bool built = buildInto(connection, temp.path(), withReferenceData, &detail);
+    dropConnection(connection);
+    if (!built || !temp.rename(&detail)) {
+        *error = createFailure(file, detail);
+        return false;   // the temporary goes with `temp`
     }
     return true;
 }

@@ -10,6 +10,7 @@ namespace {
 constexpr int HeaderSize = 32;
 constexpr int DescriptorSize = 32;
 constexpr char DescriptorsEnd = 0x0D;
+constexpr char EndOfFile = 0x1A;
 
 int le16(const QByteArray &b, int at)
 {
@@ -28,6 +29,7 @@ bool DbfReader::open(const QString &path, QString *error)
     m_file.setFileName(path);
     m_fields.clear();
     m_read = 0;
+    m_cutBytes = 0;
     QString why;
     if (!m_file.open(QIODevice::ReadOnly))
         why = m_file.errorString();
@@ -130,13 +132,30 @@ bool DbfReader::readFields(const QByteArray &header, QString *why)
 bool DbfReader::next(DbfRecord *record, QString *error)
 {
     if (m_read >= m_recordCount)
-        return false;
+        return nextBeyondCount(record);
     record->bytes = m_file.read(m_recordLength);
     if (record->bytes.size() != m_recordLength) {
         *error = QStringLiteral("%1: 第 %2 筆記錄無法讀取 %3")
                      .arg(QDir::toNativeSeparators(m_file.fileName()))
                      .arg(m_read + 1)
                      .arg(m_file.errorString());
+        return false;
+    }
+    record->number = ++m_read;
+    return true;
+}
+
+bool DbfReader::nextBeyondCount(DbfRecord *record)
+{
+    if (m_cutBytes > 0 || m_read == std::numeric_limits<int>::max())
+        return false;
+    const QByteArray start = m_file.peek(1);
+    if (start.isEmpty() || start.at(0) == EndOfFile || start.at(0) == '\0')
+        return false;
+    record->bytes = m_file.read(m_recordLength);
+    if (record->bytes.size() < m_recordLength) {
+        // A record the crash cut short: there is no telling what its fields held.
+        m_cutBytes = int(qMax<qsizetype>(1, record->bytes.size()));
         return false;
     }
     record->number = ++m_read;

@@ -25,10 +25,26 @@ QByteArray numberText(const QByteArray &bytes)
     return withoutPadding(bytes).trimmed();
 }
 
-// The bytes as a message shows them.
+// The first control character of a text (a NUL, a tab, a line break...), or -1.
+// Big5's second bytes start at 0x40, so such a byte is never part of a character.
+qsizetype controlAt(const QString &text)
+{
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (text.at(i).category() == QChar::Other_Control)
+            return i;
+    }
+    return -1;
+}
+
+// The bytes as a message shows them; in hexadecimal when they hold a control
+// character, which would break the message's line or cut it short.
 QString shown(const QByteArray &bytes)
 {
-    return Big5Text::decode(numberText(bytes));
+    const QByteArray text = numberText(bytes);
+    const QString decoded = Big5Text::decode(text);
+    if (controlAt(decoded) >= 0)
+        return QString::fromLatin1(text.toHex(' ').toUpper());
+    return decoded;
 }
 
 // The empty text, as opposed to a null QString, which the database driver
@@ -47,6 +63,12 @@ Result toText(const QByteArray &bytes, const DbfField &source, const FieldDef &t
     if (!Big5Text::decode(kept, &text)) {
         return {{}, QStringLiteral("%1 的文字無法以 Big5 解碼 (%2)")
                         .arg(target.name, QString::fromLatin1(kept.toHex(' ').toUpper()))};
+    }
+    // A NUL cuts the stored text short; a tab or a line break would break every
+    // line the text is written on (this report's, a declaration file's).
+    if (const qsizetype at = controlAt(text); at >= 0) {
+        const QString code = QString::number(text.at(at).unicode(), 16).toUpper().rightJustified(2, u'0');
+        return {{}, QStringLiteral("%1 含控制字元 0x%2 (第 %3 個字)").arg(target.name, code).arg(at + 1)};
     }
     // The bytes are Big5 already: their count is the width in the new table.
     if (kept.size() > target.width) {

@@ -13,9 +13,11 @@
 //   Text       Big5 decoded, trailing blanks (and NULs) of the padding dropped;
 //              refused when Big5 cannot decode it (a lead byte without its
 //              second byte, as in a text cut in the middle of a character; a
-//              second byte out of range) or when it is wider, in Big5 bytes,
-//              than the field. The user-defined area is Big5 and decodes to the
-//              private-use code points, as everywhere else in the system. A
+//              second byte out of range), when it holds a control character
+//              (a NUL, a tab, a line break: it would be stored cut short or
+//              break the lines it is written on) or when it is wider, in Big5
+//              bytes, than the field. The user-defined area is Big5 and decodes
+//              to the private-use code points, as everywhere else in the system. A
 //              blank field is the empty text.
 //   SmallInt   a whole number from -32768 to 32767 ("115", "115.00"); blank is NULL.
 //   Float      a number ("-1234.567", "1.5E+03"); blank is NULL.

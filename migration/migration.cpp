@@ -1,6 +1,7 @@
 #include "migration/migration.h"
 
 #include "db/database.h"
+#include "db/path_lock.h"
 #include "db/schema.h"
 #include "migration/source_folder.h"
 #include "migration/table_migration.h"
@@ -16,15 +17,19 @@ constexpr auto Connection = "velq8_migration";
 
 // A run killed before its rename leaves its temporary folder beside the target;
 // the next run for the same target removes it. Only folders of exactly the name
-// a run gives them (six random characters) are touched.
+// a run gives them (six random characters) are touched, and only those whose
+// lock no live run holds: two runs for one target never remove each other's.
 void removeLeftovers(const QFileInfo &target)
 {
     const QString prefix = QStringLiteral(".%1.migrate-").arg(target.fileName());
     QDir folder = target.absoluteDir();
     const auto found = folder.entryInfoList({prefix + QStringLiteral("??????")},
                                             QDir::Dirs | QDir::Hidden | QDir::NoDotAndDotDot | QDir::NoSymLinks);
-    for (const QFileInfo &leftover : found)
-        QDir(leftover.absoluteFilePath()).removeRecursively();
+    for (const QFileInfo &leftover : found) {
+        PathLock lock;
+        if (lock.tryHold(leftover.absoluteFilePath()))
+            QDir(leftover.absoluteFilePath()).removeRecursively();
+    }
 }
 
 bool fillTables(const SourceFolder &source, MigrationReport *report, QString *error)
@@ -63,8 +68,11 @@ bool run(const QString &folder, const QString &target, MigrationReport *report, 
     // Beside the target, so that the rename stays on one file system.
     removeLeftovers(info);
     QTemporaryDir temp(info.absoluteDir().filePath(QStringLiteral(".%1.migrate-XXXXXX").arg(info.fileName())));
-    if (!temp.isValid()) {
-        *error = QStringLiteral("無法建立暫存資料夾: %1").arg(temp.errorString());
+    // Held until the folder is gone; another run's sweep that took the lock
+    // first may have removed the folder, and then this run stops.
+    PathLock owned;
+    if (!temp.isValid() || !owned.hold(temp.path())) {
+        *error = QStringLiteral("無法建立暫存資料夾: %1").arg(temp.isValid() ? temp.path() : temp.errorString());
         return false;
     }
     const QString built = temp.filePath(QString::fromLatin1(Database::FileName));

@@ -83,7 +83,17 @@ bool TableMigration::writeRecords(DbfReader &reader, const FieldMapping &mapping
         ++report->stored;
     }
     *error = readError;
-    return readError.isEmpty();
+    if (!readError.isEmpty())
+        return false;
+    report->headerCount = reader.recordCount();
+    report->beyondCount = reader.recordsBeyondCount();
+    if (reader.cutRecordBytes() > 0) {
+        report->refused.append({reader.cutRecordNumber(),
+                                QStringLiteral("記錄不完整 (只有 %1 位元組，應為 %2 位元組)")
+                                    .arg(reader.cutRecordBytes())
+                                    .arg(reader.recordLength())});
+    }
+    return true;
 }
 
 QString TableMigration::convert(const DbfRecord &record, const FieldMapping &mapping, QVariantList *values)
@@ -116,7 +126,8 @@ QString TableMigration::checkKey(const QVariantList &values, int record)
     QString key;
     for (const qsizetype i : m_keyFields) {
         const QVariant &v = values.at(i);
-        if (v.isNull())
+        // A blank text is the empty text, which the primary key would take.
+        if (v.isNull() || (v.typeId() == QMetaType::QString && v.toString().isEmpty()))
             return QStringLiteral("鍵欄位 %1 空白").arg(m_table.fields.at(i).name);
         LookupKey::append(key, v);
     }

@@ -18,6 +18,8 @@ struct TableReport
     QString file;              // the old table's file name; empty when there was none
     int stored = 0;            // rows written into the new table
     int deleted = 0;           // records marked deleted, skipped
+    int headerCount = 0;       // the records the file's header counts
+    int beyondCount = 0;       // whole records found after those, read as the others
     QList<Refusal> refused;
     QStringList missingFields; // fields of the new table the file lacks
     QStringList extraFields;   // fields of the file the new table lacks, not read

@@ -183,3 +183,18 @@ ReportDocument BandLayout::layout(const ReportDefinition &definition, const QLis
         run.addRow(i, rows.at(i));
     return run.finish();
 }
+
+bool BandLayout::holds(const ReportDefinition &definition, const Geometry &g)
+{
+    double tableWidth = 0;
+    for (const ReportDefinition::Column &c : definition.columns)
+        tableWidth += c.widthMm;
+    const double fieldLines = (definition.titleFields.size() + 1) / 2 + (definition.groupsStartPages ? 1 : 0);
+    const double above = g.margin + g.titleHeight + fieldLines * g.fieldLineHeight + g.titleGap + g.headingHeight;
+    const double below = g.footerGap + g.footerHeight + g.margin;
+    const double body = g.paperHeight - above - below;
+    // A hundredth of a millimetre of slack: page sizes come back from the
+    // printer in points.
+    return tableWidth <= g.paperWidth - 2 * g.margin + 0.01
+           && body + 0.01 >= MinimumRows * (g.lineHeight + g.rowPadding);
+}

@@ -45,6 +45,13 @@ public:
 
     ReportDocument layout(const ReportDefinition &definition, const QList<ReportRow> &rows);
 
+    // Whether the geometry's paper takes the definition's pages: the columns side
+    // by side within the margins, and under the title block and the headings
+    // room for at least MinimumRows one-line rows above the footer. A smaller
+    // paper would cut columns off or print a few rows to a page.
+    static constexpr int MinimumRows = 10;
+    static bool holds(const ReportDefinition &definition, const Geometry &geometry);
+
 private:
     class Run;
 

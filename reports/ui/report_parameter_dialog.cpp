@@ -1,6 +1,5 @@
 #include "reports/ui/report_parameter_dialog.h"
 
-#include "reports/band_layout.h"
 #include "reports/county_detail_report.h"
 #include "reports/ui/report_preview.h"
 #include "ui/dialog_runner.h"
@@ -149,7 +148,7 @@ void ReportParameterDialog::sbPrintClick()
         messages.error(outcome.message, this);
         return;
     }
-    ReportPreview preview(BandLayout().layout(outcome.definition, outcome.rows), this);
+    ReportPreview preview(outcome.definition, outcome.rows, this);
     DialogRunner::run(preview.dialog());
 }
 

@@ -1,5 +1,6 @@
 #include "reports/ui/report_preview.h"
 
+#include "reports/band_layout.h"
 #include "reports/pdf_report_writer.h"
 #include "reports/report_painter.h"
 #include "ui/dialog_runner.h"
@@ -42,9 +43,39 @@ ReportPreview::ReportPreview(ReportDocument document, QWidget *parent)
     WindowPlacement::maximise(&m_dialog);
 }
 
+ReportPreview::ReportPreview(ReportDefinition definition, QList<ReportRow> rows, QWidget *parent)
+    : ReportPreview(BandLayout().layout(definition, rows), parent)
+{
+    m_definition = std::move(definition);
+    m_rows = std::move(rows);
+}
+
+void ReportPreview::fitTo(QPrinter &printer)
+{
+    // The page as it stands in the printer, its orientation applied.
+    const QSizeF page = printer.pageLayout().fullRect(QPageLayout::Millimeter).size();
+    const QSizeF own = m_document.paperMm;
+    if (qAbs(page.width() - own.width()) < 0.5 && qAbs(page.height() - own.height()) < 0.5)
+        return;
+    BandLayout::Geometry geometry;
+    geometry.paperWidth = page.width();
+    geometry.paperHeight = page.height();
+    if (m_definition && BandLayout::holds(*m_definition, geometry)) {
+        m_document = BandLayout(geometry).layout(*m_definition, m_rows);
+        return;
+    }
+    // The report's own paper back in the printer, standing as the pages stand.
+    const bool landscape = own.width() > own.height();
+    const QSizeF portrait = landscape ? own.transposed() : own;
+    printer.setPageLayout(QPageLayout(QPageSize(portrait, QPageSize::Millimeter),
+                                      landscape ? QPageLayout::Landscape : QPageLayout::Portrait,
+                                      QMarginsF(0, 0, 0, 0)));
+}
+
 void ReportPreview::print(QPrinter &printer)
 {
     printer.setFullPage(true);
+    fitTo(printer);
     QList<int> pages;
     const QPageRanges ranges = printer.pageRanges();
     if (!ranges.isEmpty()) {

@@ -1,10 +1,14 @@
 #pragma once
 
+#include "reports/report_definition.h"
 #include "reports/report_document.h"
+#include "reports/report_row.h"
 
 #include <QPrinter>
 #include <QPrintPreviewDialog>
 #include <QString>
+
+#include <optional>
 
 class QAction;
 
@@ -12,15 +16,22 @@ class QAction;
 // as a PDF. It is Qt's print preview (zoom, page navigation, page set-up,
 // printing) on a high-resolution printer, with one more tool button "另存PDF".
 //
-// The layout is kept: every repaint the preview asks for (zoom, page set-up)
-// only paints the same pages again. Printing honours the page range the print
-// dialog chose. Run it through DialogRunner like any modal dialog:
+// The pages are laid out for the paper the printer holds. When the page set-up
+// (or the printer chosen to print on) changes it, a report given with its
+// definition and rows is laid out again for the new page, so a landscape page
+// takes its rows on more, shorter pages with every page number; a page too
+// small for the report's columns (BandLayout::holds), and any change to a
+// preview given only its pages, keeps the report's own paper instead. A
+// repaint on the same paper paints the same pages again. Printing honours the
+// page range the print dialog chose. Run it through DialogRunner like any
+// modal dialog:
 //
-//     ReportPreview preview(document, parent);
+//     ReportPreview preview(definition, rows, parent);
 //     DialogRunner::run(preview.dialog());
 class ReportPreview
 {
 public:
+    ReportPreview(ReportDefinition definition, QList<ReportRow> rows, QWidget *parent = nullptr);
     explicit ReportPreview(ReportDocument document, QWidget *parent = nullptr);
     ReportPreview(const ReportPreview &) = delete;
     ReportPreview &operator=(const ReportPreview &) = delete;
@@ -29,14 +40,18 @@ public:
     const ReportDocument &document() const { return m_document; }
     QAction *savePdfAction() const { return m_savePdf; }
 
-    // Paints the pages the printer's page range names (every page when none).
+    // Lays the report out for the printer's paper as said above, then paints
+    // the pages its page range names (every page when none).
     void print(QPrinter &printer);
     // Writes the report as a PDF; on failure the reason is shown and false returned.
     bool saveAsPdf(const QString &file);
 
 private:
     void askAndSavePdf();
+    void fitTo(QPrinter &printer);
 
+    std::optional<ReportDefinition> m_definition;   // none: the pages only
+    QList<ReportRow> m_rows;
     ReportDocument m_document;
     QPrinter m_printer;
     QPrintPreviewDialog m_dialog;

@@ -1,3 +1,4 @@
+#include "db/path_lock.h"
 #include "tests/support/cli_process.h"
 #include "tests/support/files.h"
 #include "tests/support/test_database.h"
@@ -16,6 +17,8 @@ class TstCli : public QObject
 private slots:
     void initCreatesADatabaseWithTheReferenceData();
     void initRefusesAnExistingFile();
+    void initRemovesOnlyWhatEndedRunsLeft_data();
+    void initRemovesOnlyWhatEndedRunsLeft();
     void helpNamesEveryCommand();
     void unknownCommandIsAnError();
     void declaringInstitutionIsRequired_data();
@@ -55,6 +58,42 @@ void TstCli::initRefusesAnExistingFile()
     QCOMPARE(run.status, 2);
     QVERIFY(run.err.contains(file));
     QCOMPARE(contents(file), QByteArray("not a database, and not to be touched\n"));
+}
+
+void TstCli::initRemovesOnlyWhatEndedRunsLeft_data()
+{
+    QTest::addColumn<QString>("name");   // beside new.sqlite, with "<name>-journal" unless it is one
+    QTest::addColumn<bool>("held");      // locked, as a live run holds its temporary
+    QTest::addColumn<bool>("kept");
+    QTest::newRow("a killed run's temporary and journal") << "new.sqlite.new-Ab12Cd" << false << false;
+    QTest::newRow("a live run's") << "new.sqlite.new-Ab12Cd" << true << true;
+    QTest::newRow("a journal whose file is gone") << "new.sqlite.new-Ab12Cd-journal" << false << false;
+    QTest::newRow("another database's") << "other.sqlite.new-Ab12Cd" << false << true;
+    QTest::newRow("a name of another shape") << "new.sqlite.new-Ab12" << false << true;
+}
+
+// A run killed midway leaves its temporary (and SQLite's journal); the next init
+// removes them, and never what a live run still builds.
+void TstCli::initRemovesOnlyWhatEndedRunsLeft()
+{
+    QFETCH(QString, name);
+    QFETCH(bool, held);
+    QFETCH(bool, kept);
+    QTemporaryDir dir;
+    QStringList left{name};
+    if (!name.endsWith("-journal"))
+        left << name + "-journal";
+    for (const QString &file : left)
+        QVERIFY(writeFile(dir.filePath(file), "half"));
+    PathLock live;
+    QVERIFY(!held || live.hold(dir.filePath(name)));
+    const Run run = velq8({"--database", dir.filePath("new.sqlite"), "init"});
+    QCOMPARE(run.status, 0);
+    QStringList expected{"new.sqlite"};
+    if (kept)
+        expected += left;
+    expected.sort();
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden, QDir::Name), expected);
 }
 
 void TstCli::helpNamesEveryCommand()

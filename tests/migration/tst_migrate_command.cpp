@@ -1,5 +1,6 @@
 #include "db/database.h"
 #include "db/declaration_kind.h"
+#include "db/path_lock.h"
 #include "tests/support/cli_process.h"
 #include "tests/support/dbf_writer.h"
 #include "tests/support/files.h"
@@ -61,6 +62,18 @@ QString TstMigrateCommand::scalar(const QString &sql)
         return QStringLiteral("(fails)");
     return q.value(0).toString();
 }
+
+namespace {
+
+// A table's bytes with the header's record count set to `count`.
+QByteArray counting(QByteArray table, int count)
+{
+    table[4] = char(count);
+    table[5] = table[6] = table[7] = 0;
+    return table;
+}
+
+} // namespace
 
 // Three tables of an institution, named in three spellings, beside a table of no
 // one and a file that is no table.
@@ -203,6 +216,35 @@ void TstMigrateCommand::reportsRecordsAndFields_data()
     QTest::newRow("table without a key keeps repeats")
         << "CACNONO3.DBF" << DbfWriter::forTable("CACNONO3").record({"x", "1"}).record({"x", "1"}).bytes()
         << "CACNONO3\t讀入 2 筆\t拒絕 0 筆\t已刪除 0 筆\n" << 0;
+    QTest::newRow("blank text key")
+        << "BN01.DBF" << bn01({{"995"}, {"", "無代號"}})
+        << "BN01\t讀入 1 筆\t拒絕 1 筆\t已刪除 0 筆\nBN01\t第 2 筆\t鍵欄位 BANK_NO 空白\n" << 1;
+    // NULs that pad a field are no part of its text; one inside it is.
+    QTest::newRow("NUL inside a text")
+        << "BN01.DBF"
+        << DbfWriter::forTable("BN01").rawRecord({"995", QByteArray("AB\0\0", 4)})
+               .rawRecord({"996", QByteArray("AB\0CD", 5)}).bytes()
+        << "BN01\t讀入 1 筆\t拒絕 1 筆\t已刪除 0 筆\nBN01\t第 2 筆\tBANK_NAME 含控制字元 0x00 (第 3 個字)\n" << 1;
+    QTest::newRow("line break inside a text")
+        << "BN01.DBF" << bn01({{"995", "甲\n乙"}})
+        << "BN01\t讀入 0 筆\t拒絕 1 筆\t已刪除 0 筆\nBN01\t第 1 筆\tBANK_NAME 含控制字元 0x0A (第 2 個字)\n" << 1;
+    QTest::newRow("tab inside a number, shown in hexadecimal")
+        << "MPBANK.DBF" << DbfWriter::forTable("MPBANK").record({"1\t5", "1", "995", "11000", "1", "1"}).bytes()
+        << "MPBANK\t讀入 0 筆\t拒絕 1 筆\t已刪除 0 筆\nMPBANK\t第 1 筆\tM_YEAR 不是數值: 31 09 35\n" << 1;
+    // The old program wrote a record before raising the header's count.
+    const QByteArray three = bn01({{"995"}, {"996"}, {"997"}});
+    const int recordLength = quint8(three.at(10)) | quint8(three.at(11)) << 8;
+    QTest::newRow("records beyond the header's count")
+        << "BN01.DBF" << counting(three, 1)
+        << "BN01\t讀入 3 筆\t拒絕 0 筆\t已刪除 0 筆\nBN01\t檔頭記載 1 筆，其後另有 2 筆完整記錄，一併讀入\n" << 0;
+    QTest::newRow("crash mid-append: the last record cut short")
+        << "BN01.DBF" << counting(three, 1).chopped(4)
+        << "BN01\t讀入 2 筆\t拒絕 1 筆\t已刪除 0 筆\nBN01\t檔頭記載 1 筆，其後另有 1 筆完整記錄，一併讀入\n"
+           "BN01\t第 3 筆\t記錄不完整 (只有 " + QString::number(recordLength - 3) + " 位元組，應為 "
+               + QString::number(recordLength) + " 位元組)\n" << 1;
+    QTest::newRow("nothing beyond the end-of-file mark")
+        << "BN01.DBF" << counting(three, 3) + QByteArray(" 998 garbage")
+        << "BN01\t讀入 3 筆\t拒絕 0 筆\t已刪除 0 筆\n" << 0;
     QTest::newRow("field names in another case")
         << "RuleNo1.dbf" << DbfWriter().field("ACC_TYPE", 'C', 1).field("CANO", 'C', 3).field("QUOP", 'C', 2)
                                 .field("REMARK", 'C', 40).record({"1", "001", ">=", "資產"}).bytes()
@@ -308,15 +350,19 @@ void TstMigrateCommand::createsNothingWhenItCannot()
 }
 
 // A run killed before its rename leaves ".<target>.migrate-XXXXXX"; the next run
-// for that target removes it, and nothing else of the folder.
+// for that target removes it, and nothing else of the folder: not the folder of a
+// run still going.
 void TstMigrateCommand::removesTheFolderAKilledRunLeft()
 {
     QTemporaryDir dir;
     QVERIFY(saveAll(dir.filePath("old"), {{"BN01.DBF", DbfWriter::forTable("BN01").record({"995", "範例"}).bytes()}}));
     const QStringList leftover{".new.sqlite.migrate-Ab12Cd"};
-    const QStringList kept{".new.sqlite.migrate-mine", ".other.sqlite.migrate-Ab12Cd", "new.sqlite.migrate-Ab12Cd"};
+    const QStringList kept{".new.sqlite.migrate-mine", ".other.sqlite.migrate-Ab12Cd", "new.sqlite.migrate-Ab12Cd",
+                           ".new.sqlite.migrate-Live01"};
     for (const QString &name : leftover + kept)
         QVERIFY(QDir().mkpath(dir.filePath(name)) && DbfWriter::save(dir.filePath(name + "/CLIENT8.sqlite"), "half"));
+    PathLock live;   // the folder of a run still going
+    QVERIFY(live.hold(dir.filePath(".new.sqlite.migrate-Live01")));
     const CliProcess run = migrate(dir.filePath("old"), dir.filePath("new.sqlite"));
     QCOMPARE(run.status, 0);
     QStringList expected = kept + QStringList{"new.sqlite", "old"};

@@ -54,16 +54,23 @@ void TstOperatingReports::detailScalesAmountsByUnit_data()
 {
     QTest::addColumn<QString>("unit");
     QTest::addColumn<QString>("printed");   // the amount 1234567
-    QTest::newRow("元") << "元" << "1,234,567";
-    QTest::newRow("仟元") << "仟元" << "1,234.567";
-    QTest::newRow("萬元: three decimals at most") << "萬元" << "123.457";
-    QTest::newRow("百萬元") << "百萬元" << "1.235";
+    QTest::addColumn<QString>("titled");    // the unit the title block names
+    QTest::newRow("元") << "元" << "1,234,567" << "元";
+    QTest::newRow("仟元") << "仟元" << "1,234.567" << "仟元";
+    QTest::newRow("萬元: three decimals at most") << "萬元" << "123.457" << "萬元";
+    QTest::newRow("百萬元") << "百萬元" << "1.235" << "百萬元";
+    // A unit left blank prints unscaled amounts under the unit 元.
+    QTest::newRow("empty: 元") << "" << "1,234,567" << "元";
+    QTest::newRow("blanks: 元") << "   " << "1,234,567" << "元";
+    QTest::newRow("a full-width blank: 元") << "\u3000" << "1,234,567" << "元";
+    QTest::newRow("blanks around a unit") << " 仟元  " << "1,234.567" << "仟元";
 }
 
 void TstOperatingReports::detailScalesAmountsByUnit()
 {
     QFETCH(QString, unit);
     QFETCH(QString, printed);
+    QFETCH(QString, titled);
     TestDatabase db(TestDatabase::Content::Empty);
     QVERIFY2(db.isValid() && month(db), qPrintable(db.lastError()));
     const ReportOutcome outcome = OperatingDetailReport::build(request(115, 3, unit));
@@ -71,7 +78,7 @@ void TstOperatingReports::detailScalesAmountsByUnit()
     QCOMPARE(outcome.rows.at(1).cells, (QStringList{"10000", "資產", printed}));
     QCOMPARE(outcome.definition.title, QStringLiteral("營運資料明細表"));
     QCOMPARE(outcome.definition.titleFields, (QStringList{"總機構名稱:範例銀行", "製表日期:2026/03/05",
-                                                          "資料基期:115年 3月", "單位金額:" + unit}));
+                                                          "資料基期:115年 3月", "單位金額:" + titled}));
 }
 
 void TstOperatingReports::detailRowsOfAPeriod_data()

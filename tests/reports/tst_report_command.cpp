@@ -40,6 +40,7 @@ void TstReportCommand::exitStatuses_data()
     const QStringList detail = QStringList{"operating-detail"} + month;
     QTest::newRow("detail written") << detail + QStringList{"--unit", "萬元", "--pdf", "{pdf}"} << 0 << "2 頁";
     QTest::newRow("empty unit is 元") << detail + QStringList{"--unit", "", "--pdf", "{pdf}"} << 0 << "2 頁";
+    QTest::newRow("unit of blanks is 元") << detail + QStringList{"--unit", "   ", "--pdf", "{pdf}"} << 0 << "2 頁";
     QTest::newRow("detail of an empty month")
         << QStringList{"operating-detail", "--year", "115", "--month", "9", "--pdf", "{pdf}"} << 1
         << "查無符合資料理!!";

@@ -5,6 +5,7 @@
 #include "ui/messages.h"
 #include "ui/period_spin_edit.h"
 #include "tests/support/files.h"
+#include "tests/support/report_pages.h"
 #include "tests/support/test_database.h"
 
 #include <QAction>
@@ -32,6 +33,8 @@ private slots:
     void printShowsThePreviewOrTheMessage_data();
     void printShowsThePreviewOrTheMessage();
     void printingHonoursThePageRange();
+    void layoutFollowsThePrintersPage_data();
+    void layoutFollowsThePrintersPage();
     void countyListOffersCountiesWithData_data();
     void countyListOffersCountiesWithData();
 };
@@ -131,6 +134,7 @@ void TstReportDialog::printShowsThePreviewOrTheMessage_data()
     const int warning = int(Messages::Icon::Warning);
     QTest::newRow("detail of the sample month") << "TfmVELQ8REPA" << "" << "115" << "萬元" << 2 << "" << 0;
     QTest::newRow("detail with an emptied unit") << "TfmVELQ8REPA" << "" << "115" << "" << 2 << "" << 0;
+    QTest::newRow("detail with a unit of blanks") << "TfmVELQ8REPA" << "" << "115" << "   " << 2 << "" << 0;
     QTest::newRow("detail of an empty year")
         << "TfmVELQ8REPA" << "" << "114" << "元" << 0 << "查無符合資料理!!" << plain;
     QTest::newRow("a unit typed by hand is refused")
@@ -228,6 +232,67 @@ void TstReportDialog::printingHonoursThePageRange()
     printer.setPageRanges(QPageRanges::fromString(QStringLiteral("2-3")));
     preview.print(printer);
     QCOMPARE(pdfPages(file), 2);
+}
+
+void TstReportDialog::layoutFollowsThePrintersPage_data()
+{
+    QTest::addColumn<QSizeF>("paper");     // as the page set-up leaves it, portrait
+    QTest::addColumn<bool>("landscape");
+    QTest::addColumn<QSizeF>("printed");   // the paper the pages are laid out and printed on
+    const QSizeF a4(210, 297);
+    QTest::newRow("A4, the report's own") << a4 << false << a4;
+    QTest::newRow("A4 landscape: laid out again") << a4 << true << a4.transposed();
+    QTest::newRow("Letter: laid out again") << QSizeF(215.9, 279.4) << false << QSizeF(215.9, 279.4);
+    // 148 mm leaves no room for the 180 mm of columns: the report keeps A4.
+    QTest::newRow("A5, too narrow: the report's own kept") << QSizeF(148, 210) << false << a4;
+}
+
+// Whatever page the preview's set-up gives the printer, every row is printed and
+// every page has its number, on the paper the pages were laid out for.
+void TstReportDialog::layoutFollowsThePrintersPage()
+{
+    QFETCH(QSizeF, paper);
+    QFETCH(bool, landscape);
+    QFETCH(QSizeF, printed);
+    ReportDefinition definition;
+    definition.title = QStringLiteral("營運資料明細表");
+    definition.titleFields = QStringList{"總機構名稱:範例銀行", "製表日期:2026/03/05"};
+    definition.columns = {{"科目代碼", 30}, {"科目名稱", 90}, {"金額", 60, Qt::AlignRight}};
+    QList<ReportRow> rows;
+    QStringList expected;
+    for (int i = 1; i <= 120; ++i) {
+        rows.append({{QString::number(10000 + i), QStringLiteral("科目 %1").arg(i), QString::number(i * 1000)}});
+        expected << rows.last().cells.join(u'|');
+    }
+    ReportPreview preview(definition, rows);
+
+    QTemporaryDir dir;
+    const QString file = dir.filePath(QStringLiteral("printed.pdf"));
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(file);
+    printer.setPageSize(QPageSize(paper, QPageSize::Millimeter));
+    printer.setPageOrientation(landscape ? QPageLayout::Landscape : QPageLayout::Portrait);
+    preview.print(printer);
+
+    const ReportDocument &document = preview.document();
+    QVERIFY2(qAbs(document.paperMm.width() - printed.width()) < 0.5
+                 && qAbs(document.paperMm.height() - printed.height()) < 0.5,
+             qPrintable(QStringLiteral("%1 x %2").arg(document.paperMm.width()).arg(document.paperMm.height())));
+    const QSizeF page = printer.pageLayout().fullRect(QPageLayout::Millimeter).size();
+    QVERIFY(qAbs(page.width() - printed.width()) < 0.5 && qAbs(page.height() - printed.height()) < 0.5);
+    QCOMPARE(ReportPages::lines(document), expected);
+    QStringList numbers, wanted;
+    for (int i = 0; i < document.pageCount(); ++i) {
+        wanted << QStringLiteral("頁次:%1").arg(i + 1);
+        for (const ReportItem &item : document.pages.at(i).items) {
+            QVERIFY(item.rect.right() <= printed.width() && item.rect.bottom() <= printed.height());
+            if (item.role == ReportItem::Role::Footer)
+                numbers << item.text();
+        }
+    }
+    QCOMPARE(numbers, wanted);
+    QCOMPARE(pdfPages(file), document.pageCount());
 }
 
 void TstReportDialog::countyListOffersCountiesWithData_data()

@@ -1,6 +1,7 @@
 #include "ui/fonts.h"
 #include "app/main_window.h"
 #include "ui/messages.h"
+#include "app/qt_translations.h"
 #include "app/splash_window.h"
 #include "ui/window_placement.h"
 #include "db/database.h"
@@ -14,6 +15,8 @@ int main(int argc, char *argv[])
     QApplication::setOrganizationName(QStringLiteral("Velqora"));
     QApplication::setApplicationName(QStringLiteral("velq8"));
     AppFonts::install();
+    // Without the file Qt's dialogs stay in English; nothing else depends on it.
+    QtTranslations::install(app);
 
     auto splash = std::make_unique<TfmSplash>();
     splash->showFor(TfmSplash::IntervalMs);

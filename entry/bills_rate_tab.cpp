@@ -47,7 +47,8 @@ RowTabDescription description()
         "Select * from EM08 Where M_YEAR = :M_YEAR9 and M_MONTH = :M_MONTH9 and FLAG1=:FLAG1 and FLAG2=:FLAG2 "
         "and FLAG3=:FLAG3 and FLAG4=:FLAG4 ");
     d.keyByPeriodAndCodes(QStringLiteral("M_YEAR9"), QStringLiteral("M_MONTH9"));
-    d.pagesDisabledWhileEditing = {DeclarationKind::B01, DeclarationKind::B02, DeclarationKind::B04};
+    d.pagesDisabledWhileEditing = {DeclarationKind::B01, DeclarationKind::B02, DeclarationKind::B04,
+                                   DeclarationKind::B05};
     return d;
 }
 

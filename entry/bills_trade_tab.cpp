@@ -51,7 +51,8 @@ RowTabDescription description()
     d.duplicateStatement = QStringLiteral("Select * from EM09 Where M_YEAR = :M_YEAR2 and M_MONTH = :M_MONTH2 "
                                           "and FLAG1=:FLAG1 and FLAG2=:FLAG2 and FLAG3=:FLAG3 ");
     d.keyByPeriodAndCodes(QStringLiteral("M_YEAR2"), QStringLiteral("M_MONTH2"));
-    d.pagesDisabledWhileEditing = {DeclarationKind::B01, DeclarationKind::B02, DeclarationKind::B03};
+    d.pagesDisabledWhileEditing = {DeclarationKind::B01, DeclarationKind::B02, DeclarationKind::B03,
+                                   DeclarationKind::B05};
     return d;
 }
 

@@ -79,7 +79,8 @@ RowTabDescription OverdueRatioTab::description()
     d.duplicateStatement = QStringLiteral("Select * from EM03 Where M_YEAR = :M_YEAR2 and M_MONTH = :M_MONTH2 "
                                           "and BANK_CODE1=:BANK_CODE1 ");
     d.keyByPeriodAndCodes(QStringLiteral("M_YEAR2"), QStringLiteral("M_MONTH2"));
-    d.pagesDisabledWhileEditing = {DeclarationKind::B01, DeclarationKind::B03, DeclarationKind::B04};
+    d.pagesDisabledWhileEditing = {DeclarationKind::B01, DeclarationKind::B03, DeclarationKind::B04,
+                                   DeclarationKind::B05};
     d.periodRule = true;
     return d;
 }

@@ -103,7 +103,7 @@ void RowTab::buildGrid()
     m_grid->setColumnExit([this](int column) { return columnExit(column); });
     // Enter in the last column saves in add mode: a run of rows from the keyboard alone.
     m_grid->setLastColumnEnter([this] {
-        if (shell().editMode() != EditMode::Add)
+        if (rowMode() != EditMode::Add)
             return false;
         save();
         return true;
@@ -139,6 +139,18 @@ void RowTab::bindToolbar()
 bool RowTab::rowInEditing() const
 {
     return m_dataset->isEditing();
+}
+
+EditMode RowTab::rowMode() const
+{
+    switch (m_dataset->state()) {
+    case CachedDataset::State::Insert:
+        return EditMode::Add;
+    case CachedDataset::State::Edit:
+        return EditMode::Modify;
+    default:
+        return EditMode::Browse;
+    }
 }
 
 // ---------------------------------------------------------------------------------
@@ -264,6 +276,9 @@ void RowTab::modify()
     CachedDataset &rows = *m_dataset;
     if (!rows.isOpen() || rows.eof())
         return;
+    // As Add: refused while a row of another tab is in editing.
+    if (shell().editMode() != EditMode::Browse)
+        return;
     shell().setEditMode(EditMode::Modify);
     rows.edit();
     toolbar()->refresh();
@@ -298,12 +313,15 @@ bool RowTab::save(bool closing)
         return false;
     }
 
-    const EditMode mode = shell().editMode();
+    // The row's own mode: another tab may have moved the shared one.
+    const EditMode mode = rowMode();
     const QVariant year = rows.value(Year);
     const QVariant month = rows.value(Month);
-    // The duplicate guard checks a post only in browse mode, which is Save's.
     shell().setEditMode(EditMode::Browse);
-    if (!rows.post()) {
+    m_saving = true;   // the one post the post guard lets through
+    const bool posted = rows.post();
+    m_saving = false;
+    if (!posted) {
         shell().setEditMode(mode);
         return false;
     }
@@ -493,8 +511,10 @@ bool RowTab::mayPost()
     // which would post the row first and keep it.
     if (m_cancelling)
         return false;
-    // Save sets browse before it posts: every other post is refused unsaid.
-    if (shell().editMode() != EditMode::Browse)
+    // Only Save posts a row, whatever the shared mode says: a row another tab
+    // left the mode on browse under is still in editing, and a move off it
+    // would post it into the cache where nothing writes it.
+    if (!m_saving)
         return false;
     if (m_dataset->state() == CachedDataset::State::Edit && keepsLoadedKey())
         return true;

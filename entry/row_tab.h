@@ -3,6 +3,7 @@
 #include "entry/code_columns.h"
 #include "entry/data_tab_page.h"
 #include "entry/row_tab_description.h"
+#include "ui/shell.h"
 
 #include <QVariantMap>
 #include <functional>
@@ -27,7 +28,8 @@ class RowGrid;
 //            rows ends with Discard, which drops only that last unsaved row.
 //   Delete   the current row, written at once.
 // While a row is in editing every move of the cursor to another row is refused
-// and so is every post but Save's (the import, which appends rows, excepted).
+// and so is every post but Save's (the import, which appends rows, excepted),
+// whatever another tab did to the shared mode: Save and the close write the row.
 class RowTab : public DataTabPage
 {
     Q_OBJECT
@@ -77,6 +79,9 @@ private:
     void bindToolbar();
     QStringList fields() const;
     bool rowInEditing() const;
+    // Add or Modify as the tab's own row stands (Browse when none is in
+    // editing), whatever the mode shared with the other tabs says.
+    EditMode rowMode() const;
 
     // The button-state refresh of the row tabs, after the toolbar's shared part.
     void showButtonStates();
@@ -108,4 +113,5 @@ private:
     int m_editColumn = 0;   // where Add and the next row put the cursor: the first code
     bool m_labelling = false;
     bool m_cancelling = false;
+    bool m_saving = false;
 };

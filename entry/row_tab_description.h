@@ -93,7 +93,8 @@ struct RowTabDescription
             duplicateParams.append({code.codeField, code.codeField});
         }
     }
-    // The other data tabs whose contents are disabled while a row is in editing.
+    // The other data tabs whose contents are disabled while a row is in editing:
+    // all four, so that no other tab moves the edit mode they share under the row.
     QList<DeclarationKind::Id> pagesDisabledWhileEditing;
     // A change of the period closes the rows (the spin edits' change rule).
     bool periodRule = false;

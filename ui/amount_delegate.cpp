@@ -53,7 +53,7 @@ QString AmountDelegate::commit(QWidget *editor, QAbstractItemModel *model, const
     if (!NumberPicture::parseAmount(text, &amount))
         return refusal(index, QStringLiteral("數值過大: %1").arg(shortened(text)));
     if (!model->setData(index, amount, Qt::EditRole))
-        return refusalOf(model, index);
+        return refusalOf(model, index, text);
     line->setModified(false);
     return {};
 }

@@ -23,7 +23,7 @@ QString CellDelegate::commit(QWidget *editor, QAbstractItemModel *model, const Q
     if (value == index.data(Qt::EditRole))
         return {};
     if (!model->setData(index, value, Qt::EditRole))
-        return refusalOf(model, index);
+        return refusalOf(model, index, value.toString());
     if (auto *line = qobject_cast<QLineEdit *>(editor))
         line->setModified(false);
     return {};
@@ -68,10 +68,17 @@ QString CellDelegate::refusal(const QModelIndex &index, const QString &why)
     return QStringLiteral("「%1」%2").arg(title, why);
 }
 
-QString CellDelegate::refusalOf(const QAbstractItemModel *model, const QModelIndex &index)
+QString CellDelegate::refusalOf(const QAbstractItemModel *model, const QModelIndex &index, const QString &typed)
 {
-    if (auto *dataset = qobject_cast<const CachedDataset *>(model); dataset && !dataset->lastError().isEmpty())
-        return dataset->lastError();
+    if (auto *dataset = qobject_cast<const CachedDataset *>(model); dataset && !dataset->lastError().isEmpty()) {
+        // The dataset quotes the whole value, as a file's refusal must; a box
+        // shows it shortened like every refusal typed into a cell.
+        QString message = dataset->lastError();
+        const qsizetype at = typed.isEmpty() ? -1 : message.lastIndexOf(typed);
+        if (at >= 0)
+            message.replace(at, typed.size(), shortened(typed));
+        return message;
+    }
     return refusal(index, QStringLiteral("無法存入此值"));
 }
 

@@ -28,9 +28,10 @@ public:
 
     // 「<title of the index's column>」<why>.
     static QString refusal(const QModelIndex &index, const QString &why);
-    // Why `model` refused the last setData on `index`: the dataset's own message
-    // (which names the column), or the column and a general reason.
-    static QString refusalOf(const QAbstractItemModel *model, const QModelIndex &index);
+    // Why `model` refused the last setData on `index` of the `typed` text: the
+    // dataset's own message (which names the column) with the text in it
+    // shortened, or the column and a general reason.
+    static QString refusalOf(const QAbstractItemModel *model, const QModelIndex &index, const QString &typed);
     // A typed text shortened for a message box: 320 typed digits would make a box
     // wider than the screen.
     static QString shortened(const QString &typed);

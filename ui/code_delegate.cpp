@@ -85,7 +85,7 @@ QString CodeDelegate::commit(QWidget *editor, QAbstractItemModel *model, const Q
         return {};   // untouched: the stored value stays as it is
     if (m_writes == Writes::Text) {
         if (!model->setData(index, text, Qt::EditRole))
-            return refusalOf(model, index);
+            return refusalOf(model, index, text);
         combo->setProperty(LoadedText, text);
         return {};
     }
@@ -95,8 +95,9 @@ QString CodeDelegate::commit(QWidget *editor, QAbstractItemModel *model, const Q
             ? refusal(index, QStringLiteral("無此代號: %1").arg(shortened(text)))
             : m_unknownMessage;
     }
-    if (!model->setData(index, m_writes == Writes::Code ? item->code : item->text, Qt::EditRole))
-        return refusalOf(model, index);
+    const QString written = m_writes == Writes::Code ? item->code : item->text;
+    if (!model->setData(index, written, Qt::EditRole))
+        return refusalOf(model, index, written);
     combo->setProperty(LoadedText, text);
     return {};
 }

@@ -52,6 +52,10 @@ QVariant CheckResultModel::data(const QModelIndex &index, int role) const
         if (index.column() == Remark)
             return row.remark;
         return amount ? QVariant(amount->toDouble()) : QVariant();
+    case Qt::ToolTipRole:   // a remark wider than its column is read whole here
+        if (index.column() == Remark)
+            return row.remark;
+        return {};
     case Qt::TextAlignmentRole:
         if (index.column() == Remark)
             return QVariant::fromValue(Qt::Alignment(Qt::AlignLeft | Qt::AlignVCenter));

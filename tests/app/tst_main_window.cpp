@@ -1,4 +1,5 @@
 #include "app/main_window.h"
+#include "app/qt_translations.h"
 #include "ui/messages.h"
 #include "db/cached_dataset.h"
 #include "entry/data_tab.h"
@@ -11,6 +12,9 @@
 #include <QTemporaryDir>
 
 #include <QAbstractButton>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTranslator>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QSpinBox>
@@ -31,6 +35,8 @@ private slots:
     void exampleFileImportsThroughTheOperatingTab();
     void dialogButtonsOpenTheirDialogs_data();
     void dialogButtonsOpenTheirDialogs();
+    void qtDialogsSpeakChineseWhenTheFileIsThere_data();
+    void qtDialogsSpeakChineseWhenTheFileIsThere();
 };
 
 namespace {
@@ -261,6 +267,30 @@ void TstMainWindow::dialogButtonsOpenTheirDialogs()
     QCOMPARE(opened, dialog);
     QCOMPARE(title, caption);
     QCOMPARE(exportDialog, button == "Button6");
+}
+
+void TstMainWindow::qtDialogsSpeakChineseWhenTheFileIsThere_data()
+{
+    QTest::addColumn<bool>("installed");   // Debian's folder, else a folder without the file
+    QTest::addColumn<QString>("details");  // a message box's details button
+    QTest::newRow("Debian's translations") << true << QStringLiteral("顯示詳情...");
+    QTest::newRow("no file: English, and the program goes on") << false << QStringLiteral("Show Details...");
+}
+
+void TstMainWindow::qtDialogsSpeakChineseWhenTheFileIsThere()
+{
+    QFETCH(bool, installed);
+    QFETCH(QString, details);
+    QTemporaryDir empty;
+    const QString folder = installed ? QtTranslations::defaultFolder() : empty.path();
+    QCOMPARE(QtTranslations::install(*qApp, folder), installed);
+    QMessageBox box;
+    box.setDetailedText(QStringLiteral("明細"));
+    QStringList captions;
+    for (const QPushButton *button : box.findChildren<QPushButton *>())
+        captions << button->text();
+    qDeleteAll(qApp->findChildren<QTranslator *>());   // the next test starts in English
+    QVERIFY2(captions.contains(details), qPrintable(captions.join(" | ")));
 }
 
 QTEST_MAIN(TstMainWindow)

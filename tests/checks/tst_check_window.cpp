@@ -14,6 +14,7 @@
 #include <QPushButton>
 #include <QSpinBox>
 #include <QTableView>
+#include <QToolTip>
 #include <QTest>
 
 // The result window and the check as the operating data tab runs it: messages,
@@ -24,6 +25,7 @@ class TstCheckWindow : public QObject
 private slots:
     void windowShowsTheRowsWithTitlesAndPictures();
     void exitClosesTheWindow();
+    void longRemarkIsReadWholeInItsTip();
     void checkOfTheMonth_data();
     void checkOfTheMonth();
     void secondCheckShowsOnlyItsOwnRows();
@@ -170,6 +172,20 @@ void TstCheckWindow::exitClosesTheWindow()
     QTest::mouseClick(window.sbExit, Qt::LeftButton);
     QVERIFY(!window.isVisible());
     QCOMPARE(window.result(), int(QDialog::Accepted));
+}
+
+void TstCheckWindow::longRemarkIsReadWholeInItsTip()
+{
+    const QString remark = QStringLiteral("10000+").repeated(20);   // 120 bytes, wider than its column
+    TfmVELQ8CHECK window({{remark, Decimal4(), Decimal4()}});
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    auto *grid = window.findChild<QTableView *>(QStringLiteral("DBGridExt1"));
+    const QRect cell = grid->visualRect(grid->model()->index(0, 0));
+    QVERIFY(grid->fontMetrics().horizontalAdvance(remark) > cell.width());
+    QHelpEvent tip(QEvent::ToolTip, cell.center(), grid->viewport()->mapToGlobal(cell.center()));
+    QApplication::sendEvent(grid->viewport(), &tip);
+    QTRY_COMPARE(QToolTip::text(), remark);
 }
 
 void TstCheckWindow::checkOfTheMonth_data()

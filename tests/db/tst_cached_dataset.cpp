@@ -32,6 +32,7 @@ private slots:
     void applyRefusesUnstorableModifiedText();
     void modifyKeepsFieldsNotRead();
     void cancelUpdatesAndCommit();
+    void commitWhileEditingKeepsTheTypedValue();
     void guards();
     void locate();
     void emptyRowsKeepsFields();
@@ -440,6 +441,26 @@ void tst_CachedDataset::cancelUpdatesAndCommit()
     QCOMPARE(ds->value(0, "AMT").toDouble(), 100.0);
     QVERIFY(!ds->hasPendingUpdates());
     QCOMPARE(stored(), QString("11000=100.0;11010=200.0"));
+}
+
+void tst_CachedDataset::commitWhileEditingKeepsTheTypedValue()
+{
+    auto ds = openMonth(1);   // 11000 = 100
+    QVERIFY(ds->isOpen());
+    QVERIFY(ds->edit());
+    QVERIFY(ds->setValue("AMT", 9));
+    QVERIFY(ds->post());
+    QVERIFY(ds->edit());
+    QVERIFY(ds->setValue("AMT", 1));
+    // The 9 becomes the row as committed; the 1 being typed is not lost.
+    ds->commitUpdates();
+    QCOMPARE(ds->state(), CachedDataset::State::Edit);
+    QVERIFY(ds->post());
+    QCOMPARE(ds->value("AMT").toDouble(), 1.0);
+    QCOMPARE(ds->originalValue("AMT").toDouble(), 9.0);
+    QCOMPARE(ds->rowStatus(0), CachedDataset::RowStatus::Modified);
+    ds->cancelUpdates();
+    QCOMPARE(ds->value("AMT").toDouble(), 9.0);
 }
 
 void tst_CachedDataset::guards()

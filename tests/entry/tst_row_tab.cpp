@@ -29,13 +29,13 @@ const Case &caseOf(int kind)
 {
     static const QHash<int, Case> cases{
         {Kind::B02, {{"9950001", "3.5\n"}, {{"BANK_CODE1", "9950001"}, {"M_RATE", 5}}, "BANK_CODE1", "9950002",
-                     "M_RATE", {Kind::B01, Kind::B03, Kind::B04}}},
+                     "M_RATE", {Kind::B01, Kind::B03, Kind::B04, Kind::B05}}},
         {Kind::B03, {{"1", "1", "01", "1", "1.5\n"},
                      {{"FLAG1", "1"}, {"FLAG2", "1"}, {"FLAG3", "01"}, {"FLAG4", "1"}, {"RATE", 2}}, "FLAG1", "2",
-                     "RATE", {Kind::B01, Kind::B02, Kind::B04}}},
+                     "RATE", {Kind::B01, Kind::B02, Kind::B04, Kind::B05}}},
         {Kind::B04, {{"0", "0", "01", "12", "1500\n"},
                      {{"FLAG1", "0"}, {"FLAG2", "0"}, {"FLAG3", "01"}, {"AMT", 5}, {"AMT1", 100}}, "FLAG1", "1",
-                     "AMT1", {Kind::B01, Kind::B02, Kind::B03}}},
+                     "AMT1", {Kind::B01, Kind::B02, Kind::B03, Kind::B05}}},
     };
     return *cases.constFind(kind);
 }

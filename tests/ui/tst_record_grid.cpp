@@ -89,6 +89,9 @@ void TstRecordGrid::refusedValueIsSaidAndStaysInEditing_data()
     QTest::newRow("name exactly 8 bytes") << 1 << "新北市AB" << "";
     QTest::newRow("name too wide") << 1 << "臺北市政府" << "「縣 市 名 稱」超過 8 個位元組: 臺北市政府";
     QTest::newRow("name not in Big5") << 1 << "台湾" << "「縣 市 名 稱」含有 Big5 無法表示的字元: 台湾";
+    // A box as wide as the screen otherwise: the value is shown shortened.
+    QTest::newRow("name of 300 characters") << 1 << QString(300, u'x')
+                                            << "「縣 市 名 稱」超過 8 個位元組: " + QString(20, u'x') + "...";
     QTest::newRow("code in the list") << 0 << "3" << "";
     QTest::newRow("code not in the list") << 0 << "9" << "「縣市代號」無此代號: 9";
 }

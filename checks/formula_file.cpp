@@ -35,15 +35,16 @@ const QStringList TermFields{QStringLiteral("資料表名稱"), QStringLiteral("
                              QStringLiteral("left_flag"), QStringLiteral("nserial"), QStringLiteral("acc_code"),
                              QStringLiteral("noop"), QStringLiteral("TCURR")};
 
-// The first control character of a text (a CR, a NUL, an escape, ...), or 0.
-// No field may hold one: it would be stored, and the export could not write it.
-char16_t controlCharacter(QStringView text)
+// The code of the first control character of a text (a CR, a NUL, an escape,
+// ...), or -1. No field may hold one: it would be stored, and the export could
+// not write it.
+int controlCharacter(QStringView text)
 {
     for (const QChar c : text) {
         if (c.category() == QChar::Other_Control)
             return c.unicode();
     }
-    return 0;
+    return -1;
 }
 
 QString sideName(const QString &leftFlag)
@@ -111,8 +112,8 @@ private:
     {
         QList<bool> bad(cells.size(), false);
         for (qsizetype i = 0; i < cells.size(); ++i) {
-            if (const char16_t c = controlCharacter(cells.at(i))) {
-                const QString code = QStringLiteral("%1").arg(int(c), 4, 16, QLatin1Char('0')).toUpper();
+            if (const int c = controlCharacter(cells.at(i)); c >= 0) {
+                const QString code = QStringLiteral("%1").arg(c, 4, 16, QLatin1Char('0')).toUpper();
                 fault(QStringLiteral("欄位 %1 含有控制字元 (U+%2)").arg(names.value(i, QString::number(i + 1)), code));
                 bad[i] = true;
             }
@@ -269,7 +270,7 @@ private:
 bool carriable(const QStringList &texts, const QString &cano, QString *error)
 {
     for (const QString &text : texts) {
-        if (controlCharacter(text)) {
+        if (controlCharacter(text) >= 0) {
             *error = QStringLiteral("公式 %1 的資料含有定位字元或換行等控制字元, 無法寫入公式檔: %2").arg(cano, text);
             return false;
         }

@@ -5,6 +5,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <cerrno>
 #include <sys/stat.h>
 
 // Reading a file the user named: only a regular file within the limit is read,

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "common/decimal4.h"
+#include "checks/check_value.h"
 
 #include <QString>
 #include <optional>
@@ -26,8 +26,8 @@ struct CheckResultRow
     };
 
     QString remark;
-    std::optional<Decimal4> left;    // MONEY1, the left side's value
-    std::optional<Decimal4> right;   // MONEY2, the right side's value
+    std::optional<CheckValue> left;    // MONEY1, the left side's value (it may be out of range)
+    std::optional<CheckValue> right;   // MONEY2, the right side's value
     std::optional<Source> source;    // none for a missing-account row
 
     // The remark cut to the field's 120 characters.

@@ -46,6 +46,11 @@ QString number(Decimal4 value, Numbers numbers)
     return text;
 }
 
+QString number(const CheckValue &value, Numbers numbers)
+{
+    return value.decimal() ? number(*value.decimal(), numbers) : CheckValue::OutOfRangeText;
+}
+
 QString side(bool left)
 {
     return left ? QStringLiteral("左式") : QStringLiteral("右式");

@@ -17,6 +17,8 @@ namespace ExplanationText {
 enum class Numbers { Plain, Grouped };
 
 QString number(Decimal4 value, Numbers numbers);
+// The same, or CheckValue::OutOfRangeText for a value out of range.
+QString number(const CheckValue &value, Numbers numbers);
 
 // "左式" or "右式".
 QString side(bool left);

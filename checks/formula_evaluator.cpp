@@ -8,42 +8,28 @@ namespace {
 
 using Effect = FormulaStep::Effect;
 
-// Sums and differences stay at the edge of the 64-bit range instead of wrapping
-// round to the other sign (multiplication and division already do).
-Decimal4 saturated(std::int64_t a, std::int64_t b, bool subtract)
-{
-    std::int64_t result = 0;
-    const bool overflow = subtract ? __builtin_sub_overflow(a, b, &result)
-                                   : __builtin_add_overflow(a, b, &result);
-    if (!overflow)
-        return Decimal4::fromRaw(result);
-    const bool positive = subtract ? b < 0 : b > 0;
-    return Decimal4::fromRaw(positive ? std::numeric_limits<std::int64_t>::max()
-                                      : std::numeric_limits<std::int64_t>::min());
-}
-
 struct Combined
 {
-    Decimal4 value;
+    WideDecimal4 value;
     Effect effect;
 };
 
 // One arithmetic step and what it did. combine() and the walk of a side both
 // come here, so an explanation names the rule that really made its value.
-inline Combined combined(Decimal4 value, QStringView op, Decimal4 amount)
+inline Combined combined(WideDecimal4 value, QStringView op, Decimal4 amount)
 {
     if (op.size() != 1)
         return {value, Effect::NoOperator};
     switch (op.at(0).unicode()) {
     case u'+':
-        return {saturated(value.raw(), amount.raw(), false), Effect::Combined};
+        return {value + amount, Effect::Combined};
     case u'-':
-        return {saturated(value.raw(), amount.raw(), true), Effect::Combined};
+        return {value - amount, Effect::Combined};
     case u'*':
         return {value * amount, Effect::Combined};
     case u'/':
         if (amount.isZero())
-            return {Decimal4(), Effect::DivisionByZero};
+            return {WideDecimal4(), Effect::DivisionByZero};
         return {value / amount, Effect::Combined};
     default:
         return {value, Effect::NoOperator};
@@ -55,9 +41,9 @@ inline Combined combined(Decimal4 value, QStringView op, Decimal4 amount)
 // after it is taken; the check passes one that does nothing, which the compiler
 // removes, so judging pays nothing for explanations.
 template <typename Record>
-Decimal4 walkSide(const QList<FormulaTerm> &terms, const AmountLookup &amounts, Record &&record)
+CheckValue walkSide(const QList<FormulaTerm> &terms, const AmountLookup &amounts, Record &&record)
 {
-    Decimal4 value;
+    WideDecimal4 value;
     QStringView pending;
     bool first = true;
     for (const FormulaTerm &term : terms) {
@@ -75,42 +61,42 @@ Decimal4 walkSide(const QList<FormulaTerm> &terms, const AmountLookup &amounts, 
         pending = term.noop;
         first = false;
     }
-    return value;
+    return CheckValue::of(value);
 }
 
 // Whether judge() lets a formula pass with these side values: a formula without
 // left terms is never judged.
-bool passes(const Formula &formula, Decimal4 left, Decimal4 right)
+bool passes(const Formula &formula, const CheckValue &left, const CheckValue &right)
 {
     return formula.left.isEmpty() || holds(formula.quop, left, right);
 }
 
 } // namespace
 
-Decimal4 combine(Decimal4 value, QStringView op, Decimal4 amount)
+WideDecimal4 combine(WideDecimal4 value, QStringView op, Decimal4 amount)
 {
     return combined(value, op, amount).value;
 }
 
-Decimal4 sideValue(const QList<FormulaTerm> &terms, const AmountLookup &amounts)
+CheckValue sideValue(const QList<FormulaTerm> &terms, const AmountLookup &amounts)
 {
-    return walkSide(terms, amounts, [](const FormulaTerm &, const Decimal4 *, QStringView, Effect, Decimal4) {});
+    return walkSide(terms, amounts, [](const FormulaTerm &, const Decimal4 *, QStringView, Effect, WideDecimal4) {});
 }
 
-Decimal4 sideValue(const QList<FormulaTerm> &terms, const AmountLookup &amounts, QList<FormulaStep> *steps)
+CheckValue sideValue(const QList<FormulaTerm> &terms, const AmountLookup &amounts, QList<FormulaStep> *steps)
 {
     if (!steps)
         return sideValue(terms, amounts);
     return walkSide(terms, amounts,
                     [steps](const FormulaTerm &term, const Decimal4 *amount, QStringView op, Effect effect,
-                            Decimal4 value) {
+                            WideDecimal4 value) {
                         FormulaStep step;
                         step.term = term;
                         if (amount)
                             step.amount = *amount;
                         step.op = op.toString();
                         step.effect = effect;
-                        step.value = value;
+                        step.value = CheckValue::of(value);
                         steps->append(std::move(step));
                     });
 }
@@ -125,8 +111,13 @@ QString sideText(const QList<FormulaTerm> &terms)
     return text;
 }
 
-bool holds(QStringView quop, Decimal4 left, Decimal4 right)
+bool holds(QStringView quop, const CheckValue &leftValue, const CheckValue &rightValue)
 {
+    // A value the check cannot hold is never taken as holding, whatever the comparison.
+    if (leftValue.isOutOfRange() || rightValue.isOutOfRange())
+        return false;
+    const Decimal4 left = *leftValue.decimal();
+    const Decimal4 right = *rightValue.decimal();
     if (quop == u"=")
         return left == right;
     if (quop == u">")
@@ -149,8 +140,8 @@ std::optional<CheckResultRow> judge(const Formula &formula, const AmountLookup &
     // nothing to compare with, and the formula is not judged.
     if (formula.left.isEmpty())
         return std::nullopt;
-    const Decimal4 left = sideValue(formula.left, amounts);
-    const Decimal4 right = sideValue(formula.right, amounts);
+    const CheckValue left = sideValue(formula.left, amounts);
+    const CheckValue right = sideValue(formula.right, amounts);
     if (passes(formula, left, right))
         return std::nullopt;
     // The texts are built only for the formulas that fail.

@@ -5,6 +5,7 @@
 #include "checks/formula_explanation.h"
 #include "checks/formula_set.h"
 #include "common/decimal4.h"
+#include "common/wide_decimal4.h"
 
 #include <QList>
 #include <QString>
@@ -22,26 +23,32 @@
 // has no amount in the month leaves the value unchanged (its operator still
 // becomes the pending one); a division by 0 makes the value 0; any other
 // operator leaves the value unchanged.
+//
+// The running value is held in 128 bits, so a step past the 64-bit range of
+// Decimal4 stays exact and a later step may bring it back. A side whose value
+// Decimal4 still cannot hold is out of range (CheckValue): its formula fails and
+// its row says so in words, never with a clamped number.
 namespace FormulaEvaluator {
 
 // Called before formula k (1..n) is evaluated.
 using Progress = std::function<void(int k, int n)>;
 
 // One step of a side: value `value` combined with `amount` by `op`.
-Decimal4 combine(Decimal4 value, QStringView op, Decimal4 amount);
+WideDecimal4 combine(WideDecimal4 value, QStringView op, Decimal4 amount);
 
 // The value of a side over the amounts.
-Decimal4 sideValue(const QList<FormulaTerm> &terms, const AmountLookup &amounts);
+CheckValue sideValue(const QList<FormulaTerm> &terms, const AmountLookup &amounts);
 // The same walk, appending a step per term to *steps (account names left empty):
 // the value returned is the last step's. Only explanations ask for the steps.
-Decimal4 sideValue(const QList<FormulaTerm> &terms, const AmountLookup &amounts, QList<FormulaStep> *steps);
+CheckValue sideValue(const QList<FormulaTerm> &terms, const AmountLookup &amounts, QList<FormulaStep> *steps);
 
 // The text of a side: each term's code followed by its operator ("11000+12000-13000").
 QString sideText(const QList<FormulaTerm> &terms);
 
-// Whether a formula with comparison `quop` holds for the two values. An unknown
-// comparison (including empty) always holds.
-bool holds(QStringView quop, Decimal4 left, Decimal4 right);
+// Whether a formula with comparison `quop` holds for the two values. A value out
+// of range never holds; otherwise an unknown comparison (including empty) always
+// holds.
+bool holds(QStringView quop, const CheckValue &left, const CheckValue &right);
 
 // Judges one formula. Nothing when it holds or has no left terms (then its
 // comparison is never taken); otherwise the result row: remark = prefix + left

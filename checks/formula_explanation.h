@@ -1,5 +1,6 @@
 #pragma once
 
+#include "checks/check_value.h"
 #include "checks/formula_set.h"
 #include "common/decimal4.h"
 
@@ -31,7 +32,8 @@ struct FormulaStep
     std::optional<Decimal4> amount;  // none: the month has no amount for the code
     QString op;                      // the pending operator met here; empty for the first term
     Effect effect = Effect::Start;
-    Decimal4 value;                  // the running value after this term
+    CheckValue value;                // the running value after this term (out of range
+                                     // when Decimal4 cannot hold it; later steps may bring it back)
 };
 
 struct FormulaExplanation
@@ -40,7 +42,7 @@ struct FormulaExplanation
     QString quop;
     QList<FormulaStep> left;
     QList<FormulaStep> right;
-    Decimal4 leftValue;    // the value judged: MONEY1 of a failing row (0 without terms)
-    Decimal4 rightValue;   // MONEY2
+    CheckValue leftValue;    // the value judged: MONEY1 of a failing row (0 without terms)
+    CheckValue rightValue;   // MONEY2
     bool holds = true;     // as the check judged it
 };

@@ -24,6 +24,29 @@ const QStringList Comparisons{QStringLiteral("="), QStringLiteral(">"), QStringL
 const QStringList Operators{QStringLiteral("+"), QStringLiteral("-"), QStringLiteral("*"),
                             QStringLiteral("/"), QString()};
 
+// The last line of every file written: a file without it was cut short (a full
+// disk, a copy stopped midway) and is refused, even when it ends at a line end.
+const QString EndLine = QStringLiteral("# 公式檔結束");
+
+// The fields of a line, named as its faults name them.
+const QStringList HeaderFields{QStringLiteral("資料表名稱"), QStringLiteral("acc_type"), QStringLiteral("cano"),
+                               QStringLiteral("quop"), QStringLiteral("remark")};
+const QStringList TermFields{QStringLiteral("資料表名稱"), QStringLiteral("acc_type"), QStringLiteral("cano"),
+                             QStringLiteral("left_flag"), QStringLiteral("nserial"), QStringLiteral("acc_code"),
+                             QStringLiteral("noop"), QStringLiteral("TCURR")};
+
+// The code of the first control character of a text (a CR, a NUL, an escape,
+// ...), or -1. No field may hold one: it would be stored, and the export could
+// not write it.
+int controlCharacter(QStringView text)
+{
+    for (const QChar c : text) {
+        if (c.category() == QChar::Other_Control)
+            return c.unicode();
+    }
+    return -1;
+}
+
 QString sideName(const QString &leftFlag)
 {
     return leftFlag == u"0" ? QStringLiteral("左式") : QStringLiteral("右式");
@@ -47,11 +70,18 @@ public:
             QString line = lines.at(i);
             if (line.endsWith(u'\r'))
                 line.chop(1);
+            if (withoutTrailingBlanks(line) == EndLine && m_endLine == 0)
+                m_endLine = m_line;
             if (line.startsWith(u'#') || line.trimmed().isEmpty())
                 continue;
-            readLine(line.split(u'\t'));
+            if (m_endLine > 0)
+                fault(QStringLiteral("資料列在公式檔結束行 (第 %1 行) 之後").arg(m_endLine));
+            else
+                readLine(line.split(u'\t'));
         }
         checkFormulas();
+        if (m_endLine == 0)
+            fault(QStringLiteral("公式檔不完整: 沒有結束行「%1」, 檔案可能被截斷").arg(EndLine), 0);
         std::stable_sort(m_result.faults.begin(), m_result.faults.end(),
                          [](const FormulaFileFault &a, const FormulaFileFault &b) { return a.line < b.line; });
         return std::move(m_result);
@@ -76,6 +106,21 @@ private:
         return false;
     }
 
+    // Which fields hold a control character, each named in a fault; their
+    // other checks are skipped, so one fault is not reported twice.
+    QList<bool> controls(const QStringList &cells, const QStringList &names)
+    {
+        QList<bool> bad(cells.size(), false);
+        for (qsizetype i = 0; i < cells.size(); ++i) {
+            if (const int c = controlCharacter(cells.at(i)); c >= 0) {
+                const QString code = QStringLiteral("%1").arg(c, 4, 16, QLatin1Char('0')).toUpper();
+                fault(QStringLiteral("欄位 %1 含有控制字元 (U+%2)").arg(names.value(i, QString::number(i + 1)), code));
+                bad[i] = true;
+            }
+        }
+        return bad;
+    }
+
     bool fieldCount(const QStringList &cells, int expected)
     {
         if (cells.size() == expected)
@@ -86,6 +131,8 @@ private:
 
     void readLine(const QStringList &cells)
     {
+        if (controls(cells.mid(0, 1), HeaderFields).first())
+            return;
         const QString table = cells.first().trimmed();
         if (table.compare(m_tables.headerTable, Qt::CaseInsensitive) == 0)
             readHeader(cells);
@@ -99,13 +146,18 @@ private:
     {
         if (!fieldCount(cells, 5))
             return;
+        const QList<bool> bad = controls(cells, HeaderFields);
         FormulaHeaderRow h{withoutTrailingBlanks(cells.at(1)), withoutTrailingBlanks(cells.at(2)).trimmed(),
                            withoutTrailingBlanks(cells.at(3)).trimmed(), withoutTrailingBlanks(cells.at(4))};
-        bool ok = fits(m_headerDef, "acc_type", h.accType) && fits(m_headerDef, "remark", h.remark);
-        if (!Comparisons.contains(h.quop)) {
+        bool ok = !bad.contains(true);
+        ok = (bad[1] || fits(m_headerDef, "acc_type", h.accType)) && (bad[4] || fits(m_headerDef, "remark", h.remark))
+            && ok;
+        if (!bad[3] && !Comparisons.contains(h.quop)) {
             fault(QStringLiteral("比較符號「%1」不是 =、>、<、>=、<=、<> 之一").arg(h.quop));
             ok = false;
         }
+        if (bad[2])
+            return;
         if (h.cano.isEmpty()) {
             fault(QStringLiteral("沒有公式編號"));
             return;
@@ -136,29 +188,33 @@ private:
         t.noop = withoutTrailingBlanks(cells.at(6)).trimmed();
         t.tcurr = withoutTrailingBlanks(cells.at(7));
 
-        bool ok = fits(m_termDef, "acc_type", t.accType) && fits(m_termDef, "TCURR", t.tcurr);
-        if (t.cano.isEmpty()) {
+        const QList<bool> bad = controls(cells, TermFields);
+        bool ok = !bad.contains(true);
+        ok = (bad[1] || fits(m_termDef, "acc_type", t.accType)) && (bad[7] || fits(m_termDef, "TCURR", t.tcurr)) && ok;
+        if (!bad[2] && t.cano.isEmpty()) {
             fault(QStringLiteral("沒有公式編號"));
             ok = false;
         }
-        if (t.leftFlag != u"0" && t.leftFlag != u"1") {
+        if (!bad[3] && t.leftFlag != u"0" && t.leftFlag != u"1") {
             fault(QStringLiteral("left_flag「%1」應為 0 (左式) 或 1 (右式)").arg(t.leftFlag));
             ok = false;
         }
         bool isNumber = false;
         t.nserial = serial.toInt(&isNumber);
-        if (!isNumber || t.nserial < -32768 || t.nserial > 32767) {
+        if (!bad[4] && (!isNumber || t.nserial < -32768 || t.nserial > 32767)) {
             fault(QStringLiteral("nserial「%1」不是 -32768 至 32767 的整數").arg(serial));
             ok = false;
         }
-        if (!m_accounts.contains(t.accCode)) {
+        if (!bad[5] && !m_accounts.contains(t.accCode)) {
             fault(QStringLiteral("科目代碼「%1」不在 %2").arg(t.accCode, m_tables.accountTable));
             ok = false;
         }
-        if (!Operators.contains(t.noop)) {
+        if (!bad[6] && !Operators.contains(t.noop)) {
             fault(QStringLiteral("運算式「%1」不是 +、-、*、/ 或空白").arg(t.noop));
             ok = false;
         }
+        if (bad[2] || bad[3])
+            return;
         if (t.cano.isEmpty() || !(t.leftFlag == u"0" || t.leftFlag == u"1"))
             return;
         // The formula knows of the term even when the line has other faults.
@@ -201,6 +257,7 @@ private:
     const TableDef *m_headerDef;
     const TableDef *m_termDef;
     int m_line = 0;
+    int m_endLine = 0;                       // the end line's, 0 before it
     QHash<QString, int> m_headerLine;        // cano -> line
     QHash<QString, int> m_termLine;          // cano, side, nserial -> line
     QHash<QString, QList<int>> m_termsOf;    // cano -> lines of its terms
@@ -208,11 +265,13 @@ private:
     FormulaFile::Reading m_result;
 };
 
+// What the import would refuse is not written either: a text holding a tab, a
+// line break or another control character.
 bool carriable(const QStringList &texts, const QString &cano, QString *error)
 {
     for (const QString &text : texts) {
-        if (text.contains(u'\t') || text.contains(u'\n') || text.contains(u'\r')) {
-            *error = QStringLiteral("公式 %1 的資料含有定位字元或換行, 無法寫入公式檔: %2").arg(cano, text);
+        if (controlCharacter(text) >= 0) {
+            *error = QStringLiteral("公式 %1 的資料含有定位字元或換行等控制字元, 無法寫入公式檔: %2").arg(cano, text);
             return false;
         }
     }
@@ -256,6 +315,7 @@ bool write(const FormulaTables &tables, const FormulaRows &rows, QString *text, 
         if (termsOf.contains(term.cano) && !writeTerm(term))
             return false;
     }
+    out += EndLine + u'\n';
     *text = out;
     return true;
 }

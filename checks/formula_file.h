@@ -32,9 +32,12 @@ struct FormulaFileFault
 //       RuleNo2  acc_type  cano  left_flag  nserial  acc_code  noop  TCURR
 //     (HRuleNo1 and HRuleNo2 for the county set). Trailing blanks of a field do
 //     not count; an empty noop or TCURR is a blank one.
+//   - The last line is the end line "# 公式檔結束". A file without it was cut
+//     short and is refused, whatever it holds; a row after it is refused too.
 //
-// A file is clean when every line is: a row of one of the set's two tables with
-// its number of fields; every text within its field's width in Big5 bytes; a
+// A file is clean when it has its end line and every line is: a row of one of
+// the set's two tables with its number of fields; no control character (a CR, a
+// NUL, ...) in any field; every text within its field's width in Big5 bytes; a
 // known comparison (= > < >= <= <>); left_flag 0 or 1; nserial a small integer;
 // an account present in the set's account table; an operator + - * / or blank;
 // no cano and no (cano, left_flag, nserial) given twice; no term of a formula
@@ -42,8 +45,9 @@ struct FormulaFileFault
 namespace FormulaFile {
 
 // The file text of the rows: a few comment lines naming the fields, then each
-// header followed by its terms (terms without a header last). False and *error
-// when a text holds a tab or a line break, which the file cannot carry.
+// header followed by its terms (terms without a header last), then the end line.
+// False and *error when a text holds a tab, a line break or another control
+// character, which the file cannot carry.
 bool write(const FormulaTables &tables, const FormulaRows &rows, QString *text, QString *error);
 
 struct Reading

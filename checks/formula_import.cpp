@@ -1,7 +1,8 @@
 #include "checks/formula_import.h"
 
-#include <QFile>
-#include <QSaveFile>
+#include "common/bounded_file.h"
+#include "common/whole_file_writer.h"
+
 #include <QSet>
 
 FormulaImport::FormulaImport(const FormulaTables &tables, const QString &connectionName)
@@ -16,12 +17,24 @@ bool FormulaImport::prepare(const QString &path)
     m_faults.clear();
     m_error.clear();
 
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        m_faults.append({0, QStringLiteral("無法讀取公式檔 %1: %2").arg(path, file.errorString())});
+    // Only a regular file of a bounded size is read: a device such as /dev/zero
+    // would fill the memory and never end.
+    BoundedFile::Reading file = BoundedFile::read(path, MaxFileSize);
+    switch (file.fault) {
+    case BoundedFile::Fault::None:
+        break;
+    case BoundedFile::Fault::Missing:
+    case BoundedFile::Fault::Unreadable:
+        m_faults.append({0, QStringLiteral("無法讀取公式檔 %1: %2").arg(path, file.reason)});
+        return false;
+    case BoundedFile::Fault::NotRegular:
+        m_faults.append({0, QStringLiteral("無法讀取公式檔 %1: 不是一般檔案").arg(path)});
+        return false;
+    case BoundedFile::Fault::TooLarge:
+        m_faults.append({0, QStringLiteral("公式檔 %1 過大 (超過 %2 位元組), 不是公式檔").arg(path).arg(MaxFileSize)});
         return false;
     }
-    const QByteArray bytes = file.readAll();
+    const QByteArray bytes = std::move(file.bytes);
     QSet<QString> accounts;
     QString error;
     if (!FormulaStore::accountCodes(m_tables, &accounts, &error, m_connectionName)) {
@@ -65,15 +78,21 @@ bool write(const FormulaTables &tables, const QString &path, FormulaRows *writte
     if (!FormulaStore::read(tables, &rows, error, connectionName)
         || !FormulaFile::write(tables, rows, &text, error))
         return false;
-    // Written aside and renamed: a failed write leaves an earlier file whole.
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) {
-        *error = QStringLiteral("無法寫入公式檔 %1: %2").arg(path, file.errorString());
+    // Written whole or not at all, as every file is: a short write (a full disk, a
+    // file-size limit) fails and keeps an earlier file; a link planted at the
+    // name is replaced, never followed. The file is read back before it takes
+    // the name, so a disk that lost bytes is caught too.
+    const QByteArray bytes = text.toUtf8();
+    const auto readBack = [&bytes](const QString &temporary, QString *reason) {
+        const BoundedFile::Reading back = BoundedFile::read(temporary, bytes.size());
+        if (back.fault == BoundedFile::Fault::None && back.bytes == bytes)
+            return true;
+        *reason = QStringLiteral("讀回的內容與寫入的不同");
         return false;
-    }
-    file.write(text.toUtf8());
-    if (!file.commit()) {
-        *error = QStringLiteral("無法寫入公式檔 %1: %2").arg(path, file.errorString());
+    };
+    QString writeError;
+    if (!WholeFileWriter::write(path, bytes, &writeError, readBack)) {
+        *error = QStringLiteral("無法寫入公式檔 %1").arg(writeError);
         return false;
     }
     if (written)

@@ -20,6 +20,10 @@ public:
     explicit FormulaImport(const FormulaTables &tables,
                            const QString &connectionName = QStringLiteral("CVELQ"));
 
+    // A formula file of 20,000 formulas is under 3 MB: a file far larger is not
+    // one, and is not read.
+    static constexpr qint64 MaxFileSize = 64 * 1024 * 1024;
+
     // Reads the file and checks every line against the account table. True when
     // the file is clean; otherwise faults() names each fault (line 0: the file
     // itself or the database could not be read). Nothing is written.
@@ -49,8 +53,9 @@ private:
 // Writing one formula set into a formula file.
 namespace FormulaExport {
 
-// Reads both tables and writes them to `path` (replacing the file as a whole).
-// False and *error when the tables cannot be read or the file cannot be written.
+// Reads both tables and writes them to `path` through WholeFileWriter (the file
+// whole or not at all). False and *error when the tables cannot be read or the
+// file cannot be written ("無法寫入公式檔 path: the system's reason").
 bool write(const FormulaTables &tables, const QString &path, FormulaRows *written, QString *error,
            const QString &connectionName = QStringLiteral("CVELQ"));
 

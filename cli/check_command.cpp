@@ -37,7 +37,8 @@ void printExplanation(CliContext &context, const FormulaExplanation &explanation
 }
 
 // One line per result row: the remark, TAB, the left value, TAB, the right
-// value (plain decimals; both empty for a missing account), each failing
+// value (plain decimals, or 超出範圍 for a value the check cannot hold; both
+// empty for a missing account), each failing
 // formula followed by its steps when asked. Exit status 1.
 int printRows(CliContext &context, const QList<CheckResultRow> &rows, const Explain &explain)
 {

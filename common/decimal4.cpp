@@ -1,5 +1,7 @@
 #include "common/decimal4.h"
 
+#include "common/wide_decimal4.h"
+
 #include <charconv>
 #include <limits>
 
@@ -7,22 +9,11 @@ namespace {
 
 using Wide = __int128;
 
-// num / den rounded to the nearest integer, ties to even. den != 0.
+// The rounding of every step, ties to even: one function for Decimal4 and the
+// wide value of the formula check.
 Wide divideHalfEven(Wide num, Wide den)
 {
-    if (den < 0) {
-        num = -num;
-        den = -den;
-    }
-    Wide q = num / den;
-    Wide r = num % den;          // same sign as num
-    if (r == 0)
-        return q;
-    const Wide twice = (r < 0 ? -r : r) * 2;
-    const int direction = num < 0 ? -1 : 1;
-    if (twice > den || (twice == den && (q % 2) != 0))
-        q += direction;
-    return q;
+    return WideDecimal4::divideHalfEven(num, den);
 }
 
 bool fitsRaw(Wide value)

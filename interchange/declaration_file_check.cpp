@@ -1,5 +1,7 @@
 #include "interchange/declaration_file_check.h"
 
+#include "common/bounded_file.h"
+
 #include "db/declaration_kind.h"
 #include "interchange/declaration_format.h"
 #include "interchange/schema_file.h"
@@ -234,19 +236,22 @@ bool DeclarationFileCheck::load(const QString &path, QByteArray *bytes, Result *
         result->detail = detail;
         return false;
     };
-    const QFileInfo info(path);
     if (path.isEmpty())
         return fail(Status::OpenFailed, QStringLiteral("沒有選擇檔案"));
-    if (!info.isFile())
+    // A device or a pipe (/dev/zero) is never read: it might never end.
+    BoundedFile::Reading file = BoundedFile::read(path, MaxFileSize);
+    switch (file.fault) {
+    case BoundedFile::Fault::None:
+        break;
+    case BoundedFile::Fault::Missing:
+    case BoundedFile::Fault::NotRegular:
         return fail(Status::OpenFailed, QStringLiteral("%1: 找不到檔案").arg(path));
-    if (info.size() > MaxFileSize)
-        return fail(Status::FormatError, QStringLiteral("%1: 檔案過大 (%2 位元組)").arg(path).arg(info.size()));
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return fail(Status::OpenFailed, QStringLiteral("%1: %2").arg(path, file.errorString()));
-    *bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError)
-        return fail(Status::OpenFailed, QStringLiteral("%1: %2").arg(path, file.errorString()));
+    case BoundedFile::Fault::TooLarge:
+        return fail(Status::FormatError, QStringLiteral("%1: 檔案過大 (%2 位元組)").arg(path).arg(file.size));
+    case BoundedFile::Fault::Unreadable:
+        return fail(Status::OpenFailed, QStringLiteral("%1: %2").arg(path, file.reason));
+    }
+    *bytes = std::move(file.bytes);
     return true;
 }
 

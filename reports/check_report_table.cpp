@@ -17,8 +17,12 @@ QList<ReportDefinition::Column> columns()
 
 QList<ReportRow> rows(const QList<CheckResultRow> &results, QStringView picture)
 {
-    auto money = [picture](const std::optional<Decimal4> &value) {
-        return value ? NumberPicture::format(value->toDouble(), picture) : QString();
+    // A value the check cannot hold is printed in words, never as a clamped number.
+    auto money = [picture](const std::optional<CheckValue> &value) {
+        if (!value)
+            return QString();
+        return value->decimal() ? NumberPicture::format(value->decimal()->toDouble(), picture)
+                                : CheckValue::OutOfRangeText;
     };
     QList<ReportRow> printed;
     printed.reserve(results.size());

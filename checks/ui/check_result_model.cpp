@@ -42,16 +42,22 @@ QVariant CheckResultModel::data(const QModelIndex &index, int role) const
     if (!index.isValid() || index.row() >= m_rows.size() || index.column() >= ColumnCount)
         return {};
     const CheckResultRow &row = m_rows.at(index.row());
-    const std::optional<Decimal4> &amount = index.column() == Money1 ? row.left : row.right;
+    const std::optional<CheckValue> &amount = index.column() == Money1 ? row.left : row.right;
+    // A value out of range is said in words, in both roles: no number stands for it.
+    const std::optional<Decimal4> value = amount ? amount->decimal() : std::nullopt;
     switch (role) {
     case Qt::DisplayRole:
         if (index.column() == Remark)
             return row.remark;
-        return amount ? NumberPicture::format(amount->toDouble(), u",#.###") : QString();
+        if (amount && !value)
+            return CheckValue::OutOfRangeText;
+        return value ? NumberPicture::format(value->toDouble(), u",#.###") : QString();
     case Qt::EditRole:   // the stored values: text, or the amount (null when missing)
         if (index.column() == Remark)
             return row.remark;
-        return amount ? QVariant(amount->toDouble()) : QVariant();
+        if (amount && !value)
+            return CheckValue::OutOfRangeText;
+        return value ? QVariant(value->toDouble()) : QVariant();
     case Qt::ToolTipRole:   // a remark wider than its column is read whole here
         if (index.column() == Remark)
             return row.remark;

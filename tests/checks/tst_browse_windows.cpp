@@ -345,7 +345,8 @@ void TstBrowseWindows::importFromTheFormulaWindow()
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("new.tsv"));
     QVERIFY(writeFile(path, QByteArray("RuleNo1\t1\t010\t=\t\n")
-                                + (clean ? "RuleNo2\t1\t010\t0\t1\t10000\t\t\n" : "RuleNo2\t1\t010\t0\t1\t77777\t\t\n")));
+                                + (clean ? "RuleNo2\t1\t010\t0\t1\t10000\t\t\n" : "RuleNo2\t1\t010\t0\t1\t77777\t\t\n")
+                                + "# 公式檔結束\n"));
     ScriptedMessages messages;
     messages.answerNext(answer);
     TfmVELQRules w;

@@ -12,6 +12,8 @@ private slots:
     void sampleMonthHolds();
     void failingRowsAreListedWithPlainValues_data();
     void failingRowsAreListedWithPlainValues();
+    void aValueOutOfRangeIsSaidInWords_data();
+    void aValueOutOfRangeIsSaidInWords();
     void wrongInputAndEmptyMonthExitWithTwo();
     void countyCheckExitStatus_data();
     void countyCheckExitStatus();
@@ -71,6 +73,40 @@ void TstCheckCommand::failingRowsAreListedWithPlainValues()
 
     const CliProcess run = velq8(db.path(), QStringList{QStringLiteral("check"), QStringLiteral("--year"), QStringLiteral("115"),
                                     QStringLiteral("--month"), QStringLiteral("10")} + options);
+    QCOMPARE(run.err, QString());
+    QCOMPARE(run.out, out);
+    QCOMPARE(run.status, 1);
+}
+
+void TstCheckCommand::aValueOutOfRangeIsSaidInWords_data()
+{
+    QTest::addColumn<QStringList>("options");
+    QTest::addColumn<QString>("out");
+    // 10^14 * 10^14 is far past the 64-bit range: words, never 922337203685477.5807.
+    const QString row = QStringLiteral("10000*20000=30000\t超出範圍\t1\n");
+    QTest::newRow("rows only") << QStringList() << row;
+    QTest::newRow("--explain") << QStringList{"--explain"}
+                               << row + QStringLiteral("  左式\t10000\t資產\t當期\t\t100000000000000\t100000000000000\t起始值\n"
+                                                       "  左式\t20000\t負債\t當期\t*\t100000000000000\t超出範圍\t\n"
+                                                       "  右式\t30000\t權益\t當期\t\t1\t1\t起始值\n"
+                                                       "  比較\t超出範圍\t=\t1\t不成立\n");
+}
+
+void TstCheckCommand::aValueOutOfRangeIsSaidInWords()
+{
+    QFETCH(QStringList, options);
+    QFETCH(QString, out);
+    TestDatabase db(TestDatabase::Content::Empty);
+    QVERIFY2(db.exec({"insert into BN01 (BANK_NO, BANK_NAME) values ('995', '總行')",
+                      "insert into CACNO (ACC_CODE, ACC_NAME) values ('20000', '負債'), ('10000', '資產'), ('30000', '權益')",
+                      "insert into RuleNo1 (cano, quop) values ('001', '=')",
+                      "insert into RuleNo2 (cano, left_flag, nserial, acc_code, noop) values ('001', '0', 1, '10000', '*'), "
+                      "('001', '0', 2, '20000', ''), ('001', '1', 1, '30000', '')",
+                      "insert into MPBANK (M_YEAR, M_MONTH, BANK_CODE, ACC_CODE, AMT, SERIAL) values "
+                      "(115, 10, '995', '10000', 1e14, 1), (115, 10, '995', '20000', 1e14, 1), "
+                      "(115, 10, '995', '30000', 1.0, 1)"}),
+             qPrintable(db.lastError()));
+    const CliProcess run = velq8(db.path(), QStringList{"check", "--year", "115", "--month", "10"} + options);
     QCOMPARE(run.err, QString());
     QCOMPARE(run.out, out);
     QCOMPARE(run.status, 1);

@@ -24,6 +24,7 @@ class TstCheckWindow : public QObject
     Q_OBJECT
 private slots:
     void windowShowsTheRowsWithTitlesAndPictures();
+    void aValueOutOfRangeIsSaidInWords();
     void exitClosesTheWindow();
     void longRemarkIsReadWholeInItsTip();
     void checkOfTheMonth_data();
@@ -162,6 +163,18 @@ void TstCheckWindow::windowShowsTheRowsWithTitlesAndPictures()
     QCOMPARE(window.findChild<QPushButton *>(QStringLiteral("sbExit"))->text(), QStringLiteral("離開"));
     // Without a check to explain the rows there is no pane of steps.
     QVERIFY(!window.findChild<CheckStepPane *>());
+}
+
+// A value the check cannot hold is said in words in the grid, in both roles:
+// no number, clamped or not, stands for it.
+void TstCheckWindow::aValueOutOfRangeIsSaidInWords()
+{
+    const CheckValue out = CheckValue::of(WideDecimal4::outOfRange());
+    TfmVELQ8CHECK window({{QStringLiteral("A*B=C"), out, Decimal4::fromRaw(10000)}});
+    const QAbstractItemModel *m = window.findChild<QTableView *>(QStringLiteral("DBGridExt1"))->model();
+    for (const int role : {int(Qt::DisplayRole), int(Qt::EditRole)})
+        QCOMPARE(m->index(0, 1).data(role).toString(), QStringLiteral("超出範圍"));
+    QCOMPARE(m->index(0, 2).data().toString(), QStringLiteral("1"));
 }
 
 void TstCheckWindow::exitClosesTheWindow()

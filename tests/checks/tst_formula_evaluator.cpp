@@ -14,10 +14,12 @@ private slots:
     void sideTextJoinsCodesAndOperators();
     void stepTextsSayWhatEachStepDid_data();
     void stepTextsSayWhatEachStepDid();
-    void sumsAndDifferencesSaturateAtTheLimits_data();
-    void sumsAndDifferencesSaturateAtTheLimits();
+    void sumsAndDifferencesPastTheLimitsAreNeverClamped_data();
+    void sumsAndDifferencesPastTheLimitsAreNeverClamped();
     void judgingFollowsTheComparison_data();
     void judgingFollowsTheComparison();
+    void aSideOutOfRangeFailsWhateverTheComparison_data();
+    void aSideOutOfRangeFailsWhateverTheComparison();
     void formulaWithoutLeftTermsIsNeverReported();
     void failingFormulaRowCarriesTextsAndValues();
     void remarkIsCutAt120Characters();
@@ -86,10 +88,24 @@ void TstFormulaEvaluator::sidesRunLeftToRight_data()
     QTest::newRow("negative result") << "y- x" << "-70" << "S:30 C-:-70";
     const QString top = QStringLiteral("922337203685477.5807");
     const QString bottom = QStringLiteral("-922337203685477.5808");
-    QTest::newRow("sum stays at the top") << "top+ unit- unit" << "922337203685477.5806"
-                                          << "S:" + top + " C+:" + top + " C-:922337203685477.5806";
-    QTest::newRow("difference stays at the bottom") << "bottom- unit" << bottom << "S:" + bottom + " C-:" + bottom;
-    QTest::newRow("product stays at the top") << "top* x" << top << "S:" + top + " C*:" + top;
+    const QString out = CheckValue::OutOfRangeText;
+    // The running value is wider than Decimal4: a step past either end is held
+    // exact and a later step may bring it back; a side that ends past an end is
+    // out of range, never a clamped number.
+    QTest::newRow("a sum past the top comes back exact") << "top+ unit- unit" << top
+                                                         << "S:" + top + " C+:" + out + " C-:" + top;
+    QTest::newRow("difference past the bottom") << "bottom- unit" << out << "S:" + bottom + " C-:" + out;
+    QTest::newRow("one short of the bottom is exact") << "bottom+ unit- unit" << bottom
+                                                      << "S:" + bottom + " C+:-922337203685477.5807 C-:" + bottom;
+    QTest::newRow("product past the top") << "top* x" << out << "S:" + top + " C*:" + out;
+    QTest::newRow("product past the top divided back") << "top* x/ x" << top
+                                                       << "S:" + top + " C*:" + out + " C/:" + top;
+    QTest::newRow("quotient past the bottom") << "bottom/ half" << out << "S:" + bottom + " C/:" + out;
+    // Past 128 bits nothing brings it back, but a division by 0 still restarts.
+    QTest::newRow("past 128 bits stays out of range") << "top* top* top/ top/ top" << out
+        << "S:" + top + " C*:" + out + " C*:" + out + " C/:" + out + " C/:" + out;
+    QTest::newRow("out of range divided by 0 is 0") << "top* top* top/ zero+ x" << "100"
+        << "S:" + top + " C*:" + out + " C*:" + out + " Z/:0 C+:100";
 }
 
 void TstFormulaEvaluator::sidesRunLeftToRight()
@@ -128,33 +144,40 @@ void TstFormulaEvaluator::sidesRunLeftToRight()
     QCOMPARE(explained.left.last().value, explained.leftValue);
 }
 
-void TstFormulaEvaluator::sumsAndDifferencesSaturateAtTheLimits_data()
+void TstFormulaEvaluator::sumsAndDifferencesPastTheLimitsAreNeverClamped_data()
 {
     using L = std::numeric_limits<qint64>;
     QTest::addColumn<qint64>("value");
     QTest::addColumn<QString>("op");
     QTest::addColumn<qint64>("amount");
-    QTest::addColumn<qint64>("expected");
-    // Raw values (value times 10000): a sum past either end stays at that end,
-    // never wraps round to the other sign; one step short of the end is exact.
-    QTest::newRow("max + 1") << L::max() << "+" << qint64(1) << L::max();
-    QTest::newRow("max - -1") << L::max() << "-" << qint64(-1) << L::max();
-    QTest::newRow("min + -1") << L::min() << "+" << qint64(-1) << L::min();
-    QTest::newRow("min - 1") << L::min() << "-" << qint64(1) << L::min();
-    QTest::newRow("max + max") << L::max() << "+" << L::max() << L::max();
-    QTest::newRow("min - max") << L::min() << "-" << L::max() << L::min();
-    QTest::newRow("max-1 + 1 exact") << L::max() - 1 << "+" << qint64(1) << L::max();
-    QTest::newRow("min+1 - 1 exact") << L::min() + 1 << "-" << qint64(1) << L::min();
-    QTest::newRow("max + min") << L::max() << "+" << L::min() << qint64(-1);
+    QTest::addColumn<QString>("expected");   // the step's value as the check shows it
+    // Raw values (value times 10000): a sum past either end is out of range,
+    // never clamped to that end nor wrapped round to the other sign; one step
+    // short of the end is exact.
+    const QString out = CheckValue::OutOfRangeText;
+    QTest::newRow("max + 1") << L::max() << "+" << qint64(1) << out;
+    QTest::newRow("max - -1") << L::max() << "-" << qint64(-1) << out;
+    QTest::newRow("min + -1") << L::min() << "+" << qint64(-1) << out;
+    QTest::newRow("min - 1") << L::min() << "-" << qint64(1) << out;
+    QTest::newRow("max + max") << L::max() << "+" << L::max() << out;
+    QTest::newRow("min - max") << L::min() << "-" << L::max() << out;
+    QTest::newRow("max-1 + 1 exact") << L::max() - 1 << "+" << qint64(1) << "922337203685477.5807";
+    QTest::newRow("min+1 - 1 exact") << L::min() + 1 << "-" << qint64(1) << "-922337203685477.5808";
+    QTest::newRow("max + min") << L::max() << "+" << L::min() << "-0.0001";
+    QTest::newRow("min * -1 (no negative twin)") << L::min() << "*" << qint64(-10000) << out;
+    QTest::newRow("max * 1 exact") << L::max() << "*" << qint64(10000) << "922337203685477.5807";
+    QTest::newRow("min / -1") << L::min() << "/" << qint64(-10000) << out;
+    QTest::newRow("max * 0.5, the tie to even") << L::max() << "*" << qint64(5000) << "461168601842738.7904";
 }
 
-void TstFormulaEvaluator::sumsAndDifferencesSaturateAtTheLimits()
+void TstFormulaEvaluator::sumsAndDifferencesPastTheLimitsAreNeverClamped()
 {
     QFETCH(qint64, value);
     QFETCH(QString, op);
     QFETCH(qint64, amount);
-    QFETCH(qint64, expected);
-    QCOMPARE(FormulaEvaluator::combine(Decimal4::fromRaw(value), op, Decimal4::fromRaw(amount)).raw(), expected);
+    QFETCH(QString, expected);
+    const WideDecimal4 step = FormulaEvaluator::combine(Decimal4::fromRaw(value), op, Decimal4::fromRaw(amount));
+    QCOMPARE(CheckValue::of(step).toString(), expected);
 }
 
 void TstFormulaEvaluator::sideTextJoinsCodesAndOperators()
@@ -240,6 +263,41 @@ void TstFormulaEvaluator::judgingFollowsTheComparison()
     const AmountLookup a = amounts({{"L", qPrintable(left)}, {"R", qPrintable(right)}});
     const Formula f{QStringLiteral("001"), quop, side("L"), side("R")};
     QCOMPARE(FormulaEvaluator::judge(f, a).has_value(), !holds);
+}
+
+void TstFormulaEvaluator::aSideOutOfRangeFailsWhateverTheComparison_data()
+{
+    QTest::addColumn<QString>("quop");
+    QTest::addColumn<QString>("left");
+    QTest::addColumn<QString>("right");
+    QTest::addColumn<QString>("comparison");   // the explanation's, fields joined by "|"
+    const QString out = CheckValue::OutOfRangeText;
+    QTest::newRow("= , the left past the top") << "=" << "big* big" << "y" << out + "|=|30|不成立";
+    QTest::newRow("<> , both past the top") << "<>" << "big* big" << "big* big" << out + "|<>|" + out + "|不成立";
+    QTest::newRow("unknown comparison, the right past") << "==" << "y" << "big* big" << "30|==|" + out + "|不成立";
+    QTest::newRow("empty comparison") << "" << "big* big" << "y" << out + "||30|不成立";
+    QTest::newRow("back in range holds") << "=" << "big* big/ big" << "big" << "100,000,000,000,000|=|100,000,000,000,000|成立";
+}
+
+// A side that Decimal4 cannot hold is never taken as holding: its row is listed
+// and says so in words, and its explanation says the same.
+void TstFormulaEvaluator::aSideOutOfRangeFailsWhateverTheComparison()
+{
+    QFETCH(QString, quop);
+    QFETCH(QString, left);
+    QFETCH(QString, right);
+    QFETCH(QString, comparison);
+    const AmountLookup a = amounts({{"big", "100000000000000"}, {"y", "30"}});
+    const Formula f{QStringLiteral("042"), quop, side(left), side(right)};
+    const auto row = FormulaEvaluator::judge(f, a);
+    const FormulaExplanation explained = FormulaEvaluator::explain(f, a);
+    QCOMPARE(ExplanationText::comparisonFields(explained, ExplanationText::Numbers::Grouped).join(u'|'),
+             comparison);
+    QCOMPARE(row.has_value(), !explained.holds);
+    if (row) {
+        QCOMPARE(*row->left, explained.leftValue);
+        QCOMPARE(*row->right, explained.rightValue);
+    }
 }
 
 void TstFormulaEvaluator::formulaWithoutLeftTermsIsNeverReported()

@@ -3,8 +3,14 @@
 #include "tests/support/files.h"
 #include "tests/support/test_database.h"
 
+#include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <cerrno>
+#include <csignal>
+#include <sys/resource.h>
 
 // The formula file: export and import of a formula set, each refusal named by
 // its line, the one transaction, and velq8-cli formulas as a user runs it.
@@ -16,9 +22,13 @@ private slots:
     void roundTripGivesTheSameTables();
     void eachFaultIsNamedByItsLine_data();
     void eachFaultIsNamedByItsLine();
+    void aFileCutShortIsRefused_data();
+    void aFileCutShortIsRefused();
     void aRefusedReplaceLeavesTheStoredSet();
     void commandExitStatuses_data();
     void commandExitStatuses();
+    void exportIsWrittenWholeOrNotAtAll_data();
+    void exportIsWrittenWholeOrNotAtAll();
     void theNextCheckUsesTheLoadedFormulas();
 };
 
@@ -48,7 +58,18 @@ QString formulaFile(const QTemporaryDir &dir, const QByteArray &bytes)
     return writeFile(path, bytes) ? path : QString();
 }
 
-QByteArray linesOf(const QStringList &lines) { return lines.join(u'\n').toUtf8() + '\n'; }
+const QString EndLine = QStringLiteral("# 公式檔結束");
+
+// A whole file: the lines, then the end line every file written ends with.
+QByteArray linesOf(const QStringList &lines) { return (lines + QStringList{EndLine}).join(u'\n').toUtf8() + '\n'; }
+
+QStringList faultTexts(const FormulaImport &import)
+{
+    QStringList seen;
+    for (const FormulaFileFault &fault : import.faults())
+        seen << fault.text();
+    return seen;
+}
 
 } // namespace
 
@@ -122,6 +143,22 @@ void TstFormulaFile::eachFaultIsNamedByItsLine_data()
                                    << QStringList{"第 6 行: RuleNo2 應有 8 欄, 實有 7 欄"};
     QTest::newRow("a row of the other set") << QStringList{"HRuleNo1\t1\t002\t=\t"}
                                             << QStringList{"第 6 行: 不是 RuleNo1 或 RuleNo2 的資料列: HRuleNo1"};
+    // A control character is named by its field, and that field's other checks
+    // are not run on it.
+    QTest::newRow("CR inside a remark") << QStringList{"RuleNo1\t1\t002\t=\t甲\r乙", term002}
+                                        << QStringList{"第 6 行: 欄位 remark 含有控制字元 (U+000D)"};
+    QTest::newRow("NUL in a remark") << QStringList{"RuleNo1\t1\t002\t=\t甲" + QString(QChar(0)), term002}
+                                     << QStringList{"第 6 行: 欄位 remark 含有控制字元 (U+0000)"};
+    QTest::newRow("escape in an account code") << QStringList{"RuleNo2\t1\t001\t1\t2\t2000\x1b" "0\t\t"}
+                                               << QStringList{"第 6 行: 欄位 acc_code 含有控制字元 (U+001B)"};
+    QTest::newRow("vertical tab a trim would take from a cano")
+        << QStringList{"RuleNo2\t1\t001\v\t1\t2\t20000\t\t"}
+        << QStringList{"第 6 行: 欄位 cano 含有控制字元 (U+000B)"};
+    QTest::newRow("DEL in the operator, C1 in TCURR") << QStringList{"RuleNo2\t1\t001\t1\t2\t20000\t\x7f\t\u0085"}
+                                                    << QStringList{"第 6 行: 欄位 noop 含有控制字元 (U+007F)",
+                                                                   "第 6 行: 欄位 TCURR 含有控制字元 (U+0085)"};
+    QTest::newRow("NUL after the table name") << QStringList{"RuleNo1" + QString(QChar(0)) + "\t1\t002\t=\t"}
+                                              << QStringList{"第 6 行: 欄位 資料表名稱 含有控制字元 (U+0000)"};
 }
 
 void TstFormulaFile::eachFaultIsNamedByItsLine()
@@ -134,15 +171,45 @@ void TstFormulaFile::eachFaultIsNamedByItsLine()
 
     FormulaImport import(FormulaTables::operating());
     const bool clean = import.prepare(formulaFile(dir, linesOf(CleanLines + extra)));
-    QStringList seen;
-    for (const FormulaFileFault &fault : import.faults())
-        seen << fault.text();
-    QCOMPARE(seen, faults);
+    QCOMPARE(faultTexts(import), faults);
     QCOMPARE(clean, faults.isEmpty());
     if (!clean) {
         QVERIFY(!import.replace());   // nothing prepared, nothing written
         QCOMPARE(db.scalar(QStringLiteral("select cano from RuleNo1")).toString(), QStringLiteral("777"));
     }
+}
+
+void TstFormulaFile::aFileCutShortIsRefused_data()
+{
+    QTest::addColumn<QByteArray>("content");
+    QTest::addColumn<QStringList>("faults");
+    const QString cut = QStringLiteral("公式檔不完整: 沒有結束行「# 公式檔結束」, 檔案可能被截斷");
+    const QByteArray clean = linesOf(CleanLines);
+    const QByteArray withoutEnd = clean.left(clean.indexOf("# 公式檔結束"));
+    QTest::newRow("whole") << clean << QStringList{};
+    QTest::newRow("end line with trailing blanks, CR LF")
+        << QByteArray(clean).replace("結束\n", "結束  \r\n") << QStringList{};
+    // Every formula read is whole, yet the file is refused.
+    QTest::newRow("cut at a line end") << withoutEnd << QStringList{cut};
+    QTest::newRow("cut within the end line") << clean.chopped(4) << QStringList{cut};
+    QTest::newRow("cut within a term") << withoutEnd.chopped(6)
+                                       << QStringList{cut, "第 5 行: RuleNo2 應有 8 欄, 實有 6 欄"};
+    QTest::newRow("a row after the end line") << clean + "RuleNo1\t1\t002\t=\t\n"
+                                              << QStringList{"第 7 行: 資料列在公式檔結束行 (第 6 行) 之後"};
+}
+
+// A file cut short (a full disk, a copy stopped midway) is refused even when
+// every line it still holds is a whole row.
+void TstFormulaFile::aFileCutShortIsRefused()
+{
+    QFETCH(QByteArray, content);
+    QFETCH(QStringList, faults);
+    TestDatabase db(TestDatabase::Content::Empty);
+    QVERIFY2(storedSet(db, 0), qPrintable(db.lastError()));
+    QTemporaryDir dir;
+    FormulaImport import(FormulaTables::operating());
+    QCOMPARE(import.prepare(formulaFile(dir, content)), faults.isEmpty());
+    QCOMPARE(faultTexts(import), faults);
 }
 
 void TstFormulaFile::aRefusedReplaceLeavesTheStoredSet()
@@ -188,10 +255,15 @@ void TstFormulaFile::commandExitStatuses_data()
                                        << QByteArray("RuleNo1\t1\t001\t=\t\xB9\xC1\xFF\n") << 2
                                        << QStringLiteral("公式檔不是 UTF-8 文字");
     QTest::newRow("import of an empty file") << QStringList{"import", "--set", "operating", "--file", "FILE"}
-                                             << QByteArray("# nothing\n") << 2
+                                             << QByteArray("# nothing\n# 公式檔結束\n") << 2
                                              << QStringLiteral("公式檔沒有任何公式");
     QTest::newRow("import of no file") << QStringList{"import", "--set", "operating", "--file", "none.tsv"}
                                        << QByteArray() << 2 << QStringLiteral("無法讀取公式檔");
+    // Neither a device that never ends nor a folder is read.
+    QTest::newRow("import of a device") << QStringList{"import", "--set", "operating", "--file", "/dev/zero"}
+                                        << QByteArray() << 2 << QStringLiteral("/dev/zero: 不是一般檔案");
+    QTest::newRow("import of a folder") << QStringList{"import", "--set", "operating", "--file", "DIR"}
+                                        << QByteArray() << 2 << QStringLiteral("不是一般檔案");
     QTest::newRow("unknown set") << QStringList{"export", "--set", "all", "--file", "FILE"} << QByteArray() << 2
                                  << QStringLiteral("unknown set: all");
     QTest::newRow("no file") << QStringList{"export", "--set", "county"} << QByteArray() << 2
@@ -212,6 +284,7 @@ void TstFormulaFile::commandExitStatuses()
     const QString file = content.isEmpty() ? dir.filePath(QStringLiteral("formulas.tsv")) : formulaFile(dir, content);
     args.replaceInStrings(QStringLiteral("FILE"), file);
     args.replaceInStrings(QStringLiteral("none.tsv"), dir.filePath(QStringLiteral("none.tsv")));
+    args.replaceInStrings(QStringLiteral("DIR"), dir.path());
 
     const CliProcess run = velq8(db.path(), QStringList{QStringLiteral("formulas")} + args);
     QCOMPARE(run.status, status);
@@ -219,6 +292,70 @@ void TstFormulaFile::commandExitStatuses()
     // Refused: the stored set is untouched.
     if (status != 0)
         QCOMPARE(db.count(QStringLiteral("RuleNo2"), QStringLiteral("cano = '777'")), 2);
+}
+
+void TstFormulaFile::exportIsWrittenWholeOrNotAtAll_data()
+{
+    QTest::addColumn<QString>("before");     // at the name first: "older" file, "link", "stale" temporary
+    QTest::addColumn<qint64>("sizeLimit");   // RLIMIT_FSIZE of the command, 0 for none
+    QTest::addColumn<int>("status");
+    QTest::addColumn<QString>("said");
+    QTest::newRow("a short write keeps the older file") << "older" << qint64(64) << 2
+                                                        << "無法寫入公式檔 FILE: " + qt_error_string(EFBIG);
+    QTest::newRow("a link at the name is replaced, not followed") << "link" << qint64(0) << 0 << "已寫入";
+    QTest::newRow("a killed export's temporary is replaced") << "stale" << qint64(0) << 0 << "已寫入";
+}
+
+// The export, as a user runs it, under a file-size limit or over what an earlier
+// run or someone else left at the name.
+void TstFormulaFile::exportIsWrittenWholeOrNotAtAll()
+{
+    QFETCH(QString, before);
+    QFETCH(qint64, sizeLimit);
+    QFETCH(int, status);
+    QFETCH(QString, said);
+    TestDatabase db(TestDatabase::Content::Empty);
+    QVERIFY2(storedSet(db, 2), qPrintable(db.lastError()));
+    QTemporaryDir dir;
+    const QString file = dir.filePath(QStringLiteral("f.tsv"));
+    const QString elsewhere = dir.filePath(QStringLiteral("elsewhere"));
+    const QByteArray older("older\n");
+    QVERIFY(writeFile(before == u"link" ? elsewhere : before == u"stale" ? file + ".velq8-part" : file, older));
+    if (before == u"link")
+        QVERIFY(QFile::link(elsewhere, file));
+
+    QProcess p;
+    p.setChildProcessModifier([sizeLimit] {
+        if (sizeLimit <= 0)
+            return;
+        std::signal(SIGXFSZ, SIG_IGN);   // a write past the limit fails instead of killing
+        const rlimit limit{rlim_t(sizeLimit), rlim_t(sizeLimit)};
+        setrlimit(RLIMIT_FSIZE, &limit);
+    });
+    p.start(QStringLiteral(VELQ8_CLI),
+            {"--database", db.path(), "formulas", "export", "--set", "operating", "--file", file});
+    QVERIFY(p.waitForFinished(60000));
+    const QString out = QString::fromUtf8(p.readAllStandardOutput());
+    const QString err = QString::fromUtf8(p.readAllStandardError());
+    QCOMPARE(p.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(p.exitCode(), status);
+    QVERIFY2((status == 0 ? out : err).contains(QString(said).replace(QStringLiteral("FILE"), file)),
+             qPrintable(out + err));
+
+    // Nothing half written stands anywhere; the name holds the older file or a
+    // whole new one, which imports as the stored set.
+    const QStringList left = before == u"link" ? QStringList{"elsewhere", "f.tsv"} : QStringList{"f.tsv"};
+    QCOMPARE(filesIn(dir.path()), left);
+    if (before == u"link")
+        QCOMPARE(contents(elsewhere), older);
+    if (status != 0) {
+        QCOMPARE(contents(file), older);
+        return;
+    }
+    QVERIFY(!QFileInfo(file).isSymLink());
+    FormulaImport import(FormulaTables::operating());
+    QVERIFY2(import.prepare(file), qPrintable(import.faultText()));
+    QCOMPARE(import.termCount(), 2);
 }
 
 void TstFormulaFile::theNextCheckUsesTheLoadedFormulas()

@@ -23,7 +23,7 @@ inline QString explanationMismatch(const CheckResultRow &row, const std::optiona
     if (e->leftValue != *row.left || e->rightValue != *row.right)
         return QStringLiteral("explained %1 / %2").arg(e->leftValue.toString(), e->rightValue.toString());
     for (const QList<FormulaStep> *side : {&e->left, &e->right}) {
-        const Decimal4 end = side->isEmpty() ? Decimal4() : side->last().value;
+        const CheckValue end = side->isEmpty() ? CheckValue() : side->last().value;
         if (end != (side == &e->left ? e->leftValue : e->rightValue))
             return QStringLiteral("last running value %1").arg(end.toString());
         for (const FormulaStep &step : *side) {

@@ -5,25 +5,28 @@
 
 namespace CheckReportTable {
 
-QList<ReportDefinition::Column> columns()
+QList<ReportDefinition::Column> columns(const QString &picture)
 {
     using Fit = ReportDefinition::Fit;
     return {
         {QStringLiteral("公       式      說      明"), 120, Qt::AlignLeft, Fit::Wrap},
-        {QStringLiteral("左式金額"), 35, Qt::AlignRight, Fit::Shrink},
-        {QStringLiteral("右式金額"), 35, Qt::AlignRight, Fit::Shrink},
+        {QStringLiteral("左式金額"), 35, Qt::AlignRight, Fit::Shrink, picture},
+        {QStringLiteral("右式金額"), 35, Qt::AlignRight, Fit::Shrink, picture},
     };
 }
 
-QList<ReportRow> rows(const QList<CheckResultRow> &results, QStringView picture)
+QList<ReportRow> rows(const QList<CheckResultRow> &results, const QString &picture)
 {
-    auto money = [picture](const std::optional<Decimal4> &value) {
+    auto money = [&picture](const std::optional<Decimal4> &value) {
         return value ? NumberPicture::format(value->toDouble(), picture) : QString();
     };
+    auto figure = [](const std::optional<Decimal4> &value) { return value ? QVariant(value->toDouble()) : QVariant(); };
     QList<ReportRow> printed;
     printed.reserve(results.size());
     for (const CheckResultRow &row : results)
-        printed.append({{RemarkLines::twoLines(row.remark), money(row.left), money(row.right)}, {}});
+        printed.append({{RemarkLines::twoLines(row.remark), money(row.left), money(row.right)},
+                        {},
+                        {QVariant(), figure(row.left), figure(row.right)}});
     return printed;
 }
 

@@ -10,6 +10,7 @@ PACKAGES=(
   fonts-arphic-ukai fonts-arphic-uming
   xvfb xauth sqlite3 libsqlite3-dev
   poppler-utils   # pdftotext reads the report PDFs back in the tests
+  libxlsxwriter-dev   # the reports written as workbooks
 )
 
 missing=()

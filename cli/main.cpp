@@ -64,7 +64,9 @@ const QHash<QString, QString> &chineseSummaries()
                         "累計值及附註，以 TAB 分隔；最後為「比較」、左式值、比較符號、\n"
                         "右式值及「不成立」。")},
         {QStringLiteral("report"),
-         QStringLiteral("將該月份的報表以報表對話框列印的樣子寫成 PDF。KIND 為\n"
+         QStringLiteral("將該月份的報表以報表對話框列印的樣子寫成 PDF（--pdf），或寫成\n"
+                        "Excel 活頁簿（--xlsx：金額為數值，格式依報表的數字格式，\n"
+                        "county-detail 每個縣市一個工作表），兩者可同時指定。KIND 為\n"
                         "operating-detail（營運資料明細表）、operating-check（營運資料明細\n"
                         "檢核表）、overdue-ratio（各營業單位逾期放款超過 3%  明細表）、\n"
                         "bills-rate（兼營票券利率業務統計表）、bills-trading（兼營票券交易\n"
@@ -74,7 +76,8 @@ const QHash<QString, QString> &chineseSummaries()
                         "（預設 元）：operating-detail 及 county-detail 以之換算金額，\n"
                         "county-check 不接受，其他報表只印出；--county 為 county-detail\n"
                         "的縣市代號（0 或未指定：每個縣市）；--date 為列印日期（預設今天）。\n"
-                        "印出檔案及頁數。結束狀態 0：PDF 已寫入；1：沒有可列印的資料\n"
+                        "印出檔案及頁數（活頁簿：工作表數）。結束狀態 0：檔案已寫入；\n"
+                        "1：沒有可列印的資料\n"
                         "（報表的訊息，不寫檔案）；2：輸入有誤或失敗（不留下不完整的檔案）。")},
         {QStringLiteral("formulas"),
          QStringLiteral("將一組平衡公式（operating：RuleNo1、RuleNo2；county：HRuleNo1、\n"

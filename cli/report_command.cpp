@@ -2,8 +2,11 @@
 #include "reports/band_layout.h"
 #include "reports/pdf_report_writer.h"
 #include "reports/report_kind.h"
+#include "reports/workbook_report_writer.h"
 
 #include <QDate>
+#include <QDir>
+#include <QFileInfo>
 
 namespace {
 
@@ -53,17 +56,24 @@ int runReport(CliContext &context, const QStringList &args)
         context.err << error << "\n";
         return 2;
     }
-    QString unitText, dateText, pdf;
+    QString unitText, dateText, pdf, xlsx;
     const bool hasUnit = rest.value(QStringLiteral("--unit"), &unitText);   // absent or empty: 元
     const bool hasCounty = rest.value(QStringLiteral("--county"), &request.county);
     const bool hasDate = rest.value(QStringLiteral("--date"), &dateText);
     const bool hasPdf = rest.value(QStringLiteral("--pdf"), &pdf);
+    const bool hasXlsx = rest.value(QStringLiteral("--xlsx"), &xlsx);
     if (!rest.rest().isEmpty()) {
         context.err << "report: unexpected arguments: " << rest.rest().join(u' ') << "\n";
         return 2;
     }
-    if (!hasYear || !hasMonth || !hasPdf || pdf.isEmpty()) {
-        context.err << "report needs --year Y --month M --pdf FILE\n";
+    // A PDF, a workbook or both; an option given must name a file.
+    if (!hasYear || !hasMonth || (!hasPdf && !hasXlsx) || (hasPdf && pdf.isEmpty()) || (hasXlsx && xlsx.isEmpty())) {
+        context.err << "report needs --year Y --month M --pdf FILE and/or --xlsx FILE\n";
+        return 2;
+    }
+    // One file written over by the other would be neither.
+    if (hasPdf && hasXlsx && QDir::cleanPath(QFileInfo(pdf).absoluteFilePath()) == QDir::cleanPath(QFileInfo(xlsx).absoluteFilePath())) {
+        context.err << "report: --pdf and --xlsx name the same file: " << pdf << "\n";
         return 2;
     }
     const std::optional<AmountUnit> unit = AmountUnit::fromText(unitText);
@@ -100,20 +110,32 @@ int runReport(CliContext &context, const QStringList &args)
         context.err << outcome.message << "\n";
         return outcome.status == ReportOutcome::Status::NothingToPrint ? 1 : 2;
     }
-    const ReportDocument document = BandLayout().layout(outcome.definition, outcome.rows);
-    if (!PdfReportWriter::write(document, pdf, &error)) {
-        context.err << error << "\n";
-        return 2;
+    if (hasPdf) {
+        const ReportDocument document = BandLayout().layout(outcome.definition, outcome.rows);
+        if (!PdfReportWriter::write(document, pdf, &error)) {
+            context.err << error << "\n";
+            return 2;
+        }
+        context.out << pdf << ": " << document.pageCount() << " 頁\n";
     }
-    context.out << pdf << ": " << document.pageCount() << " 頁\n";
+    if (hasXlsx) {
+        int sheets = 0;
+        if (!WorkbookReportWriter::write(outcome.definition, outcome.rows, xlsx, &error, &sheets)) {
+            context.err << error << "\n";
+            return 2;
+        }
+        context.out << xlsx << ": " << sheets << " 工作表\n";
+    }
     return 0;
 }
 
 const CliCommand::Registrar registrar({
     QStringLiteral("report"),
     QStringLiteral("report KIND --year Y --month M [--unit 元|仟元|萬元|百萬元] [--county C] [--date YYYY-MM-DD] "
-                   "--pdf FILE"),
-    QStringLiteral("Writes a report of the month as a PDF, as the report dialogs print it. KIND is\n"
+                   "[--pdf FILE] [--xlsx FILE]"),
+    QStringLiteral("Writes a report of the month as a PDF, as the report dialogs print it (--pdf),\n"
+                   "or as a workbook for a spreadsheet (--xlsx: amounts as numbers formatted as the\n"
+                   "report prints them, a sheet per county for county-detail), or both. KIND is\n"
                    "operating-detail (營運資料明細表), operating-check (營運資料明細檢核表),\n"
                    "overdue-ratio (各營業單位逾期放款超過 3%  明細表), bills-rate (兼營票券利率業務統計表),\n"
                    "bills-trading (兼營票券交易業務統計表), county-detail (銀行縣市別營運資料明細表) or\n"
@@ -122,9 +144,9 @@ const CliCommand::Registrar registrar({
                    "scales the amounts of operating-detail and county-detail and is only printed by\n"
                    "the others (default 元; county-check takes none), --county is the county code of\n"
                    "county-detail (0 or absent: every county), --date is the printing date (default\n"
-                   "today). Prints the file and its pages. Exit status 0 the PDF was written, 1\n"
-                   "nothing to print (the report's message; no file), 2 wrong input or a failure\n"
-                   "(no partial file is left)."),
+                   "today). Prints each file and its pages (a workbook: its sheets). Exit status 0\n"
+                   "the files were written, 1 nothing to print (the report's message; no file), 2\n"
+                   "wrong input or a failure (no partial file is left)."),
     runReport,
     true,
 });

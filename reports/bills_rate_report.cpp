@@ -32,10 +32,11 @@ QueryReport description()
     r.line = [](const QSqlQuery &q) {
         using List = BillsCodes::List;
         auto label = [&q](List list, const char *flag) { return BillsLabel::text(list, q, QLatin1String(flag)); };
+        const QVariant rate = q.value(QStringLiteral("RATE"));
         return ReportRow{{label(List::RateMarket, "FLAG1"), label(List::RateTerm, "FLAG2"),
-                          label(List::BillKind, "FLAG3"), label(List::RateKind, "FLAG4"),
-                          PlainNumber::text(q.value(QStringLiteral("RATE")))},
-                         {}};
+                          label(List::BillKind, "FLAG3"), label(List::RateKind, "FLAG4"), PlainNumber::text(rate)},
+                         {},
+                         {QVariant(), QVariant(), QVariant(), QVariant(), PlainNumber::figure(rate)}};
     };
     return r;
 }

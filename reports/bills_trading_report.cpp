@@ -17,8 +17,8 @@ QueryReport description()
         {QStringLiteral("範     圍"), 40, Qt::AlignLeft, Fit::Wrap},
         {QStringLiteral("I/O FLAG"), 20, Qt::AlignLeft, Fit::Wrap},
         {QStringLiteral("票       券       別"), 48, Qt::AlignLeft, Fit::Wrap},
-        {QStringLiteral("筆數"), 28, Qt::AlignRight, Fit::Shrink},
-        {QStringLiteral("金   額"), 44, Qt::AlignRight, Fit::Shrink},
+        {QStringLiteral("筆數"), 28, Qt::AlignRight, Fit::Shrink, QStringLiteral(",#")},
+        {QStringLiteral("金   額"), 44, Qt::AlignRight, Fit::Shrink, QStringLiteral(",#.###")},
     };
     r.select = QStringLiteral("select A.BANK_CODE, A.M_YEAR, A.M_MONTH, A.FLAG1, A.FLAG2, A.FLAG3, A.AMT, A.AMT1, "
                               "%1, %2, %3 from EM09 A")
@@ -31,11 +31,13 @@ QueryReport description()
     r.line = [](const QSqlQuery &q) {
         using List = BillsCodes::List;
         auto label = [&q](List list, const char *flag) { return BillsLabel::text(list, q, QLatin1String(flag)); };
+        const double count = q.value(QStringLiteral("AMT")).toDouble();
+        const double amount = q.value(QStringLiteral("AMT1")).toDouble();
         return ReportRow{{label(List::TradeRange, "FLAG1"), label(List::TradeDirection, "FLAG2"),
-                          label(List::BillKind, "FLAG3"),
-                          NumberPicture::format(q.value(QStringLiteral("AMT")).toDouble(), u",#"),
-                          NumberPicture::format(q.value(QStringLiteral("AMT1")).toDouble(), u",#.###")},
-                         {}};
+                          label(List::BillKind, "FLAG3"), NumberPicture::format(count, u",#"),
+                          NumberPicture::format(amount, u",#.###")},
+                         {},
+                         {QVariant(), QVariant(), QVariant(), count, amount}};
     };
     return r;
 }

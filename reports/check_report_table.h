@@ -13,9 +13,10 @@
 // values and prints two empty cells.
 namespace CheckReportTable {
 
-QList<ReportDefinition::Column> columns();
+// The two value columns carry the report's picture.
+QList<ReportDefinition::Column> columns(const QString &picture);
 
 // One printed row per result row, in their order.
-QList<ReportRow> rows(const QList<CheckResultRow> &results, QStringView picture);
+QList<ReportRow> rows(const QList<CheckResultRow> &results, const QString &picture);
 
 } // namespace CheckReportTable

@@ -14,6 +14,8 @@ namespace CountyCheckReport {
 
 namespace {
 
+const QString Picture = QStringLiteral("#,###,###,###,###,###");
+
 // The month's county amounts of every institution; false and *error on an engine error.
 bool readAmounts(const ReportRequest &request, CountyAmounts *amounts, QString *error)
 {
@@ -37,8 +39,8 @@ ReportOutcome fromRows(const ReportRequest &request, const QList<CheckResultRow>
     d.title = QString::fromUtf8(Title);
     // The period stands without its caption; no unit, no institution.
     d.titleFields = {ReportTitleBlock::printedOn(request.printedOn), ReportTitleBlock::period(request.period)};
-    d.columns = CheckReportTable::columns();
-    return ReportOutcome::ready(std::move(d), CheckReportTable::rows(rows, u"#,###,###,###,###,###"));
+    d.columns = CheckReportTable::columns(Picture);
+    return ReportOutcome::ready(std::move(d), CheckReportTable::rows(rows, Picture));
 }
 
 ReportOutcome build(const ReportRequest &request)

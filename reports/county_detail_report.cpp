@@ -64,6 +64,10 @@ bool countyItems(const QString &connectionName, QStringList *items, QString *err
     return true;
 }
 
+namespace {
+const QString Picture = QStringLiteral("#,###,###,###,###,###");
+}
+
 QString countyOfItem(const QString &item)
 {
     return item.left(1);
@@ -75,7 +79,7 @@ QueryReport description(AmountUnit unit, const QMap<QString, QString> &counties)
     r.definition.title = QString::fromUtf8(Title);
     r.definition.titlePlacement = ReportDefinition::TitlePlacement::EveryPage;
     r.definition.groupsStartPages = true;
-    r.definition.columns = AccountAmountColumns::withAmountHeading(QStringLiteral("金        額"));
+    r.definition.columns = AccountAmountColumns::withAmountHeading(QStringLiteral("金        額"), Picture);
     r.select = QStringLiteral("select A.M_YEAR,A.M_MONTH,A.ACC_CODE,%1,B.ACC_NAME,A.HSIEN_ID from HMPBANK A,HCACNO  B")
                    .arg(unit.scaledField(QStringLiteral("A.AMT"), QStringLiteral("AMT")));
     r.conditions = {QStringLiteral("B.ACC_CODE=A.ACC_CODE"), QStringLiteral("A.HSIEN_ID>=:SHSIEN_ID"),
@@ -88,9 +92,11 @@ QueryReport description(AmountUnit unit, const QMap<QString, QString> &counties)
     r.order = QStringLiteral("order by A.HSIEN_ID,A.ACC_CODE,A.rowid");
     r.line = [counties](const QSqlQuery &q) {
         const QString county = FieldText::withoutTrailingBlanks(q.value(5));
+        const double amount = q.value(3).toDouble();
         return ReportRow{{q.value(2).toString().trimmed(), q.value(4).toString().trimmed(),
-                          NumberPicture::format(q.value(3).toDouble(), u"#,###,###,###,###,###")},
-                         counties.value(county, county)};
+                          NumberPicture::format(amount, Picture)},
+                         counties.value(county, county),
+                         {QVariant(), QVariant(), amount}};
     };
     return r;
 }

@@ -14,6 +14,8 @@ namespace OperatingCheckReport {
 
 namespace {
 
+const QString Picture = QStringLiteral(",#.###");
+
 // The month's amounts of every institution; false and *error on an engine error.
 bool readAmounts(const ReportRequest &request, AmountLookup *amounts, QString *error)
 {
@@ -36,8 +38,8 @@ ReportOutcome fromRows(const ReportRequest &request, const QString &bankName, co
     d.title = QString::fromUtf8(Title);
     d.titleFields = {ReportTitleBlock::institution(bankName), ReportTitleBlock::printedOn(request.printedOn),
                      ReportTitleBlock::periodField(request.period)};
-    d.columns = CheckReportTable::columns();
-    return ReportOutcome::ready(std::move(d), CheckReportTable::rows(rows, u",#.###"));
+    d.columns = CheckReportTable::columns(Picture);
+    return ReportOutcome::ready(std::move(d), CheckReportTable::rows(rows, Picture));
 }
 
 ReportOutcome build(const ReportRequest &request)

@@ -25,9 +25,10 @@ QueryReport description()
     r.zeroPeriod = QueryReport::ZeroPeriod::MatchesEvery;
     r.order = QStringLiteral("ORDER BY Em03.M_YEAR, Em03.M_MONTH, Em03.M_RATE DESC, Em03.rowid");
     r.line = [](const QSqlQuery &q) {
-        return ReportRow{{q.value(QStringLiteral("BANKNAME")).toString(),
-                          PlainNumber::text(q.value(QStringLiteral("M_RATE")))},
-                         {}};
+        const QVariant ratio = q.value(QStringLiteral("M_RATE"));
+        return ReportRow{{q.value(QStringLiteral("BANKNAME")).toString(), PlainNumber::text(ratio)},
+                         {},
+                         {QVariant(), PlainNumber::figure(ratio)}};
     };
     return r;
 }

@@ -14,4 +14,10 @@ inline QString text(const QVariant &value)
     return value.isNull() ? QString() : QString::number(value.toDouble(), 'g', 15);
 }
 
+// The same figure as a number (ReportRow::figures): a double, or null without a value.
+inline QVariant figure(const QVariant &value)
+{
+    return value.isNull() ? QVariant() : QVariant(value.toDouble());
+}
+
 } // namespace PlainNumber

@@ -25,6 +25,10 @@ struct ReportDefinition
         double widthMm = 0;
         Qt::Alignment alignment = Qt::AlignLeft;
         Fit fit = Fit::Wrap;
+        // The number picture the column's figures print in (",#.###"); empty for
+        // text and for figures printed as plain numbers. A workbook formats its
+        // numbers after it.
+        QString picture = {};
     };
 
     QString title;

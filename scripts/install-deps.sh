@@ -11,6 +11,8 @@ PACKAGES=(
   xvfb xauth sqlite3 libsqlite3-dev
   poppler-utils   # pdftotext reads the report PDFs back in the tests
   qt6-translations-l10n   # Qt's own dialogs (file chooser, print) in Traditional Chinese
+  libxlsxwriter-dev   # the reports written as workbooks
+  unzip   # the tests read the report workbooks back
 )
 
 missing=()

@@ -3,6 +3,7 @@
 #include "reports/band_layout.h"
 #include "reports/pdf_report_writer.h"
 #include "reports/report_painter.h"
+#include "reports/workbook_report_writer.h"
 #include "ui/dialog_runner.h"
 #include "ui/messages.h"
 #include "ui/window_placement.h"
@@ -34,11 +35,19 @@ ReportPreview::ReportPreview(ReportDocument document, QWidget *parent)
     m_savePdf->setObjectName(QStringLiteral("actSavePdf"));
     m_savePdf->setToolTip(QStringLiteral("將報表存為 PDF 檔"));
     QObject::connect(m_savePdf, &QAction::triggered, &m_dialog, [this] { askAndSavePdf(); });
+    m_saveWorkbook = new QAction(QStringLiteral("另存Excel"), &m_dialog);
+    m_saveWorkbook->setObjectName(QStringLiteral("actSaveExcel"));
+    m_saveWorkbook->setToolTip(QStringLiteral("將報表存為 Excel 活頁簿"));
+    // Enabled by the constructor that is given the definition and rows.
+    m_saveWorkbook->setEnabled(false);
+    QObject::connect(m_saveWorkbook, &QAction::triggered, &m_dialog, [this] { askAndSaveWorkbook(); });
     if (auto *toolbar = m_dialog.findChild<QToolBar *>()) {
         toolbar->addSeparator();
         toolbar->addAction(m_savePdf);
+        toolbar->addAction(m_saveWorkbook);
     } else {
         m_dialog.addAction(m_savePdf);
+        m_dialog.addAction(m_saveWorkbook);
     }
     WindowPlacement::maximise(&m_dialog);
 }
@@ -48,6 +57,7 @@ ReportPreview::ReportPreview(ReportDefinition definition, QList<ReportRow> rows,
 {
     m_definition = std::move(definition);
     m_rows = std::move(rows);
+    m_saveWorkbook->setEnabled(true);
 }
 
 void ReportPreview::fitTo(QPrinter &printer)
@@ -101,17 +111,47 @@ bool ReportPreview::saveAsPdf(const QString &file)
     return true;
 }
 
+bool ReportPreview::saveAsWorkbook(const QString &file)
+{
+    QString error;
+    if (!m_definition) {
+        Messages::current().error(QStringLiteral("這份報表只有頁面，無法存為活頁簿"), &m_dialog);
+        return false;
+    }
+    if (!WorkbookReportWriter::write(*m_definition, m_rows, file, &error)) {
+        Messages::current().error(error, &m_dialog);
+        return false;
+    }
+    return true;
+}
+
+QString ReportPreview::askFile(const QString &caption, const QString &objectName, const QString &filter,
+                               const QString &suffix)
+{
+    QFileDialog chooser(&m_dialog, caption);
+    chooser.setObjectName(objectName);
+    chooser.setAcceptMode(QFileDialog::AcceptSave);
+    chooser.setNameFilter(filter);
+    chooser.setDefaultSuffix(suffix);
+    chooser.selectFile(m_document.title + u'.' + suffix);
+    if (DialogRunner::run(chooser) != QDialog::Accepted)
+        return {};
+    const QStringList files = chooser.selectedFiles();
+    return files.isEmpty() ? QString() : files.first();
+}
+
 void ReportPreview::askAndSavePdf()
 {
-    QFileDialog chooser(&m_dialog, QStringLiteral("另存PDF"));
-    chooser.setObjectName(QStringLiteral("dlgSavePdf"));
-    chooser.setAcceptMode(QFileDialog::AcceptSave);
-    chooser.setNameFilter(QStringLiteral("PDF (*.pdf)"));
-    chooser.setDefaultSuffix(QStringLiteral("pdf"));
-    chooser.selectFile(m_document.title + QStringLiteral(".pdf"));
-    if (DialogRunner::run(chooser) != QDialog::Accepted)
-        return;
-    const QStringList files = chooser.selectedFiles();
-    if (!files.isEmpty())
-        saveAsPdf(files.first());
+    const QString file = askFile(QStringLiteral("另存PDF"), QStringLiteral("dlgSavePdf"), QStringLiteral("PDF (*.pdf)"),
+                                 QStringLiteral("pdf"));
+    if (!file.isEmpty())
+        saveAsPdf(file);
+}
+
+void ReportPreview::askAndSaveWorkbook()
+{
+    const QString file = askFile(QStringLiteral("另存Excel"), QStringLiteral("dlgSaveExcel"),
+                                 QStringLiteral("Excel 活頁簿 (*.xlsx)"), QStringLiteral("xlsx"));
+    if (!file.isEmpty())
+        saveAsWorkbook(file);
 }

@@ -14,7 +14,9 @@ class QAction;
 
 // The preview of a laid-out report, from which the user prints it or saves it
 // as a PDF. It is Qt's print preview (zoom, page navigation, page set-up,
-// printing) on a high-resolution printer, with one more tool button "另存PDF".
+// printing) on a high-resolution printer, with two more tool buttons: "另存PDF"
+// and "另存Excel" (the report as a workbook, WorkbookReportWriter; only for a
+// preview given the report's definition and rows, not its pages alone).
 //
 // The pages are laid out for the paper the printer holds. When the page set-up
 // (or the printer chosen to print on) changes it, a report given with its
@@ -39,15 +41,22 @@ public:
     QPrintPreviewDialog &dialog() { return m_dialog; }
     const ReportDocument &document() const { return m_document; }
     QAction *savePdfAction() const { return m_savePdf; }
+    QAction *saveWorkbookAction() const { return m_saveWorkbook; }
 
     // Lays the report out for the printer's paper as said above, then paints
     // the pages its page range names (every page when none).
     void print(QPrinter &printer);
     // Writes the report as a PDF; on failure the reason is shown and false returned.
     bool saveAsPdf(const QString &file);
+    // Writes the report as a workbook; on failure the reason is shown and false returned.
+    bool saveAsWorkbook(const QString &file);
 
 private:
     void askAndSavePdf();
+    void askAndSaveWorkbook();
+    // The file the user chooses to save as, or empty.
+    QString askFile(const QString &caption, const QString &objectName, const QString &filter,
+                    const QString &suffix);
     void fitTo(QPrinter &printer);
 
     std::optional<ReportDefinition> m_definition;   // none: the pages only
@@ -56,4 +65,5 @@ private:
     QPrinter m_printer;
     QPrintPreviewDialog m_dialog;
     QAction *m_savePdf = nullptr;
+    QAction *m_saveWorkbook = nullptr;
 };

@@ -199,7 +199,7 @@ void TstPackage::dependsOnWhatItLoads_data()
     QTest::addColumn<QString>("package");
     // Found by dpkg-shlibdeps in the programs...
     for (const char *p : {"libqt6core6", "libqt6gui6", "libqt6widgets6", "libqt6sql6", "libqt6printsupport6",
-                          "libstdc++6", "libc6"})
+                          "libxlsxwriter4", "libstdc++6", "libc6"})
         QTest::newRow(p) << p;
     // ...and what they load at run time, which it cannot see.
     for (const char *p : {"libqt6sql6-sqlite", "fonts-arphic-ukai", "fonts-arphic-uming", "qt6-translations-l10n"})

@@ -4,6 +4,7 @@
 #include "ui/dialog_runner.h"
 #include "ui/messages.h"
 #include "ui/period_spin_edit.h"
+#include "tests/reports/workbook_reader.h"
 #include "tests/support/files.h"
 #include "tests/support/report_pages.h"
 #include "tests/support/test_database.h"
@@ -37,6 +38,9 @@ private slots:
     void layoutFollowsThePrintersPage();
     void countyListOffersCountiesWithData_data();
     void countyListOffersCountiesWithData();
+    void savesAsWorkbookFromThePreview_data();
+    void savesAsWorkbookFromThePreview();
+    void workbookNeedsTheReportsRows();
 };
 
 namespace {
@@ -325,6 +329,78 @@ void TstReportDialog::countyListOffersCountiesWithData()
     QCOMPARE(list->currentIndex(), 0);
     list->setCurrentIndex(chosen);
     QCOMPARE(d.dialog.request()->county, county);
+}
+
+void TstReportDialog::savesAsWorkbookFromThePreview_data()
+{
+    QTest::addColumn<QString>("target");    // chosen in the file dialog, in an empty folder
+    QTest::addColumn<QString>("message");   // empty: written
+    QTest::newRow("written") << "報表.xlsx" << "";
+    QTest::newRow("a folder that does not exist: the reason shown") << "none/報表.xlsx" << "無法寫入檔案";
+}
+
+// "另存Excel" on the preview's tool bar, after "另存PDF": the workbook of the
+// rows the preview shows, or the reason it was not written.
+void TstReportDialog::savesAsWorkbookFromThePreview()
+{
+    QFETCH(QString, target);
+    QFETCH(QString, message);
+    TestDatabase db;
+    QVERIFY(db.isValid());
+    ScriptedMessages messages;
+    QTemporaryDir dir;
+    const QString file = dir.filePath(target);
+    QStringList tools;
+    DialogRunner::Scoped driver([&](QDialog &shown) {
+        if (auto *chooser = qobject_cast<QFileDialog *>(&shown)) {
+            if (chooser->objectName() != QLatin1String("dlgSaveExcel"))
+                return int(QDialog::Rejected);
+            chooser->selectFile(file);
+            return int(QDialog::Accepted);
+        }
+        if (auto *preview = qobject_cast<QPrintPreviewDialog *>(&shown)) {
+            const QList<QAction *> actions = preview->findChild<QToolBar *>()->actions();
+            for (QAction *action : actions.mid(actions.size() - 2))
+                tools << action->text();
+            auto *save = preview->findChild<QAction *>(QStringLiteral("actSaveExcel"));
+            if (save && save->isEnabled())
+                save->trigger();
+        }
+        return int(QDialog::Rejected);
+    });
+    Dialog d("TfmVELQ8REPA");
+    type(d.dialog.seYYY, QStringLiteral("115"));
+    type(d.dialog.seMM, QStringLiteral("10"));
+    QTest::mouseClick(d.dialog.sbPrint, Qt::LeftButton);
+
+    QCOMPARE(tools, (QStringList{"另存PDF", "另存Excel"}));
+    if (message.isEmpty()) {
+        QVERIFY2(messages.records().isEmpty(), qPrintable(messages.texts().join(" | ")));
+        const WorkbookReader workbook(file);
+        QCOMPARE(workbook.sheetNames(), QStringList{"營運資料明細表"});
+        const WorkbookReader::Cell amount = workbook.cells(0).value(QStringLiteral("C6"));
+        QVERIFY(amount.number);
+        QCOMPARE(amount.value.toDouble(), 12345678.5);
+    } else {
+        QCOMPARE(messages.texts().size(), 1);
+        QVERIFY2(messages.texts().first().startsWith(message), qPrintable(messages.texts().first()));
+    }
+    QCOMPARE(filesIn(dir.path()), message.isEmpty() ? QStringList{target} : QStringList{});
+}
+
+// A preview given its pages alone has no figures to write: no workbook.
+void TstReportDialog::workbookNeedsTheReportsRows()
+{
+    ScriptedMessages messages;
+    QTemporaryDir dir;
+    ReportDocument document;
+    document.title = QStringLiteral("營運資料明細表");
+    document.pages.append(ReportDocument::Page{});
+    ReportPreview pagesOnly(document);
+    QVERIFY(!pagesOnly.saveWorkbookAction()->isEnabled());
+    QVERIFY(!pagesOnly.saveAsWorkbook(dir.filePath(QStringLiteral("a.xlsx"))));
+    QCOMPARE(messages.texts().size(), 1);
+    QCOMPARE(filesIn(dir.path()), QStringList{});
 }
 
 QTEST_MAIN(TstReportDialog)

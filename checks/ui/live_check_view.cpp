@@ -17,6 +17,8 @@
 
 namespace {
 
+constexpr int RemarkWidth = 320;
+
 QSettings programSettings()
 {
     return QSettings(QStringLiteral("Velqora"), QStringLiteral("velq8"));
@@ -77,7 +79,8 @@ void LiveCheckView::buildPane(QWidget *tab)
     m_model = new CheckResultModel({}, this);
     dgLiveCheck = new QTableView(m_pane);
     ReadOnlyGrid::setUp(dgLiveCheck, QStringLiteral("dgLiveCheck"), m_model);
-    dgLiveCheck->setColumnWidth(CheckResultModel::Remark, TfmVELQ8CHECK::RemarkColumnWidth);
+    // Narrower than the result window's: the steps stand beside the list.
+    dgLiveCheck->setColumnWidth(CheckResultModel::Remark, RemarkWidth);
     dgLiveCheck->setColumnWidth(CheckResultModel::Money1, TfmVELQ8CHECK::AmountColumnWidth);
     dgLiveCheck->setColumnWidth(CheckResultModel::Money2, TfmVELQ8CHECK::AmountColumnWidth);
     connect(dgLiveCheck, &QTableView::clicked, this, &LiveCheckView::goToAccount);
@@ -87,6 +90,7 @@ void LiveCheckView::buildPane(QWidget *tab)
     splitter->setChildrenCollapsible(false);
     splitter->addWidget(dgLiveCheck);
     splitter->addWidget(pnlSteps);
+    splitter->setSizes({RemarkWidth + 2 * TfmVELQ8CHECK::AmountColumnWidth + 40, 600});
     auto *layout = new QVBoxLayout(m_pane);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(splitter);

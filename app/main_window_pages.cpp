@@ -5,6 +5,7 @@
 #include "ui/dialog_runner.h"
 #include "checks/ui/operating_check_runner.h"
 #include "checks/ui/county_check_runner.h"
+#include "checks/ui/live_check_view.h"
 #include "entry/county_data_tab.h"
 #include "entry/operating_data_tab.h"
 #include "entry/row_tab.h"
@@ -39,6 +40,14 @@ void wireImport(TfmVELQ8MAIN &window, DataTabPage &tab, std::function<void()> im
     });
 }
 
+// The check while keying of a month tab, following the month's editing.
+void wireLiveCheck(MonthTab &tab, LiveCheckSession::Kind kind)
+{
+    auto *live = new LiveCheckView(kind, *tab.dataset(), tab.grid(), tab.editColumn(), &tab);
+    tab.setLiveCheck(live->statusPanel(), live->pane());
+    QObject::connect(&tab, &MonthTab::monthEditingChanged, live, &LiveCheckView::follow);
+}
+
 // The county tab: its check over the rows it holds, its import of kind 5.
 MonthTab *countyDataTab(TfmVELQ8MAIN &window, QWidget *parent)
 {
@@ -49,6 +58,7 @@ MonthTab *countyDataTab(TfmVELQ8MAIN &window, QWidget *parent)
                        tab.yearEdit());
     };
     auto *county = new MonthTab(window, description, parent);
+    wireLiveCheck(*county, LiveCheckSession::Kind::County);
     county->setImportHook([&window, county] {
         TfmENTERY dialog(DeclarationKind::B05, *county->dataset(), window, &window);
         dialog.setAppliedHandler([county, &dialog](TfmENTERY::Outcome) {
@@ -77,6 +87,7 @@ DataPages createDataPages(TfmVELQ8MAIN &window, QWidget *parent)
                           tab.deleteGauge(), [&tab] { tab.query(); }, tab.yearEdit());
     };
     auto *operating = new MonthTab(window, operatingData, parent);
+    wireLiveCheck(*operating, LiveCheckSession::Kind::Operating);
     wireImport(window, *operating, [operating] { operating->afterImport(); });
     add(operating, QStringLiteral("營運資料明細檔 "));
     // The three row tabs; the grids show what the import stored, not read again.

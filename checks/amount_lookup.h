@@ -28,6 +28,9 @@ public:
     // Adds a stored floating-point amount, converted to the check value (half to even).
     void add(QStringView code, double amount) { add(code, Decimal4::fromDouble(amount)); }
     void add(QStringView code, Decimal4 amount);
+    // Replaces the amount of a code (or adds it): the check while keying follows
+    // the cell that holds a code's first amount.
+    void set(QStringView code, Decimal4 amount) { m_amounts.insert_or_assign(key(code), amount); }
 
     // The amount of a code given without trailing blanks, or nullptr.
     const Decimal4 *find(const QString &code) const

@@ -16,6 +16,7 @@
 #include <QLabel>
 #include <QProgressBar>
 #include <QSqlError>
+#include <QSplitter>
 #include <QSqlQuery>
 
 namespace {
@@ -69,7 +70,29 @@ void MonthTab::buildGrid()
     }
     m_editColumn = std::max(m_editColumn, 0);
     m_grid->horizontalHeader()->setStretchLastSection(false);
-    setGrid(m_grid);
+    // The grid stands in a splitter, so a pane can be put under it.
+    m_gridSplitter = new QSplitter(Qt::Vertical, this);
+    m_gridSplitter->setObjectName(QStringLiteral("splGrid"));
+    m_gridSplitter->setChildrenCollapsible(false);
+    m_gridSplitter->addWidget(m_grid);
+    setGrid(m_gridSplitter);
+}
+
+void MonthTab::setLiveCheck(QWidget *statusPanel, QWidget *pane)
+{
+    headerLayout()->addWidget(statusPanel);
+    m_gridSplitter->addWidget(pane);
+    m_gridSplitter->setStretchFactor(0, 3);
+    m_gridSplitter->setStretchFactor(1, 2);
+}
+
+void MonthTab::followEditing()
+{
+    const bool editing = shell().editMode() != EditMode::Browse && m_dataset->isOpen();
+    if (editing == m_editingMonth)
+        return;
+    m_editingMonth = editing;
+    emit monthEditingChanged(editing, period());
 }
 
 void MonthTab::buildDeleteProgress()
@@ -99,6 +122,7 @@ void MonthTab::bindToolbar()
     if (!m_description.buttonStates.isEmpty())
         binding.buttonStates = [this] { showOwnButtonStates(); };
     toolbar()->bind(binding);
+    connect(toolbar(), &RecordToolbar::refreshed, this, &MonthTab::followEditing);
     toolbar()->setAction(RecordToolbar::Query, [this] { query(); });
     toolbar()->setAction(RecordToolbar::Add, [this] { add(); });
     toolbar()->setAction(RecordToolbar::Edit, [this] { modify(); });

@@ -9,6 +9,7 @@
 class CachedDataset;
 class QLabel;
 class QProgressBar;
+class QSplitter;
 class RecordGrid;
 
 // A data tab that keeps a whole month of one declaration kind: queried by
@@ -54,9 +55,20 @@ public:
     // that selects nothing, which a later re-read would show as an empty month.
     void afterImport(std::optional<Period> imported = std::nullopt);
 
+    // The check while keying: its status panel goes to the header row, its pane
+    // under the grid. The tab tells it when the month's editing starts and ends
+    // (monthEditingChanged) and nothing else.
+    void setLiveCheck(QWidget *statusPanel, QWidget *pane);
+    bool isEditingMonth() const { return m_editingMonth; }
+
     // DataTab
     CachedDataset *dataset() override { return m_dataset; }
     bool saveOnClose() override;
+
+signals:
+    // The month's editing started (Add, Modify) or ended (Save, Discard, Clear,
+    // a save on close), with the period being edited.
+    void monthEditingChanged(bool editing, Period period);
 
 private:
     void buildDataset();
@@ -80,10 +92,14 @@ private:
     // The tab's own button states (description().buttonStates) for the month as it stands.
     void showOwnButtonStates();
     void showButtons(MonthTabDescription::State state);
+    // After every toolbar refresh: tells whether the month's editing started or ended.
+    void followEditing();
 
     const MonthTabDescription m_description;
     CachedDataset *m_dataset = nullptr;
     RecordGrid *m_grid = nullptr;
+    QSplitter *m_gridSplitter = nullptr;
+    bool m_editingMonth = false;
     QLabel *m_deleteLabel = nullptr;
     QProgressBar *m_deleteGauge = nullptr;
     int m_editColumn = 0;

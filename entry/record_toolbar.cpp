@@ -160,6 +160,7 @@ void RecordToolbar::refresh()
         m_binding.buttonStates();
     else
         refreshButtons(browse);
+    emit refreshed();
 }
 
 void RecordToolbar::refreshButtons(bool browse)

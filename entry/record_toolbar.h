@@ -115,6 +115,8 @@ public:
 
 signals:
     void buttonClicked(RecordToolbar::Button which);
+    // After every refresh(): the mode, the rows or both may have changed.
+    void refreshed();
 
 private:
     void refreshButtons(bool browse);

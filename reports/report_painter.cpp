@@ -2,7 +2,7 @@
 
 #include <cmath>
 
-#include <QFontMetricsF>
+#include <QGlyphRun>
 #include <QPagedPaintDevice>
 #include <QPainter>
 #include <QPen>
@@ -24,6 +24,11 @@ struct Scale
 // given the box: no blank at an end (the layout leaves trailing blanks out of
 // the alignment) and no character the layout turns into another (tab, line
 // break, the separator of length variants).
+double sixtyFourths(double pixels)
+{
+    return std::trunc(pixels * 64) / 64;
+}
+
 bool drawsAsInABox(const QString &line)
 {
     if (line.front().isSpace() || line.back().isSpace())
@@ -35,9 +40,41 @@ bool drawsAsInABox(const QString &line)
     return true;
 }
 
+// The line's glyphs where a layout in the box puts them: centred vertically,
+// and on the left, the right or in the middle.
+void drawInBox(QPainter &painter, const QRectF &box, Qt::Alignment alignment, const QString &line,
+               const ShapedTexts::Shape &shape)
+{
+    double xoff = 0;
+    if (alignment & Qt::AlignRight)
+        xoff = box.width() - shape.width;
+    else if (alignment & Qt::AlignHCenter)
+        xoff = (box.width() - shape.width) / 2;
+    const double yoff = (box.height() - shape.height) / 2;
+    // The layout keeps the line's corner in 64ths of a pixel.
+    const QPointF corner(sixtyFourths(box.x() + xoff), sixtyFourths(box.y() + yoff));
+    // It also clips the text to the box when the bounds it works out leave
+    // the box, if only by a rounding in the last digit (a right-aligned text):
+    // the same clip keeps the pages as they were.
+    const bool clip = !box.contains(QRectF(box.x() + xoff, box.y() + yoff, shape.width, shape.height));
+    if (clip) {
+        painter.save();
+        painter.setClipRect(box, Qt::IntersectClip);
+    }
+    // A line of one font is drawn from its glyphs. A line whose characters
+    // come from several fonts is drawn as text, from its baseline, so that its
+    // pieces are written in their order, as the box would write them.
+    if (shape.runs.size() == 1)
+        painter.drawGlyphRun(corner, shape.runs.first());
+    else
+        painter.drawText(QPointF(corner.x(), corner.y() + shape.ascent), line);
+    if (clip)
+        painter.restore();
+}
+
 } // namespace
 
-void paintPage(QPainter &painter, const ReportDocument::Page &page, TextWidths &widths)
+void paintPage(QPainter &painter, const ReportDocument::Page &page, ShapedTexts &shapes)
 {
     const QPaintDevice *device = painter.device();
     const Scale scale{device->logicalDpiX() / 25.4, device->logicalDpiY() / 25.4};
@@ -46,8 +83,6 @@ void paintPage(QPainter &painter, const ReportDocument::Page &page, TextWidths &
     painter.setBrush(Qt::NoBrush);
     ReportFonts::Face face = ReportFonts::Face::Ming;
     double pointSize = 0;
-    double ascent = 0;
-    double textHeight = 0;
     for (const ReportItem &item : page.items) {
         if (item.framed)
             painter.drawRect(scale.rect(item.rect));
@@ -56,9 +91,6 @@ void paintPage(QPainter &painter, const ReportDocument::Page &page, TextWidths &
             face = item.face;
             pointSize = item.pointSize;
             painter.setFont(ReportFonts::font(face, pointSize));
-            const QFontMetricsF &metrics = widths.metrics(face, pointSize);
-            ascent = metrics.ascent();
-            textHeight = metrics.ascent() + metrics.descent();
         }
         const QRectF inner = item.rect.adjusted(item.paddingMm, 0, -item.paddingMm, 0);
         const double block = item.lines.size() * item.lineHeightMm;
@@ -66,32 +98,11 @@ void paintPage(QPainter &painter, const ReportDocument::Page &page, TextWidths &
         for (const QString &line : item.lines) {
             if (!line.isEmpty()) {
                 const QRectF box = scale.rect(QRectF(inner.x(), top, inner.width(), item.lineHeightMm));
-                const double width = widths.width(line, face, pointSize);
-                if (width <= box.width() && textHeight <= box.height() && drawsAsInABox(line)) {
-                    // Where a layout in the box puts it: centred vertically, and
-                    // on the left, the right or in the middle.
-                    double xoff = 0;
-                    if (item.alignment & Qt::AlignRight)
-                        xoff = box.width() - width;
-                    else if (item.alignment & Qt::AlignHCenter)
-                        xoff = (box.width() - width) / 2;
-                    const double yoff = (box.height() - textHeight) / 2;
-                    // The layout keeps the top of a line in 64ths of a pixel.
-                    const double baseline = std::trunc((box.y() + yoff) * 64) / 64 + ascent;
-                    // It also clips the text to the box when the bounds it works
-                    // out leave the box, if only by a rounding in the last digit
-                    // (a right-aligned text): the same clip keeps the pages as they were.
-                    const bool clip = !box.contains(QRectF(box.x() + xoff, box.y() + yoff, width, textHeight));
-                    if (clip) {
-                        painter.save();
-                        painter.setClipRect(box, Qt::IntersectClip);
-                    }
-                    painter.drawText(QPointF(box.x() + xoff, baseline), line);
-                    if (clip)
-                        painter.restore();
-                } else {
+                const ShapedTexts::Shape &shape = shapes.shape(line, face, pointSize);
+                if (shape.width <= box.width() && shape.height <= box.height() && drawsAsInABox(line))
+                    drawInBox(painter, box, item.alignment, line, shape);
+                else
                     painter.drawText(box, int(item.alignment | Qt::AlignVCenter) | Qt::TextSingleLine, line);
-                }
             }
             top += item.lineHeightMm;
         }
@@ -112,7 +123,7 @@ bool paint(QPagedPaintDevice &device, const ReportDocument &document, const QLis
         *error = QStringLiteral("無法開始繪製報表頁面");
         return false;
     }
-    TextWidths widths(&device);
+    ShapedTexts shapes(&device);
     bool first = true;
     for (int index : std::as_const(indexes)) {
         if (index < 0 || index >= document.pageCount())
@@ -123,7 +134,7 @@ bool paint(QPagedPaintDevice &device, const ReportDocument &document, const QLis
             return false;
         }
         first = false;
-        paintPage(painter, document.pages.at(index), widths);
+        paintPage(painter, document.pages.at(index), shapes);
     }
     if (!painter.end()) {
         *error = QStringLiteral("報表頁面未能完成");

@@ -1,11 +1,11 @@
 #include "reports/report_painter.h"
 
-#include <cmath>
-
 #include <QGlyphRun>
 #include <QPagedPaintDevice>
 #include <QPainter>
 #include <QPen>
+
+#include <cmath>
 
 namespace ReportPainter {
 
@@ -20,15 +20,16 @@ struct Scale
     QRectF rect(const QRectF &mm) const { return {mm.x() * x, mm.y() * y, mm.width() * x, mm.height() * y}; }
 };
 
-// Whether the line is drawn as Qt's layout in a box would draw it, had it been
-// given the box: no blank at an end (the layout leaves trailing blanks out of
-// the alignment) and no character the layout turns into another (tab, line
-// break, the separator of length variants).
+// Positions as Qt's text layout keeps them: in 64ths of a pixel, cut off.
 double sixtyFourths(double pixels)
 {
     return std::trunc(pixels * 64) / 64;
 }
 
+// Whether the line is drawn as Qt's layout in a box would draw it, had it been
+// given the box: no blank at an end (the layout leaves trailing blanks out of
+// the alignment) and no character the layout turns into another (tab, line
+// break, the separator of length variants).
 bool drawsAsInABox(const QString &line)
 {
     if (line.front().isSpace() || line.back().isSpace())

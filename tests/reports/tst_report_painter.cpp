@@ -1,4 +1,5 @@
 #include "reports/report_painter.h"
+#include "reports/text_widths.h"
 
 #include <QBuffer>
 #include <QPageLayout>
@@ -18,6 +19,8 @@ class TstReportPainter : public QObject
 private slots:
     void linesLandWhereTheirBoxPutsThem_data();
     void linesLandWhereTheirBoxPutsThem();
+    void measuresStayBounded_data();
+    void measuresStayBounded();
 };
 
 namespace {
@@ -100,6 +103,7 @@ void TstReportPainter::linesLandWhereTheirBoxPutsThem()
     QFETCH(double, pointSize);
     // The same text twice: the second is drawn from what the first measured.
     ReportDocument document;
+    document.pages.append(ReportDocument::Page{});
     for (double top : {20.0, 40.0}) {
         ReportItem item;
         item.rect = QRectF(10, top, widthMm, 5);
@@ -107,7 +111,7 @@ void TstReportPainter::linesLandWhereTheirBoxPutsThem()
         item.alignment = Qt::Alignment(alignment);
         item.face = Face(face);
         item.pointSize = pointSize;
-        document.pages.isEmpty() ? void(document.pages.append({{item}})) : document.pages[0].items.append(item);
+        document.pages[0].items.append(item);
     }
     QString error;
     const QStringList painted = textOperators([&](QPdfWriter &pdf) {
@@ -125,6 +129,39 @@ void TstReportPainter::linesLandWhereTheirBoxPutsThem()
     });
     QVERIFY(painted.count(QStringLiteral("BT")) >= 2);
     QCOMPARE(painted.join(u'\n'), inBoxes.join(u'\n'));
+}
+
+void TstReportPainter::measuresStayBounded_data()
+{
+    QTest::addColumn<bool>("shapes");   // the painter's shapes, else the fitter's widths
+    QTest::newRow("widths") << false;
+    QTest::newRow("shapes") << true;
+}
+
+// More distinct texts than are kept: the cache starts over rather than grow,
+// and a text measured again after that measures the same.
+void TstReportPainter::measuresStayBounded()
+{
+    QFETCH(bool, shapes);
+    QImage device(1, 1, QImage::Format_RGB32);
+    device.setDotsPerMeterX(47244);   // 1200 dots per inch
+    device.setDotsPerMeterY(47244);
+    ShapedTexts shaped(&device);
+    TextWidths widths(&device);
+    const qsizetype limit = shapes ? ShapedTexts::MaxTexts : TextWidths::MaxTexts;
+    auto measure = [&](const QString &text) {
+        return shapes ? shaped.shape(text, Face::Ming, 10).width : widths.width(text, Face::Ming, 10);
+    };
+    auto kept = [&] { return shapes ? shaped.cachedTexts() : widths.cachedTexts(); };
+    const double first = measure(QStringLiteral("1,234"));
+    QVERIFY(first > 0);
+    for (qsizetype i = 0; i < limit + 10; ++i) {
+        measure(QString::number(i));
+        QVERIFY(kept() <= limit);
+    }
+    QVERIFY(kept() < limit);   // it started over
+    QCOMPARE(measure(QStringLiteral("1,234")), first);
+    QCOMPARE(measure(QStringLiteral("1,234")), first);
 }
 
 QTEST_MAIN(TstReportPainter)

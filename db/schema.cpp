@@ -123,7 +123,8 @@ QHash<QString, QList<QStringList>> extraIndexes()
     return {
         // Operating data and county data of one institution over every period.
         {QStringLiteral("MPBANK"), {names({"BANK_CODE", "M_YEAR", "M_MONTH", "SERIAL"})}},
-        {QStringLiteral("HMPBANK"), {names({"BANK_CODE", "M_YEAR", "M_MONTH"})}},
+        // The second: the counties that have data, one probe each (the report dialog's list).
+        {QStringLiteral("HMPBANK"), {names({"BANK_CODE", "M_YEAR", "M_MONTH"}), names({"HSIEN_ID"})}},
         // The overdue-ratio duplicate check: a unit once per year and month.
         {QStringLiteral("EM03"), {names({"M_YEAR", "M_MONTH", "BANK_CODE1"}), names({"BANK_CODE"})}},
     };

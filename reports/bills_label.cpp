@@ -16,4 +16,10 @@ QString text(BillsCodes::List list, const QSqlQuery &query, const QString &flag)
     return label.isEmpty() ? query.value(u'M' + flag).toString() : label;
 }
 
+QString text(BillsCodes::List list, const QSqlQuery &query, int flagColumn, int labelColumn)
+{
+    const QString label = BillsCodes::label(list, query.value(flagColumn).toString());
+    return label.isEmpty() ? query.value(labelColumn).toString() : label;
+}
+
 } // namespace BillsLabel

@@ -21,5 +21,8 @@ QString column(const QString &flag, int blanks);
 // The text of the flag's label column on the query's current row: the label of
 // the code in the flag ("FLAG3"), else the label column as the query built it.
 QString text(BillsCodes::List list, const QSqlQuery &query, const QString &flag);
+// The same by the columns' positions in the select list: no lookup by name on
+// every row of a long report.
+QString text(BillsCodes::List list, const QSqlQuery &query, int flagColumn, int labelColumn);
 
 } // namespace BillsLabel

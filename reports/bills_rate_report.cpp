@@ -29,12 +29,14 @@ QueryReport description()
     r.periodTable = QStringLiteral("A");
     r.zeroPeriod = QueryReport::ZeroPeriod::MatchesEvery;
     r.order = QStringLiteral("order by A.M_YEAR, A.M_MONTH, A.FLAG1, A.FLAG2, A.FLAG3, A.FLAG4, A.RATE, A.rowid");
+    // By position in the select list above: FLAG1..FLAG4 from 3, RATE at 7,
+    // the label columns MFLAG1..MFLAG4 from 8.
     r.line = [](const QSqlQuery &q) {
         using List = BillsCodes::List;
-        auto label = [&q](List list, const char *flag) { return BillsLabel::text(list, q, QLatin1String(flag)); };
-        const QVariant rate = q.value(QStringLiteral("RATE"));
-        return ReportRow{{label(List::RateMarket, "FLAG1"), label(List::RateTerm, "FLAG2"),
-                          label(List::BillKind, "FLAG3"), label(List::RateKind, "FLAG4"), PlainNumber::text(rate)},
+        auto label = [&q](List list, int flag) { return BillsLabel::text(list, q, 3 + flag, 8 + flag); };
+        const QVariant rate = q.value(7);
+        return ReportRow{{label(List::RateMarket, 0), label(List::RateTerm, 1), label(List::BillKind, 2),
+                          label(List::RateKind, 3), PlainNumber::text(rate)},
                          {},
                          {QVariant(), QVariant(), QVariant(), QVariant(), PlainNumber::figure(rate)}};
     };

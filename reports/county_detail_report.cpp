@@ -51,11 +51,7 @@ bool countyItems(const QString &connectionName, QStringList *items, QString *err
     *items = {QString::fromUtf8(AllCountiesItem)};
     QSqlQuery q(QSqlDatabase::database(connectionName, false));
     q.setForwardOnly(true);
-    // Each county once, however many rows it has over the years: the data is
-    // read once for the set of its codes, never joined row by row.
-    if (!q.exec(QStringLiteral("select B.HSIEN_ID || '  ' || B.HSIEN_NAME AS HSIENNAME FROM CD01 B "
-                               "where B.HSIEN_ID in (select A.HSIEN_ID from HMPBANK A) "
-                               "ORDER BY B.HSIEN_ID"))) {
+    if (!q.exec(QString::fromLatin1(CountyListQuery))) {
         *error = q.lastError().text();
         return false;
     }

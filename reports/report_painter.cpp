@@ -1,8 +1,11 @@
 #include "reports/report_painter.h"
 
+#include <QGlyphRun>
 #include <QPagedPaintDevice>
 #include <QPainter>
 #include <QPen>
+
+#include <cmath>
 
 namespace ReportPainter {
 
@@ -17,9 +20,62 @@ struct Scale
     QRectF rect(const QRectF &mm) const { return {mm.x() * x, mm.y() * y, mm.width() * x, mm.height() * y}; }
 };
 
+// Positions as Qt's text layout keeps them: in 64ths of a pixel, cut off.
+double sixtyFourths(double pixels)
+{
+    return std::trunc(pixels * 64) / 64;
+}
+
+// Whether the line is drawn as Qt's layout in a box would draw it, had it been
+// given the box: no blank at an end (the layout leaves trailing blanks out of
+// the alignment) and no character the layout turns into another (tab, line
+// break, the separator of length variants).
+bool drawsAsInABox(const QString &line)
+{
+    if (line.front().isSpace() || line.back().isSpace())
+        return false;
+    for (QChar c : line) {
+        if (c.unicode() < 0x20 || c.unicode() == 0x9c || c == QChar::LineSeparator)
+            return false;
+    }
+    return true;
+}
+
+// The line's glyphs where a layout in the box puts them: centred vertically,
+// and on the left, the right or in the middle.
+void drawInBox(QPainter &painter, const QRectF &box, Qt::Alignment alignment, const QString &line,
+               const ShapedTexts::Shape &shape)
+{
+    double xoff = 0;
+    if (alignment & Qt::AlignRight)
+        xoff = box.width() - shape.width;
+    else if (alignment & Qt::AlignHCenter)
+        xoff = (box.width() - shape.width) / 2;
+    const double yoff = (box.height() - shape.height) / 2;
+    // The layout keeps the line's corner in 64ths of a pixel.
+    const QPointF corner(sixtyFourths(box.x() + xoff), sixtyFourths(box.y() + yoff));
+    // It also clips the text to the box when the bounds it works out leave
+    // the box, if only by a rounding in the last digit (a right-aligned text):
+    // the same clip keeps the pages as they were.
+    const bool clip = !box.contains(QRectF(box.x() + xoff, box.y() + yoff, shape.width, shape.height));
+    if (clip) {
+        painter.save();
+        painter.setClipRect(box, Qt::IntersectClip);
+    }
+    // A line of one font is drawn from its glyphs. A line whose characters
+    // come from several fonts is drawn as text, from its baseline, so that its
+    // pieces are written in their order, as the box would write them.
+    if (shape.runs.size() == 1)
+        painter.drawGlyphRun(corner, shape.runs.first());
+    else
+        painter.drawText(QPointF(corner.x(), corner.y() + shape.ascent), line);
+    if (clip)
+        painter.restore();
+}
+
 } // namespace
 
-void paintPage(QPainter &painter, const ReportDocument::Page &page)
+void paintPage(QPainter &painter, const ReportDocument::Page &page, ShapedTexts &shapes)
 {
     const QPaintDevice *device = painter.device();
     const Scale scale{device->logicalDpiX() / 25.4, device->logicalDpiY() / 25.4};
@@ -42,8 +98,12 @@ void paintPage(QPainter &painter, const ReportDocument::Page &page)
         double top = inner.center().y() - block / 2;
         for (const QString &line : item.lines) {
             if (!line.isEmpty()) {
-                const QRectF box(inner.x(), top, inner.width(), item.lineHeightMm);
-                painter.drawText(scale.rect(box), int(item.alignment | Qt::AlignVCenter) | Qt::TextSingleLine, line);
+                const QRectF box = scale.rect(QRectF(inner.x(), top, inner.width(), item.lineHeightMm));
+                const ShapedTexts::Shape &shape = shapes.shape(line, face, pointSize);
+                if (shape.width <= box.width() && shape.height <= box.height() && drawsAsInABox(line))
+                    drawInBox(painter, box, item.alignment, line, shape);
+                else
+                    painter.drawText(box, int(item.alignment | Qt::AlignVCenter) | Qt::TextSingleLine, line);
             }
             top += item.lineHeightMm;
         }
@@ -64,6 +124,7 @@ bool paint(QPagedPaintDevice &device, const ReportDocument &document, const QLis
         *error = QStringLiteral("無法開始繪製報表頁面");
         return false;
     }
+    ShapedTexts shapes(&device);
     bool first = true;
     for (int index : std::as_const(indexes)) {
         if (index < 0 || index >= document.pageCount())
@@ -74,7 +135,7 @@ bool paint(QPagedPaintDevice &device, const ReportDocument &document, const QLis
             return false;
         }
         first = false;
-        paintPage(painter, document.pages.at(index));
+        paintPage(painter, document.pages.at(index), shapes);
     }
     if (!painter.end()) {
         *error = QStringLiteral("報表頁面未能完成");

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "reports/report_document.h"
+#include "reports/shaped_texts.h"
 
 #include <QList>
 #include <QString>
@@ -14,7 +15,11 @@ class QPainter;
 namespace ReportPainter {
 
 // Draws one page with the painter, whose origin is the paper's top left corner.
-void paintPage(QPainter &painter, const ReportDocument::Page &page);
+// Each line's glyphs are drawn at a position worked out from its width (laid
+// out once per text and font in `shapes`, which must lay out on the painter's
+// device), not laid out in its box again; a line the box cannot hold whole, or
+// one with blanks at an end or control characters, is still drawn in its box.
+void paintPage(QPainter &painter, const ReportDocument::Page &page, ShapedTexts &shapes);
 
 // Draws the pages with the given indexes (0-based, in that order; every page
 // when the list is empty) on the device, one device page each. The device's

@@ -26,29 +26,21 @@ TextFitter::TextFitter()
     m_device.setDotsPerMeterY(dotsPerMeter);
 }
 
-QFontMetricsF &TextFitter::metrics(ReportFonts::Face face, double pointSize)
-{
-    const quint64 key = (quint64(face) << 32) | quint32(qRound(pointSize * 1000));
-    auto it = m_metrics.find(key);
-    if (it == m_metrics.end())
-        it = m_metrics.insert(key, QFontMetricsF(ReportFonts::font(face, pointSize), &m_device));
-    return it.value();
-}
-
 double TextFitter::widthMm(const QString &text, ReportFonts::Face face, double pointSize)
 {
-    return metrics(face, pointSize).horizontalAdvance(text) / PixelsPerMm;
+    return m_widths.width(text, face, pointSize) / PixelsPerMm;
 }
 
 QStringList TextFitter::wrap(const QString &line, double widthMm, ReportFonts::Face face, double pointSize)
 {
+    const QFontMetricsF &metrics = m_widths.metrics(face, pointSize);
     QStringList out;
     QString current;
     qsizetype lastBreak = -1;   // length of `current` after its last break opportunity
     for (qsizetype i = 0; i < line.size();) {
         const qsizetype len = line.at(i).isHighSurrogate() && i + 1 < line.size() ? 2 : 1;
         const QString ch = line.mid(i, len);
-        if (!current.isEmpty() && this->widthMm(current + ch, face, pointSize) > widthMm - SlackMm) {
+        if (!current.isEmpty() && metrics.horizontalAdvance(current + ch) / PixelsPerMm > widthMm - SlackMm) {
             // Break after the last blank or comma when there is one, else here.
             const qsizetype at = lastBreak > 0 ? lastBreak : current.size();
             out << current.left(at);

@@ -2,9 +2,8 @@
 
 #include "reports/report_definition.h"
 #include "reports/report_fonts.h"
+#include "reports/text_widths.h"
 
-#include <QFontMetricsF>
-#include <QHash>
 #include <QImage>
 #include <QString>
 #include <QStringList>
@@ -27,6 +26,8 @@ public:
     };
 
     TextFitter();
+    TextFitter(const TextFitter &) = delete;
+    TextFitter &operator=(const TextFitter &) = delete;
 
     double widthMm(const QString &text, ReportFonts::Face face, double pointSize);
 
@@ -38,11 +39,10 @@ public:
                double pointSize);
 
 private:
-    QFontMetricsF &metrics(ReportFonts::Face face, double pointSize);
     QStringList wrap(const QString &line, double widthMm, ReportFonts::Face face, double pointSize);
 
     QImage m_device;
-    // By face and point size in thousandths: every measurement looks one up,
-    // the wrapping of a cell once per character.
-    QHash<quint64, QFontMetricsF> m_metrics;
+    // Whole texts (cells, headings, title fields) are measured once each; the
+    // growing lines the wrapping tries, once per character, are not kept.
+    TextWidths m_widths{&m_device};
 };

@@ -4,6 +4,8 @@
 #include "tests/support/report_pages.h"
 #include "tests/support/test_database.h"
 
+#include <QRegularExpression>
+#include <QSqlQuery>
 #include <QTest>
 
 // The two county reports over a small database, read as their pages of items:
@@ -17,6 +19,8 @@ private slots:
     void detailPagesByCounty();
     void checkReport_data();
     void checkReport();
+    void countyListFromTheIndex_data();
+    void countyListFromTheIndex();
 };
 
 namespace {
@@ -165,6 +169,44 @@ void TstCountyReports::checkReport()
     QCOMPARE(built.definition.title, QStringLiteral("銀行縣市別營運資料檢核表"));
     // The period without its caption; no unit, no institution.
     QCOMPARE(built.definition.titleFields, (QStringList{"製表日期:2026/03/05", "115年 3月"}));
+}
+
+void TstCountyReports::countyListFromTheIndex_data()
+{
+    QTest::addColumn<QString>("change");
+    QTest::addColumn<QStringList>("items");
+    const QString all = QString::fromUtf8(CountyDetailReport::AllCountiesItem);
+    const QStringList withData{all, "A  臺北市", "C  基隆市", "E  高雄市"};
+    // B has no rows and D is not in CD01: neither is offered.
+    QTest::newRow("counties of CD01 with rows, in code order") << "" << withData;
+    QTest::newRow("rows of another year count as data")
+        << "UPDATE HMPBANK SET M_YEAR = 95, M_MONTH = 1 WHERE HSIEN_ID = 'E'" << withData;
+    QTest::newRow("a code stored with a trailing blank is its county")
+        << "UPDATE HMPBANK SET HSIEN_ID = 'C ' WHERE HSIEN_ID = 'C'" << withData;
+    QTest::newRow("a county whose rows are all gone leaves the list")
+        << "DELETE FROM HMPBANK WHERE HSIEN_ID = 'A'" << QStringList{all, "C  基隆市", "E  高雄市"};
+    QTest::newRow("no county rows: every county alone") << "DELETE FROM HMPBANK" << QStringList{all};
+}
+
+void TstCountyReports::countyListFromTheIndex()
+{
+    QFETCH(QString, change);
+    QFETCH(QStringList, items);
+    TestDatabase db(TestDatabase::Content::Empty);
+    QVERIFY2(prepared(db, change), qPrintable(db.lastError()));
+    QStringList listed;
+    QString error;
+    QVERIFY2(CountyDetailReport::countyItems(db.connectionName(), &listed, &error), qPrintable(error));
+    QCOMPARE(listed, items);
+
+    // The county rows are only looked up by county, never read through.
+    QSqlQuery plan(db.db());
+    QVERIFY(plan.exec(QStringLiteral("EXPLAIN QUERY PLAN ") + QString::fromLatin1(CountyDetailReport::CountyListQuery)));
+    QStringList steps;
+    while (plan.next())
+        steps << plan.value(3).toString();
+    QVERIFY2(steps.filter(QStringLiteral("SEARCH A USING COVERING INDEX")).size() == 1, qPrintable(steps.join(u'\n')));
+    QVERIFY2(steps.filter(QRegularExpression(QStringLiteral("^SCAN A\\b"))).isEmpty(), qPrintable(steps.join(u'\n')));
 }
 
 QTEST_MAIN(TstCountyReports)

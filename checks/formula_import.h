@@ -2,6 +2,7 @@
 
 #include "checks/formula_file.h"
 #include "checks/formula_set.h"
+#include "db/database.h"
 
 #include <QList>
 #include <QString>
@@ -18,7 +19,7 @@ class FormulaImport
 {
 public:
     explicit FormulaImport(const FormulaTables &tables,
-                           const QString &connectionName = QStringLiteral("CVELQ"));
+                           const QString &connectionName = Database::connectionName());
 
     // Reads the file and checks every line against the account table. True when
     // the file is clean; otherwise faults() names each fault (line 0: the file
@@ -52,6 +53,6 @@ namespace FormulaExport {
 // Reads both tables and writes them to `path` (replacing the file as a whole).
 // False and *error when the tables cannot be read or the file cannot be written.
 bool write(const FormulaTables &tables, const QString &path, FormulaRows *written, QString *error,
-           const QString &connectionName = QStringLiteral("CVELQ"));
+           const QString &connectionName = Database::connectionName());
 
 } // namespace FormulaExport

@@ -22,7 +22,7 @@ class TfmVELQ8MAIN : public QMainWindow, public Shell
 {
     Q_OBJECT
 public:
-    // The database connection "CVELQ" must be open. `today` is injected so the
+    // The application connection must be open. `today` is injected so the
     // default period does not depend on the clock in tests.
     explicit TfmVELQ8MAIN(const QDate &today = QDate::currentDate(), QWidget *parent = nullptr);
     ~TfmVELQ8MAIN() override;

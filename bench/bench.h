@@ -14,7 +14,7 @@ struct BenchContext
 {
     QString folder;         // temporary folder of this run
     QString databaseFile;   // the generated database (see bench_database.h)
-    // The generated database is open as the connection "CVELQ" while scenarios
+    // The generated database is open as the application connection while scenarios
     // run; a scenario that changes it must put it back as it was.
 };
 

@@ -6,6 +6,7 @@
 #include "bench/bench.h"
 #include "bench/bench_database.h"
 #include "db/cached_dataset.h"
+#include "db/database.h"
 #include "db/declaration_kind.h"
 #include "interchange/export_engine.h"
 #include "interchange/import_engine.h"
@@ -35,7 +36,7 @@ struct Table
 // A fingerprint of the month: rows, amounts and serial numbers.
 QString fingerprint(const QString &table)
 {
-    QSqlQuery q(QSqlDatabase::database(QStringLiteral("CVELQ")));
+    QSqlQuery q(QSqlDatabase::database(Database::connectionName()));
     const QString extra = table == u"MPBANK" ? QStringLiteral(", sum(SERIAL)") : QString();
     q.exec(QStringLiteral("select count(*), total(AMT)%1 from %2 where M_YEAR = %3 and M_MONTH = 12")
                .arg(extra, table).arg(Month.year));
@@ -52,7 +53,7 @@ double baselineMs(const QString &databaseFile, const Table &t, QString *error)
     // The rows as the file holds them, read before timing.
     QList<QVariantList> rows;
     {
-        QSqlQuery q(QSqlDatabase::database(QStringLiteral("CVELQ")));
+        QSqlQuery q(QSqlDatabase::database(Database::connectionName()));
         q.exec(t.select);
         while (q.next()) {
             QVariantList row;

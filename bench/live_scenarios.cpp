@@ -1,6 +1,7 @@
 #include "bench/bench.h"
 #include "bench/bench_database.h"
 #include "checks/amount_lookup.h"
+#include "db/database.h"
 #include "checks/county_check.h"
 #include "checks/formula_evaluator.h"
 #include "checks/formula_index.h"
@@ -97,7 +98,7 @@ BenchFigure cellFigure(const QString &name, DeclarationKind::Id kind, LiveCheckS
     QStringList counties;
     if (county) {
         QList<CountyCheck::County> list;
-        CountyCheck::readCounties(QStringLiteral("CVELQ"), &list, &error);
+        CountyCheck::readCounties(Database::connectionName(), &list, &error);
         for (const CountyCheck::County &c : list)
             counties.append(c.id);
     }

@@ -5,6 +5,7 @@
 #include "checks/formula_evaluator.h"
 #include "checks/formula_explainer.h"
 #include "checks/formula_set.h"
+#include "db/database.h"
 
 #include <QList>
 #include <QString>
@@ -44,7 +45,7 @@ public:
         QString name;
     };
 
-    explicit CountyCheck(const QString &connectionName = QStringLiteral("CVELQ"));
+    explicit CountyCheck(const QString &connectionName = Database::connectionName());
 
     Status prepare(const CachedDataset &rows, int year, int month);
     Status evaluate(const FormulaEvaluator::Progress &progress = {});

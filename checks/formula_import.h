@@ -2,6 +2,7 @@
 
 #include "checks/formula_file.h"
 #include "checks/formula_set.h"
+#include "db/database.h"
 
 #include <QList>
 #include <QString>
@@ -18,7 +19,7 @@ class FormulaImport
 {
 public:
     explicit FormulaImport(const FormulaTables &tables,
-                           const QString &connectionName = QStringLiteral("CVELQ"));
+                           const QString &connectionName = Database::connectionName());
 
     // A formula file of 20,000 formulas is under 3 MB: a file far larger is not
     // one, and is not read.
@@ -57,6 +58,6 @@ namespace FormulaExport {
 // whole or not at all). False and *error when the tables cannot be read or the
 // file cannot be written ("無法寫入公式檔 path: the system's reason").
 bool write(const FormulaTables &tables, const QString &path, FormulaRows *written, QString *error,
-           const QString &connectionName = QStringLiteral("CVELQ"));
+           const QString &connectionName = Database::connectionName());
 
 } // namespace FormulaExport

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "checks/formula_set.h"
+#include "db/database.h"
 
 #include <QList>
 #include <QSet>
@@ -48,15 +49,15 @@ namespace FormulaStore {
 
 // Reads both tables. False and *error (the engine's message) on failure.
 bool read(const FormulaTables &tables, FormulaRows *rows, QString *error,
-          const QString &connectionName = QStringLiteral("CVELQ"));
+          const QString &connectionName = Database::connectionName());
 
 // The codes of the set's account table (CACNO, HCACNO), without trailing blanks.
 bool accountCodes(const FormulaTables &tables, QSet<QString> *codes, QString *error,
-                  const QString &connectionName = QStringLiteral("CVELQ"));
+                  const QString &connectionName = Database::connectionName());
 
 // Replaces every row of both tables with `rows` under one savepoint: all of the
 // new set is stored, or nothing changes. False and *error on failure.
 bool replace(const FormulaTables &tables, const FormulaRows &rows, QString *error,
-             const QString &connectionName = QStringLiteral("CVELQ"));
+             const QString &connectionName = Database::connectionName());
 
 } // namespace FormulaStore

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "db/database.h"
+
 #include <QList>
 #include <QString>
 
@@ -63,7 +65,7 @@ public:
     // Reads the tables over the connection. On failure the set is left empty,
     // false is returned and *error holds the engine's message.
     bool load(const FormulaTables &tables, QString *error,
-              const QString &connectionName = QStringLiteral("CVELQ"));
+              const QString &connectionName = Database::connectionName());
 
     const QList<Formula> &formulas() const { return m_formulas; }
     const QList<FormulaAccount> &accounts() const { return m_accounts; }
@@ -75,7 +77,7 @@ public:
     // month checked); an explanation shows them. False when the table fails or
     // no longer holds those terms.
     static bool readPeriods(const FormulaTables &tables, const Formula &formula, QList<bool> *previous,
-                            QString *error, const QString &connectionName = QStringLiteral("CVELQ"));
+                            QString *error, const QString &connectionName = Database::connectionName());
 
 private:
     QList<Formula> m_formulas;

@@ -2,6 +2,7 @@
 
 #include "checks/grid_amounts.h"
 #include "checks/live_check.h"
+#include "db/database.h"
 
 #include <QObject>
 #include <QString>
@@ -27,7 +28,7 @@ class LiveCheckSession : public QObject
 public:
     enum class Kind { Operating, County };
 
-    LiveCheckSession(Kind kind, const CachedDataset &rows, QString connectionName = QStringLiteral("CVELQ"),
+    LiveCheckSession(Kind kind, const CachedDataset &rows, QString connectionName = Database::connectionName(),
                      QObject *parent = nullptr);
 
     // False and errorText() when the formulas or the counties cannot be read.

@@ -5,6 +5,7 @@
 #include "checks/formula_evaluator.h"
 #include "checks/formula_explainer.h"
 #include "checks/formula_set.h"
+#include "db/database.h"
 
 #include <QList>
 #include <QString>
@@ -31,7 +32,7 @@ public:
         DatabaseError,      // errorText() holds the engine's message
     };
 
-    explicit OperatingCheck(const QString &connectionName = QStringLiteral("CVELQ"));
+    explicit OperatingCheck(const QString &connectionName = Database::connectionName());
 
     Status prepare(const QString &bankCode, int year, int month);
     Status evaluate(const FormulaEvaluator::Progress &progress = {});

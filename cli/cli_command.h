@@ -15,7 +15,7 @@ struct CliContext
     QTextStream &out;          // standard output, UTF-8
     QTextStream &err;          // standard error, UTF-8
 
-    // Opens the declaration database as the connection "CVELQ"; on failure prints
+    // Opens the declaration database as the application connection; on failure prints
     // the message to err and returns false.
     bool openDatabase();
 

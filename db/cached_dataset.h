@@ -2,6 +2,7 @@
 
 #include "db/cached_row.h"
 #include "db/column_presentation.h"
+#include "db/database.h"
 #include "db/field_kinds.h"
 #include "db/row_cache.h"
 #include "db/signal_suspension.h"
@@ -41,9 +42,10 @@ public:
     using RowStatus = CachedRow::Status;
     using UpdateSql = UpdateApplier::Statements;
 
-    explicit CachedDataset(const QString &connectionName = QStringLiteral("CVELQ"),
+    explicit CachedDataset(const QString &connectionName = Database::connectionName(),
                            QObject *parent = nullptr);
     ~CachedDataset() override;
+    QString connectionName() const { return m_connectionName; }
 
     // Statement and parameters ------------------------------------------------
     void setSql(const QString &sql);          // closes the dataset

@@ -4,7 +4,7 @@
 #include <QString>
 
 // The declaration database: one SQLite file reached through the engine alias
-// "CLIENT8" and opened as the application connection "CVELQ".
+// "CLIENT8" and opened as the application connection (ConnectionName below).
 //
 // The alias resolves to a folder: the "CLIENT8" entry of the [Aliases] group of the
 // engine's settings (QSettings organisation "Velqora", application "engine"),
@@ -12,9 +12,13 @@
 // named "CLIENT8.sqlite".
 namespace Database {
 
+// The one place the application connection's name is written: everything else
+// names it through ConnectionName or connectionName().
 inline constexpr auto ConnectionName = "CVELQ";
 inline constexpr auto AliasName = "CLIENT8";
 inline constexpr auto FileName = "CLIENT8.sqlite";
+
+inline QString connectionName() { return QString::fromLatin1(ConnectionName); }
 
 // Folder and file the alias resolves to.
 QString aliasFolder(const QString &alias = QString::fromLatin1(AliasName));
@@ -32,14 +36,14 @@ bool create(const QString &file, QString *error, bool withReferenceData);
 // not a database is refused, never rebuilt or emptied). On failure the
 // connection is removed again and *error says why.
 bool open(const QString &file, QString *error,
-          const QString &connectionName = QString::fromLatin1(ConnectionName));
+          const QString &connectionName = Database::connectionName());
 
 // Opens the file, creating it first when it does not exist (the first start).
 bool openOrCreate(const QString &file, QString *error,
-                  const QString &connectionName = QString::fromLatin1(ConnectionName));
+                  const QString &connectionName = Database::connectionName());
 
-void close(const QString &connectionName = QString::fromLatin1(ConnectionName));
+void close(const QString &connectionName = Database::connectionName());
 
-QSqlDatabase connection(const QString &connectionName = QString::fromLatin1(ConnectionName));
+QSqlDatabase connection(const QString &connectionName = Database::connectionName());
 
 } // namespace Database

@@ -12,7 +12,7 @@ class QSqlError;
 namespace EngineMessage {
 
 QString of(const QSqlError &error);
-// "資料庫連線 CVELQ 未開啟".
+// "資料庫連線 <name> 未開啟".
 QString connectionClosed(const QString &connectionName);
 // The engine waited for another program's write and gave up.
 bool isBusy(const QSqlError &error);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "db/database.h"
 #include "db/name_list.h"
 
 #include <QHash>
@@ -24,7 +25,7 @@ class TableCursor;
 class ReferenceLists
 {
 public:
-    explicit ReferenceLists(const QString &connectionName = QStringLiteral("CVELQ"));
+    explicit ReferenceLists(const QString &connectionName = Database::connectionName());
     ~ReferenceLists();
     ReferenceLists(const ReferenceLists &) = delete;
     ReferenceLists &operator=(const ReferenceLists &) = delete;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "db/database.h"
+
 #include <QHash>
 #include <QList>
 #include <QString>
@@ -13,7 +15,7 @@ class TableCursor
 {
 public:
     TableCursor(const QString &tableName,
-                const QString &connectionName = QStringLiteral("CVELQ"));
+                const QString &connectionName = Database::connectionName());
 
     bool open();          // false + lastError() when the table cannot be read
     void close();

@@ -1,9 +1,8 @@
 #include "entry/month_tab.h"
 
 #include "db/cached_dataset.h"
-#include "db/database.h"
-#include "db/engine_message.h"
-#include "db/savepoint.h"
+#include "db/record_save.h"
+#include "db/stored_rows.h"
 #include "entry/amount_limit.h"
 #include "ui/messages.h"
 #include "ui/period_spin_edit.h"
@@ -15,9 +14,7 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QProgressBar>
-#include <QSqlError>
 #include <QSplitter>
-#include <QSqlQuery>
 
 namespace {
 
@@ -191,20 +188,12 @@ std::optional<bool> MonthTab::runMonthQuery(const Period &period, const QString 
 
 std::optional<bool> MonthTab::lookUpPeriod()
 {
-    QSqlQuery lookup(Database::connection());
-    lookup.setForwardOnly(true);
-    const bool ran = lookup.prepare(QStringLiteral("select 1 from %1 where M_YEAR = :paramM_YEAR "
-                                                   "and M_MONTH = :paramM_MONTH limit 1")
-                                        .arg(kind().table()));
-    if (ran) {
-        lookup.bindValue(QStringLiteral(":paramM_YEAR"), toolbar()->year());
-        lookup.bindValue(QStringLiteral(":paramM_MONTH"), toolbar()->month());
-    }
-    if (!ran || !lookup.exec()) {
-        Messages::current().error(EngineMessage::of(lookup.lastError()), window());
-        return std::nullopt;
-    }
-    return lookup.next();
+    QString error;
+    const std::optional<bool> stored =
+        StoredRows::ofPeriod(kind().table(), toolbar()->year(), toolbar()->month(), &error);
+    if (!stored)
+        Messages::current().error(error, window());
+    return stored;
 }
 
 void MonthTab::query()
@@ -366,22 +355,11 @@ void MonthTab::removeRowsWithGauge()
 bool MonthTab::applyDeletion(QString *error)
 {
     // The month goes as a whole or not at all.
-    Savepoint transaction(Database::connection(), QStringLiteral("velq8_delete_month"));
-    if (!transaction.isActive()) {
-        *error = transaction.error();
-        return false;
-    }
-    if (!m_dataset->applyUpdates()) {
-        *error = m_dataset->lastError();
-        transaction.rollback();
-        return false;
-    }
-    if (!transaction.release()) {
-        *error = transaction.error();
-        return false;
-    }
-    m_dataset->commitUpdates();
-    return true;
+    RecordSave deletion(*m_dataset, QStringLiteral("velq8_delete_month"));
+    if (deletion.run())
+        return true;
+    *error = deletion.error();
+    return false;
 }
 
 bool MonthTab::save()
@@ -412,11 +390,10 @@ bool MonthTab::saveOnClose()
     // drops them without a word.
     if (!editing && !dataset.hasPendingUpdates())
         return true;
-    if (!dataset.applyUpdates()) {
-        Messages::current().error(dataset.lastError(), window());
+    if (RecordSave save(dataset); !save.run()) {
+        Messages::current().error(save.error(), window());
         return false;
     }
-    dataset.commitUpdates();
     shell().setEditMode(EditMode::Browse);
     toolbar()->refresh();
     return true;

@@ -3,6 +3,7 @@
 #include "ui/messages.h"
 #include "ui/shell.h"
 #include "db/cached_dataset.h"
+#include "db/record_save.h"
 #include "ui/period_spin_edit.h"
 #include "ui/record_grid.h"
 
@@ -249,15 +250,14 @@ bool RecordToolbar::save()
         return false;
     shell.setEditMode(EditMode::Browse);
     if (dataset.isOpen()) {
-        // All rows or none: applyUpdates runs in one transaction and leaves the
-        // cache as it was when a statement fails.
-        if (!dataset.applyUpdates()) {
+        // All rows or none, through the one apply every save takes: it leaves
+        // the cache as it was when a statement fails.
+        if (RecordSave save(dataset); !save.run()) {
             shell.setEditMode(mode);
             refresh();
-            Messages::current().error(dataset.lastError(), window());
+            Messages::current().error(save.error(), window());
             return false;
         }
-        dataset.commitUpdates();
         if (m_binding.rereadAfterSave && !dataset.open())
             Messages::current().error(dataset.lastError(), window());
         dataset.first();

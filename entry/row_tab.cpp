@@ -1,19 +1,17 @@
 #include "entry/row_tab.h"
 
 #include "db/cached_dataset.h"
-#include "db/database.h"
-#include "db/engine_message.h"
+#include "db/stored_rows.h"
 #include "entry/amount_limit.h"
 #include "entry/row_grid.h"
 #include "ui/cell_delegate.h"
 #include "ui/messages.h"
 #include "ui/period_spin_edit.h"
+#include "ui/record_form_ui.h"
 #include "ui/shell.h"
 
 #include <QFont>
 #include <QHeaderView>
-#include <QSqlError>
-#include <QSqlQuery>
 
 namespace {
 
@@ -64,6 +62,11 @@ QStringList RowTab::fields() const
 void RowTab::buildDataset()
 {
     m_dataset = makeDataset(m_description.columns);
+    RecordEditor::DuplicateRule duplicates;
+    for (const auto &[param, field] : m_description.duplicateParams)
+        duplicates.keyFields << field;
+    duplicates.isStored = [this](QString *error) { return isDuplicate(error); };
+    m_editor = std::make_unique<RecordEditor>(*m_dataset, static_cast<RecordForm &>(*this), std::move(duplicates));
     m_dataset->beforeScroll = [this] { return mayScroll(); };
     m_dataset->beforePost = [this] { return mayPost(); };
 }
@@ -296,69 +299,12 @@ bool RowTab::save()
 
 bool RowTab::save(bool closing)
 {
-    CachedDataset &rows = *m_dataset;
     if (!rowInEditing()) {
         shell().setEditMode(EditMode::Browse);
         toolbar()->refresh();
         return true;
     }
-    if (!m_grid->settleEditor())
-        return false;
-    // Leaving the column runs its check; a code it refused leaves its cell empty,
-    // which the required values then refuse.
-    m_grid->moveToColumn(0);
-    if (!hasRequiredValues()) {
-        Messages::current().warning(QStringLiteral("輸入資料格式有誤,無法存檔,請查明!!!"), window());
-        m_grid->placeCursor(0);
-        return false;
-    }
-
-    // The row's own mode: another tab may have moved the shared one.
-    const EditMode mode = rowMode();
-    const QVariant year = rows.value(Year);
-    const QVariant month = rows.value(Month);
-    shell().setEditMode(EditMode::Browse);
-    m_saving = true;   // the one post the post guard lets through
-    const bool posted = rows.post();
-    m_saving = false;
-    if (!posted) {
-        shell().setEditMode(mode);
-        return false;
-    }
-    // One transaction; on failure nothing is written and the row goes back into
-    // editing, the engine's message said.
-    if (!rows.applyUpdates()) {
-        shell().setEditMode(mode);
-        rows.edit();
-        Messages::current().error(rows.lastError(), window());
-        return false;
-    }
-    rows.commitUpdates();
-    m_codes.rebuildPickLists();
-    m_grid->viewport()->update();
-    if (closing) {
-        toolbar()->refresh();
-        return true;
-    }
-    if (mode == EditMode::Add) {
-        startNextRow(year, month);
-        return true;
-    }
-    toolbar()->refresh();
-    Messages::current().information(QStringLiteral("存檔成功!!!"), window());
-    return true;
-}
-
-void RowTab::startNextRow(const QVariant &year, const QVariant &month)
-{
-    // Appended while the mode is still browse, so the scroll guard lets it.
-    if (!m_dataset->append())
-        return;
-    m_dataset->setValue(Year, year);
-    m_dataset->setValue(Month, month);
-    m_dataset->setValue(Bank, shell().declaringBankCode());
-    shell().setEditMode(EditMode::Add);
-    m_grid->placeCursor(m_editColumn);
+    return m_editor->save(closing ? RecordEditor::After::Close : RecordEditor::After::NextOrBrowse);
 }
 
 int RowTab::columnExit(int column)
@@ -421,19 +367,8 @@ void RowTab::deleteRow()
     if (!rows.isOpen() || rows.eof())
         return;
     shell().setStatusText(QStringLiteral("刪除"));
-    if (!Messages::current().confirm(QStringLiteral("確定要刪除嗎?"), window()))
-        return;
-    rows.remove();
-    if (!rows.applyUpdates()) {
-        const QString error = rows.lastError();
-        rows.cancelUpdates();   // the row is back, as stored
+    if (m_editor->remove(QStringLiteral("確定要刪除嗎?")) != RecordEditor::Removal::Declined)
         toolbar()->refresh();
-        Messages::current().error(error, window());
-        return;
-    }
-    rows.commitUpdates();
-    toolbar()->refresh();
-    Messages::current().information(QStringLiteral("刪除成功!!!"), window());
 }
 
 void RowTab::clear()
@@ -514,45 +449,83 @@ bool RowTab::mayPost()
     // Only Save posts a row, whatever the shared mode says: a row another tab
     // left the mode on browse under is still in editing, and a move off it
     // would post it into the cache where nothing writes it.
-    if (!m_saving)
+    if (!m_editor->isPosting())
         return false;
-    if (m_dataset->state() == CachedDataset::State::Edit && keepsLoadedKey())
-        return true;
-    const std::optional<bool> duplicate = isDuplicate();
-    if (!duplicate)
+    return m_editor->duplicateGuard();
+}
+
+std::optional<bool> RowTab::isDuplicate(QString *error) const
+{
+    QVariantMap params;
+    for (const auto &[param, field] : m_description.duplicateParams)
+        params.insert(param, m_dataset->value(field));
+    return StoredRows::any(m_description.duplicateStatement, params, error);
+}
+
+// ---------------------------------------------------------------------------------
+// The tab as the record editor's form
+
+RecordForm::Mode RowTab::mode() const
+{
+    // The row's own mode: another tab may have moved the shared one.
+    return RecordFormUi::formMode(rowMode());
+}
+
+void RowTab::setMode(Mode mode)
+{
+    shell().setEditMode(RecordFormUi::editMode(mode));
+}
+
+bool RowTab::settleEditor()
+{
+    if (!m_grid->settleEditor())
         return false;
-    if (*duplicate) {
-        Messages::current().warning(QStringLiteral("資料重覆!!!"), window());
+    // Leaving the column runs its check; a code it refused leaves its cell empty,
+    // which the required values then refuse.
+    m_grid->moveToColumn(0);
+    return true;
+}
+
+void RowTab::refused(Refusal why)
+{
+    if (why == Refusal::Input)
+        m_grid->placeCursor(0);
+    else if (why == Refusal::Duplicate)
         m_grid->placeCursor(m_editColumn);
+}
+
+void RowTab::written()
+{
+    m_codes.rebuildPickLists();
+    m_grid->viewport()->update();
+}
+
+bool RowTab::openNextRow()
+{
+    const QVariant year = m_dataset->value(Year);
+    const QVariant month = m_dataset->value(Month);
+    // Appended while the mode is still browse, so the scroll guard lets it.
+    if (!m_dataset->append())
         return false;
-    }
+    m_dataset->setValue(Year, year);
+    m_dataset->setValue(Month, month);
+    m_dataset->setValue(Bank, shell().declaringBankCode());
+    shell().setEditMode(EditMode::Add);
+    m_grid->placeCursor(m_editColumn);
     return true;
 }
 
-bool RowTab::keepsLoadedKey() const
+void RowTab::showBrowse()
 {
-    for (const auto &[param, field] : m_description.duplicateParams) {
-        const QVariant now = m_dataset->value(field);
-        const QVariant loaded = m_dataset->originalValue(field);
-        if (loaded.isNull() || now.toString().trimmed() != loaded.toString().trimmed())
-            return false;
-    }
-    return true;
+    toolbar()->refresh();
 }
 
-std::optional<bool> RowTab::isDuplicate()
+void RowTab::say(Tone tone, const QString &text)
 {
-    QSqlQuery check(Database::connection());
-    check.setForwardOnly(true);
-    bool ran = check.prepare(m_description.duplicateStatement);
-    if (ran) {
-        for (const auto &[param, field] : m_description.duplicateParams)
-            check.bindValue(u':' + param, m_dataset->value(field));
-        ran = check.exec();
-    }
-    if (!ran) {
-        Messages::current().error(EngineMessage::of(check.lastError()), window());
-        return std::nullopt;
-    }
-    return check.next();
+    RecordFormUi::say(tone, text, window());
+}
+
+bool RowTab::confirm(const QString &question)
+{
+    return Messages::current().confirm(question, window());
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "db/record_editor.h"
+#include "db/record_form.h"
 #include "entry/code_columns.h"
 #include "entry/data_tab_page.h"
 #include "entry/row_tab_description.h"
@@ -7,6 +9,7 @@
 
 #include <QVariantMap>
 #include <functional>
+#include <memory>
 #include <optional>
 
 class CachedDataset;
@@ -30,7 +33,8 @@ class RowGrid;
 // While a row is in editing every move of the cursor to another row is refused
 // and so is every post but Save's (the import, which appends rows, excepted),
 // whatever another tab did to the shared mode: Save and the close write the row.
-class RowTab : public DataTabPage
+// Save and Delete are the RecordEditor's; the tab is its RecordForm.
+class RowTab : public DataTabPage, private RecordForm
 {
     Q_OBJECT
 public:
@@ -89,10 +93,8 @@ private:
     void setRowButtons(bool enabled);
 
     bool save(bool closing);
-    void startNextRow(const QVariant &year, const QVariant &month);
     // The check as the cursor leaves `column`: the column to go back to, or -1.
     int columnExit(int column);
-    bool hasRequiredValues() const;
     bool nothingKeyed() const;
     void labelRows();
 
@@ -101,17 +103,29 @@ private:
     // Guards of the dataset.
     bool mayScroll() const;
     bool mayPost();
-    bool keepsLoadedKey() const;
-    // Whether another stored row has the row's values; nullopt when the
-    // statement failed (said).
-    std::optional<bool> isDuplicate();
+    // Whether another stored row has the row's values (the description's
+    // duplicate statement); nullopt and *error when the statement failed.
+    std::optional<bool> isDuplicate(QString *error) const;
+
+    // RecordForm
+    Mode mode() const override;
+    void setMode(Mode mode) override;
+    bool settleEditor() override;
+    bool hasRequiredValues() const override;
+    void refused(Refusal why) override;
+    void written() override;
+    // In add mode the next row opens at once with the same period.
+    bool openNextRow() override;
+    void showBrowse() override;
+    void say(Tone tone, const QString &text) override;
+    bool confirm(const QString &question) override;
 
     const RowTabDescription m_description;
     CodeColumns m_codes;
     CachedDataset *m_dataset = nullptr;
     RowGrid *m_grid = nullptr;
+    std::unique_ptr<RecordEditor> m_editor;
     int m_editColumn = 0;   // where Add and the next row put the cursor: the first code
     bool m_labelling = false;
     bool m_cancelling = false;
-    bool m_saving = false;
 };

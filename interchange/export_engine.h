@@ -1,6 +1,7 @@
 #pragma once
 
 #include "common/period.h"
+#include "db/database.h"
 
 #include <QHash>
 #include <QList>
@@ -63,7 +64,7 @@ public:
         QList<const DeclarationKind *> kinds;   // any order; each processed once
         QString directory;
         QString institutionCode;                // the declaring institution (BANK_NO)
-        QString connectionName = QStringLiteral("CVELQ");
+        QString connectionName = Database::connectionName();
         // Asked with the entry path when its file exists; true replaces it.
         std::function<bool(const QString &entryPath)> confirmOverwrite;
         // Receives every message in order.

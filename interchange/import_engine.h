@@ -1,6 +1,7 @@
 #pragma once
 
 #include "common/period.h"
+#include "db/database.h"
 #include "db/name_list.h"
 
 #include <QHash>
@@ -77,7 +78,7 @@ public:
         QString file;                                // the user's file, any name
         const DeclarationKind *kind = nullptr;
         CachedDataset *target = nullptr;             // the tab's dataset
-        QString connectionName = QStringLiteral("CVELQ");
+        QString connectionName = Database::connectionName();
         // Asked when rows of the institution and month are stored; true replaces
         // them. Without a callback the answer is No.
         std::function<bool()> confirmReplace;

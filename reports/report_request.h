@@ -1,6 +1,7 @@
 #pragma once
 
 #include "common/period.h"
+#include "db/database.h"
 #include "reports/amount_unit.h"
 
 #include <QDate>
@@ -14,5 +15,5 @@ struct ReportRequest
     AmountUnit unit;
     QDate printedOn;        // "製表日期:" (today unless told otherwise)
     QString county;         // the county reports: "0" for every county, else a code
-    QString connectionName = QStringLiteral("CVELQ");
+    QString connectionName = Database::connectionName();
 };

@@ -2,6 +2,7 @@
 
 #include "checks/ui/browse_grid.h"
 #include "db/cached_dataset.h"
+#include "db/database.h"
 
 #include <QGuiApplication>
 #include <QScreen>
@@ -10,7 +11,7 @@
 AccountBrowseWindow::AccountBrowseWindow(const Spec &spec, QWidget *parent)
     : BrowseWindow(spec.className, spec.caption, parent)
 {
-    m_accounts = new CachedDataset(QStringLiteral("CVELQ"), this);
+    m_accounts = new CachedDataset(Database::connectionName(), this);
     m_accounts->setObjectName(QStringLiteral("qryCACNO"));
     m_accounts->setSql(spec.statement);
     m_accounts->setColumns({QStringLiteral("ACC_CODE"), QStringLiteral("ACC_NAME"), QStringLiteral("ACC_B_NAME")});

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "checks/county_check.h"
+#include "db/database.h"
 
 #include <QString>
 
@@ -24,4 +25,4 @@ class QWidget;
 // An engine error is shown with the engine's message. Returns what the check found.
 CountyCheck::Status runCountyCheck(QWidget *tab, const CachedDataset &rows, int year, int month,
                                    QLabel *labDEL1, QProgressBar *gdeDel1, QWidget *yearEdit = nullptr,
-                                   const QString &connectionName = QStringLiteral("CVELQ"));
+                                   const QString &connectionName = Database::connectionName());

@@ -3,6 +3,7 @@
 #include "checks/formula_import.h"
 #include "checks/ui/browse_grid.h"
 #include "db/cached_dataset.h"
+#include "db/database.h"
 #include "ui/dialog_runner.h"
 #include "ui/messages.h"
 #include "ui/navigation_buttons.h"
@@ -29,7 +30,7 @@ constexpr int ShownFaults = 10;
 FormulaBrowseWindow::FormulaBrowseWindow(const Spec &spec, QWidget *parent)
     : BrowseWindow(spec.className, spec.caption, parent), m_spec(spec)
 {
-    m_qryRuleNo = new CachedDataset(QStringLiteral("CVELQ"), this);
+    m_qryRuleNo = new CachedDataset(Database::connectionName(), this);
     m_qryRuleNo->setObjectName(QStringLiteral("qryRuleNo"));
     m_qryRuleNo->setSql(QStringLiteral("Select A.acc_type, A.cano, A.quop, A.remark from %1 A Order by A.cano")
                             .arg(spec.tables.headerTable));
@@ -89,7 +90,7 @@ FormulaBrowseWindow::FormulaBrowseWindow(const Spec &spec, QWidget *parent)
 
 CachedDataset *FormulaBrowseWindow::makeTermDataset(const QString &name, const QString &side)
 {
-    auto *dataset = new CachedDataset(QStringLiteral("CVELQ"), this);
+    auto *dataset = new CachedDataset(Database::connectionName(), this);
     dataset->setObjectName(name);
     // The period column is display only: worked out here from TCURR, never stored.
     dataset->setSql(QStringLiteral(

@@ -3,6 +3,7 @@
 #include "checks/check_result_row.h"
 #include "checks/live_check_session.h"
 #include "common/period.h"
+#include "db/database.h"
 
 #include <QList>
 #include <QObject>
@@ -31,7 +32,7 @@ class LiveCheckView : public QObject
     Q_OBJECT
 public:
     LiveCheckView(LiveCheckSession::Kind kind, CachedDataset &rows, RecordGrid *grid, int amountColumn,
-                  QWidget *tab, const QString &connectionName = QStringLiteral("CVELQ"));
+                  QWidget *tab, const QString &connectionName = Database::connectionName());
 
     QWidget *statusPanel() const { return m_status; }
     QWidget *pane() const { return m_pane; }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "checks/operating_check.h"
+#include "db/database.h"
 
 #include <QString>
 #include <functional>
@@ -31,4 +32,4 @@ OperatingCheck::Status runOperatingCheck(QWidget *tab, int year, int month, cons
                                          QLabel *labDEL, QProgressBar *gdeDEL,
                                          const std::function<void()> &queryStep = {},
                                          QWidget *yearEdit = nullptr,
-                                         const QString &connectionName = QStringLiteral("CVELQ"));
+                                         const QString &connectionName = Database::connectionName());

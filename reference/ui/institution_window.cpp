@@ -1,12 +1,13 @@
 #include "reference/ui/institution_window.h"
 
 #include "db/cached_dataset.h"
+#include "db/database.h"
 
 namespace {
 
 CachedDataset &makeQryBN01()
 {
-    auto *dataset = new CachedDataset(QStringLiteral("CVELQ"));
+    auto *dataset = new CachedDataset(Database::connectionName());
     dataset->setObjectName(QStringLiteral("qryBN01"));
     dataset->setSql(QStringLiteral("SELECT BANK_NO,BANK_NAME from BN01 order by rowid"));
     // The widths of BN01's fields, and statements that touch only the two fields

@@ -1,11 +1,12 @@
 #include "reference/ui/maintenance_window.h"
 
 #include "db/cached_dataset.h"
-#include "db/engine_message.h"
+#include "reference/reference_key.h"
 #include "reference/ui/checked_text_delegate.h"
 #include "reference/ui/maintenance_grid.h"
 #include "ui/messages.h"
 #include "ui/navigation_buttons.h"
+#include "ui/record_form_ui.h"
 #include "ui/status_panels.h"
 
 #include <QGuiApplication>
@@ -14,16 +15,8 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScreen>
-#include <QSqlError>
-#include <QSqlQuery>
 #include <QTimer>
 #include <QVBoxLayout>
-
-namespace {
-
-const QString WrongInput = QStringLiteral("輸入資料格式有誤,無法存檔,請查明!!!");
-
-} // namespace
 
 MaintenanceWindow::MaintenanceWindow(const Spec &spec, CachedDataset &dataset, EditState editState,
                                      QWidget *parent)
@@ -34,7 +27,11 @@ MaintenanceWindow::MaintenanceWindow(const Spec &spec, CachedDataset &dataset, E
     setModal(true);
 
     m_loan.show({spec.codeField, spec.nameField}, {spec.codeTitle, spec.nameTitle});
-    m_loan.setPostGuard([this] { return postGuard(); });
+    RecordEditor::DuplicateRule duplicates{{spec.codeField}, [this](QString *error) {
+        return ReferenceKey::isStored(m_spec.table, m_spec.codeField, currentCode(), error);
+    }};
+    m_editor = std::make_unique<RecordEditor>(dataset, static_cast<RecordForm &>(*this), std::move(duplicates));
+    m_loan.setPostGuard([this] { return m_editor->duplicateGuard(); });
 
     m_grid = new MaintenanceGrid(spec.gridName, this);
     m_grid->setDataset(&dataset);
@@ -191,36 +188,7 @@ void MaintenanceWindow::sbEditClick()
 
 void MaintenanceWindow::sbPostClick()
 {
-    Messages &messages = Messages::current();
-    if (!commitCell())
-        return;
-    if (currentCode().isEmpty()) {
-        messages.warning(WrongInput, this);
-        if (m_spec.focusNameOnEmptyCode)
-            m_grid->focusColumn(NameColumn);
-        return;
-    }
-    // Posting runs the duplicate rule, which says itself why it refused.
-    if (!m_dataset.post())
-        return;
-    if (!m_dataset.applyUpdates()) {
-        messages.error(m_dataset.lastError(), this);
-        m_grid->focusColumn(NameColumn);
-        return;
-    }
-    m_dataset.commitUpdates();
-    const EditMode before = state();
-    setState(EditMode::Browse);
-    if (before == EditMode::Add && m_dataset.append()) {
-        // Rows are entered one after another until "放棄".
-        setState(EditMode::Add);
-        FreshState();
-        if (m_spec.focusCodeOfNextRow)
-            m_grid->focusColumn(CodeColumn);
-        return;
-    }
-    FreshState();
-    messages.information(QStringLiteral("存檔成功!!!"), this);
+    m_editor->save();
 }
 
 void MaintenanceWindow::sbCancelClick()
@@ -242,15 +210,8 @@ void MaintenanceWindow::sbDelClick()
         messages.error(error, this);
     } else if (!uses.isEmpty()) {
         messages.warning(ReferenceUsage::refusal(m_spec.usage, code, uses), this);
-    } else if (messages.confirm(QStringLiteral("確定要刪除嗎 ???"), this)) {
-        m_dataset.remove();
-        if (m_dataset.applyUpdates()) {
-            m_dataset.commitUpdates();
-            messages.information(QStringLiteral("刪除成功!!!"), this);
-        } else {
-            messages.error(m_dataset.lastError(), this);
-            m_dataset.cancelUpdates();
-        }
+    } else {
+        m_editor->remove(QStringLiteral("確定要刪除嗎 ???"));
     }
     if (m_spec.refreshAfterDelete)
         FreshState();
@@ -290,31 +251,54 @@ QString MaintenanceWindow::currentCode() const
     return m_dataset.currentRow() < 0 ? QString() : m_dataset.value(m_spec.codeField).toString().trimmed();
 }
 
-bool MaintenanceWindow::isDuplicate(bool *failed)
+// The window as the record editor's form ------------------------------------------
+
+RecordForm::Mode MaintenanceWindow::mode() const
 {
-    *failed = false;
-    QSqlQuery q(QSqlDatabase::database(QStringLiteral("CVELQ"), false));
-    q.prepare(QStringLiteral("Select * from %1 Where %2=:%2 ").arg(m_spec.table, m_spec.codeField));
-    q.bindValue(u':' + m_spec.codeField, currentCode());
-    if (!q.exec()) {
-        *failed = true;
-        Messages::current().error(EngineMessage::of(q.lastError()), this);
-        return false;
-    }
-    return q.next();
+    return RecordFormUi::formMode(state());
 }
 
-bool MaintenanceWindow::postGuard()
+void MaintenanceWindow::setMode(Mode mode)
 {
-    const bool isNew = m_dataset.state() == CachedDataset::State::Insert;
-    if (!isNew && currentCode() == m_dataset.originalValue(m_spec.codeField).toString().trimmed())
-        return true;
-    bool failed = false;
-    if (!isDuplicate(&failed))
-        return !failed;
-    Messages::current().warning(QStringLiteral("資料重覆!!!"), this);
-    m_grid->focusColumn(isNew ? CodeColumn : NameColumn);
-    return false;
+    setState(RecordFormUi::editMode(mode));
+}
+
+void MaintenanceWindow::refused(Refusal why)
+{
+    switch (why) {
+    case Refusal::Input:
+        if (m_spec.focusNameOnEmptyCode)
+            m_grid->focusColumn(NameColumn);
+        break;
+    case Refusal::Duplicate:
+        m_grid->focusColumn(m_dataset.state() == CachedDataset::State::Insert ? CodeColumn : NameColumn);
+        break;
+    case Refusal::Engine:
+        m_grid->focusColumn(NameColumn);
+        break;
+    }
+}
+
+bool MaintenanceWindow::openNextRow()
+{
+    // Rows are entered one after another until "放棄".
+    if (!m_dataset.append())
+        return false;
+    setState(EditMode::Add);
+    FreshState();
+    if (m_spec.focusCodeOfNextRow)
+        m_grid->focusColumn(CodeColumn);
+    return true;
+}
+
+void MaintenanceWindow::say(Tone tone, const QString &text)
+{
+    RecordFormUi::say(tone, text, this);
+}
+
+bool MaintenanceWindow::confirm(const QString &question)
+{
+    return Messages::current().confirm(question, this);
 }
 
 bool MaintenanceWindow::gridKey(int key, int column)

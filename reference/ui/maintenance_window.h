@@ -1,10 +1,13 @@
 #pragma once
 
+#include "db/record_editor.h"
+#include "db/record_form.h"
 #include "reference/ui/dataset_loan.h"
 #include "reference/ui/edit_state.h"
-#include "reference/ui/reference_usage.h"
+#include "reference/reference_usage.h"
 
 #include <QDialog>
+#include <memory>
 
 class CachedDataset;
 class MaintenanceGrid;
@@ -30,8 +33,9 @@ class StatusPanels;
 //    editing asks "是否確定放棄!!!" and, on Yes, discards and returns to browse.
 //
 // FreshState, FreshNavigator, FreshArrow and DisableArrow are the button-state
-// rules of the window, named as the system names them.
-class MaintenanceWindow : public QDialog
+// rules of the window, named as the system names them. Save and delete are the
+// RecordEditor's; the window is its RecordForm.
+class MaintenanceWindow : public QDialog, private RecordForm
 {
     Q_OBJECT
 public:
@@ -92,17 +96,27 @@ private:
     void freshGridState();
     void setState(EditMode mode) { m_state.set(mode); }
     QString currentCode() const;
-    bool isDuplicate(bool *failed);
-    bool postGuard();
     bool gridKey(int key, int column);
     bool commitCell();
     void cellRefused(const QString &reason);
     void discardChanges();
 
+    // RecordForm
+    Mode mode() const override;
+    void setMode(Mode mode) override;
+    bool settleEditor() override { return commitCell(); }
+    bool hasRequiredValues() const override { return !currentCode().isEmpty(); }
+    void refused(Refusal why) override;
+    bool openNextRow() override;
+    void showBrowse() override { FreshState(); }
+    void say(Tone tone, const QString &text) override;
+    bool confirm(const QString &question) override;
+
     Spec m_spec;
     CachedDataset &m_dataset;
     EditState m_state;
     DatasetLoan m_loan;
+    std::unique_ptr<RecordEditor> m_editor;
     MaintenanceGrid *m_grid = nullptr;
     NavigationButtons *m_navigation = nullptr;
     QPushButton *m_sbAdd = nullptr;

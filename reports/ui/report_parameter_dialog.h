@@ -1,5 +1,6 @@
 #pragma once
 
+#include "db/database.h"
 #include "reports/report_kind.h"
 
 #include <QDate>
@@ -35,7 +36,7 @@ public:
     // clock gives today for the default period and the printing date.
     explicit ReportParameterDialog(const ReportKind &kind, QWidget *parent = nullptr,
                                    Clock clock = &QDate::currentDate,
-                                   const QString &connectionName = QStringLiteral("CVELQ"));
+                                   const QString &connectionName = Database::connectionName());
 
     const ReportKind &kind() const { return m_kind; }
     // The parameters as the fields hold them (an empty spin edit is 0, an empty

@@ -1,4 +1,4 @@
-#include "reference/ui/reference_usage.h"
+#include "reference/reference_usage.h"
 
 #include "db/declaration_kind.h"
 #include "db/engine_message.h"

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "db/database.h"
+
 #include <QList>
 #include <QString>
 
@@ -21,7 +23,7 @@ struct Use
 // count (tables without such rows are left out). False and *error when the
 // engine failed.
 bool count(Kind kind, const QString &code, QList<Use> *uses, QString *error,
-           const QString &connectionName = QStringLiteral("CVELQ"));
+           const QString &connectionName = Database::connectionName());
 
 // "金融機構代碼 995 仍有申報資料 (營運資料 MPBANK 44 筆),無法刪除!!!"
 QString refusal(Kind kind, const QString &code, const QList<Use> &uses);

@@ -10,7 +10,6 @@
 
 #include "cli/cli_command.h"
 
-#include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTextStream>
@@ -34,7 +33,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     Fuzz::require(folder.isValid() && verifyRun, "no folder or no verify command");
     const QByteArrayView input(reinterpret_cast<const char *>(data), qsizetype(size));
     const Fuzz::NamedFile named = Fuzz::namedFile(input, QStringLiteral("B01995000011510"));
-    const QString path = QDir(folder.path()).filePath(named.name);
+    // Joined by hand: QDir::filePath() takes a name starting with ":" for a
+    // path of Qt's resources.
+    const QString path = folder.path() + u'/' + named.name;
     {
         QFile file(path);
         if (!file.open(QIODevice::WriteOnly) || file.write(named.bytes.data(), named.bytes.size()) != named.bytes.size())

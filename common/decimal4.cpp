@@ -2,6 +2,8 @@
 
 #include "common/wide_decimal4.h"
 
+#include <QByteArray>
+
 #include <charconv>
 #include <limits>
 
@@ -99,9 +101,20 @@ std::optional<Decimal4> Decimal4::parse(QStringView text)
 
 double Decimal4::toDouble() const
 {
-    // Both operands are exact doubles below 2^53 and IEEE division rounds
+    // Below 2^53 both operands are exact doubles and IEEE division rounds
     // correctly, so this is the double nearest to the decimal value.
-    return double(m_raw) / double(Scale);
+    constexpr std::int64_t exact = std::int64_t(1) << 53;
+    if (m_raw >= -exact && m_raw <= exact)
+        return double(m_raw) / double(Scale);
+    // Beyond (amounts from about 900 billion on, which a declaration file's
+    // fourteen digits hold) the raw value is no longer exact as a double and the
+    // division would land beside the amount: 16105451412123 became
+    // 16105451412123.002, which no longer fits its field when written back. The
+    // text, read back correctly rounded, gives the nearest double.
+    const QByteArray text = toString().toLatin1();
+    double value = 0;
+    std::from_chars(text.constData(), text.constData() + text.size(), value);
+    return value;
 }
 
 QString Decimal4::toString() const

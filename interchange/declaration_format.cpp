@@ -93,7 +93,12 @@ std::optional<QString> numberText(Decimal4 value, int factor, int width)
     const std::int64_t limit = std::numeric_limits<std::int64_t>::max() / factor;
     if (value.raw() > limit || value.raw() < -limit)
         return std::nullopt;
-    const QString text = value.multipliedBy(factor).toString();
+    QString text = value.multipliedBy(factor).toString();
+    // A fraction without its whole part (".785", "-.78") is a number the reader
+    // takes; written so when the leading zero would not fit, a value read from a
+    // full field can be written back into it.
+    if (text.size() > width && (text.startsWith(u"0.") || text.startsWith(u"-0.")))
+        text.remove(text.indexOf(u'0'), 1);
     if (text.size() > width)
         return std::nullopt;
     return text.rightJustified(width, u'0');

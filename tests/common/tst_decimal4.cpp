@@ -14,6 +14,8 @@ private slots:
     void divisionRoundsAndTreatsZeroAsZero();
     void doublesAreTakenAtTheirTypedValue();
     void leftToRightChainsStayExact();
+    void largeAmountsBecomeTheirNearestDouble_data();
+    void largeAmountsBecomeTheirNearestDouble();
     void textIsPlainAndShort_data();
     void textIsPlainAndShort();
 };
@@ -100,6 +102,30 @@ void TstDecimal4::leftToRightChainsStayExact()
     QCOMPARE(((x - y) / z).toString(), QString("3.5"));
     QVERIFY(Decimal4::fromRaw(3333) == Decimal4::fromInt(1) / Decimal4::fromInt(3));
     QVERIFY(Decimal4::fromRaw(1) > Decimal4());
+}
+
+// Amounts whose raw value is beyond 2^53 (from about 900 billion): the double
+// is the one nearest to the amount, so it goes back to the same amount, as an
+// amount read from a file and stored goes back into the file on export.
+void TstDecimal4::largeAmountsBecomeTheirNearestDouble_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<double>("nearest");
+    QTest::newRow("just below 2^53 raw") << "900719925474.0992" << 900719925474.0992;
+    QTest::newRow("fourteen digits") << "16105451412123" << 16105451412123.0;
+    QTest::newRow("fourteen digits, negative") << "-16105451412123" << -16105451412123.0;
+    QTest::newRow("thirteen digits and a tenth") << "9999999999999.9" << 9999999999999.9;
+    QTest::newRow("trillions with cents") << "3000000000000.25" << 3000000000000.25;
+}
+
+void TstDecimal4::largeAmountsBecomeTheirNearestDouble()
+{
+    QFETCH(QString, text);
+    QFETCH(double, nearest);
+    const auto amount = Decimal4::parse(text);
+    QVERIFY(amount);
+    QCOMPARE(amount->toDouble(), nearest);
+    QCOMPARE(Decimal4::fromDouble(amount->toDouble()), *amount);
 }
 
 void TstDecimal4::textIsPlainAndShort_data()

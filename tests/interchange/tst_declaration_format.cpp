@@ -120,6 +120,12 @@ void TstDeclarationFormat::writesTheDocumentedLines_data()
         << "B02" << row({{"M_YEAR", 114}, {"M_MONTH", 12}, {"BANK_CODE", "ABC"}, {"BANK_CODE1", "DEF"}, {"M_RATE", 99.999}})
         << QByteArray("11412" "ABC0000" "DEF0000" "99999");
     QTest::newRow("B03 rate 2.5 times 100") << "B03" << b03("10", 2.5) << QByteArray("08805" "ABC0000" "1" "2" "10" "3" "0250");
+    // A fraction whose leading zero would not fit is written without it, as the
+    // reader takes it from a file.
+    QTest::newRow("B03 negative rate below one fills the field without its zero")
+        << "B03" << b03("10", -0.0078) << QByteArray("08805" "ABC0000" "1" "2" "10" "3" "-.78");
+    QTest::newRow("B03 rate below one keeps its zero where it fits")
+        << "B03" << b03("10", 0.0078) << QByteArray("08805" "ABC0000" "1" "2" "10" "3" "0.78");
     QTest::newRow("B04 count and amount") << "B04" << b04("1", "01", 123.0, -98765.4321)
                                           << QByteArray("08805" "ABC0000" "1" "2" "01" "0000123" "000-98765.4321");
     QTest::newRow("B04 short flag keeps its blank so the fields stay in place") << "B04" << b04("1", "1", 1.0, 2.0)

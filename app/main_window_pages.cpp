@@ -48,8 +48,32 @@ void wireLiveCheck(MonthTab &tab, LiveCheckSession::Kind kind)
     QObject::connect(&tab, &MonthTab::monthEditingChanged, live, &LiveCheckView::follow);
 }
 
+// The operating data tab: its check of the declaring institution's month after
+// its own query, its import of kind 1.
+DataTabPage *operatingDataTab(TfmVELQ8MAIN &window, QWidget *parent)
+{
+    MonthTabDescription description = OperatingDataTab::description();
+    description.check = [&window](MonthTab &tab) {
+        const Period period = tab.period();
+        runOperatingCheck(&tab, period.year, period.month, window.declaringBankCode(), tab.deleteLabel(),
+                          tab.deleteGauge(), [&tab] { tab.query(); }, tab.yearEdit());
+    };
+    auto *operating = new MonthTab(window, description, parent);
+    wireLiveCheck(*operating, LiveCheckSession::Kind::Operating);
+    wireImport(window, *operating, [operating] { operating->afterImport(); });
+    return operating;
+}
+
+// A row tab; the grid shows what the import stored, not read again.
+DataTabPage *rowTab(TfmVELQ8MAIN &window, DeclarationKind::Id kind, QWidget *parent)
+{
+    RowTab *tab = RowTabs::create(window, kind, parent);
+    wireImport(window, *tab, [tab] { tab->afterImport(); });
+    return tab;
+}
+
 // The county tab: its check over the rows it holds, its import of kind 5.
-MonthTab *countyDataTab(TfmVELQ8MAIN &window, QWidget *parent)
+DataTabPage *countyDataTab(TfmVELQ8MAIN &window, QWidget *parent)
 {
     MonthTabDescription description = CountyDataTab::description();
     description.check = [](MonthTab &tab) {
@@ -72,36 +96,32 @@ MonthTab *countyDataTab(TfmVELQ8MAIN &window, QWidget *parent)
     return county;
 }
 
+// The tab of a kind. A new kind is a new case here (the compiler names the
+// switch that lacks it); its caption and place come from the kind registry.
+DataTabPage *dataTab(TfmVELQ8MAIN &window, DeclarationKind::Id kind, QWidget *parent)
+{
+    switch (kind) {
+    case DeclarationKind::B01:
+        return operatingDataTab(window, parent);
+    case DeclarationKind::B02:
+    case DeclarationKind::B03:
+    case DeclarationKind::B04:
+        return rowTab(window, kind, parent);
+    case DeclarationKind::B05:
+        return countyDataTab(window, parent);
+    }
+    return nullptr;
+}
+
 } // namespace
 
 DataPages createDataPages(TfmVELQ8MAIN &window, QWidget *parent)
 {
     DataPages pages;
-    auto add = [&](DataTabPage *page, const QString &caption) {
-        pages.append({page, caption, page, page->kind().id()});
-    };
-    MonthTabDescription operatingData = OperatingDataTab::description();
-    operatingData.check = [&window](MonthTab &tab) {
-        const Period period = tab.period();
-        runOperatingCheck(&tab, period.year, period.month, window.declaringBankCode(), tab.deleteLabel(),
-                          tab.deleteGauge(), [&tab] { tab.query(); }, tab.yearEdit());
-    };
-    auto *operating = new MonthTab(window, operatingData, parent);
-    wireLiveCheck(*operating, LiveCheckSession::Kind::Operating);
-    wireImport(window, *operating, [operating] { operating->afterImport(); });
-    add(operating, QStringLiteral("營運資料明細檔 "));
-    // The three row tabs; the grids show what the import stored, not read again.
-    const std::pair<DeclarationKind::Id, QString> rowTabs[] = {
-        {DeclarationKind::B02, QStringLiteral("各營業單位逾期放款比率檔")},
-        {DeclarationKind::B03, QStringLiteral("兼營票券利率業務統計檔")},
-        {DeclarationKind::B04, QStringLiteral("兼營票券交易業務統計檔")},
-    };
-    for (const auto &[kind, caption] : rowTabs) {
-        RowTab *tab = RowTabs::create(window, kind, parent);
-        wireImport(window, *tab, [tab] { tab->afterImport(); });
-        add(tab, caption);
+    for (const DeclarationKind *kind : DeclarationKind::all()) {
+        DataTabPage *page = dataTab(window, kind->id(), parent);
+        pages.append({page, kind->tab().caption, page, kind->id()});
     }
-    add(countyDataTab(window, parent), QStringLiteral("銀行縣市別資料檔"));
     return pages;
 }
 

@@ -1,5 +1,6 @@
 #include "checks/county_check.h"
 
+#include "common/period.h"
 #include "common/field_text.h"
 #include "common/big5_text.h"
 #include "db/cached_dataset.h"
@@ -51,7 +52,7 @@ private:
 } // namespace
 
 CountyCheck::CountyCheck(const QString &connectionName)
-    : m_connectionName(connectionName)
+    : MonthCheck(FormulaTables::county(), connectionName)
 {
 }
 
@@ -100,42 +101,38 @@ QList<CheckResultRow> CountyCheck::evaluate(const FormulaSet &set, const QList<C
     return rows;
 }
 
-CountyCheck::Status CountyCheck::prepare(const CachedDataset &rows, int year, int month)
+CountyCheck::Status CountyCheck::prepare(int year, int month)
 {
-    m_rows.clear();
-    m_error.clear();
+    forget();
     m_amounts = {};
-    m_formulas.clear();
     m_counties.clear();
-    m_explainer.reset();
     // The rows first, silently: a tab without rows has nothing to check.
-    if (!rows.isOpen() || rows.isEmpty())
-        return m_status = Status::NoRows;
-    if (year == 0 || month == 0)
-        return m_status = Status::PeriodIncomplete;
-    m_amounts = CountyAmounts::fromRows(rows, year, month);
-    return m_status = Status::Ready;
+    if (!m_source || !m_source->isOpen() || m_source->isEmpty())
+        return setStatus(Status::NoRows);
+    if (!Period{year, month}.isComplete())
+        return setStatus(Status::PeriodIncomplete);
+    m_amounts = CountyAmounts::fromRows(*m_source, year, month);
+    return setStatus(Status::Ready);
 }
 
-CountyCheck::Status CountyCheck::evaluate(const FormulaEvaluator::Progress &progress)
+CountyCheck::Status CountyCheck::prepare(const CachedDataset &rows, int year, int month)
 {
-    if (m_status != Status::Ready && m_status != Status::AllHold && m_status != Status::RowsFound)
-        return m_status;
-    m_rows.clear();
-    m_explainer.reset();
-    // Read for every check, so formulas and counties changed in their windows count.
-    if (!m_formulas.load(FormulaTables::county(), &m_error, m_connectionName)
-        || !readCounties(m_connectionName, &m_counties, &m_error))
-        return m_status = Status::DatabaseError;
-    m_rows = evaluate(m_formulas, m_counties, m_amounts, progress);
-    return m_status = m_rows.isEmpty() ? Status::AllHold : Status::RowsFound;
+    setRows(&rows);
+    return prepare(year, month);
+}
+
+bool CountyCheck::judge(const FormulaEvaluator::Progress &progress, QList<CheckResultRow> *rows, QString *error)
+{
+    // Read for every check, so counties changed in their window count.
+    if (!readCounties(connectionName(), &m_counties, error))
+        return false;
+    *rows = evaluate(formulas(), m_counties, m_amounts, progress);
+    return true;
 }
 
 std::optional<FormulaExplanation> CountyCheck::explain(const CheckResultRow &row) const
 {
     if (!row.source || row.source->county < 0 || row.source->county >= m_counties.size())
         return std::nullopt;
-    if (!m_explainer)
-        m_explainer.emplace(m_formulas, FormulaTables::county(), m_connectionName);
-    return m_explainer->explain(row, m_amounts.of(m_counties.at(row.source->county).id));
+    return explainer().explain(row, m_amounts.of(m_counties.at(row.source->county).id));
 }

@@ -5,6 +5,7 @@
 #include "checks/formula_evaluator.h"
 #include "checks/formula_explainer.h"
 #include "checks/formula_set.h"
+#include "checks/month_check.h"
 #include "db/database.h"
 
 #include <QList>
@@ -21,23 +22,14 @@ class CachedDataset;
 // so an account missing in three counties gives three equal rows). A county
 // without rows is judged on zeros. Nothing is stored.
 //
-// The amounts are the rows the caller holds (the county tab's dataset, never
-// read again), in two steps so that a window can show its progress between them:
-//   prepare()   no rows: nothing to do (the tab says nothing); then the period;
-//   evaluate()  reads the formulas and the counties afresh and judges them.
-// explain() then tells why a row's formula fails in its county.
-class CountyCheck
+// The amounts are the rows the caller holds (the county tab's dataset, set by
+// setRows(), never read again): prepare() first takes the rows (none, or closed:
+// NoRows, the tab says nothing), then the period; evaluate() reads the formulas
+// and the counties afresh and judges them. explain() then tells why a row's
+// formula fails in its county. The rest is MonthCheck's.
+class CountyCheck : public MonthCheck
 {
 public:
-    enum class Status {
-        Ready,              // prepare(): evaluate() may run
-        AllHold,            // evaluate(): every formula holds, no account missing
-        RowsFound,          // evaluate(): rows() lists failing formulas and missing accounts
-        NoRows,             // the rows given are closed or empty (nothing read)
-        PeriodIncomplete,   // the year or the month is 0
-        DatabaseError,      // errorText() holds the engine's message
-    };
-
     // A county as the check names it: its code and HSIENNAME (code, two blanks, name).
     struct County
     {
@@ -47,21 +39,20 @@ public:
 
     explicit CountyCheck(const QString &connectionName = Database::connectionName());
 
+    // The rows prepare(year, month) takes the amounts from; they must outlive it.
+    void setRows(const CachedDataset *rows) { m_source = rows; }
+    Status prepare(int year, int month) override;
+    // setRows() and prepare() in one call.
     Status prepare(const CachedDataset &rows, int year, int month);
-    Status evaluate(const FormulaEvaluator::Progress &progress = {});
+    using MonthCheck::evaluate;
 
-    Status status() const { return m_status; }
-    const QList<CheckResultRow> &rows() const { return m_rows; }
-    QString errorText() const { return m_error; }
     const CountyAmounts &amounts() const { return m_amounts; }
-    // The formulas and the counties the last evaluate() judged.
-    const FormulaSet &formulas() const { return m_formulas; }
+    // The counties the last evaluate() judged.
     const QList<County> &counties() const { return m_counties; }
 
-    // The steps of a row of rows(), worked out now by the evaluator over the
-    // formulas and the row's county's amounts it was judged on; none for a
-    // missing-account row.
-    std::optional<FormulaExplanation> explain(const CheckResultRow &row) const;
+    // None for a missing-account row; a formula's row is explained over its
+    // county's amounts.
+    std::optional<FormulaExplanation> explain(const CheckResultRow &row) const override;
 
     // The counties of CD01 in code order, as qryCD01 lists them.
     static bool readCounties(const QString &connectionName, QList<County> *counties, QString *error);
@@ -73,14 +64,11 @@ public:
     // What a failing formula's remark begins with: the county, then "資料有誤   ".
     static QString remarkPrefix(const County &county);
 
+protected:
+    bool judge(const FormulaEvaluator::Progress &progress, QList<CheckResultRow> *rows, QString *error) override;
+
 private:
-    QString m_connectionName;
-    Status m_status = Status::NoRows;
+    const CachedDataset *m_source = nullptr;
     CountyAmounts m_amounts;
-    QList<CheckResultRow> m_rows;
-    QString m_error;
-    FormulaSet m_formulas;
     QList<County> m_counties;
-    // Made at the first explain(), never while the check runs.
-    mutable std::optional<FormulaExplainer> m_explainer;
 };

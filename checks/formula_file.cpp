@@ -1,5 +1,6 @@
 #include "checks/formula_file.h"
 
+#include "common/small_int.h"
 #include "common/field_text.h"
 
 #include "common/big5_text.h"
@@ -201,8 +202,8 @@ private:
         }
         bool isNumber = false;
         t.nserial = serial.toInt(&isNumber);
-        if (!bad[4] && (!isNumber || t.nserial < -32768 || t.nserial > 32767)) {
-            fault(QStringLiteral("nserial「%1」不是 -32768 至 32767 的整數").arg(serial));
+        if (!bad[4] && (!isNumber || !SmallInt::contains(t.nserial))) {
+            fault(QStringLiteral("nserial「%1」不是 %2 至 %3 的整數").arg(serial).arg(SmallInt::Min).arg(SmallInt::Max));
             ok = false;
         }
         if (!bad[5] && !m_accounts.contains(t.accCode)) {

@@ -1,12 +1,13 @@
 #include "checks/operating_check.h"
 
+#include "common/period.h"
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QVariant>
 
 OperatingCheck::OperatingCheck(const QString &connectionName)
-    : m_connectionName(connectionName)
+    : MonthCheck(FormulaTables::operating(), connectionName)
 {
 }
 
@@ -42,45 +43,38 @@ bool OperatingCheck::readAmounts(const QString &connectionName, const QString &b
     return true;
 }
 
-OperatingCheck::Status OperatingCheck::prepare(const QString &bankCode, int year, int month)
+OperatingCheck::Status OperatingCheck::prepare(int year, int month)
 {
-    m_rows.clear();
-    m_error.clear();
+    forget();
     m_amounts.clear();
     m_amountRows = 0;
-    m_formulas.clear();
-    m_explainer.reset();
-    if (year == 0 || month == 0)
-        return m_status = Status::PeriodIncomplete;
-    if (!readAmounts(m_connectionName, bankCode, year, month, &m_amounts, &m_amountRows, &m_error))
-        return m_status = Status::DatabaseError;
-    return m_status = m_amountRows == 0 ? Status::NoData : Status::Ready;
+    if (!Period{year, month}.isComplete())
+        return setStatus(Status::PeriodIncomplete);
+    if (!readAmounts(connectionName(), m_bankCode, year, month, &m_amounts, &m_amountRows, errorOut()))
+        return setStatus(Status::DatabaseError);
+    return setStatus(m_amountRows == 0 ? Status::NoData : Status::Ready);
 }
 
-OperatingCheck::Status OperatingCheck::evaluate(const FormulaEvaluator::Progress &progress)
+OperatingCheck::Status OperatingCheck::prepare(const QString &bankCode, int year, int month)
 {
-    if (m_status != Status::Ready && m_status != Status::AllHold && m_status != Status::RowsFound)
-        return m_status;
-    m_rows.clear();
-    m_explainer.reset();
-    // Read for every check, so formulas changed in the formula windows count.
-    if (!m_formulas.load(FormulaTables::operating(), &m_error, m_connectionName))
-        return m_status = Status::DatabaseError;
-    m_rows = FormulaEvaluator::check(m_formulas, m_amounts, progress);
-    return m_status = m_rows.isEmpty() ? Status::AllHold : Status::RowsFound;
-}
-
-std::optional<FormulaExplanation> OperatingCheck::explain(const CheckResultRow &row) const
-{
-    if (!m_explainer)
-        m_explainer.emplace(m_formulas, FormulaTables::operating(), m_connectionName);
-    return m_explainer->explain(row, m_amounts);
+    setBankCode(bankCode);
+    return prepare(year, month);
 }
 
 OperatingCheck::Status OperatingCheck::run(const QString &bankCode, int year, int month,
                                            const FormulaEvaluator::Progress &progress)
 {
-    if (prepare(bankCode, year, month) != Status::Ready)
-        return m_status;
-    return evaluate(progress);
+    setBankCode(bankCode);
+    return run(year, month, progress);
+}
+
+bool OperatingCheck::judge(const FormulaEvaluator::Progress &progress, QList<CheckResultRow> *rows, QString *)
+{
+    *rows = FormulaEvaluator::check(formulas(), m_amounts, progress);
+    return true;
+}
+
+std::optional<FormulaExplanation> OperatingCheck::explain(const CheckResultRow &row) const
+{
+    return explainer().explain(row, m_amounts);
 }

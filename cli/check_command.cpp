@@ -1,6 +1,7 @@
 #include "checks/county_check.h"
 #include "checks/explanation_text.h"
 #include "checks/operating_check.h"
+#include "common/period.h"
 #include "cli/cli_command.h"
 #include "db/cached_dataset.h"
 #include "db/declaration_kind.h"
@@ -54,14 +55,33 @@ int printRows(CliContext &context, const QList<CheckResultRow> &rows, const Expl
     return 1;
 }
 
-// The rows of either check, explained by that check when asked.
-template <typename Check>
-int printFindings(CliContext &context, const Check &check, bool explain)
+// Runs any check of the month and says what it found: "資料完全符合!!!" (exit
+// status 0), the rows (1), or why nothing was judged (2).
+int runMonthCheck(CliContext &context, MonthCheck &check, int year, int month, bool explain)
 {
-    Explain how;
-    if (explain)
-        how = [&check](const CheckResultRow &row) { return check.explain(row); };
-    return printRows(context, check.rows(), how);
+    switch (check.run(year, month)) {
+    case MonthCheck::Status::AllHold:
+        context.out << "資料完全符合!!!\n";
+        return 0;
+    case MonthCheck::Status::RowsFound: {
+        Explain how;
+        if (explain)
+            how = [&check](const CheckResultRow &row) { return check.explain(row); };
+        return printRows(context, check.rows(), how);
+    }
+    case MonthCheck::Status::NoRows:
+    case MonthCheck::Status::NoData:
+        context.err << "查無符合之資料!!!\n";
+        return 2;
+    case MonthCheck::Status::PeriodIncomplete:
+        context.err << "請輸入欲檢核之年月資料!!!\n";
+        return 2;
+    case MonthCheck::Status::DatabaseError:
+    case MonthCheck::Status::Ready:
+        break;
+    }
+    context.err << check.errorText() << "\n";
+    return 2;
 }
 
 int checkOperatingData(CliContext &context, int year, int month, bool explain)
@@ -70,24 +90,8 @@ int checkOperatingData(CliContext &context, int year, int month, bool explain)
     if (!context.declaringBankCode(&bankCode, QStringLiteral("找不到申報機構: BN01 沒有任何資料")))
         return 2;
     OperatingCheck check;
-    switch (check.run(bankCode, year, month)) {
-    case OperatingCheck::Status::AllHold:
-        context.out << "資料完全符合!!!\n";
-        return 0;
-    case OperatingCheck::Status::RowsFound:
-        return printFindings(context, check, explain);
-    case OperatingCheck::Status::NoData:
-        context.err << "查無符合之資料!!!\n";
-        return 2;
-    case OperatingCheck::Status::PeriodIncomplete:
-        context.err << "請輸入欲檢核之年月資料!!!\n";
-        return 2;
-    case OperatingCheck::Status::DatabaseError:
-    case OperatingCheck::Status::Ready:
-        break;
-    }
-    context.err << check.errorText() << "\n";
-    return 2;
+    check.setBankCode(bankCode);
+    return runMonthCheck(context, check, year, month, explain);
 }
 
 // The rows the county tab holds after a query of the month: every institution's.
@@ -103,21 +107,8 @@ int checkCountyData(CliContext &context, int year, int month, bool explain)
         return 2;
     }
     CountyCheck check;
-    if (check.prepare(rows, year, month) == CountyCheck::Status::NoRows) {
-        context.err << "查無符合之資料!!!\n";
-        return 2;
-    }
-    switch (check.evaluate()) {
-    case CountyCheck::Status::AllHold:
-        context.out << "資料完全符合!!!\n";
-        return 0;
-    case CountyCheck::Status::RowsFound:
-        return printFindings(context, check, explain);
-    default:
-        break;
-    }
-    context.err << check.errorText() << "\n";
-    return 2;
+    check.setRows(&rows);
+    return runMonthCheck(context, check, year, month, explain);
 }
 
 int runCheck(CliContext &context, const QStringList &args)
@@ -130,8 +121,8 @@ int runCheck(CliContext &context, const QStringList &args)
     bool hasYear = false;
     bool hasMonth = false;
     QString error;
-    if (!rest.intValue(QStringLiteral("--year"), 0, 999, &year, &hasYear, &error)
-        || !rest.intValue(QStringLiteral("--month"), 0, 12, &month, &hasMonth, &error)) {
+    if (!rest.intValue(QStringLiteral("--year"), 0, Period::MaxYear, &year, &hasYear, &error)
+        || !rest.intValue(QStringLiteral("--month"), 0, Period::MaxMonth, &month, &hasMonth, &error)) {
         context.err << error << "\n";
         return 2;
     }

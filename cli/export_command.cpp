@@ -35,8 +35,8 @@ int runExport(CliContext &context, const QStringList &args)
     int month = 0;
     bool hasYear = false;
     bool hasMonth = false;
-    if (!rest.intValue(QStringLiteral("--year"), 0, 999, &year, &hasYear, &error)
-        || !rest.intValue(QStringLiteral("--month"), 0, 12, &month, &hasMonth, &error)) {
+    if (!rest.intValue(QStringLiteral("--year"), 0, Period::MaxYear, &year, &hasYear, &error)
+        || !rest.intValue(QStringLiteral("--month"), 0, Period::MaxMonth, &month, &hasMonth, &error)) {
         context.err << error << "\n";
         return 2;
     }

@@ -52,6 +52,69 @@ QStringList names(std::initializer_list<const char *> list)
     return out;
 }
 
+// A data tab with the names every kind has; the cases below add what is theirs.
+DeclarationTab namedTab(DeclarationTab::Form form, const QString &caption, const char *suffix,
+                        const char *datasetName, int bankLabelNumber)
+{
+    DeclarationTab t;
+    t.form = form;
+    t.caption = caption;
+    t.suffix = QString::fromLatin1(suffix);
+    t.datasetName = QString::fromLatin1(datasetName);
+    t.bankLabelNumber = bankLabelNumber;
+    t.yearCaption = QStringLiteral("年  ");
+    t.monthCaption = QStringLiteral("月  ");
+    // A month tab checks its month, and an import it declines leaves its
+    // window browsing.
+    if (form == DeclarationTab::Form::Month) {
+        t.hasCheck = true;
+        t.modeAfterDecline = DeclarationTab::Mode::Browse;
+    }
+    return t;
+}
+
+DeclarationTab withDeleteButton(DeclarationTab tab, const QString &name)
+{
+    tab.deleteName = name;
+    tab.deleteHint = false;
+    return tab;
+}
+
+// The data tab of each kind. A new kind is a new case here (the compiler names
+// the switch that lacks it).
+DeclarationTab tabOf(DeclarationKind::Id id)
+{
+    using Form = DeclarationTab::Form;
+    using Mode = DeclarationTab::Mode;
+    switch (id) {
+    case DeclarationKind::B01: {
+        DeclarationTab t = namedTab(Form::Month, QStringLiteral("營運資料明細檔 "), "", "qryMPBANK", 1);
+        t.importMarksProgress = false;
+        t.importReportsEmpty = true;
+        t.modeAfterImport = Mode::Browse;
+        return t;
+    }
+    case DeclarationKind::B02:
+        return namedTab(Form::Row, QStringLiteral("各營業單位逾期放款比率檔"), "4", "qryEM03", 2);
+    case DeclarationKind::B03:
+        // Its delete button is sbDEL9 and has no hint.
+        return withDeleteButton(namedTab(Form::Row, QStringLiteral("兼營票券利率業務統計檔"), "9", "qryEM08", 3),
+                                QStringLiteral("sbDEL"));
+    case DeclarationKind::B04:
+        return namedTab(Form::Row, QStringLiteral("兼營票券交易業務統計檔"), "2", "qryEM09", 4);
+    case DeclarationKind::B05: {
+        DeclarationTab t = namedTab(Form::Month, QStringLiteral("銀行縣市別資料檔"), "3", "qryHMPBANK", 5);
+        t.yearCaption = QStringLiteral("年        月");
+        t.monthCaption.clear();
+        t.importName = QStringLiteral("sbEntery");
+        t.importHint = false;
+        t.modeAfterImport = Mode::Add;
+        return t;
+    }
+    }
+    return {};
+}
+
 } // namespace
 
 struct DeclarationKindTable
@@ -127,16 +190,8 @@ struct DeclarationKindTable
              field("ACC_CODE", 13, 5, R::AccountCode, "05", 5),
              field("AMT", 18, 14, R::Number, "14", 0, 1, true)});
 
-        // The data tabs: suffix of their controls, dataset and period query.
-        auto tab = [this](DeclarationKind::Id id, const char *suffix, const char *dataset) {
-            kinds[id].m_tabSuffix = QString::fromLatin1(suffix);
-            kinds[id].m_datasetName = QString::fromLatin1(dataset);
-        };
-        tab(DeclarationKind::B01, "", "qryMPBANK");
-        tab(DeclarationKind::B02, "4", "qryEM03");
-        tab(DeclarationKind::B03, "9", "qryEM08");
-        tab(DeclarationKind::B04, "2", "qryEM09");
-        tab(DeclarationKind::B05, "3", "qryHMPBANK");
+        for (DeclarationKind &k : kinds)
+            k.m_tab = tabOf(k.m_id);
 
         // The operating data of the declaring institution, in SERIAL order.
         PeriodQuery &operating = kinds[DeclarationKind::B01].m_tabQuery;

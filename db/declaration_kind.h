@@ -2,6 +2,7 @@
 
 #include "db/declaration_field.h"
 #include "db/declaration_import.h"
+#include "db/declaration_tab.h"
 #include "db/period_query.h"
 
 #include <QList>
@@ -47,8 +48,10 @@ public:
 
     // The data tab of the kind ------------------------------------------------------
     int importNumber() const { return int(m_id) + 1; }      // 1..5
-    QString tabSuffix() const { return m_tabSuffix; }       // "", "4", "9", "2", "3"
-    QString datasetName() const { return m_datasetName; }   // "qryMPBANK", ...
+    // Its caption, form, names, toolbar and import behaviour.
+    const DeclarationTab &tab() const { return m_tab; }
+    QString tabSuffix() const { return m_tab.suffix; }       // "", "4", "9", "2", "3"
+    QString datasetName() const { return m_tab.datasetName; }   // "qryMPBANK", ...
     // The tab's period query; empty for a tab that is not built yet.
     const PeriodQuery &tabQuery() const { return m_tabQuery; }
 
@@ -73,7 +76,6 @@ private:
     QString m_statement;
     DeclarationImport m_import;
     QList<DeclarationField> m_fields;
-    QString m_tabSuffix;
-    QString m_datasetName;
+    DeclarationTab m_tab;
     PeriodQuery m_tabQuery;
 };

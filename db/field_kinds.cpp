@@ -1,5 +1,6 @@
 #include "db/field_kinds.h"
 
+#include "common/small_int.h"
 #include "common/big5_text.h"
 #include "common/number_picture.h"
 #include "db/lookup_key.h"
@@ -139,8 +140,8 @@ bool FieldKinds::fromInput(int field, const QVariant &input, bool asNumber, QVar
         if (!std::isfinite(d))
             return refuse(QStringLiteral("數值過大: %1").arg(input.toString()));
         if (k == Kind::Integer) {
-            if (d != std::trunc(d) || d < -32768 || d > 32767)
-                return refuse(QStringLiteral("須為 -32768 至 32767 的整數: %1").arg(input.toString()));
+            if (d != std::trunc(d) || !SmallInt::contains(d))
+                return refuse(QStringLiteral("須為 %1 至 %2 的整數: %3").arg(SmallInt::Min).arg(SmallInt::Max).arg(input.toString()));
             *stored = qlonglong(d);
         } else {
             *stored = d;

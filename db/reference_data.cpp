@@ -1,5 +1,6 @@
 #include "db/reference_data.h"
 
+#include "common/small_int.h"
 #include "common/big5_text.h"
 #include "db/schema.h"
 
@@ -39,7 +40,7 @@ bool convertCell(const FieldDef &field, const QString &cell, QVariant *out, QStr
         }
         bool ok = false;
         const int v = cell.trimmed().toInt(&ok);
-        if (!ok || v < -32768 || v > 32767) {
+        if (!ok || !SmallInt::contains(v)) {
             *why = QStringLiteral("欄位 %1 不是整數: %2").arg(field.name, cell);
             return false;
         }

@@ -1,5 +1,7 @@
 #include "db/schema.h"
 
+#include "common/small_int.h"
+
 #include <QHash>
 
 const FieldDef *TableDef::field(const QString &name) const
@@ -103,8 +105,8 @@ QString columnDefinition(const FieldDef &f)
     switch (f.type) {
     case FieldType::SmallInt:
         // A 16-bit signed whole number; text that is not a number fails the check too.
-        return QStringLiteral("%1 INTEGER CHECK (%1 IS NULL OR (typeof(%1) = 'integer' AND %1 BETWEEN -32768 AND 32767))")
-            .arg(f.name);
+        return QStringLiteral("%1 INTEGER CHECK (%1 IS NULL OR (typeof(%1) = 'integer' AND %1 BETWEEN %2 AND %3))")
+            .arg(f.name, QString::number(SmallInt::Min), QString::number(SmallInt::Max));
     case FieldType::Float:
         return QStringLiteral("%1 REAL CHECK (%1 IS NULL OR typeof(%1) IN ('real', 'integer'))").arg(f.name);
     case FieldType::Date:

@@ -11,41 +11,19 @@
 
 namespace {
 
-// How a tab's page names and labels its controls beyond the kind's suffix.
-struct PageLayout
-{
-    int labelNumber;   // labBANKNAME<n>
-    QString yearCaption;
-    QString monthCaption;
-    RecordToolbar::Naming naming;
-};
-
-PageLayout pageLayout(const DeclarationKind &kind)
+// The record toolbar's names of the kind's tab.
+RecordToolbar::Naming toolbarNaming(const DeclarationTab &tab)
 {
     RecordToolbar::Naming naming;
-    naming.suffix = kind.tabSuffix();
-    const QString year = QStringLiteral("年  ");
-    const QString month = QStringLiteral("月  ");
-    switch (kind.id()) {
-    case DeclarationKind::B01:
-        return {1, year, month, naming};
-    case DeclarationKind::B02:
-        naming.hasCheck = false;
-        return {2, year, month, naming};
-    case DeclarationKind::B03:
-        naming.hasCheck = false;
-        naming.deleteName = QStringLiteral("sbDEL");
-        naming.deleteHint = false;
-        return {3, year, month, naming};
-    case DeclarationKind::B04:
-        naming.hasCheck = false;
-        return {4, year, month, naming};
-    case DeclarationKind::B05:
-        naming.importName = QStringLiteral("sbEntery");
-        naming.importHint = false;
-        return {5, QStringLiteral("年        月"), QString(), naming};
-    }
-    return {};
+    naming.suffix = tab.suffix;
+    if (!tab.deleteName.isEmpty())
+        naming.deleteName = tab.deleteName;
+    naming.deleteHint = tab.deleteHint;
+    if (!tab.importName.isEmpty())
+        naming.importName = tab.importName;
+    naming.importHint = tab.importHint;
+    naming.hasCheck = tab.hasCheck;
+    return naming;
 }
 
 } // namespace
@@ -53,14 +31,14 @@ PageLayout pageLayout(const DeclarationKind &kind)
 DataTabPage::DataTabPage(Shell &shell, DeclarationKind::Id kind, QWidget *parent)
     : QWidget(parent), m_shell(shell), m_kind(DeclarationKind::get(kind))
 {
-    const PageLayout layout = pageLayout(m_kind);
-    const QString suffix = m_kind.tabSuffix();
+    const DeclarationTab &layout = m_kind.tab();
+    const QString suffix = layout.suffix;
     auto *page = new QVBoxLayout(this);
 
     m_header = new QHBoxLayout;
     auto *bankCaption = new QLabel(QStringLiteral("金融機構:"), this);
     m_bankName = new QLabel(this);
-    m_bankName->setObjectName(QStringLiteral("labBANKNAME%1").arg(layout.labelNumber));
+    m_bankName->setObjectName(QStringLiteral("labBANKNAME%1").arg(layout.bankLabelNumber));
     m_bankName->setMinimumWidth(240);
     m_year = new PeriodSpinEdit(QStringLiteral("seYYY") + suffix, Period::MaxYear, this);
     m_month = new PeriodSpinEdit(QStringLiteral("seMM") + suffix, Period::MaxMonth, this);
@@ -79,7 +57,7 @@ DataTabPage::DataTabPage(Shell &shell, DeclarationKind::Id kind, QWidget *parent
     m_gridArea = new QVBoxLayout;
     page->addLayout(m_gridArea, 1);
 
-    m_toolbar = new RecordToolbar(layout.naming, this);
+    m_toolbar = new RecordToolbar(toolbarNaming(layout), this);
     page->addWidget(m_toolbar);
 
     m_bankName->setText(shell.declaringBankName());
@@ -145,9 +123,9 @@ void DataTabPage::setImportHook(std::function<void()> hook)
         return;
     }
     const DeclarationKind::Id kind = m_kind.id();
-    m_toolbar->setAction(RecordToolbar::Import, [this, kind, hook = std::move(hook)] {
+    const bool flag = m_kind.tab().importMarksProgress;
+    m_toolbar->setAction(RecordToolbar::Import, [this, kind, flag, hook = std::move(hook)] {
         m_shell.setImportKind(kind);
-        const bool flag = kind != DeclarationKind::B01;   // the operating data import runs without the flag
         if (flag)
             m_shell.setImportInProgress(true);
         hook();

@@ -4,7 +4,6 @@
 
 #include "db/declaration_kind.h"
 #include "interchange/declaration_format.h"
-#include "interchange/schema_file.h"
 #include "interchange/text_lines.h"
 
 #include <QFile>
@@ -26,18 +25,6 @@ QList<QByteArrayView> splitLines(QByteArrayView data)
     return TextLines::split(data);
 }
 
-// The 0-based position of the first byte that is not printable ASCII, or -1.
-// A CR inside a line (a file with CR-only line ends) is caught here too.
-qsizetype firstUnprintable(QByteArrayView line)
-{
-    for (qsizetype i = 0; i < line.size(); ++i) {
-        const auto c = static_cast<unsigned char>(line[i]);
-        if (c < 0x20 || c > 0x7e)
-            return i;
-    }
-    return -1;
-}
-
 bool isBlank(QByteArrayView bytes)
 {
     for (char c : bytes) {
@@ -47,152 +34,199 @@ bool isBlank(QByteArrayView bytes)
     return true;
 }
 
-QString lineError(int lineNo, const QString &field, const QString &why)
+using TextLines::lineError;
+
+// The reading of a file's lines into result->rows, one step a line. Each step
+// returns whether the reading goes on; a refusal sets the status, the line, the
+// field and the detail, and leaves no rows.
+class LineReading
 {
-    return field.isEmpty() ? QStringLiteral("第 %1 行: %2").arg(lineNo).arg(why)
-                           : QStringLiteral("第 %1 行 %2 欄位: %3").arg(lineNo).arg(field, why);
+public:
+    LineReading(const RecordReader &reader, DeclarationFileCheck::Result *result)
+        : m_reader(reader), m_kind(reader.kind()), m_rule(reader.kind().importRule()), m_result(result),
+          m_period(result->period), m_yearAt(reader.layout().at(0)), m_monthAt(reader.layout().at(1)),
+          m_bankAt(reader.layout().at(2))
+    {
+        // The first three fields of every kind: M_YEAR, M_MONTH, BANK_CODE.
+        const auto &added = m_rule.addedFields;
+        m_storesLineNumber = std::any_of(added.begin(), added.end(), [](const AddedField &a) {
+            return a.source == AddedField::Source::LineNumber;
+        });
+    }
+
+    bool readAll(const QList<QByteArrayView> &lines);
+
+private:
+    bool fail(Status status, int lineNo, const QString &field, const QString &detail);
+    bool mismatch(int lineNo, int year, int month);
+    bool printable(QByteArrayView line, int lineNo);
+    bool firstLineAgreesWithName(QByteArrayView line, int lineNo);
+    bool nameInRange();
+    bool takeLine(QByteArrayView line, int lineNo);
+    bool takeRecord(RecordReader::Result &r, int lineNo);
+
+    const RecordReader &m_reader;
+    const DeclarationKind &m_kind;
+    const DeclarationImport &m_rule;
+    DeclarationFileCheck::Result *m_result;
+    const Period m_period;
+    const FieldLayout &m_yearAt;
+    const FieldLayout &m_monthAt;
+    const FieldLayout &m_bankAt;
+    bool m_storesLineNumber = false;
+    QSet<QString> m_seen;
+};
+
+bool LineReading::fail(Status status, int lineNo, const QString &field, const QString &detail)
+{
+    m_result->status = status;
+    m_result->lineNo = lineNo;
+    m_result->field = field;
+    m_result->detail = detail;
+    m_result->rows.clear();
+    return false;
 }
 
-// Reads and checks every line into result->rows; on failure sets the status
-// and returns false.
-bool readLines(const QList<QByteArrayView> &lines, const RecordReader &reader, DeclarationFileCheck::Result *result)
+bool LineReading::mismatch(int lineNo, int year, int month)
 {
-    const DeclarationKind &kind = reader.kind();
-    const Period period = result->period;
-    const QList<FieldLayout> &layout = reader.layout();
-    // The first three fields of every kind: M_YEAR, M_MONTH, BANK_CODE.
-    const FieldLayout &yearAt = layout.at(0);
-    const FieldLayout &monthAt = layout.at(1);
-    const FieldLayout &bankAt = layout.at(2);
-    const QStringList &keys = kind.importRule().keyFields;
-    const bool firstWins = kind.importRule().repeats == DeclarationImport::Repeats::FirstLineWins;
-    const auto &added = kind.importRule().addedFields;
-    const bool storesLineNumber = std::any_of(added.begin(), added.end(), [](const AddedField &a) {
-        return a.source == AddedField::Source::LineNumber;
-    });
+    const QString field = year != m_period.year ? m_yearAt.name : m_monthAt.name;
+    return fail(Status::MonthMismatch, lineNo, field,
+                lineError(lineNo, field,
+                          QStringLiteral("%1 年 %2 月, 檔名為 %3 年 %4 月")
+                              .arg(year).arg(month).arg(m_period.year).arg(m_period.month)));
+}
 
-    auto fail = [&](Status status, int lineNo, const QString &field, const QString &detail) {
-        result->status = status;
-        result->lineNo = lineNo;
-        result->field = field;
-        result->detail = detail;
-        result->rows.clear();
+// A CR inside a line (a file with CR-only line ends) is caught here too.
+bool LineReading::printable(QByteArrayView line, int lineNo)
+{
+    const qsizetype bad = TextLines::firstUnprintable(line);
+    if (bad < 0)
+        return true;
+    return fail(Status::FormatError, lineNo, QString(),
+                lineError(lineNo, QString(),
+                          TextLines::unprintableMessage(bad + 1, static_cast<unsigned char>(line[bad]))));
+}
+
+// The name and the first line must agree, whatever else the line holds.
+bool LineReading::firstLineAgreesWithName(QByteArrayView line, int lineNo)
+{
+    int values[2] = {0, 0};
+    const FieldLayout *at[2] = {&m_yearAt, &m_monthAt};
+    for (int f = 0; f < 2; ++f) {
+        const FieldLayout &l = *at[f];
+        if (line.size() < l.offset + l.width) {
+            return fail(Status::FormatError, lineNo, l.name,
+                        lineError(lineNo, QString(),
+                                  QStringLiteral("長度 %1 不足 (應至少 %2 個字元)")
+                                      .arg(line.size()).arg(m_reader.requiredLength())));
+        }
+        const QString text = QString::fromLatin1(line.sliced(l.offset, l.width));
+        const auto value = DeclarationFormat::readInteger(text);
+        const int max = f == 0 ? Period::MaxYear : Period::MaxMonth;
+        if (!value)
+            return fail(Status::FormatError, lineNo, l.name,
+                        lineError(lineNo, l.name, QStringLiteral("不是數字「%1」").arg(text)));
+        if (*value < 1 || *value > max)
+            return fail(Status::FormatError, lineNo, l.name,
+                        lineError(lineNo, l.name, QStringLiteral("%1 超出範圍 (1-%2)").arg(*value).arg(max)));
+        values[f] = *value;
+    }
+    if (!nameInRange())
         return false;
-    };
-    auto mismatch = [&](int lineNo, int year, int month) {
-        const QString field = year != period.year ? yearAt.name : monthAt.name;
-        return fail(Status::MonthMismatch, lineNo, field,
-                    lineError(lineNo, field,
-                              QStringLiteral("%1 年 %2 月, 檔名為 %3 年 %4 月")
-                                  .arg(year).arg(month).arg(period.year).arg(period.month)));
-    };
+    if (values[0] != m_period.year || values[1] != m_period.month)
+        return mismatch(lineNo, values[0], values[1]);
+    return true;
+}
 
+// A name out of range matches no line that could be read: say so, rather than
+// that the line differs from it.
+bool LineReading::nameInRange()
+{
+    const int named[2] = {m_period.year, m_period.month};
+    const FieldLayout *at[2] = {&m_yearAt, &m_monthAt};
+    for (int f = 0; f < 2; ++f) {
+        const int max = f == 0 ? Period::MaxYear : Period::MaxMonth;
+        if (named[f] < 1 || named[f] > max)
+            return fail(Status::FormatError, 0, at[f]->name,
+                        QStringLiteral("檔名的%1 %2 超出範圍 (1-%3)")
+                            .arg(f == 0 ? QStringLiteral("年") : QStringLiteral("月"))
+                            .arg(named[f]).arg(max));
+    }
+    return true;
+}
+
+// One line after the first checks: skipped, refused or read into a row.
+bool LineReading::takeLine(QByteArrayView line, int lineNo)
+{
+    // A blank institution skips the line; so does a wholly blank line.
+    const bool bankBlank = line.size() >= m_bankAt.offset + m_bankAt.width
+                               ? isBlank(line.sliced(m_bankAt.offset, m_bankAt.width))
+                               : isBlank(line);
+    if (bankBlank)
+        return true;
+
+    // Exactly the kind's record: a longer line is a file of a longer kind (or
+    // something else) under this kind's name. A shorter one the reader refuses,
+    // naming the length it needs.
+    if (line.size() > m_kind.recordLength())
+        return fail(Status::FormatError, lineNo, QString(),
+                    lineError(lineNo, QString(),
+                              QStringLiteral("長度 %1 超過記錄長度 %2").arg(line.size()).arg(m_kind.recordLength())));
+    RecordReader::Result r = DeclarationFileCheck::readRecord(m_reader, line, lineNo);
+    if (!r.ok())
+        return fail(Status::FormatError, lineNo, r.field, r.error);
+
+    // A file is one month: a line of another month is not written under the
+    // name's month without a word.
+    const int year = r.values.value(QStringLiteral("M_YEAR")).toInt();
+    const int month = r.values.value(QStringLiteral("M_MONTH")).toInt();
+    if (year != m_period.year || month != m_period.month)
+        return mismatch(lineNo, year, month);
+    return takeRecord(r, lineNo);
+}
+
+// A record of the month: its key decides whether it repeats an earlier one.
+bool LineReading::takeRecord(RecordReader::Result &r, int lineNo)
+{
+    const QStringList &keys = m_rule.keyFields;
+    QString key;
+    key.reserve(64);   // every key of every kind fits: one allocation a line
+    for (const QString &k : keys) {
+        key += r.values.value(k).toString();
+        key += QChar(0x1f);
+    }
+    m_result->bankCode = r.values.value(QStringLiteral("BANK_CODE")).toString();
+    if (m_seen.contains(key)) {
+        if (m_rule.repeats == DeclarationImport::Repeats::FirstLineWins)
+            return true;
+        QStringList parts;
+        for (const QString &k : keys)
+            parts << k + u'=' + r.values.value(k).toString();
+        return fail(Status::FormatError, lineNo, QString(),
+                    lineError(lineNo, QString(), QStringLiteral("資料重複 (%1)").arg(parts.join(QStringLiteral(", ")))));
+    }
+    if (m_storesLineNumber && lineNo > DeclarationFileCheck::MaxLineNumber)
+        return fail(Status::FormatError, lineNo, QString(),
+                    lineError(lineNo, QString(),
+                              QStringLiteral("超過 %1 行，行號無法存為序號 (SERIAL)；申報檔不會有這麼多行，請查明檔案")
+                                  .arg(DeclarationFileCheck::MaxLineNumber)));
+    m_seen.insert(key);
+    m_result->rows.append({std::move(r.values), std::move(r.numbers), lineNo});
+    return true;
+}
+
+bool LineReading::readAll(const QList<QByteArrayView> &lines)
+{
     if (lines.isEmpty())
         return fail(Status::FormatError, 0, QString(), QStringLiteral("檔案沒有任何資料"));
-
-    QSet<QString> seen;
-    seen.reserve(lines.size());
-    result->rows.reserve(lines.size());
+    m_seen.reserve(lines.size());
+    m_result->rows.reserve(lines.size());
     for (int i = 0; i < lines.size(); ++i) {
         const QByteArrayView line = lines.at(i);
         const int lineNo = i + 1;
-        const qsizetype bad = firstUnprintable(line);
-        if (bad >= 0) {
-            return fail(Status::FormatError, lineNo, QString(),
-                        lineError(lineNo, QString(),
-                                  QStringLiteral("第 %1 個字元不是 ASCII 可列印字元 (0x%2)")
-                                      .arg(bad + 1)
-                                      .arg(int(static_cast<unsigned char>(line[bad])), 2, 16, QChar(u'0'))));
-        }
-
-        if (i == 0) {
-            // The name and the first line must agree, whatever else the line holds.
-            int values[2] = {0, 0};
-            const FieldLayout *at[2] = {&yearAt, &monthAt};
-            for (int f = 0; f < 2; ++f) {
-                const FieldLayout &l = *at[f];
-                if (line.size() < l.offset + l.width) {
-                    return fail(Status::FormatError, lineNo, l.name,
-                                lineError(lineNo, QString(),
-                                          QStringLiteral("長度 %1 不足 (應至少 %2 個字元)")
-                                              .arg(line.size()).arg(reader.requiredLength())));
-                }
-                const QString text = QString::fromLatin1(line.sliced(l.offset, l.width));
-                const auto value = DeclarationFormat::readInteger(text);
-                const int max = f == 0 ? Period::MaxYear : Period::MaxMonth;
-                if (!value)
-                    return fail(Status::FormatError, lineNo, l.name,
-                                lineError(lineNo, l.name, QStringLiteral("不是數字「%1」").arg(text)));
-                if (*value < 1 || *value > max)
-                    return fail(Status::FormatError, lineNo, l.name,
-                                lineError(lineNo, l.name,
-                                          QStringLiteral("%1 超出範圍 (1-%2)").arg(*value).arg(max)));
-                values[f] = *value;
-            }
-            // A name out of range matches no line that could be read: say so,
-            // rather than that the line differs from it.
-            const int named[2] = {period.year, period.month};
-            for (int f = 0; f < 2; ++f) {
-                const int max = f == 0 ? Period::MaxYear : Period::MaxMonth;
-                if (named[f] < 1 || named[f] > max)
-                    return fail(Status::FormatError, 0, at[f]->name,
-                                QStringLiteral("檔名的%1 %2 超出範圍 (1-%3)")
-                                    .arg(f == 0 ? QStringLiteral("年") : QStringLiteral("月"))
-                                    .arg(named[f]).arg(max));
-            }
-            if (values[0] != period.year || values[1] != period.month)
-                return mismatch(lineNo, values[0], values[1]);
-        }
-
-        // A blank institution skips the line; so does a wholly blank line.
-        const bool bankBlank = line.size() >= bankAt.offset + bankAt.width
-                                   ? isBlank(line.sliced(bankAt.offset, bankAt.width))
-                                   : isBlank(line);
-        if (bankBlank)
-            continue;
-
-        // Exactly the kind's record: a longer line is a file of a longer kind
-        // (or something else) under this kind's name. A shorter one the
-        // reader refuses, naming the length it needs.
-        if (line.size() > kind.recordLength())
-            return fail(Status::FormatError, lineNo, QString(),
-                        lineError(lineNo, QString(),
-                                  QStringLiteral("長度 %1 超過記錄長度 %2").arg(line.size()).arg(kind.recordLength())));
-        RecordReader::Result r = DeclarationFileCheck::readRecord(reader, line, lineNo);
-        if (!r.ok())
-            return fail(Status::FormatError, lineNo, r.field, r.error);
-
-        // A file is one month: a line of another month is not written under
-        // the name's month without a word.
-        const int year = r.values.value(QStringLiteral("M_YEAR")).toInt();
-        const int month = r.values.value(QStringLiteral("M_MONTH")).toInt();
-        if (year != period.year || month != period.month)
-            return mismatch(lineNo, year, month);
-
-        QString key;
-        key.reserve(64);   // every key of every kind fits: one allocation a line
-        for (const QString &k : keys) {
-            key += r.values.value(k).toString();
-            key += QChar(0x1f);
-        }
-        result->bankCode = r.values.value(QStringLiteral("BANK_CODE")).toString();
-        if (seen.contains(key)) {
-            if (firstWins)
-                continue;
-            QStringList parts;
-            for (const QString &k : keys)
-                parts << k + u'=' + r.values.value(k).toString();
-            return fail(Status::FormatError, lineNo, QString(),
-                        lineError(lineNo, QString(),
-                                  QStringLiteral("資料重複 (%1)").arg(parts.join(QStringLiteral(", ")))));
-        }
-        if (storesLineNumber && lineNo > DeclarationFileCheck::MaxLineNumber)
-            return fail(Status::FormatError, lineNo, QString(),
-                        lineError(lineNo, QString(),
-                                  QStringLiteral("超過 %1 行，行號無法存為序號 (SERIAL)；申報檔不會有這麼多行，請查明檔案")
-                                      .arg(DeclarationFileCheck::MaxLineNumber)));
-        seen.insert(key);
-        result->rows.append({std::move(r.values), std::move(r.numbers), lineNo});
+        if (!printable(line, lineNo) || (i == 0 && !firstLineAgreesWithName(line, lineNo))
+            || !takeLine(line, lineNo))
+            return false;
     }
     return true;
 }
@@ -267,21 +301,14 @@ DeclarationFileCheck::Result DeclarationFileCheck::check(const DeclarationKind &
     }
     result.period = *period;
 
-    // The layout, through the kind's schema. It is parsed in memory: nothing is
+    // The layout is the kind's own (DeclarationKind's fields): nothing is
     // written beside the file, so a reading that is interrupted leaves nothing
     // there that a later run would have to tell from the user's files.
-    QString schemaError;
-    const auto layout = SchemaFile::parse(SchemaFile::text(baseName, kind), kind, &schemaError);
-    if (!layout) {
-        result.status = Status::FormatError;
-        result.detail = schemaError;
-        return result;
-    }
-    const RecordReader reader(kind, *layout);
+    const RecordReader reader(kind);
 
     const QList<QByteArrayView> lines = splitLines(bytes);
     result.lines = int(lines.size());
-    if (readLines(lines, reader, &result))
+    if (LineReading(reader, &result).readAll(lines))
         result.status = Status::Ok;
     return result;
 }

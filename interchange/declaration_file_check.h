@@ -1,6 +1,7 @@
 #pragma once
 
 #include "common/decimal4.h"
+#include "common/small_int.h"
 #include "common/period.h"
 #include "interchange/record_reader.h"
 
@@ -21,7 +22,7 @@ class DeclarationKind;
 //  - the year and month come from the name (characters 11 to 13 and 14 to 15 of
 //    the name without directory and extension); the first line's must be those,
 //    and so must those of every line that is read;
-//  - the layout is the kind's schema, built and parsed in memory;
+//  - the layout is the kind's own (its fields' offsets and widths);
 //  - a line whose institution field is blank is skipped without a message (a
 //    wholly blank line counts as one);
 //  - every other line is exactly the kind's record (no two kinds have records
@@ -74,7 +75,7 @@ public:
     // well under a megabyte): anything far larger is not one, and is not loaded.
     static constexpr qint64 MaxFileSize = 64 * 1024 * 1024;
     // The line number is stored as a small integer (SERIAL).
-    static constexpr int MaxLineNumber = 32767;
+    static constexpr int MaxLineNumber = SmallInt::Max;
 
     // Loads the file at `path` into *bytes. False with *result's status and
     // detail set when there is no such file, it is too large or unreadable.

@@ -36,7 +36,7 @@ QVariant addedValue(const AddedField &added, const DeclarationFileCheck::Row &ro
 }
 
 // Fills the target with the rows read; false + *error when a row is refused.
-bool fillTarget(CachedDataset &target, const DeclarationKind &kind, const QList<DeclarationFileCheck::Row> &rows,
+bool appendRows(CachedDataset &target, const DeclarationKind &kind, const QList<DeclarationFileCheck::Row> &rows,
                 const ImportEngine::Lookups &lookups, int *failedLine, QString *error)
 {
     target.disableControls();
@@ -105,6 +105,177 @@ bool otherInstitutionsFree(const QString &connectionName, const DeclarationImpor
     return true;
 }
 
+// One import as it goes, step by step. Each step returns whether the import
+// goes on; when it stops, `result` says why.
+class ImportRun
+{
+public:
+    explicit ImportRun(const ImportEngine::Request &request)
+        : m_request(request), m_kind(*request.kind), m_target(*request.target)
+    {
+    }
+
+    ImportEngine::Result result;
+
+    bool readFile();
+    bool loadLookups();
+    bool fillTarget();
+    bool readStoredMonth(ImmediateTransaction &transaction, CachedDataset &stored);
+    bool replaceConfirmed(ImmediateTransaction &transaction);
+    void replace(ImmediateTransaction &transaction, CachedDataset &stored);
+
+    // Rolls back and forgets what was cached, then stops with the engine's message.
+    bool databaseError(ImmediateTransaction &transaction, const QString &detail, CachedDataset *stored);
+
+private:
+    const ImportEngine::Request &m_request;
+    const DeclarationKind &m_kind;
+    CachedDataset &m_target;
+    DeclarationFileCheck::Result m_file;
+    ImportEngine::Lookups m_loaded;
+    const ImportEngine::Lookups *m_lookups = nullptr;
+};
+
+// The user's file, read where it is, and every line read and checked before
+// anything changes.
+bool ImportRun::readFile()
+{
+    m_file = DeclarationFileCheck::checkFile(m_kind, m_request.file);
+    result.detail = m_file.detail;
+    result.lineNo = m_file.lineNo;
+    result.field = m_file.field;
+    result.period = m_file.period;
+    result.lines = m_file.lines;
+    switch (m_file.status) {
+    case DeclarationFileCheck::Status::Ok: break;
+    case DeclarationFileCheck::Status::OpenFailed: result.status = Status::OpenFailed; return false;
+    case DeclarationFileCheck::Status::MonthMismatch: result.status = Status::MonthMismatch; return false;
+    case DeclarationFileCheck::Status::FormatError: result.status = Status::FormatError; return false;
+    }
+    result.bankCode = m_file.bankCode;
+    return true;
+}
+
+// The names the added fields take: the caller's lists, else read now.
+bool ImportRun::loadLookups()
+{
+    m_lookups = m_request.lookups;
+    if (m_lookups)
+        return true;
+    QString error;
+    if (!ImportEngine::Lookups::load(m_kind, m_request.connectionName, &m_loaded, &error)) {
+        result.status = Status::DatabaseError;
+        result.detail = error;
+        return false;
+    }
+    m_lookups = &m_loaded;
+    return true;
+}
+
+// The target: the kind's statement that selects nothing, then the rows read.
+bool ImportRun::fillTarget()
+{
+    const DeclarationImport &rule = m_kind.importRule();
+    m_target.setSql(rule.targetStatement);
+    m_target.clearParams();
+    for (auto it = rule.targetParams.constBegin(); it != rule.targetParams.constEnd(); ++it)
+        m_target.setParam(it.key(), it.value());
+    if (m_target.updateSql().insertSql.trimmed().isEmpty())
+        m_target.setUpdateTable(m_kind.table());
+    if (!m_target.open()) {
+        result.status = Status::DatabaseError;
+        result.detail = m_target.lastError();
+        return false;
+    }
+    int failedLine = 0;
+    QString fillError;
+    if (!appendRows(m_target, m_kind, m_file.rows, *m_lookups, &failedLine, &fillError)) {
+        m_target.cancel();
+        m_target.cancelUpdates();
+        result.status = Status::FormatError;
+        result.lineNo = failedLine;
+        result.detail = QStringLiteral("第 %1 行: %2").arg(failedLine).arg(fillError);
+        return false;
+    }
+    result.rowsRead = m_target.recordCount();
+    return true;
+}
+
+// The stored rows of the institution and month, and no other institution of
+// the file with a month of its own.
+bool ImportRun::readStoredMonth(ImmediateTransaction &transaction, CachedDataset &stored)
+{
+    const DeclarationImport &rule = m_kind.importRule();
+    stored.setSql(rule.storedStatement);
+    stored.setParam(rule.institutionParam, m_file.bankCode);
+    stored.setParam(rule.yearParam, m_file.period.year);
+    stored.setParam(rule.monthParam, m_file.period.month);
+    stored.setUpdateTable(m_kind.table());
+    if (!stored.open())
+        return databaseError(transaction, stored.lastError(), nullptr);
+    result.storedRows = stored.recordCount();
+    QString conflict;
+    if (!otherInstitutionsFree(m_request.connectionName, rule, m_file, &conflict))
+        return databaseError(transaction, conflict, nullptr);
+    return true;
+}
+
+// A stored month is replaced only when the caller says yes (no answer: no).
+bool ImportRun::replaceConfirmed(ImmediateTransaction &transaction)
+{
+    if (result.storedRows == 0 || (m_request.confirmReplace && m_request.confirmReplace()))
+        return true;
+    transaction.rollback();
+    m_target.cancelUpdates();
+    result.status = Status::Declined;
+    return false;
+}
+
+// Replace: the stored rows go, the file's rows come, both or neither.
+void ImportRun::replace(ImmediateTransaction &transaction, CachedDataset &stored)
+{
+    if (m_request.busy)
+        m_request.busy(true);
+    const auto notBusy = qScopeGuard([&] {
+        if (m_request.busy)
+            m_request.busy(false);
+    });
+
+    stored.disableControls();
+    while (stored.recordCount() > 0) {
+        stored.last();
+        stored.remove();
+    }
+    stored.enableControls();
+    if (result.storedRows > 0 && !stored.applyUpdates()) {
+        databaseError(transaction, stored.lastError(), &stored);
+        return;
+    }
+    if (!m_target.applyUpdates()) {
+        databaseError(transaction, m_target.lastError(), &stored);
+        return;
+    }
+    if (!transaction.commit()) {
+        databaseError(transaction, transaction.error(), &stored);
+        return;
+    }
+    stored.commitUpdates();
+    m_target.commitUpdates();
+    result.replaced = result.storedRows > 0;
+    result.status = Status::Done;
+}
+
+bool ImportRun::databaseError(ImmediateTransaction &transaction, const QString &detail, CachedDataset *stored)
+{
+    transaction.rollback();
+    if (stored)
+        stored->cancelUpdates();
+    m_target.cancelUpdates();
+    result.status = Status::DatabaseError;
+    result.detail = detail;
+    return false;
+}
+
 } // namespace
 
 // ---------------------------------------------------------------------------------
@@ -142,131 +313,27 @@ bool ImportEngine::Lookups::load(const DeclarationKind &kind, ReferenceLists &li
 
 ImportEngine::Result ImportEngine::run(const Request &request)
 {
-    Result result;
     if (!request.kind || !request.target) {
+        Result result;
         result.status = Status::OpenFailed;
         result.detail = QStringLiteral("沒有指定匯入種類或資料集");
         return result;
     }
-    const DeclarationKind &kind = *request.kind;
-    CachedDataset &target = *request.target;
-
-    // The user's file, read where it is, and every line read and checked
-    // before anything changes.
-    const DeclarationFileCheck::Result file = DeclarationFileCheck::checkFile(kind, request.file);
-    result.detail = file.detail;
-    result.lineNo = file.lineNo;
-    result.field = file.field;
-    result.period = file.period;
-    result.lines = file.lines;
-    switch (file.status) {
-    case DeclarationFileCheck::Status::Ok: break;
-    case DeclarationFileCheck::Status::OpenFailed: result.status = Status::OpenFailed; return result;
-    case DeclarationFileCheck::Status::MonthMismatch: result.status = Status::MonthMismatch; return result;
-    case DeclarationFileCheck::Status::FormatError: result.status = Status::FormatError; return result;
-    }
-    result.bankCode = file.bankCode;
-
-    Lookups loaded;
-    const Lookups *lookups = request.lookups;
-    if (!lookups) {
-        QString error;
-        if (!Lookups::load(kind, request.connectionName, &loaded, &error)) {
-            result.status = Status::DatabaseError;
-            result.detail = error;
-            return result;
-        }
-        lookups = &loaded;
-    }
-
-    // The target: the kind's statement that selects nothing, then the rows read.
-    const DeclarationImport &rule = kind.importRule();
-    target.setSql(rule.targetStatement);
-    target.clearParams();
-    for (auto it = rule.targetParams.constBegin(); it != rule.targetParams.constEnd(); ++it)
-        target.setParam(it.key(), it.value());
-    if (target.updateSql().insertSql.trimmed().isEmpty())
-        target.setUpdateTable(kind.table());
-    if (!target.open()) {
-        result.status = Status::DatabaseError;
-        result.detail = target.lastError();
-        return result;
-    }
-    int failedLine = 0;
-    QString fillError;
-    if (!fillTarget(target, kind, file.rows, *lookups, &failedLine, &fillError)) {
-        target.cancel();
-        target.cancelUpdates();
-        result.status = Status::FormatError;
-        result.lineNo = failedLine;
-        result.detail = QStringLiteral("第 %1 行: %2").arg(failedLine).arg(fillError);
-        return result;
-    }
-    result.rowsRead = target.recordCount();
+    ImportRun import(request);
+    if (!import.readFile() || !import.loadLookups() || !import.fillTarget())
+        return import.result;
 
     // From the read of the stored month to the last insert, one write
     // transaction that holds the write lock throughout: a second import of the
     // month waits, then finds (and is asked about) what this one wrote, so a
     // month is never left half one file and half the other.
     ImmediateTransaction transaction(QSqlDatabase::database(request.connectionName, false));
-    auto databaseError = [&](const QString &detail, CachedDataset *stored) {
-        transaction.rollback();
-        if (stored)
-            stored->cancelUpdates();
-        target.cancelUpdates();
-        result.status = Status::DatabaseError;
-        result.detail = detail;
-        return result;
-    };
-    if (!transaction.isActive())
-        return databaseError(transaction.error(), nullptr);
-
-    // The stored rows of the institution and month.
+    if (!transaction.isActive()) {
+        import.databaseError(transaction, transaction.error(), nullptr);
+        return import.result;
+    }
     CachedDataset stored(request.connectionName);
-    stored.setSql(rule.storedStatement);
-    stored.setParam(rule.institutionParam, file.bankCode);
-    stored.setParam(rule.yearParam, file.period.year);
-    stored.setParam(rule.monthParam, file.period.month);
-    stored.setUpdateTable(kind.table());
-    if (!stored.open())
-        return databaseError(stored.lastError(), nullptr);
-    result.storedRows = stored.recordCount();
-    QString conflict;
-    if (!otherInstitutionsFree(request.connectionName, rule, file, &conflict))
-        return databaseError(conflict, nullptr);
-
-    if (result.storedRows > 0) {
-        if (!request.confirmReplace || !request.confirmReplace()) {
-            transaction.rollback();
-            target.cancelUpdates();
-            result.status = Status::Declined;
-            return result;
-        }
-    }
-
-    if (request.busy)
-        request.busy(true);
-    const auto notBusy = qScopeGuard([&] {
-        if (request.busy)
-            request.busy(false);
-    });
-
-    // Replace: the stored rows go, the file's rows come, both or neither.
-    stored.disableControls();
-    while (stored.recordCount() > 0) {
-        stored.last();
-        stored.remove();
-    }
-    stored.enableControls();
-    if (result.storedRows > 0 && !stored.applyUpdates())
-        return databaseError(stored.lastError(), &stored);
-    if (!target.applyUpdates())
-        return databaseError(target.lastError(), &stored);
-    if (!transaction.commit())
-        return databaseError(transaction.error(), &stored);
-    stored.commitUpdates();
-    target.commitUpdates();
-    result.replaced = result.storedRows > 0;
-    result.status = Status::Done;
-    return result;
+    if (import.readStoredMonth(transaction, stored) && import.replaceConfirmed(transaction))
+        import.replace(transaction, stored);
+    return import.result;
 }

@@ -6,6 +6,7 @@
 #include "interchange/declaration_file_check.h"
 #include "interchange/declaration_format.h"
 #include "interchange/file_fingerprint.h"
+#include "interchange/text_lines.h"
 
 #include <QFile>
 #include <fcntl.h>
@@ -119,7 +120,7 @@ QString ReadBackCheck::compareRecords(QByteArrayView bytes) const
     for (qsizetype i = 0; i < m_rows.size(); ++i) {
         const int lineNo = int(i) + 1;
         if (i >= read.rows.size() || read.rows.at(i).lineNo != lineNo)
-            return QStringLiteral("第 %1 行: 匯入時不會讀取這一行").arg(lineNo);
+            return TextLines::lineError(lineNo, {}, QStringLiteral("匯入時不會讀取這一行"));
         const DeclarationFileCheck::Row &record = read.rows.at(i);
         const QVariantList &row = m_rows.at(i);
         for (int f = 0; f < fields.size(); ++f) {
@@ -128,9 +129,8 @@ QString ReadBackCheck::compareRecords(QByteArrayView bytes) const
                 continue;
             const Shown s = shown(field, row.at(f), record);
             if (s.stored != s.read)
-                return QStringLiteral("第 %1 行 %2 欄位: 讀回「%3」, 資料為「%4」")
-                    .arg(lineNo)
-                    .arg(field.name, s.read, s.stored);
+                return TextLines::lineError(lineNo, field.name,
+                                            QStringLiteral("讀回「%1」, 資料為「%2」").arg(s.read, s.stored));
         }
     }
     return {};

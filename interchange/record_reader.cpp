@@ -1,8 +1,10 @@
 #include "interchange/record_reader.h"
 
 #include "common/field_text.h"
+#include "common/period.h"
 
 #include "interchange/declaration_format.h"
+#include "interchange/text_lines.h"
 #include "db/declaration_kind.h"
 
 #include <algorithm>
@@ -54,9 +56,7 @@ RecordReader::Result RecordReader::read(QByteArrayView line, int lineNo) const
         result.values.clear();
         result.numbers.clear();
         result.field = field;
-        result.error = field.isEmpty()
-            ? QStringLiteral("第 %1 行: %2").arg(lineNo).arg(why)
-            : QStringLiteral("第 %1 行 %2 欄位: %3").arg(lineNo).arg(field, why);
+        result.error = TextLines::lineError(lineNo, field, why);
         return result;
     };
 
@@ -74,13 +74,9 @@ RecordReader::Result RecordReader::read(QByteArrayView line, int lineNo) const
     for (int i = 0; i < fields.size(); ++i) {
         const FieldLayout &l = m_layout.at(i);
         const QByteArrayView bytes = line.sliced(l.offset, l.width);
-        for (qsizetype k = 0; k < bytes.size(); ++k) {
-            const unsigned char c = static_cast<unsigned char>(bytes[k]);
-            if (c < 0x20 || c > 0x7e)
-                return refuse(l.name, QStringLiteral("第 %1 個字元不是 ASCII 可列印字元 (0x%2)")
-                                          .arg(l.offset + k + 1)
-                                          .arg(int(c), 2, 16, QChar(u'0')));
-        }
+        const qsizetype k = TextLines::firstUnprintable(bytes);
+        if (k >= 0)
+            return refuse(l.name, TextLines::unprintableMessage(l.offset + k + 1, static_cast<unsigned char>(bytes[k])));
         texts.append(QString::fromLatin1(bytes));
     }
 
@@ -91,7 +87,7 @@ RecordReader::Result RecordReader::read(QByteArrayView line, int lineNo) const
         switch (f.rendering) {
         case R::Year:
         case R::Month: {
-            const int max = f.rendering == R::Year ? 999 : 12;
+            const int max = f.rendering == R::Year ? Period::MaxYear : Period::MaxMonth;
             const auto value = DeclarationFormat::readInteger(text);
             if (!value)
                 return refuse(f.name, QStringLiteral("不是數字「%1」").arg(text));

@@ -1,8 +1,10 @@
 #include "interchange/record_writer.h"
 
 #include "common/field_text.h"
+#include "common/period.h"
 
 #include "interchange/declaration_format.h"
+#include "interchange/text_lines.h"
 #include "db/declaration_kind.h"
 
 #include <cmath>
@@ -10,17 +12,6 @@
 using R = DeclarationField::Rendering;
 
 namespace {
-
-// Printable ASCII only: a control character or any byte beyond 127 would
-// corrupt the fixed-width line.
-bool isPrintableAscii(QStringView text)
-{
-    for (QChar c : text) {
-        if (c.unicode() < 0x20 || c.unicode() > 0x7e)
-            return false;
-    }
-    return true;
-}
 
 struct Rendered
 {
@@ -44,7 +35,7 @@ Rendered renderText(const DeclarationField &f, const QVariant &value)
     const QString stored = FieldText::withoutTrailingBlanks(value.toString());
     if (stored.isEmpty())
         return {{}, QStringLiteral("空白")};
-    if (!isPrintableAscii(stored))
+    if (TextLines::firstUnprintable(stored) >= 0)
         return {{}, QStringLiteral("含有非 ASCII 字元: %1").arg(stored)};
     // A blank inside a code ("1 0" would be written "001 0") cannot be told from
     // the padding when the file is read back, and the import refuses it.
@@ -113,10 +104,10 @@ RecordWriter::Result RecordWriter::write(const QVariantList &values) const
         Rendered r;
         switch (f.rendering) {
         case R::Year:
-            r = renderInteger(values.at(i), f.width, 999, QStringLiteral("年度"));
+            r = renderInteger(values.at(i), f.width, Period::MaxYear, QStringLiteral("年度"));
             break;
         case R::Month:
-            r = renderInteger(values.at(i), f.width, 12, QStringLiteral("月份"));
+            r = renderInteger(values.at(i), f.width, Period::MaxMonth, QStringLiteral("月份"));
             break;
         case R::InstitutionCode:
         case R::AccountCode:

@@ -19,9 +19,9 @@ class DeclarationKind;
 //   FIELD1=M_YEAR,CHAR,03,00,00
 //   ...
 //
-// one FIELDn line per field: name, type, width, decimals, 0-based offset. The
-// import builds and parses it in memory; it is never written beside the data
-// file, which is how nothing of an interrupted import is left there.
+// one FIELDn line per field: name, type, width, decimals, 0-based offset. It
+// says in text what the kind's fields say (DeclarationKind); the import reads
+// the layout from the kind and never writes a schema beside the data file.
 namespace SchemaFile {
 
 // The text for a data file of the kind whose base name is given.

@@ -1,5 +1,6 @@
 #include "migration/field_conversion.h"
 
+#include "common/small_int.h"
 #include "common/big5_text.h"
 
 #include <QDate>
@@ -102,8 +103,9 @@ Result toSmallInt(const QByteArray &bytes, const FieldDef &target)
     const double v = number.value.toDouble();
     if (v != std::floor(v))
         return {{}, QStringLiteral("%1 不是整數: %2").arg(target.name, shown(bytes))};
-    if (v < -32768 || v > 32767)
-        return {{}, QStringLiteral("%1 超出 -32768 至 32767: %2").arg(target.name, shown(bytes))};
+    if (!SmallInt::contains(v))
+        return {{}, QStringLiteral("%1 超出 %2 至 %3: %4")
+                        .arg(target.name, QString::number(SmallInt::Min), QString::number(SmallInt::Max), shown(bytes))};
     return {int(v), {}};
 }
 

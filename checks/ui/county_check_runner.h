@@ -11,7 +11,8 @@ class QProgressBar;
 class QWidget;
 
 // The county data check as the "檢核" button (sbCheck3) of the county tab runs it,
-// over the rows the tab holds (`rows`, qryHMPBANK, not read again):
+// over the rows the tab holds (`rows`, qryHMPBANK, not read again): runMonthCheck()
+// (checks/ui/check_runner.h) with a CountyCheck. In full:
 //
 //  1. No rows held (the dataset closed or empty): nothing happens, nothing is said.
 //  2. Year or month 0: warning "請輸入欲檢核之年月資料!!!", the focus goes to

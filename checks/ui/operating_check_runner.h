@@ -11,8 +11,8 @@ class QProgressBar;
 class QWidget;
 
 // The operating data check as the "檢核" button (sbCheck) of the operating data
-// tab runs it, with its messages, its progress label and gauge, and the result
-// window.
+// tab runs it: runMonthCheck() (checks/ui/check_runner.h) with an OperatingCheck,
+// after the tab's own query. In full:
 //
 //  1. Year or month 0: warning "請輸入欲檢核之年月資料!!!", the focus goes to
 //     `yearEdit` (if given), nothing is evaluated.

@@ -42,7 +42,7 @@ TfmENTERY::TfmENTERY(DeclarationKind::Id kind, CachedDataset &target, Shell &she
     buildControls();
 
     m_shell.setImportKind(kind);
-    if (kind != DeclarationKind::B01) {
+    if (DeclarationKind::get(kind).tab().importMarksProgress) {
         m_shell.setImportInProgress(true);
         m_markSet = true;
     }
@@ -228,25 +228,36 @@ void TfmENTERY::sbOKClick()
         return;
     case ImportEngine::Status::Declined:
         m_outcome = Outcome::Declined;
-        if (m_kind == DeclarationKind::B01 || m_kind == DeclarationKind::B05)
-            m_shell.setEditMode(EditMode::Browse);
+        setModeAfter(DeclarationKind::get(m_kind).tab().modeAfterDecline);
         reject();
         return;
     case ImportEngine::Status::Done:
         break;
     }
 
-    m_outcome = m_kind == DeclarationKind::B01 && m_result.nothingImported() ? Outcome::ImportedEmpty : Outcome::Imported;
-    if (m_kind == DeclarationKind::B01)
-        m_shell.setEditMode(EditMode::Browse);
-    else if (m_kind == DeclarationKind::B05)
-        m_shell.setEditMode(EditMode::Add);
+    const DeclarationTab &tab = DeclarationKind::get(m_kind).tab();
+    m_outcome = tab.importReportsEmpty && m_result.nothingImported() ? Outcome::ImportedEmpty : Outcome::Imported;
+    setModeAfter(tab.modeAfterImport);
     if (m_applied)
         m_applied(m_outcome);
     if (m_outcome == Outcome::ImportedEmpty)
         messages.warning(ImportEngine::nothingFoundMessage(), this);
     messages.information(ImportEngine::completedMessage(), this);
     accept();
+}
+
+void TfmENTERY::setModeAfter(DeclarationTab::Mode mode)
+{
+    switch (mode) {
+    case DeclarationTab::Mode::Unchanged:
+        break;
+    case DeclarationTab::Mode::Browse:
+        m_shell.setEditMode(EditMode::Browse);
+        break;
+    case DeclarationTab::Mode::Add:
+        m_shell.setEditMode(EditMode::Add);
+        break;
+    }
 }
 
 void TfmENTERY::sbExitClick()

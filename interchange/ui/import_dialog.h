@@ -68,6 +68,8 @@ private:
     void buildControls();
     void dlbDIRECTClick(const QModelIndex &index);
     void fbENTERFILEClick(const QModelIndex &index);
+    // Leaves the window in the editing state the kind's tab asks for.
+    void setModeAfter(DeclarationTab::Mode mode);
 
     DeclarationKind::Id m_kind;
     CachedDataset &m_target;

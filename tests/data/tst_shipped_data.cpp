@@ -2,6 +2,9 @@
 // formulas, the sample institution with its branches, and a sample month whose
 // formulas all hold, together with the example declaration file of that month.
 
+#include "checks/amount_lookup.h"
+#include "checks/formula_evaluator.h"
+#include "checks/formula_set.h"
 #include "common/big5_text.h"
 #include "common/decimal4.h"
 #include "db/database.h"
@@ -23,74 +26,27 @@ constexpr auto Connection = "tst_shipped_data";
 constexpr int SampleYear = 115;
 constexpr int SampleMonth = 10;
 
-struct Term
+// A formula as the tables hold it, read here to test the shipped rows themselves.
+struct RuleTerm
 {
     QString accCode;
     QString noop;
 };
 
-struct Formula
+struct RuleFormula
 {
     QString cano;
     QString quop;
     QString remark;
-    QList<Term> left;
-    QList<Term> right;
+    QList<RuleTerm> left;
+    QList<RuleTerm> right;
 };
 
-// One side of a formula, strictly left to right: a missing amount leaves the
-// running value as it is, division by zero gives 0, every step is rounded by
-// Decimal4 itself.
-Decimal4 evaluateSide(const QList<Term> &terms, const QHash<QString, Decimal4> &amounts)
+// What a failing formula's row says: its text and both values.
+QString failureText(const CheckResultRow &row)
 {
-    Decimal4 value;
-    QString pending;
-    for (qsizetype i = 0; i < terms.size(); ++i) {
-        const auto it = amounts.constFind(terms[i].accCode);
-        if (it != amounts.cend()) {
-            const Decimal4 a = *it;
-            if (i == 0)
-                value = value + a;
-            else if (pending == QLatin1String("+"))
-                value = value + a;
-            else if (pending == QLatin1String("-"))
-                value = value - a;
-            else if (pending == QLatin1String("*"))
-                value = value * a;
-            else if (pending == QLatin1String("/"))
-                value = a.isZero() ? Decimal4() : value / a;
-        }
-        pending = terms[i].noop;
-    }
-    return value;
-}
-
-bool holds(const QString &quop, Decimal4 l, Decimal4 r)
-{
-    if (quop == QLatin1String("="))
-        return l == r;
-    if (quop == QLatin1String(">"))
-        return l > r;
-    if (quop == QLatin1String("<"))
-        return l < r;
-    if (quop == QLatin1String(">="))
-        return l >= r;
-    if (quop == QLatin1String("<="))
-        return l <= r;
-    if (quop == QLatin1String("<>"))
-        return l != r;
-    return true;
-}
-
-QString formulaText(const Formula &f)
-{
-    QString text;
-    for (const Term &t : f.left)
-        text += t.accCode + t.noop;
-    text += f.quop;
-    for (const Term &t : f.right)
-        text += t.accCode + t.noop;
-    return text;
+    return QStringLiteral("%1: %2 vs %3")
+        .arg(row.remark, row.left ? row.left->toString() : QString(), row.right ? row.right->toString() : QString());
 }
 
 // The file reading of a number field: what follows a "-" is negated, the rest
@@ -137,7 +93,7 @@ private slots:
 private:
     QSqlQuery query(const QString &sql);
     QStringList column(const QString &sql);
-    QList<Formula> formulas(const QString &headers, const QString &terms, const QString &accounts);
+    QList<RuleFormula> formulas(const QString &headers, const QString &terms, const QString &accounts);
 
     QTemporaryDir m_dir;
     QString m_bankNo;
@@ -162,14 +118,14 @@ QStringList tst_ShippedData::column(const QString &sql)
 
 // Formulas in cano order with the terms that join an existing account, each
 // side in nserial order: the terms as the checks read them.
-QList<Formula> tst_ShippedData::formulas(const QString &headers, const QString &terms,
+QList<RuleFormula> tst_ShippedData::formulas(const QString &headers, const QString &terms,
                                            const QString &accounts)
 {
-    QList<Formula> out;
+    QList<RuleFormula> out;
     QSqlQuery h = query(QStringLiteral("select cano, quop, remark from %1 order by cano").arg(headers));
     while (h.next())
         out.append({h.value(0).toString(), h.value(1).toString(), h.value(2).toString(), {}, {}});
-    for (Formula &f : out) {
+    for (RuleFormula &f : out) {
         QSqlQuery t(Database::connection(QString::fromLatin1(Connection)));
         t.prepare(QStringLiteral("select A.left_flag, A.acc_code, A.noop from %1 A, %2 B "
                                  "where A.acc_code = B.ACC_CODE and A.cano = :cano order by A.nserial")
@@ -178,7 +134,7 @@ QList<Formula> tst_ShippedData::formulas(const QString &headers, const QString &
         if (!t.exec())
             qWarning("%s", qPrintable(t.lastError().text()));
         while (t.next()) {
-            const Term term{t.value(1).toString(), t.value(2).toString()};
+            const RuleTerm term{t.value(1).toString(), t.value(2).toString()};
             (t.value(0).toString() == QLatin1String("0") ? f.left : f.right).append(term);
         }
     }
@@ -315,7 +271,7 @@ void tst_ShippedData::formulasReferToAccounts()
         QVERIFY2(noop.isEmpty() || QStringLiteral("+-*/").contains(noop), qPrintable(where));
     }
 
-    for (const Formula &f : formulas(headers, terms, accounts)) {
+    for (const RuleFormula &f : formulas(headers, terms, accounts)) {
         QVERIFY2(!f.left.isEmpty() && !f.right.isEmpty(), qPrintable(f.cano));
         QVERIFY2(f.left.last().noop.isEmpty() && f.right.last().noop.isEmpty(), qPrintable(f.cano));
         for (qsizetype i = 0; i + 1 < f.left.size(); ++i)
@@ -387,38 +343,38 @@ void tst_ShippedData::sampleMonthFormulasHold()
     QSqlQuery q = query(QStringLiteral("select ACC_CODE, AMT, SERIAL from MPBANK where M_YEAR = %1 and "
                                        "M_MONTH = %2 and BANK_CODE = '%3' order by SERIAL")
                             .arg(SampleYear).arg(SampleMonth).arg(m_bankNo));
-    QHash<QString, Decimal4> amounts;
+    AmountLookup amounts;
     QStringList rowCodes;
     while (q.next()) {
         QCOMPARE(q.value(2).toInt(), int(rowCodes.size()) + 1);
         rowCodes << q.value(0).toString();
-        amounts.insert(q.value(0).toString(), Decimal4::fromDouble(q.value(1).toDouble()));
+        amounts.add(q.value(0).toString(), q.value(1).toDouble());
     }
     QCOMPARE(rowCodes, column(QStringLiteral("select ACC_CODE from CACNO order by rowid")));
 
-    const QList<Formula> all = formulas(QStringLiteral("RuleNo1"), QStringLiteral("RuleNo2"),
-                                        QStringLiteral("CACNO"));
-    const auto it = std::find_if(all.cbegin(), all.cend(), [&](const Formula &f) { return f.cano == cano; });
-    QVERIFY(it != all.cend());
-    const Decimal4 l = evaluateSide(it->left, amounts);
-    const Decimal4 r = evaluateSide(it->right, amounts);
-    QVERIFY2(holds(it->quop, l, r),
-             qPrintable(QStringLiteral("%1: %2 vs %3").arg(formulaText(*it), l.toString(), r.toString())));
+    // Judged by the checks' own reading and evaluator.
+    FormulaSet set;
+    QString error;
+    QVERIFY2(set.load(FormulaTables::operating(), &error, QString::fromLatin1(Connection)), qPrintable(error));
+    const auto it = std::find_if(set.formulas().cbegin(), set.formulas().cend(),
+                                 [&](const Formula &f) { return f.cano == cano; });
+    QVERIFY(it != set.formulas().cend());
+    const std::optional<CheckResultRow> failing = FormulaEvaluator::judge(*it, amounts);
+    QVERIFY2(!failing, qPrintable(failing ? failureText(*failing) : QString()));
 }
 
 void tst_ShippedData::sampleCountyFormulasHoldInEveryCounty()
 {
     const QStringList counties = column(QStringLiteral("select HSIEN_ID from CD01 order by HSIEN_ID"));
     const QStringList accounts = column(QStringLiteral("select ACC_CODE from HCACNO order by ACC_CODE"));
-    QHash<QString, QHash<QString, Decimal4>> byCounty;
+    QHash<QString, AmountLookup> byCounty;
     QSqlQuery q = query(QStringLiteral("select HSIEN_ID, ACC_CODE, AMT from HMPBANK where M_YEAR = %1 "
                                        "and M_MONTH = %2 and BANK_CODE = '%3'")
                             .arg(SampleYear).arg(SampleMonth).arg(m_bankNo));
     int rows = 0;
     while (q.next()) {
         ++rows;
-        byCounty[q.value(0).toString()].insert(q.value(1).toString(),
-                                               Decimal4::fromDouble(q.value(2).toDouble()));
+        byCounty[q.value(0).toString()].add(q.value(1).toString(), q.value(2).toDouble());
     }
     // The full grid: no county check lists a missing account.
     QCOMPARE(rows, int(counties.size() * accounts.size()));
@@ -427,16 +383,14 @@ void tst_ShippedData::sampleCountyFormulasHoldInEveryCounty()
             QVERIFY2(byCounty.value(county).contains(account), qPrintable(county + QLatin1Char(' ') + account));
     }
 
-    const QList<Formula> all = formulas(QStringLiteral("HRuleNo1"), QStringLiteral("HRuleNo2"),
-                                        QStringLiteral("HCACNO"));
-    QVERIFY(!all.isEmpty());
+    FormulaSet set;
+    QString error;
+    QVERIFY2(set.load(FormulaTables::county(), &error, QString::fromLatin1(Connection)), qPrintable(error));
+    QVERIFY(!set.formulas().isEmpty());
     for (const QString &county : counties) {
-        for (const Formula &f : all) {
-            const Decimal4 l = evaluateSide(f.left, byCounty.value(county));
-            const Decimal4 r = evaluateSide(f.right, byCounty.value(county));
-            QVERIFY2(holds(f.quop, l, r), qPrintable(QStringLiteral("%1 %2: %3 vs %4")
-                                                         .arg(county, formulaText(f), l.toString(),
-                                                              r.toString())));
+        for (const Formula &f : set.formulas()) {
+            const std::optional<CheckResultRow> failing = FormulaEvaluator::judge(f, byCounty.value(county));
+            QVERIFY2(!failing, qPrintable(failing ? county + QLatin1Char(' ') + failureText(*failing) : QString()));
         }
     }
 }

@@ -25,6 +25,17 @@ QString busy()
     return QStringLiteral("資料庫正由其他作業寫入中，等候逾時仍未完成；請待該作業結束後再試一次 !!!");
 }
 
+QString changedByOther(bool deleting)
+{
+    return deleting ? QStringLiteral("資料已被其他使用者異動，請重新查詢後再刪除!!!")
+                    : QStringLiteral("資料已被其他使用者異動，請重新查詢後再修改!!!");
+}
+
+QString monthStoredByOther()
+{
+    return QStringLiteral("此年月資料已由其他使用者存入，請重新查詢後再修改!!!");
+}
+
 QString of(const QSqlError &error)
 {
     if (isBusy(error))

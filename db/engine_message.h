@@ -17,5 +17,10 @@ QString connectionClosed(const QString &connectionName);
 // The engine waited for another program's write and gave up.
 bool isBusy(const QSqlError &error);
 QString busy();
+// A row to modify or delete is no longer stored as it was read: another user
+// (a second window, the command line, another desk) changed or deleted it.
+QString changedByOther(bool deleting = false);
+// A month to be added was stored by another user since it was looked up.
+QString monthStoredByOther();
 
 } // namespace EngineMessage

@@ -3,31 +3,58 @@
 #include "db/cached_dataset.h"
 #include "db/database.h"
 #include "db/savepoint.h"
+#include "db/write_transaction.h"
 
 RecordSave::RecordSave(CachedDataset &rows, QString savepointName)
     : m_rows(rows), m_savepointName(std::move(savepointName))
 {
 }
 
+bool RecordSave::fail(const QString &error)
+{
+    m_error = error;
+    return false;
+}
+
 bool RecordSave::run()
 {
     m_error.clear();
+    if (m_month && m_rows.hasPendingUpdates())
+        return runClaimed();
+    return runUnderSavepoint();
+}
+
+bool RecordSave::runUnderSavepoint()
+{
     Savepoint transaction(Database::connection(m_rows.connectionName()), m_savepointName);
-    if (!transaction.isActive()) {
-        m_error = transaction.error();
-        return false;
-    }
+    if (!transaction.isActive())
+        return fail(transaction.error());
     // The rows go as a whole or not at all: applyUpdates leaves the cache as it
     // was when a statement fails, and the savepoint undoes what ran before it.
     if (!m_rows.applyUpdates()) {
-        m_error = m_rows.lastError();
         transaction.rollback();
-        return false;
+        return fail(m_rows.lastError());
     }
-    if (!transaction.release()) {
-        m_error = transaction.error();
-        return false;
-    }
+    if (!transaction.release())
+        return fail(transaction.error());
+    m_rows.commitUpdates();
+    return true;
+}
+
+bool RecordSave::runClaimed()
+{
+    // The write lock first (a bounded wait for another writer), then the month
+    // as read, then the rows: what the check saw is what the rows are written to.
+    WriteTransaction transaction(Database::connection(m_rows.connectionName()));
+    if (!transaction.isActive())
+        return fail(transaction.error());
+    QString why;
+    if (!m_month->holds(m_rows.connectionName(), &why))
+        return fail(why);   // rolled back as the transaction ends
+    if (!m_rows.applyUpdates())
+        return fail(m_rows.lastError());
+    if (!transaction.commit())
+        return fail(transaction.error());
     m_rows.commitUpdates();
     return true;
 }

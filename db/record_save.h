@@ -1,6 +1,9 @@
 #pragma once
 
+#include "db/month_claim.h"
+
 #include <QString>
+#include <optional>
 
 class CachedDataset;
 
@@ -11,21 +14,35 @@ class CachedDataset;
 // rows as loaded. On failure nothing is written, the cache is exactly as it was
 // and error() says why; what to do with the cache then is the caller's choice.
 //
-// This is the place for what every save must do inside the same transaction:
-// taking the month's lock row, refusing a row another writer changed since it
-// was read, writing the history record. Add it to run(), between the savepoint
-// and its release, and every screen has it.
+// Every modify and delete finds its row as it was read, so a row another writer
+// changed since is refused (UpdateApplier). A save of a whole month names its
+// month with claimMonth(): the changes are then written in a write transaction
+// of their own (WriteTransaction: the connection must not be in one already)
+// that first checks the month is still as the window read it (MonthClaim), so
+// two writers of one month are serialised and the second is refused, never
+// mixed. A save with nothing to write claims nothing.
+//
+// This is the place for what every save must do inside the same transaction
+// (the history record, say): add it to run() and every screen has it.
 class RecordSave
 {
 public:
     explicit RecordSave(CachedDataset &rows, QString savepointName = QStringLiteral("velq8_save"));
+
+    // The rows are one whole month (Add, Save, Delete of a month tab).
+    void claimMonth(const MonthClaim &claim) { m_month = claim; }
 
     // True when every change was written (the cache is then committed).
     bool run();
     QString error() const { return m_error; }
 
 private:
+    bool runUnderSavepoint();
+    bool runClaimed();
+    bool fail(const QString &error);
+
     CachedDataset &m_rows;
     QString m_savepointName;
+    std::optional<MonthClaim> m_month;
     QString m_error;
 };

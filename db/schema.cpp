@@ -132,16 +132,26 @@ QHash<QString, QList<QStringList>> extraIndexes()
     };
 }
 
-QString whereOldKey(const TableDef &table)
+// How a modify or delete finds the stored row: by its key and by every other
+// value as the dataset read it, so that a row another writer changed (or
+// deleted) since it was read matches nothing and the save is refused instead of
+// overwriting that change. The comparisons are NULL-safe and portable:
+//   key fields      K = :OLD_K          (the primary key's index finds the row)
+//   texts           coalesce(F, '') = :OLD_F
+//                   (a text the dataset holds as NULL is written as '', and a
+//                   NULL read back is bound as '': both are the same empty text)
+//   numbers, dates  F is not distinct from :OLD_F
+// A table without a key is found by all its values the same way.
+QString whereAsRead(const TableDef &table)
 {
     QStringList terms;
-    if (table.key.isEmpty()) {
-        // No key: the row is found by all its old values ("is" also matches NULL).
-        for (const FieldDef &f : table.fields)
-            terms << QStringLiteral("%1 is :OLD_%1").arg(f.name);
-    } else {
-        for (const QString &k : table.key)
-            terms << QStringLiteral("%1 = :OLD_%1").arg(k);
+    for (const FieldDef &f : table.fields) {
+        if (table.key.contains(f.name, Qt::CaseInsensitive))
+            terms << QStringLiteral("%1 = :OLD_%1").arg(f.name);
+        else if (f.type == FieldType::Text)
+            terms << QStringLiteral("coalesce(%1, '') = :OLD_%1").arg(f.name);
+        else
+            terms << QStringLiteral("%1 is not distinct from :OLD_%1").arg(f.name);
     }
     return terms.join(QStringLiteral(" and "));
 }
@@ -206,12 +216,12 @@ QString modifyStatement(const TableDef &table)
     for (const FieldDef &f : table.fields)
         sets << QStringLiteral("%1 = :%1").arg(f.name);
     return QStringLiteral("update %1 set %2 where %3")
-        .arg(table.name, sets.join(QStringLiteral(", ")), whereOldKey(table));
+        .arg(table.name, sets.join(QStringLiteral(", ")), whereAsRead(table));
 }
 
 QString deleteStatement(const TableDef &table)
 {
-    return QStringLiteral("delete from %1 where %2").arg(table.name, whereOldKey(table));
+    return QStringLiteral("delete from %1 where %2").arg(table.name, whereAsRead(table));
 }
 
 } // namespace Schema

@@ -36,9 +36,12 @@ QStringList indexStatements(const TableDef &table);
 
 // "insert into T (F1, ...) values (:F1, ...)"
 QString insertStatement(const TableDef &table);
-// "update T set F1 = :F1, ... where K1 = :OLD_K1 and ..."
+// The modify and delete statements find the row by its key and by every other
+// field of `table` as it was read (":OLD_<FIELD>"), so that a row another writer
+// changed since it was read is not found (see whereAsRead in schema.cpp):
+// "update T set F1 = :F1, ... where K1 = :OLD_K1 and ... and F2 is not distinct from :OLD_F2 ..."
 QString modifyStatement(const TableDef &table);
-// "delete from T where K1 = :OLD_K1 and ..."
+// "delete from T where K1 = :OLD_K1 and ... and coalesce(T1, '') = :OLD_T1 ..."
 QString deleteStatement(const TableDef &table);
 
 } // namespace Schema

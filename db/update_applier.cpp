@@ -23,19 +23,21 @@ struct UpdateApplier::Step
 {
     const char *name;      // for the message when the statement is missing
     QString sql;
-    bool mustFindRow;      // modify and delete: the stored row must be there
+    // Modify and delete: the stored row must be there as it was read.
+    enum class FindRow { No, ToModify, ToDelete } mustFindRow;
     QList<const CachedRow *> rows;
     QList<Binding> bindings;
 };
 
 UpdateApplier::Statements UpdateApplier::forTable(const TableDef &table, const FieldKinds &fields)
 {
+    // The modify sets, and both find the row by, the table's fields the dataset
+    // read: a field it did not read keeps its stored value and is not compared
+    // (there is no value read to compare it with), and a column the statement
+    // computes (ACCNAME, ...) is no field of the table.
     TableDef read = table;
-    if (!table.key.isEmpty()) {
-        // The row is found by its key (":OLD_" values), whatever fields are set.
-        read.fields.removeIf([&](const FieldDef &f) { return fields.indexOf(f.name) < 0; });
-    }
-    return {Schema::insertStatement(table), Schema::modifyStatement(read), Schema::deleteStatement(table)};
+    read.fields.removeIf([&](const FieldDef &f) { return fields.indexOf(f.name) < 0; });
+    return {Schema::insertStatement(table), Schema::modifyStatement(read), Schema::deleteStatement(read)};
 }
 
 UpdateApplier::UpdateApplier(const QString &connectionName, const Statements &statements,
@@ -114,14 +116,20 @@ bool UpdateApplier::run(QSqlQuery &query, const Step &step, const CachedRow &row
     }
     if (!query.exec())
         return fail(EngineMessage::of(query.lastError()));
-    if (step.mustFindRow && query.numRowsAffected() == 0) {
-        // The stored row is no longer there under its old key.
+    if (step.mustFindRow != Step::FindRow::No && query.numRowsAffected() == 0) {
+        // The row is no longer stored as it was read: another writer changed or
+        // deleted it since. Writing it now would undo that change unseen.
         QStringList key;
+        const TableDef *table = m_fields.table();
         for (const Binding &b : step.bindings) {
-            if (b.source == Binding::Source::Old)
-                key << m_fields.name(b.field) + u'=' + row.originalValue(b.field).toString();
+            if (b.source != Binding::Source::Old)
+                continue;
+            const QString name = m_fields.name(b.field);
+            if (!table || table->key.isEmpty() || table->key.contains(name, Qt::CaseInsensitive))
+                key << name + u'=' + row.originalValue(b.field).toString().trimmed();
         }
-        return fail(QStringLiteral("找不到要更新的資料 (%1)").arg(key.join(QStringLiteral(", "))));
+        return fail(EngineMessage::changedByOther(step.mustFindRow == Step::FindRow::ToDelete) + u' '
+                    + u'(' + key.join(QStringLiteral(", ")) + u')');
     }
     return true;
 }
@@ -130,9 +138,9 @@ bool UpdateApplier::apply(const QList<CachedRow> &rows)
 {
     m_error.clear();
     Step steps[] = {
-        {"delete", m_statements.deleteSql, true, {}, {}},
-        {"modify", m_statements.modifySql, true, {}, {}},
-        {"insert", m_statements.insertSql, false, {}, {}},
+        {"delete", m_statements.deleteSql, Step::FindRow::ToDelete, {}, {}},
+        {"modify", m_statements.modifySql, Step::FindRow::ToModify, {}, {}},
+        {"insert", m_statements.insertSql, Step::FindRow::No, {}, {}},
     };
     Step &deletes = steps[0];
     Step &modifies = steps[1];

@@ -20,7 +20,9 @@ struct TableDef;
 // dataset's parameter of that name, else NULL. Deletions run first, then
 // modifications, then insertions, each in storage order, so that a row may take
 // the key another row gave up in the same apply. A modify or delete that finds
-// no stored row fails. Before anything is written, every text the insert and
+// no stored row fails: the generic statements find a row by every value read
+// (Schema::modifyStatement), so a row another writer changed or deleted since it
+// was read is refused with EngineMessage::changedByOther() and the row's key. Before anything is written, every text the insert and
 // modify statements would write is checked against its field (width in Big5
 // bytes, characters Big5 has).
 //

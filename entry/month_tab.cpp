@@ -118,6 +118,7 @@ void MonthTab::bindToolbar()
     binding.rereadAfterSave = m_description.rereadAfterSave;
     if (!m_description.buttonStates.isEmpty())
         binding.buttonStates = [this] { showOwnButtonStates(); };
+    binding.monthClaim = [this] { return saveClaim(); };
     toolbar()->bind(binding);
     connect(toolbar(), &RecordToolbar::refreshed, this, &MonthTab::followEditing);
     toolbar()->setAction(RecordToolbar::Query, [this] { query(); });
@@ -152,6 +153,23 @@ void MonthTab::showButtons(MonthTabDescription::State state)
         toolbar()->setButtonEnabled(b, true);
     for (RecordToolbar::Button b : it->disabled)
         toolbar()->setButtonEnabled(b, false);
+}
+
+std::optional<MonthClaim> MonthTab::monthClaim(MonthClaim::Purpose purpose) const
+{
+    const Period month = period();
+    if (month.year == 0 || month.month == 0)
+        return std::nullopt;
+    // The month is the one the tab looks up: of every institution where a
+    // period is one whoever declared it, else of the declaring institution.
+    const bool ofInstitution = !m_description.periodOfAnyInstitution && kind().tabQuery().byInstitution;
+    return MonthClaim(kind().table(), month.year, month.month,
+                      ofInstitution ? shell().declaringBankCode() : QString(), purpose);
+}
+
+std::optional<MonthClaim> MonthTab::saveClaim() const
+{
+    return monthClaim(shell().editMode() == EditMode::Add ? MonthClaim::Purpose::Add : MonthClaim::Purpose::Save);
 }
 
 bool MonthTab::holdsRows() const
@@ -356,6 +374,8 @@ bool MonthTab::applyDeletion(QString *error)
 {
     // The month goes as a whole or not at all.
     RecordSave deletion(*m_dataset, QStringLiteral("velq8_delete_month"));
+    if (const std::optional<MonthClaim> month = monthClaim(MonthClaim::Purpose::Delete))
+        deletion.claimMonth(*month);
     if (deletion.run())
         return true;
     *error = deletion.error();
@@ -390,7 +410,10 @@ bool MonthTab::saveOnClose()
     // drops them without a word.
     if (!editing && !dataset.hasPendingUpdates())
         return true;
-    if (RecordSave save(dataset); !save.run()) {
+    RecordSave save(dataset);
+    if (const std::optional<MonthClaim> month = saveClaim())
+        save.claimMonth(*month);
+    if (!save.run()) {
         Messages::current().error(save.error(), window());
         return false;
     }

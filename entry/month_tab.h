@@ -89,6 +89,11 @@ private:
     void removeRowsWithGauge();
     bool applyDeletion(QString *error);
     bool holdsRows() const;
+    // The month being saved or deleted, for the save's claim on it; nullopt
+    // when the period is incomplete (the rows are then no single month).
+    std::optional<MonthClaim> monthClaim(MonthClaim::Purpose purpose) const;
+    // The claim of a Save: Add while the month is being added, else Save.
+    std::optional<MonthClaim> saveClaim() const;
     // The tab's own button states (description().buttonStates) for the month as it stands.
     void showOwnButtonStates();
     void showButtons(MonthTabDescription::State state);

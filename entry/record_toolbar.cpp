@@ -248,11 +248,15 @@ bool RecordToolbar::save()
     // one is said and nothing is saved, so the user can mend it.
     if (!m_binding.grid->settleEditor())
         return false;
+    const std::optional<MonthClaim> month = m_binding.monthClaim ? m_binding.monthClaim() : std::nullopt;
     shell.setEditMode(EditMode::Browse);
     if (dataset.isOpen()) {
         // All rows or none, through the one apply every save takes: it leaves
         // the cache as it was when a statement fails.
-        if (RecordSave save(dataset); !save.run()) {
+        RecordSave save(dataset);
+        if (month)
+            save.claimMonth(*month);
+        if (!save.run()) {
             shell.setEditMode(mode);
             refresh();
             Messages::current().error(save.error(), window());

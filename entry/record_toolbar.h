@@ -1,5 +1,7 @@
 #pragma once
 
+#include "db/month_claim.h"
+
 #include <QList>
 #include <QStringList>
 #include <QWidget>
@@ -66,6 +68,10 @@ public:
         // The tab's own button states, set in place of the shared ones by every
         // refresh; empty: the shared button-state refresh.
         std::function<void()> buttonStates;
+        // A tab that saves a whole month names it here, asked as Save starts (in
+        // the edit mode the rows were keyed in): the save then claims the month
+        // (RecordSave::claimMonth). Empty, or nullopt: no month is claimed.
+        std::function<std::optional<MonthClaim>()> monthClaim;
     };
 
     explicit RecordToolbar(const Naming &naming, QWidget *parent = nullptr);

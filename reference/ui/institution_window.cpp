@@ -14,9 +14,12 @@ CachedDataset &makeQryBN01()
     // shown (the table's generic ones would empty the others).
     dataset->setUpdateTable(QStringLiteral("BN01"));
     dataset->setUpdateSql({QStringLiteral("insert into BN01 (BANK_NO, BANK_NAME) values (:BANK_NO, :BANK_NAME)"),
+                           // A row is found as it was read: a name another user changed
+                           // meanwhile is not overwritten (nor its row deleted) unseen.
                            QStringLiteral("update BN01 set BANK_NO = :BANK_NO, BANK_NAME = :BANK_NAME "
-                                          "where BANK_NO = :OLD_BANK_NO"),
-                           QStringLiteral("delete from BN01 where BANK_NO = :OLD_BANK_NO")});
+                                          "where BANK_NO = :OLD_BANK_NO and coalesce(BANK_NAME, '') = :OLD_BANK_NAME"),
+                           QStringLiteral("delete from BN01 where BANK_NO = :OLD_BANK_NO "
+                                          "and coalesce(BANK_NAME, '') = :OLD_BANK_NAME")});
     return *dataset;
 }
 

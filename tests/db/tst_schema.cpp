@@ -168,12 +168,15 @@ void tst_Schema::genericStatementsOfMpbank()
     QCOMPARE(Schema::modifyStatement(*t),
              QString("update MPBANK set M_YEAR = :M_YEAR, M_MONTH = :M_MONTH, BANK_CODE = :BANK_CODE, "
                      "ACC_CODE = :ACC_CODE, AMT = :AMT, SERIAL = :SERIAL where M_YEAR = :OLD_M_YEAR and "
-                     "M_MONTH = :OLD_M_MONTH and BANK_CODE = :OLD_BANK_CODE and ACC_CODE = :OLD_ACC_CODE"));
+                     "M_MONTH = :OLD_M_MONTH and BANK_CODE = :OLD_BANK_CODE and ACC_CODE = :OLD_ACC_CODE and "
+                     "AMT is not distinct from :OLD_AMT and SERIAL is not distinct from :OLD_SERIAL"));
     QCOMPARE(Schema::deleteStatement(*t),
              QString("delete from MPBANK where M_YEAR = :OLD_M_YEAR and M_MONTH = :OLD_M_MONTH and "
-                     "BANK_CODE = :OLD_BANK_CODE and ACC_CODE = :OLD_ACC_CODE"));
+                     "BANK_CODE = :OLD_BANK_CODE and ACC_CODE = :OLD_ACC_CODE and "
+                     "AMT is not distinct from :OLD_AMT and SERIAL is not distinct from :OLD_SERIAL"));
     // The keyless result table is never found by an empty condition.
-    QVERIFY(Schema::deleteStatement(*Schema::table("CACNONO3")).contains("where REMARK is :OLD_REMARK"));
+    QVERIFY(Schema::deleteStatement(*Schema::table("CACNONO3"))
+                .contains("where coalesce(REMARK, '') = :OLD_REMARK and MONEY1 is not distinct from :OLD_MONEY1"));
 }
 
 void tst_Schema::genericStatementsWriteByOldKey()
@@ -188,10 +191,12 @@ void tst_Schema::genericStatementsWriteByOldKey()
     q.bindValue(":HSIEN_ID", "C");
     q.bindValue(":HSIEN_NAME", "丙");
     q.bindValue(":OLD_HSIEN_ID", "A");
+    q.bindValue(":OLD_HSIEN_NAME", "甲");
     QVERIFY(q.exec());
     QCOMPARE(q.numRowsAffected(), 1);
     QVERIFY(q.prepare(Schema::deleteStatement(*t)));
     q.bindValue(":OLD_HSIEN_ID", "B");
+    q.bindValue(":OLD_HSIEN_NAME", "乙");
     QVERIFY(q.exec());
     QCOMPARE(db.scalar("select group_concat(HSIEN_ID || HSIEN_NAME) from CD01").toString(), QString("C丙"));
 }

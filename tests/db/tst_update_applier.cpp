@@ -139,9 +139,9 @@ void tst_UpdateApplier::applies_data()
     QTest::newRow("a text of exactly the width") << QStringList{"modify B B 新北市政"} << both << true
                                                  << "A=臺北市;B=新北市政";
     QTest::newRow("a vanished row fails the modify") << QStringList{"modify Q R x"} << both << false
-                                                     << "找不到要更新的資料 (HSIEN_ID=Q)";
+                                                     << "資料已被其他使用者異動，請重新查詢後再修改!!! (HSIEN_ID=Q)";
     QTest::newRow("a vanished row fails the delete") << QStringList{"delete A", "delete Q"} << both << false
-                                                     << "找不到要更新的資料 (HSIEN_ID=Q)";
+                                                     << "資料已被其他使用者異動，請重新查詢後再刪除!!! (HSIEN_ID=Q)";
     QTest::newRow("a failing insert undoes the rows before it") << QStringList{"delete A", "insert B x"} << both
                                                                 << false << "UNIQUE constraint failed";
     QTest::newRow("an insert one byte too wide") << QStringList{"delete A", "insert C 新北市政a"} << both << false

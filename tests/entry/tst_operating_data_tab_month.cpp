@@ -179,8 +179,8 @@ void TstOperatingDataTabMonth::amountCellRefusesWhatIsNotANumber()
     // Only the amount column takes input.
     QVERIFY(!f.ds().setData(f.ds().index(1, 2), QStringLiteral("x")));
 
-    // Walking through a cell without typing keeps its stored value exactly.
-    QVERIFY(f.db.exec("update MPBANK set AMT = 1.23456 where ACC_CODE = '20000'"));
+    // Walking through a cell without typing keeps its stored value exactly (the
+    // value is stored after the save: a change behind rows being edited is refused).
     QVERIFY(f.click("sbPost"));
     QCOMPARE(f.db.scalar("select AMT from MPBANK where ACC_CODE = '20000'").toDouble(), -5.0);
     QVERIFY(f.db.exec("update MPBANK set AMT = 1.23456 where ACC_CODE = '20000'"));

@@ -1,0 +1,50 @@
+#include "db/write_transaction.h"
+
+#include "db/engine_message.h"
+
+#include <QSqlError>
+#include <QSqlQuery>
+
+WriteTransaction::WriteTransaction(const QSqlDatabase &db)
+    : m_db(db)
+{
+    if (!m_db.isOpen()) {
+        m_error = EngineMessage::connectionClosed(m_db.connectionName());
+        return;
+    }
+    // Not QSqlDatabase::transaction(): its plain "begin" takes the write lock
+    // only at the first write, after the reads it should protect.
+    QSqlQuery q(m_db);
+    if (q.exec(QStringLiteral("begin immediate")))
+        m_active = true;
+    else
+        m_error = EngineMessage::of(q.lastError());
+}
+
+WriteTransaction::~WriteTransaction()
+{
+    rollback();
+}
+
+bool WriteTransaction::commit()
+{
+    if (!m_active)
+        return false;
+    QSqlQuery q(m_db);
+    if (q.exec(QStringLiteral("commit"))) {
+        m_active = false;
+        return true;
+    }
+    m_error = EngineMessage::of(q.lastError());
+    rollback();
+    return false;
+}
+
+void WriteTransaction::rollback()
+{
+    if (!m_active)
+        return;
+    m_active = false;
+    QSqlQuery q(m_db);
+    q.exec(QStringLiteral("rollback"));
+}

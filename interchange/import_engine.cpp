@@ -5,7 +5,7 @@
 #include "db/declaration_kind.h"
 #include "db/reference_lists.h"
 #include "interchange/declaration_file_check.h"
-#include "interchange/immediate_transaction.h"
+#include "db/write_transaction.h"
 
 #include <QScopeGuard>
 #include <QSet>
@@ -120,12 +120,12 @@ public:
     bool readFile();
     bool loadLookups();
     bool fillTarget();
-    bool readStoredMonth(ImmediateTransaction &transaction, CachedDataset &stored);
-    bool replaceConfirmed(ImmediateTransaction &transaction);
-    void replace(ImmediateTransaction &transaction, CachedDataset &stored);
+    bool readStoredMonth(WriteTransaction &transaction, CachedDataset &stored);
+    bool replaceConfirmed(WriteTransaction &transaction);
+    void replace(WriteTransaction &transaction, CachedDataset &stored);
 
     // Rolls back and forgets what was cached, then stops with the engine's message.
-    bool databaseError(ImmediateTransaction &transaction, const QString &detail, CachedDataset *stored);
+    bool databaseError(WriteTransaction &transaction, const QString &detail, CachedDataset *stored);
 
 private:
     const ImportEngine::Request &m_request;
@@ -203,7 +203,7 @@ bool ImportRun::fillTarget()
 
 // The stored rows of the institution and month, and no other institution of
 // the file with a month of its own.
-bool ImportRun::readStoredMonth(ImmediateTransaction &transaction, CachedDataset &stored)
+bool ImportRun::readStoredMonth(WriteTransaction &transaction, CachedDataset &stored)
 {
     const DeclarationImport &rule = m_kind.importRule();
     stored.setSql(rule.storedStatement);
@@ -221,7 +221,7 @@ bool ImportRun::readStoredMonth(ImmediateTransaction &transaction, CachedDataset
 }
 
 // A stored month is replaced only when the caller says yes (no answer: no).
-bool ImportRun::replaceConfirmed(ImmediateTransaction &transaction)
+bool ImportRun::replaceConfirmed(WriteTransaction &transaction)
 {
     if (result.storedRows == 0 || (m_request.confirmReplace && m_request.confirmReplace()))
         return true;
@@ -232,7 +232,7 @@ bool ImportRun::replaceConfirmed(ImmediateTransaction &transaction)
 }
 
 // Replace: the stored rows go, the file's rows come, both or neither.
-void ImportRun::replace(ImmediateTransaction &transaction, CachedDataset &stored)
+void ImportRun::replace(WriteTransaction &transaction, CachedDataset &stored)
 {
     if (m_request.busy)
         m_request.busy(true);
@@ -265,7 +265,7 @@ void ImportRun::replace(ImmediateTransaction &transaction, CachedDataset &stored
     result.status = Status::Done;
 }
 
-bool ImportRun::databaseError(ImmediateTransaction &transaction, const QString &detail, CachedDataset *stored)
+bool ImportRun::databaseError(WriteTransaction &transaction, const QString &detail, CachedDataset *stored)
 {
     transaction.rollback();
     if (stored)
@@ -327,7 +327,7 @@ ImportEngine::Result ImportEngine::run(const Request &request)
     // transaction that holds the write lock throughout: a second import of the
     // month waits, then finds (and is asked about) what this one wrote, so a
     // month is never left half one file and half the other.
-    ImmediateTransaction transaction(QSqlDatabase::database(request.connectionName, false));
+    WriteTransaction transaction(QSqlDatabase::database(request.connectionName, false));
     if (!transaction.isActive()) {
         import.databaseError(transaction, transaction.error(), nullptr);
         return import.result;

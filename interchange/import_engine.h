@@ -29,7 +29,7 @@ class ReferenceLists;
 // Then the target dataset (the tab's own dataset) gets the statement of the
 // kind that selects no rows, and the file's rows are appended to it with the
 // fields the kind adds (line number, account, institution and county names,
-// bills code labels). Then one write transaction (ImmediateTransaction; the
+// bills code labels). Then one write transaction (WriteTransaction; the
 // connection must not be in one already) holds the write lock from the look-up
 // of the rows stored for the institution (the converted BANK_CODE of the last
 // line that had one) and the name's month to the last insert. Another

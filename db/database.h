@@ -38,6 +38,11 @@ bool open(const QString &file, QString *error,
 bool openOrCreate(const QString &file, QString *error,
                   const QString &connectionName = QString::fromLatin1(ConnectionName));
 
+// Gathers the statistics SQLite advises for the queries the connection ran
+// (PRAGMA optimize, bounded): after a bulk write and, by close(), before closing.
+void optimize(const QString &connectionName = QString::fromLatin1(ConnectionName));
+
+// Optimizes (above), then closes the connection.
 void close(const QString &connectionName = QString::fromLatin1(ConnectionName));
 
 QSqlDatabase connection(const QString &connectionName = QString::fromLatin1(ConnectionName));

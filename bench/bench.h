@@ -14,6 +14,7 @@ struct BenchContext
 {
     QString folder;         // temporary folder of this run
     QString databaseFile;   // the generated database (see bench_database.h)
+    int years = 20;         // the years of data it holds (--years N)
     // The generated database is open as the application connection while scenarios
     // run; a scenario that changes it must put it back as it was.
 };
@@ -39,6 +40,17 @@ struct BenchScenario
 };
 
 namespace Bench {
+
+// The resident memory of the process from /proc/self/status, in MB: now
+// (VmRSS) and the peak since resetPeak() (VmHWM).
+struct Memory
+{
+    double residentMb = 0;
+    double peakMb = 0;
+};
+Memory memory();
+// Starts a new peak (VmHWM) at the present resident size, where the system allows it.
+void resetPeak();
 
 // Median wall time in milliseconds of `repeats` runs of `work`; `setup` runs
 // before each run and is not timed.

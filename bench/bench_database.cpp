@@ -64,7 +64,7 @@ bool fillFormulas(QSqlDatabase &db, const QString &headerTable, const QString &t
     return true;
 }
 
-bool fill(QSqlDatabase &db, QString *error)
+bool fill(QSqlDatabase &db, int firstYear, QString *error)
 {
     QSqlQuery q(db);
     for (const char *sql : {"DELETE FROM MPBANK", "DELETE FROM HMPBANK", "DELETE FROM EM03",
@@ -111,7 +111,7 @@ bool fill(QSqlDatabase &db, QString *error)
     }
     q.prepare(QStringLiteral("INSERT INTO MPBANK (M_YEAR, M_MONTH, BANK_CODE, ACC_CODE, AMT, SERIAL) "
                              "VALUES (?, ?, ?, ?, ?, ?)"));
-    for (int y = FirstYear; y <= LastYear; ++y) {
+    for (int y = firstYear; y <= LastYear; ++y) {
         for (int m = 1; m <= 12; ++m) {
             for (int i = 1; i <= Accounts; ++i) {
                 q.addBindValue(y);
@@ -127,7 +127,7 @@ bool fill(QSqlDatabase &db, QString *error)
     }
     q.prepare(QStringLiteral("INSERT INTO HMPBANK (M_YEAR, M_MONTH, BANK_CODE, HSIEN_ID, ACC_CODE, AMT) "
                              "VALUES (?, ?, ?, ?, ?, ?)"));
-    for (int y = FirstYear; y <= LastYear; ++y) {
+    for (int y = firstYear; y <= LastYear; ++y) {
         for (int m = 1; m <= 12; ++m) {
             for (const char *c = Counties; *c; ++c) {
                 for (int i = 1; i <= CountyAccounts; ++i) {
@@ -148,21 +148,62 @@ bool fill(QSqlDatabase &db, QString *error)
         || !fillFormulas(db, QStringLiteral("HRuleNo1"), QStringLiteral("HRuleNo2"), CountyFormulas,
                          CountyAccounts, countyAccount, error))
         return false;
-    q.prepare(QStringLiteral("INSERT INTO EM03 (M_YEAR, M_MONTH, BANK_CODE, BANK_CODE1, M_RATE) VALUES (?, 12, ?, ?, ?)"));
-    for (int b = 1; b < banks.size(); ++b) {
-        q.addBindValue(LastYear);
-        q.addBindValue(QString::fromLatin1(BankCode));
-        q.addBindValue(banks.at(b));
-        q.addBindValue(1.25 * b);
-        if (!run(q, error))
-            return false;
+    // The side tables at the same scale, every month of every year.
+    QSqlQuery rate(db);
+    QSqlQuery trade(db);
+    q.prepare(QStringLiteral("INSERT INTO EM03 (M_YEAR, M_MONTH, BANK_CODE, BANK_CODE1, M_RATE) VALUES (?, ?, ?, ?, ?)"));
+    rate.prepare(QStringLiteral("INSERT INTO EM08 (BANK_CODE, M_YEAR, M_MONTH, FLAG1, FLAG2, FLAG3, FLAG4, RATE) "
+                                "VALUES (?, ?, ?, ?, ?, ?, '1', ?)"));
+    trade.prepare(QStringLiteral("INSERT INTO EM09 (BANK_CODE, M_YEAR, M_MONTH, FLAG1, FLAG2, FLAG3, AMT, AMT1) "
+                                 "VALUES (?, ?, ?, ?, ?, ?, ?, ?)"));
+    const QString bank = QString::fromLatin1(BankCode);
+    for (int y = firstYear; y <= LastYear; ++y) {
+        for (int m = 1; m <= 12; ++m) {
+            for (int b = 1; b < banks.size(); ++b) {
+                q.addBindValue(y);
+                q.addBindValue(m);
+                q.addBindValue(bank);
+                q.addBindValue(banks.at(b));
+                q.addBindValue(1.25 * b + m / 100.0);
+                if (!run(q, error))
+                    return false;
+            }
+            // 5 x 3 x 4 rate codes, 3 x 3 x 4 trading codes.
+            for (int f1 = 1; f1 <= 5; ++f1) {
+                for (int f2 = 1; f2 <= 3; ++f2) {
+                    for (int f3 = 1; f3 <= 4; ++f3) {
+                        rate.addBindValue(bank);
+                        rate.addBindValue(y);
+                        rate.addBindValue(m);
+                        rate.addBindValue(QString::number(f1));
+                        rate.addBindValue(QString::number(f2));
+                        rate.addBindValue(QStringLiteral("0%1").arg(f3));
+                        rate.addBindValue(1.5 + f1 * 0.25 + f3 * 0.125);
+                        if (!run(rate, error))
+                            return false;
+                        if (f1 > 3)
+                            continue;
+                        trade.addBindValue(bank);
+                        trade.addBindValue(y);
+                        trade.addBindValue(m);
+                        trade.addBindValue(QString::number(f1));
+                        trade.addBindValue(QString::number(f2));
+                        trade.addBindValue(QStringLiteral("0%1").arg(f3));
+                        trade.addBindValue(f1 * 1000 + f2 * 100 + f3);
+                        trade.addBindValue(double(y * 100000 + m * 1000 + f1 * 100 + f2 * 10 + f3));
+                        if (!run(trade, error))
+                            return false;
+                    }
+                }
+            }
+        }
     }
     return true;
 }
 
 } // namespace
 
-bool generate(const QString &file, QString *error)
+bool generate(const QString &file, int years, QString *error)
 {
     if (!Database::create(file, error))
         return false;
@@ -175,12 +216,13 @@ bool generate(const QString &file, QString *error)
             *error = db.lastError().text();
         } else {
             db.transaction();
-            ok = fill(db, error);
+            ok = fill(db, LastYear - years + 1, error);
             if (ok)
                 ok = db.commit();
             else
                 db.rollback();
-            QSqlQuery(db).exec(QStringLiteral("ANALYZE"));
+            // No ANALYZE here: the figures are those of a database as the
+            // application keeps it, statistics gathered only where it does so.
             db.close();
         }
     }

@@ -4,6 +4,7 @@
 
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QTemporaryDir>
 #include <algorithm>
 #include <cstdio>
@@ -40,18 +41,56 @@ double Bench::medianMs(int repeats, const std::function<void()> &work, const std
     return times.at(times.size() / 2);
 }
 
+Bench::Memory Bench::memory()
+{
+    Memory m;
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return m;
+    for (const QByteArray &line : status.readAll().split('\n')) {
+        const QList<QByteArray> parts = line.simplified().split(' ');
+        if (parts.size() < 2)
+            continue;
+        if (parts.at(0) == "VmRSS:")
+            m.residentMb = parts.at(1).toDouble() / 1024.0;
+        else if (parts.at(0) == "VmHWM:")
+            m.peakMb = parts.at(1).toDouble() / 1024.0;
+    }
+    return m;
+}
+
+void Bench::resetPeak()
+{
+    // "5" resets the peak resident size (Linux 4.0 and later).
+    QFile clear(QStringLiteral("/proc/self/clear_refs"));
+    if (clear.open(QIODevice::WriteOnly))
+        clear.write("5");
+}
+
 int main(int argc, char *argv[])
 {
     // Offscreen unless told otherwise: scenarios drive real tabs without a display.
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
-    const QStringList wanted = app.arguments().mid(1);
+    QStringList wanted = app.arguments().mid(1);
+    int years = BenchDatabase::DefaultYears;
+    const qsizetype yearsAt = wanted.indexOf(QStringLiteral("--years"));
+    if (yearsAt >= 0) {
+        bool ok = false;
+        years = wanted.value(yearsAt + 1).toInt(&ok);
+        if (!ok || years < 1 || years > 50) {
+            std::fprintf(stderr, "--years takes a number of years from 1 to 50\n");
+            return 2;
+        }
+        wanted.remove(yearsAt, 2);
+    }
     if (wanted.contains(QStringLiteral("--help"))) {
-        std::printf("velq8-bench [SCENARIO ...]\nScenarios:");
+        std::printf("velq8-bench [--years N] [SCENARIO ...]\nScenarios:");
         for (const BenchScenario &s : BenchScenario::all())
             std::printf(" %s", qPrintable(s.name));
-        std::printf("\nPrints: <scenario> <ours in ms> <baseline in ms> <ratio>\n");
+        std::printf("\nPrints: <scenario> <ours in ms> <baseline in ms> <ratio> <resident MB> <peak MB>\n"
+                    "(the memory after the scenario's figures, the peak since the scenario began)\n");
         return 0;
     }
     for (const QString &name : wanted) {
@@ -64,27 +103,29 @@ int main(int argc, char *argv[])
     }
 
     QTemporaryDir dir;
-    BenchContext context{dir.path(), dir.filePath(QStringLiteral("bench.sqlite"))};
+    BenchContext context{dir.path(), dir.filePath(QStringLiteral("bench.sqlite")), years};
     QElapsedTimer timer;
     timer.start();
     QString error;
-    if (!BenchDatabase::generate(context.databaseFile, &error)) {
+    if (!BenchDatabase::generate(context.databaseFile, years, &error)) {
         std::fprintf(stderr, "generating the database failed: %s\n", qPrintable(error));
         return 2;
     }
-    std::fprintf(stderr, "# generated database in %.0f ms: %s\n", timer.nsecsElapsed() / 1e6,
+    std::fprintf(stderr, "# generated database of %d years in %.0f ms: %s\n", years, timer.nsecsElapsed() / 1e6,
                  qPrintable(context.databaseFile));
     if (!Database::open(context.databaseFile, &error)) {
         std::fprintf(stderr, "opening the database failed: %s\n", qPrintable(error));
         return 2;
     }
-    std::printf("# scenario ours_ms baseline_ms ratio\n");
+    std::printf("# years %d\n# scenario ours_ms baseline_ms ratio rss_mb hwm_mb\n", years);
     for (const BenchScenario &s : BenchScenario::all()) {
         if (!wanted.isEmpty() && !wanted.contains(s.name))
             continue;
+        Bench::resetPeak();
         for (const BenchFigure &f : s.run(context)) {
-            std::printf("%s %.3f %.3f %.2f\n", qPrintable(f.scenario), f.oursMs, f.baselineMs,
-                        f.baselineMs > 0 ? f.oursMs / f.baselineMs : 0.0);
+            const Bench::Memory m = Bench::memory();
+            std::printf("%s %.3f %.3f %.2f %.0f %.0f\n", qPrintable(f.scenario), f.oursMs, f.baselineMs,
+                        f.baselineMs > 0 ? f.oursMs / f.baselineMs : 0.0, m.residentMb, m.peakMb);
             std::fflush(stdout);
         }
     }

@@ -21,17 +21,6 @@ QString failure(const QString &path, int error)
     return QStringLiteral("%1: %2").arg(path, qt_error_string(error));
 }
 
-// Makes the rename itself durable; a folder that cannot be opened or synced
-// (some file systems refuse it) leaves the file written all the same.
-void syncDirectory(const QString &directory)
-{
-    const int fd = ::open(QFile::encodeName(directory).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0)
-        return;
-    ::fsync(fd);
-    ::close(fd);
-}
-
 // The lock a run holds on its temporary from creation to rename: the kernel
 // drops it when the run ends, however it ends (kill -9 too), so a temporary
 // whose lock can be taken belongs to no live run. A pid in the name, asked with
@@ -119,7 +108,16 @@ bool writeAll(int fd, QByteArrayView content, QString *error)
     return true;
 }
 
-bool write(const QString &path, QByteArrayView content, QString *error, const Check &check)
+void syncFolder(const QString &directory)
+{
+    const int fd = ::open(QFile::encodeName(directory).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0)
+        return;
+    ::fsync(fd);
+    ::close(fd);
+}
+
+bool write(const QString &path, QByteArrayView content, QString *error, const Check &check, FolderSync folderSync)
 {
     const QString temporary = temporaryPath(path);
     const QByteArray nativeTemporary = QFile::encodeName(temporary);
@@ -182,7 +180,9 @@ bool write(const QString &path, QByteArrayView content, QString *error, const Ch
         *error = QStringLiteral("%1: %2").arg(path, reason);
         return false;
     }
-    syncDirectory(QFileInfo(path).absolutePath());
+    // Makes the rename itself durable (or the caller does, once for its batch).
+    if (folderSync == FolderSync::Now)
+        syncFolder(QFileInfo(path).absolutePath());
     return true;
 }
 

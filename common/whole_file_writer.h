@@ -36,10 +36,21 @@ QString busyMessage();
 // renamed over the file: false + *reason stops the write there.
 using Check = std::function<bool(const QString &temporaryPath, QString *reason)>;
 
+// Whether write() makes its rename durable at once by syncing the folder
+// (Now), or leaves that to one syncFolder() after a batch of files (Later), so
+// that several files written into one folder cost one folder sync.
+enum class FolderSync { Now, Later };
+
 // Writes `content` as the file `path`. False + *error ("path: reason") when
 // anything fails or `check` refuses the temporary; then the file is as it was
 // before and no temporary is left.
-bool write(const QString &path, QByteArrayView content, QString *error, const Check &check = {});
+bool write(const QString &path, QByteArrayView content, QString *error, const Check &check = {},
+           FolderSync folderSync = FolderSync::Now);
+
+// Makes the renames of the writes done into `directory` with FolderSync::Later
+// durable: one sync of the folder. A folder that cannot be opened or synced
+// (some file systems refuse it) leaves the files written all the same.
+void syncFolder(const QString &directory);
 
 // Writes every byte to an open file descriptor, going on after a partial write
 // and an interrupted call. False + *error (the system's reason) when the system

@@ -113,15 +113,6 @@ bool CachedDataset::open()
         names << rec.fieldName(i);
         types << rec.field(i).metaType().id();
     }
-    QList<QVariantList> rows;
-    while (q.next()) {
-        QVariantList values;
-        values.reserve(n);
-        for (int i = 0; i < n; ++i)
-            values << q.value(i);
-        rows << values;
-    }
-    q.finish();
 
     const bool loud = !quiet();
     if (loud)
@@ -129,7 +120,17 @@ bool CachedDataset::open()
     m_fields = FieldKinds(names, types);
     m_fields.useTable(m_updateTable);
     m_presentation.resolve(m_fields);
-    m_rows.load(rows);
+    // Row by row into the cache, each packed as it is read: the result is
+    // never held a second time as plain values.
+    m_rows.loadFrom([&](QVariantList *values) {
+        if (!q.next())
+            return false;
+        values->resize(n);
+        for (int i = 0; i < n; ++i)
+            (*values)[i] = q.value(i);
+        return true;
+    });
+    q.finish();
     m_open = true;
     m_bof = true;
     m_eof = m_rows.count() == 0;

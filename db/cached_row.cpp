@@ -3,18 +3,33 @@
 CachedRow CachedRow::loaded(const QVariantList &values)
 {
     CachedRow row;
-    row.m_values = values;
-    row.m_original = values;
+    row.m_values = PackedValues(values);
+    row.m_original = row.m_values;
+    return row;
+}
+
+CachedRow CachedRow::loaded(const QVariantList &values, TextPool &pool)
+{
+    CachedRow row;
+    row.m_values = PackedValues(values, &pool);
+    row.m_original = row.m_values;
     return row;
 }
 
 CachedRow CachedRow::inserted(int fieldCount)
 {
     CachedRow row;
-    row.m_values = QVariantList(fieldCount);
+    row.m_values = PackedValues(QVariantList(fieldCount));
     row.m_original = row.m_values;
     row.m_status = Status::Inserted;
     return row;
+}
+
+void CachedRow::setValue(int field, const QVariant &value)
+{
+    QVariantList values = m_values.toList();
+    values[field] = value;
+    m_values = PackedValues(values);
 }
 
 void CachedRow::settleAfterEdit()
@@ -27,6 +42,18 @@ void CachedRow::settleAfterEdit()
 
 void CachedRow::rebase(const QVariantList &original)
 {
-    m_original = original;
+    m_original = PackedValues(original);
+    m_status = Status::Unmodified;
+}
+
+void CachedRow::rebase(const CachedRow &before)
+{
+    m_original = before.m_values;
+    m_status = Status::Unmodified;
+}
+
+void CachedRow::markCommitted()
+{
+    m_original = m_values;
     m_status = Status::Unmodified;
 }

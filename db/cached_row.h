@@ -1,5 +1,7 @@
 #pragma once
 
+#include "db/packed_values.h"
+
 #include <QVariant>
 #include <QVariantList>
 
@@ -12,6 +14,10 @@
 // Unmodified again); remove() marks it Deleted, kept until the cache is committed
 // so that its delete statement can find it by its original values. An appended
 // row is Inserted from the start and has no original values.
+//
+// The values are PackedValues: a row loaded with a TextPool is held compactly
+// and shares one block for its values and its original values until it is
+// edited; an edited or appended row holds a plain list.
 class CachedRow
 {
 public:
@@ -19,6 +25,8 @@ public:
 
     CachedRow() = default;
     static CachedRow loaded(const QVariantList &values);
+    // Held compactly, its texts in the pool of the load.
+    static CachedRow loaded(const QVariantList &values, TextPool &pool);
     static CachedRow inserted(int fieldCount);
 
     Status status() const { return m_status; }
@@ -26,16 +34,19 @@ public:
     // Anything to write: inserted, modified or deleted.
     bool isChanged() const { return m_status != Status::Unmodified; }
 
-    const QVariantList &values() const { return m_values; }
-    const QVariantList &original() const { return m_original; }
-    QVariant value(int field) const { return m_values.value(field); }
-    QVariant originalValue(int field) const { return m_original.value(field); }
+    QVariantList values() const { return m_values.toList(); }
+    QVariantList original() const { return m_original.toList(); }
+    int fieldCount() const { return m_values.size(); }
+    QVariant value(int field) const { return m_values.at(field); }
+    QVariant originalValue(int field) const { return m_original.at(field); }
 
-    // Sets a value without touching the status: an edit counts once it is
-    // posted (settleAfterEdit()).
-    void setValue(int field, const QVariant &value) { m_values[field] = value; }
+    // Sets a value (a field of the row) without touching the status: an edit
+    // counts once it is posted (settleAfterEdit()).
+    void setValue(int field, const QVariant &value);
     // Puts every value back to a copy taken before an edit.
-    void restoreValues(const QVariantList &values) { m_values = values; }
+    void restoreValues(const QVariantList &values) { m_values = PackedValues(values); }
+    // The same, from the row as it was before the edit.
+    void restoreValues(const CachedRow &before) { m_values = before.m_values; }
     // After a posted edit: Modified when the row now differs from its original,
     // Unmodified when the edit put the original values back. Inserted and
     // Deleted rows keep their status.
@@ -43,10 +54,12 @@ public:
     void markDeleted() { m_status = Status::Deleted; }
     // The row as the database now holds it: these become its original values.
     void rebase(const QVariantList &original);
-    void markCommitted() { rebase(m_values); }
+    // The same, from the values of the row as it was before an edit.
+    void rebase(const CachedRow &before);
+    void markCommitted();
 
 private:
-    QVariantList m_values;
-    QVariantList m_original;
+    PackedValues m_values;
+    PackedValues m_original;
     Status m_status = Status::Unmodified;
 };

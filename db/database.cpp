@@ -83,6 +83,20 @@ bool checkLayout(QSqlDatabase db, QString *detail)
     return true;
 }
 
+// A database made before an index was added to the schema gets it at open;
+// one that cannot be made now (the file is busy or read-only) is tried again at
+// the next open, and the queries still work meanwhile, only slower.
+void addMissingIndexes(QSqlDatabase db)
+{
+    QSqlQuery q(db);
+    for (const TableDef &t : Schema::tables()) {
+        for (const QString &sql : Schema::indexStatements(t)) {
+            if (!q.exec(sql))
+                return;
+        }
+    }
+}
+
 bool buildInto(const QString &connection, const QString &file, bool withReferenceData, QString *detail)
 {
     QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connection);
@@ -223,6 +237,8 @@ bool open(const QString &file, QString *error, const QString &connectionName)
                 ok = true;
             else
                 detail = EngineMessage::of(q.lastError());
+            if (ok)
+                addMissingIndexes(db);
         }
     }
     if (!ok) {
@@ -242,8 +258,22 @@ bool openOrCreate(const QString &file, QString *error, const QString &connection
     return open(file, error, connectionName);
 }
 
+void optimize(const QString &connectionName)
+{
+    QSqlDatabase db = QSqlDatabase::database(connectionName, false);
+    if (!db.isOpen())
+        return;
+    // A bounded ANALYZE of the tables whose statistics SQLite finds missing or
+    // stale for the queries this connection ran; usually nothing at all.
+    QSqlQuery q(db);
+    q.exec(QStringLiteral("pragma analysis_limit = 400"));
+    q.exec(QStringLiteral("pragma optimize"));
+}
+
 void close(const QString &connectionName)
 {
+    // SQLite's advice: optimize just before a connection closes.
+    optimize(connectionName);
     dropConnection(connectionName);
 }
 

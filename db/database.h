@@ -42,6 +42,11 @@ bool open(const QString &file, QString *error,
 bool openOrCreate(const QString &file, QString *error,
                   const QString &connectionName = Database::connectionName());
 
+// Gathers the statistics SQLite advises for the queries the connection ran
+// (PRAGMA optimize, bounded): after a bulk write and, by close(), before closing.
+void optimize(const QString &connectionName = Database::connectionName());
+
+// Optimizes (above), then closes the connection.
 void close(const QString &connectionName = Database::connectionName());
 
 QSqlDatabase connection(const QString &connectionName = Database::connectionName());

@@ -35,4 +35,9 @@ struct DeclarationImport
 
     // The reference tables whose names the added fields show, each once.
     QList<NameList> nameLists() const;
+
+    // The rows storedStatement selects (an institution's month of `table`),
+    // counted, and deleted in one statement, with the same parameters.
+    QString monthCountStatement(const QString &table) const;
+    QString monthDeleteStatement(const QString &table) const;
 };

@@ -206,6 +206,7 @@ struct DeclarationKindTable
         operating.yearParam = QStringLiteral("seYYY");
         operating.monthParam = QStringLiteral("seMM");
         operating.byInstitution = true;
+        operating.rowidColumn = QStringLiteral("a.rowid");
 
         // The county data of every institution: a period is one grid of counties
         // by accounts, whoever declared it. A whole month leaves the institution
@@ -221,6 +222,7 @@ struct DeclarationKindTable
         county.orderFullPeriod = QStringLiteral("order by a.m_year,a.m_month,A.HSIEN_ID,A.ACC_CODE");
         county.yearParam = QStringLiteral("seYYY");
         county.monthParam = QStringLiteral("seMM");
+        county.rowidColumn = QStringLiteral("A.rowid");
 
         // The row tabs: each filter names :M_YEAR or :M_MONTH and the rows are
         // those of the declaring institution.

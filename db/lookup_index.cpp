@@ -12,6 +12,14 @@ QString LookupIndex::keyOf(const QList<int> &fields, const QVariantList &values)
     return key;
 }
 
+QString LookupIndex::keyOf(const QList<int> &fields, const CachedRow &row)
+{
+    QString key;
+    for (int f : fields)
+        LookupKey::append(key, row.value(f));
+    return key;
+}
+
 LookupIndex::FieldListHash &LookupIndex::hashFor(const QList<int> &fields, const QList<CachedRow> &rows)
 {
     QString name;
@@ -24,7 +32,7 @@ LookupIndex::FieldListHash &LookupIndex::hashFor(const QList<int> &fields, const
     hash.fields = fields;
     hash.rows.reserve(rows.size());
     for (int s = 0; s < rows.size(); ++s)
-        hash.rows[keyOf(fields, rows.at(s).values())].append(s);
+        hash.rows[keyOf(fields, rows.at(s))].append(s);
     return m_hashes.insert(name, hash).value();
 }
 

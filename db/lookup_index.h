@@ -37,6 +37,7 @@ private:
         QHash<QString, QList<int>> rows;   // key text -> storage indexes, ascending
     };
     static QString keyOf(const QList<int> &fields, const QVariantList &values);
+    static QString keyOf(const QList<int> &fields, const CachedRow &row);
     FieldListHash &hashFor(const QList<int> &fields, const QList<CachedRow> &rows);
 
     QHash<QString, FieldListHash> m_hashes;   // key: the field indexes, "3;0;"

@@ -15,7 +15,13 @@ struct PeriodQuery
     QString yearParam;        // "seYYY" (without the colon)
     QString monthParam;       // "seMM"
     bool byInstitution = false;   // :BANK_CODE is the declaring institution
+    // The stored-order column of the table the rows come from, as `head` names
+    // it ("a.rowid"); empty when the rows cannot be told apart that way.
+    QString rowidColumn;
 
     bool isEmpty() const { return head.isEmpty(); }
     QString statement(bool byYear, bool byMonth) const;
+    // The rowids of exactly the rows statement() selects (no order), for a
+    // delete of them in one statement; empty without a rowidColumn.
+    QString rowidStatement(bool byYear, bool byMonth) const;
 };

@@ -4,10 +4,25 @@
 
 void RowCache::load(const QList<QVariantList> &rows)
 {
+    qsizetype i = 0;
+    loadFrom([&](QVariantList *values) {
+        if (i >= rows.size())
+            return false;
+        *values = rows.at(i++);
+        return true;
+    });
+}
+
+void RowCache::loadFrom(const std::function<bool(QVariantList *)> &next)
+{
     m_rows.clear();
-    m_rows.reserve(rows.size());
-    for (const QVariantList &values : rows)
-        m_rows << CachedRow::loaded(values);
+    m_loaded.clear();
+    m_rows.squeeze();
+    const QExplicitlySharedDataPointer<TextPool> pool(new TextPool);
+    QVariantList values;
+    while (next(&values))
+        m_rows << CachedRow::loaded(values, *pool);
+    m_rows.squeeze();
     m_loaded = m_rows;
     rebuildVisible();
     m_index.clear();
@@ -86,7 +101,7 @@ int RowCache::append(int fieldCount)
 bool RowCache::setValue(int row, int field, const QVariant &value)
 {
     const int s = storageOf(row);
-    if (s < 0 || field < 0 || field >= m_rows.at(s).values().size())
+    if (s < 0 || field < 0 || field >= m_rows.at(s).fieldCount())
         return false;
     // The values before the change matter only to the look-up index; without
     // one no copy of the row is made.
@@ -112,7 +127,7 @@ void RowCache::cancelEdit()
     const int s = m_editing;
     if (m_editMode == EditMode::Edit && s >= 0) {
         const QVariantList before = m_rows.at(s).values();
-        m_rows[s].restoreValues(m_editBackup.values());
+        m_rows[s].restoreValues(m_editBackup);
         if (!m_index.isEmpty())
             m_index.rowChanged(s, before, m_rows.at(s).values());
     } else if (m_editMode == EditMode::Insert && s >= 0) {
@@ -179,7 +194,7 @@ void RowCache::commit()
             if (m_editMode == EditMode::Edit) {
                 m_editBackup.markCommitted();
                 loaded << m_editBackup;
-                row.rebase(m_editBackup.values());
+                row.rebase(m_editBackup);
             }
             editing = int(rows.size());
             rows << row;

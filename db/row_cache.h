@@ -6,6 +6,7 @@
 #include <QList>
 #include <QVariant>
 #include <QVariantList>
+#include <functional>
 
 // The rows of a dataset in memory with their cached changes.
 //
@@ -23,8 +24,12 @@ class RowCache
 public:
     enum class EditMode { None, Edit, Insert };
 
-    // Rows as read from the database; forgets the cache and any edit.
+    // Rows as read from the database; forgets the cache and any edit. The rows
+    // are held compactly (CachedRow over one TextPool for the load).
     void load(const QList<QVariantList> &rows);
+    // The same, a row at a time as `next` gives them until it returns false, so
+    // that a large result is never held twice.
+    void loadFrom(const std::function<bool(QVariantList *)> &next);
     void clear() { load({}); }
 
     int count() const { return int(m_visible.size()); }

@@ -119,16 +119,24 @@ QString columnDefinition(const FieldDef &f)
     return f.name;
 }
 
-// Extra indexes for the tab queries that do not start with the key's leading fields.
+// Extra indexes for the queries whose conditions do not start with the key's
+// leading fields, so that no plan depends on gathered statistics. Only ever
+// appended to: an index is named by its place in its table's list.
 QHash<QString, QList<QStringList>> extraIndexes()
 {
     return {
         // Operating data and county data of one institution over every period.
         {QStringLiteral("MPBANK"), {names({"BANK_CODE", "M_YEAR", "M_MONTH", "SERIAL"})}},
-        // The second: the counties that have data, one probe each (the report dialog's list).
-        {QStringLiteral("HMPBANK"), {names({"BANK_CODE", "M_YEAR", "M_MONTH"}), names({"HSIEN_ID"})}},
+        // ...; the counties that hold county data (one look-up per county);
+        // a month of every year on the county tab.
+        {QStringLiteral("HMPBANK"),
+         {names({"BANK_CODE", "M_YEAR", "M_MONTH"}), names({"HSIEN_ID"}), names({"M_MONTH", "M_YEAR"})}},
         // The overdue-ratio duplicate check: a unit once per year and month.
         {QStringLiteral("EM03"), {names({"M_YEAR", "M_MONTH", "BANK_CODE1"}), names({"BANK_CODE"})}},
+        // The bills exports and reports read a month of every institution; the
+        // keys start with BANK_CODE.
+        {QStringLiteral("EM08"), {names({"M_YEAR", "M_MONTH"})}},
+        {QStringLiteral("EM09"), {names({"M_YEAR", "M_MONTH"})}},
     };
 }
 
@@ -192,7 +200,7 @@ QStringList indexStatements(const TableDef &table)
     int n = 0;
     for (const QStringList &fields : extra) {
         ++n;
-        out << QStringLiteral("create index %1_IX%2 on %1 (%3)")
+        out << QStringLiteral("create index if not exists %1_IX%2 on %1 (%3)")
                    .arg(table.name)
                    .arg(n)
                    .arg(fields.join(QStringLiteral(", ")));

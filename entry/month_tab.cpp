@@ -1,8 +1,12 @@
 #include "entry/month_tab.h"
 
 #include "db/cached_dataset.h"
+#include "db/chunked_delete.h"
+#include "db/database.h"
+#include "db/named_placeholders.h"
 #include "db/record_save.h"
 #include "db/stored_rows.h"
+#include "db/write_transaction.h"
 #include "entry/amount_limit.h"
 #include "ui/messages.h"
 #include "ui/period_spin_edit.h"
@@ -15,6 +19,7 @@
 #include <QLabel>
 #include <QProgressBar>
 #include <QSplitter>
+#include <limits>
 
 namespace {
 
@@ -327,9 +332,15 @@ void MonthTab::deleteMonth()
 
     m_deleteLabel->setText(QStringLiteral("資料刪除中請稍候...."));
     m_deleteLabel->repaint();
-    removeRowsWithGauge();
     QString error;
-    const bool deleted = applyDeletion(&error);
+    bool deleted = false;
+    ChunkedDelete whole;
+    if (wholeMonthDelete(&whole)) {
+        deleted = deleteWholeMonth(whole, &error);
+    } else {
+        removeRowsWithGauge();
+        deleted = applyDeletion(&error);
+    }
     // Nothing was deleted: the rows come back as the table holds them, so that
     // no later save or close deletes the month after the user was told it failed.
     if (!deleted)
@@ -347,27 +358,89 @@ void MonthTab::deleteMonth()
 
 void MonthTab::removeRowsWithGauge()
 {
+    beginGauge();
+    removeCachedRows(std::numeric_limits<int>::max());
+}
+
+void MonthTab::beginGauge()
+{
     CachedDataset &dataset = *m_dataset;
-    const int start = dataset.recordCount();
+    m_gaugeStart = dataset.recordCount();
+    m_gaugeDeleted = 0;
     m_deleteGauge->setValue(0);
     m_deleteGauge->show();
     dataset.disableControls();
     dataset.first();
-    QElapsedTimer sincePaint;
-    sincePaint.start();
-    int deleted = 0;
-    while (dataset.recordCount() > 0) {
+    m_sincePaint.start();
+}
+
+void MonthTab::removeCachedRows(int upTo)
+{
+    CachedDataset &dataset = *m_dataset;
+    while (dataset.recordCount() > 0 && m_gaugeDeleted < upTo) {
         if (!dataset.remove())
             break;
-        ++deleted;
+        ++m_gaugeDeleted;
         if (dataset.recordCount() > 0) {
-            m_deleteGauge->setValue(deleted * 100 / start);
-            if (sincePaint.elapsed() >= GaugeFrameMs) {
+            m_deleteGauge->setValue(m_gaugeDeleted * 100 / m_gaugeStart);
+            if (m_sincePaint.elapsed() >= GaugeFrameMs) {
                 m_deleteGauge->repaint();
-                sincePaint.restart();
+                m_sincePaint.restart();
             }
         }
     }
+}
+
+bool MonthTab::wholeMonthDelete(ChunkedDelete *whole) const
+{
+    // Only the month query's own rows, as read and unchanged, can go by the
+    // query's condition; anything else (rows keyed in, an imported month on a
+    // statement of its own) goes row by row.
+    const CachedDataset &dataset = *m_dataset;
+    const PeriodQuery &query = kind().tabQuery();
+    const QString rowids = query.rowidStatement(true, true);
+    if (rowids.isEmpty() || !dataset.isOpen() || dataset.isEditing() || dataset.hasPendingUpdates()
+        || !dataset.sql().startsWith(query.head + query.yearFilter + query.monthFilter))
+        return false;
+    whole->table = kind().table();
+    whole->rowidStatement = rowids;
+    whole->params.clear();
+    for (const QString &name : NamedPlaceholders::in(rowids))
+        whole->params.insert(name, dataset.param(name));
+    whole->expectedRows = dataset.recordCount();
+    return true;
+}
+
+bool MonthTab::deleteWholeMonth(ChunkedDelete &whole, QString *error)
+{
+    // One delete statement, a chunk of rows at a time; after each chunk the
+    // cache lets go of as many rows, the gauge following them.
+    beginGauge();
+    whole.progress = [this](int deleted) { removeCachedRows(deleted); };
+    // The month goes as a whole or not at all, and only while it is still the
+    // month this window read (the same claim as a save of rows takes).
+    WriteTransaction transaction(Database::connection());
+    if (!transaction.isActive()) {
+        *error = transaction.error();
+        return false;
+    }
+    if (const std::optional<MonthClaim> month = monthClaim(MonthClaim::Purpose::Delete)) {
+        if (!month->holds(Database::connectionName(), error)) {
+            transaction.rollback();
+            return false;
+        }
+    }
+    if (!whole.run(error)) {
+        transaction.rollback();
+        return false;
+    }
+    if (!transaction.commit()) {
+        *error = transaction.error();
+        return false;
+    }
+    // The rows are gone from the table already: the cache forgets them.
+    m_dataset->commitUpdates();
+    return true;
 }
 
 bool MonthTab::applyDeletion(QString *error)

@@ -4,9 +4,11 @@
 #include "entry/month_tab_description.h"
 #include "ui/shell.h"
 
+#include <QElapsedTimer>
 #include <optional>
 
 class CachedDataset;
+class ChunkedDelete;
 class QLabel;
 class QProgressBar;
 class QSplitter;
@@ -24,8 +26,11 @@ class RecordGrid;
 //            new-month rows in add mode. Nothing is written until Save.
 //   Modify   the month's rows in modify mode; an empty month is offered for
 //            adding ("查無此資料，請問是否要新增 ???").
-//   Delete   the whole month, row by row with the gauge, applied in one
-//            transaction ("刪除成功!!!" or "刪除失敗!!!": then nothing is deleted
+//   Delete   the whole month in one transaction: the month query's rows by its
+//            own condition in one statement run a chunk at a time with the
+//            gauge (refused when the table no longer holds the rows read), or
+//            rows keyed in or imported row by row ("刪除成功!!!" or
+//            "刪除失敗!!!": then nothing is deleted
 //            and the rows are back as the table holds them); the mode and the
 //            buttons are left as they were unless the tab sets its buttons itself.
 //   Save, Discard, Clear, navigation and the period rule: the record toolbar.
@@ -86,7 +91,15 @@ private:
     void startEditing(EditMode mode, bool editFirstRow);
     // A year or month of 0 (or empty): the warning, the focus to the year, true.
     bool refuseIncompletePeriod(const QString &message);
+    // The delete of the month query's rows by its condition, when the dataset
+    // holds exactly them; false when it must go row by row.
+    bool wholeMonthDelete(ChunkedDelete *whole) const;
+    bool deleteWholeMonth(ChunkedDelete &whole, QString *error);
     void removeRowsWithGauge();
+    // The gauge at 0 over the rows held; then rows taken out of the cache, the
+    // gauge following each (painted at most once a frame), until `upTo` are out.
+    void beginGauge();
+    void removeCachedRows(int upTo);
     bool applyDeletion(QString *error);
     bool holdsRows() const;
     // The month being saved or deleted, for the save's claim on it; nullopt
@@ -108,4 +121,7 @@ private:
     QLabel *m_deleteLabel = nullptr;
     QProgressBar *m_deleteGauge = nullptr;
     int m_editColumn = 0;
+    int m_gaugeStart = 0;
+    int m_gaugeDeleted = 0;
+    QElapsedTimer m_sincePaint;
 };

@@ -6,6 +6,8 @@
 #include "interchange/record_writer.h"
 #include "common/whole_file_writer.h"
 
+#include <QScopeGuard>
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -154,6 +156,13 @@ ExportEngine::Result ExportEngine::run(const Request &request)
     const QString directory = cleanDirectory(request.directory);
     // What an export killed midway left in this folder.
     WholeFileWriter::removeStale(directory);
+    // Each file is synced as it is written; the folder, which makes their
+    // renames durable, once when the run ends, however it ends.
+    bool renamed = false;
+    const auto syncFolder = qScopeGuard([&] {
+        if (renamed)
+            WholeFileWriter::syncFolder(directory);
+    });
     for (const DeclarationKind *kind : DeclarationKind::exportOrder()) {
         if (!request.kinds.contains(kind))
             continue;
@@ -190,10 +199,11 @@ ExportEngine::Result ExportEngine::run(const Request &request)
                     request.beforeReadBack(written);
                 return readBack.check(written, reason);
             };
-            if (!WholeFileWriter::write(entry, content, &detail, check)) {
+            if (!WholeFileWriter::write(entry, content, &detail, check, WholeFileWriter::FolderSync::Later)) {
                 fail(detail);
                 return result;
             }
+            renamed = true;
             kr.outcome = Outcome::Written;
             kr.fingerprint = readBack.fingerprint();
             result.anyWritten = true;

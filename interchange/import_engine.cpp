@@ -2,6 +2,9 @@
 
 #include "db/bills_codes.h"
 #include "db/cached_dataset.h"
+#include "db/chunked_delete.h"
+#include "db/database.h"
+#include "db/statement_runner.h"
 #include "db/declaration_kind.h"
 #include "db/reference_lists.h"
 #include "interchange/declaration_file_check.h"
@@ -120,12 +123,12 @@ public:
     bool readFile();
     bool loadLookups();
     bool fillTarget();
-    bool readStoredMonth(WriteTransaction &transaction, CachedDataset &stored);
+    bool readStoredMonth(WriteTransaction &transaction);
     bool replaceConfirmed(WriteTransaction &transaction);
-    void replace(WriteTransaction &transaction, CachedDataset &stored);
+    void replace(WriteTransaction &transaction);
 
     // Rolls back and forgets what was cached, then stops with the engine's message.
-    bool databaseError(WriteTransaction &transaction, const QString &detail, CachedDataset *stored);
+    bool databaseError(WriteTransaction &transaction, const QString &detail);
 
 private:
     const ImportEngine::Request &m_request;
@@ -134,6 +137,7 @@ private:
     DeclarationFileCheck::Result m_file;
     ImportEngine::Lookups m_loaded;
     const ImportEngine::Lookups *m_lookups = nullptr;
+    QVariantMap m_monthParams; // institution, year and month of the file
 };
 
 // The user's file, read where it is, and every line read and checked before
@@ -201,22 +205,23 @@ bool ImportRun::fillTarget()
     return true;
 }
 
-// The stored rows of the institution and month, and no other institution of
-// the file with a month of its own.
-bool ImportRun::readStoredMonth(WriteTransaction &transaction, CachedDataset &stored)
+// The stored rows of the institution and month, counted, and no other
+// institution of the file with a month of its own.
+bool ImportRun::readStoredMonth(WriteTransaction &transaction)
 {
     const DeclarationImport &rule = m_kind.importRule();
-    stored.setSql(rule.storedStatement);
-    stored.setParam(rule.institutionParam, m_file.bankCode);
-    stored.setParam(rule.yearParam, m_file.period.year);
-    stored.setParam(rule.monthParam, m_file.period.month);
-    stored.setUpdateTable(m_kind.table());
-    if (!stored.open())
-        return databaseError(transaction, stored.lastError(), nullptr);
-    result.storedRows = stored.recordCount();
+    m_monthParams = {{rule.institutionParam, m_file.bankCode},
+                     {rule.yearParam, m_file.period.year},
+                     {rule.monthParam, m_file.period.month}};
+    QString error;
+    const int stored = StatementRunner::count(m_request.connectionName, rule.monthCountStatement(m_kind.table()),
+                                              m_monthParams, &error);
+    if (stored < 0)
+        return databaseError(transaction, error);
+    result.storedRows = stored;
     QString conflict;
     if (!otherInstitutionsFree(m_request.connectionName, rule, m_file, &conflict))
-        return databaseError(transaction, conflict, nullptr);
+        return databaseError(transaction, conflict);
     return true;
 }
 
@@ -231,8 +236,10 @@ bool ImportRun::replaceConfirmed(WriteTransaction &transaction)
     return false;
 }
 
-// Replace: the stored rows go, the file's rows come, both or neither.
-void ImportRun::replace(WriteTransaction &transaction, CachedDataset &stored)
+// Replace: the stored rows go in one statement (the write lock is held since
+// the count, so it finds exactly the rows counted), the file's rows come; both
+// or neither.
+void ImportRun::replace(WriteTransaction &transaction)
 {
     if (m_request.busy)
         m_request.busy(true);
@@ -241,35 +248,38 @@ void ImportRun::replace(WriteTransaction &transaction, CachedDataset &stored)
             m_request.busy(false);
     });
 
-    stored.disableControls();
-    while (stored.recordCount() > 0) {
-        stored.last();
-        stored.remove();
-    }
-    stored.enableControls();
-    if (result.storedRows > 0 && !stored.applyUpdates()) {
-        databaseError(transaction, stored.lastError(), &stored);
-        return;
+    if (result.storedRows > 0) {
+        QString error;
+        const int deleted = StatementRunner::run(m_request.connectionName,
+                                                 m_kind.importRule().monthDeleteStatement(m_kind.table()),
+                                                 m_monthParams, &error);
+        if (deleted < 0) {
+            databaseError(transaction, error);
+            return;
+        }
+        if (deleted != result.storedRows) {
+            databaseError(transaction, ChunkedDelete::changedMessage(result.storedRows, deleted));
+            return;
+        }
     }
     if (!m_target.applyUpdates()) {
-        databaseError(transaction, m_target.lastError(), &stored);
+        databaseError(transaction, m_target.lastError());
         return;
     }
     if (!transaction.commit()) {
-        databaseError(transaction, transaction.error(), &stored);
+        databaseError(transaction, transaction.error());
         return;
     }
-    stored.commitUpdates();
     m_target.commitUpdates();
+    // A bulk write: the statistics SQLite advises (cheap when none are due).
+    Database::optimize(m_request.connectionName);
     result.replaced = result.storedRows > 0;
     result.status = Status::Done;
 }
 
-bool ImportRun::databaseError(WriteTransaction &transaction, const QString &detail, CachedDataset *stored)
+bool ImportRun::databaseError(WriteTransaction &transaction, const QString &detail)
 {
     transaction.rollback();
-    if (stored)
-        stored->cancelUpdates();
     m_target.cancelUpdates();
     result.status = Status::DatabaseError;
     result.detail = detail;
@@ -329,11 +339,10 @@ ImportEngine::Result ImportEngine::run(const Request &request)
     // month is never left half one file and half the other.
     WriteTransaction transaction(QSqlDatabase::database(request.connectionName, false));
     if (!transaction.isActive()) {
-        import.databaseError(transaction, transaction.error(), nullptr);
+        import.databaseError(transaction, transaction.error());
         return import.result;
     }
-    CachedDataset stored(request.connectionName);
-    if (import.readStoredMonth(transaction, stored) && import.replaceConfirmed(transaction))
-        import.replace(transaction, stored);
+    if (import.readStoredMonth(transaction) && import.replaceConfirmed(transaction))
+        import.replace(transaction);
     return import.result;
 }

@@ -1,0 +1,104 @@
+#include "bench/bench.h"
+#include "bench/bench_database.h"
+#include "bench/bench_tab.h"
+#include "bench/plain_sqlite.h"
+#include "db/cached_dataset.h"
+#include "db/declaration_kind.h"
+#include "entry/county_data_tab.h"
+#include "entry/operating_data_tab.h"
+
+#include <QApplication>
+
+#include <sqlite3.h>
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+// A query of every period (year 0, month 0) on the operating and the county
+// tab, driven through the real tab offscreen until the grid has painted its
+// first rows: 120,000 and 528,000 rows at twenty years.
+//   all_periods_operating, all_periods_county
+// The baseline reads the tab's own statement with the sqlite3 C API into a
+// vector of plain structs (numbers as numbers, each text its own std::string).
+// The resident size while the tab holds the rows is printed as a comment line
+// before the baseline runs (the figure's memory columns include the baseline's).
+namespace {
+
+struct PlainRow
+{
+    std::vector<double> numbers;
+    std::vector<std::string> texts;
+};
+
+std::size_t plainRead(PlainSqlite &plain, const DeclarationKind &kind)
+{
+    sqlite3_stmt *st = plain.prepare(kind.tabQuery().statement(false, false).toStdString());
+    const int bank = sqlite3_bind_parameter_index(st, ":BANK_CODE");
+    if (bank > 0)
+        sqlite3_bind_text(st, bank, BenchDatabase::BankCode, -1, SQLITE_STATIC);
+    std::vector<PlainRow> rows;
+    while (sqlite3_step(st) == SQLITE_ROW) {
+        PlainRow row;
+        for (int c = 0; c < sqlite3_column_count(st); ++c) {
+            if (sqlite3_column_type(st, c) == SQLITE_TEXT)
+                row.texts.push_back(PlainSqlite::text(st, c));
+            else
+                row.numbers.push_back(sqlite3_column_double(st, c));
+        }
+        rows.push_back(std::move(row));
+    }
+    sqlite3_finalize(st);
+    return rows.size();
+}
+
+QList<BenchFigure> runPeriods(BenchContext &context)
+{
+    QList<BenchFigure> figures;
+    struct Case
+    {
+        const char *figure;
+        MonthTabDescription description;
+        DeclarationKind::Id kind;
+        int monthRows;
+    };
+    const QList<Case> cases{
+        {"all_periods_operating", OperatingDataTab::description(), DeclarationKind::B01, BenchDatabase::Accounts},
+        {"all_periods_county", CountyDataTab::description(), DeclarationKind::B05, 22 * BenchDatabase::CountyAccounts},
+    };
+    for (const Case &c : cases) {
+        PlainSqlite plain(context.databaseFile, "periods");
+        if (!plain.ok())
+            return figures;
+        int found = 0;
+        double ours = 0;
+        {
+            BenchTab bench;
+            if (!bench.open(c.description, 0, 0, "periods"))
+                return figures;
+            ours = Bench::medianMs(3, [&] {
+                bench.tab->query();
+                QApplication::processEvents();   // the grid paints its first rows
+            }, [&] {
+                bench.discard();
+                bench.tab->dataset()->close();
+                bench.period(0, 0);
+            });
+            found = bench.tab->dataset()->recordCount();
+            // What the rows cost while the tab holds them, before the baseline runs.
+            std::printf("# %s: %d rows held, resident %.0f MB\n", c.figure, found, Bench::memory().residentMb);
+        }
+        std::size_t plainFound = 0;
+        const double base = Bench::medianMs(3, [&] { plainFound = plainRead(plain, DeclarationKind::get(c.kind)); });
+        const int expected = c.monthRows * 12 * context.years;
+        if (found != expected || int(plainFound) != expected)
+            std::fprintf(stderr, "periods: %s found %d rows, plain %zu, expected %d\n", c.figure, found, plainFound,
+                         expected);
+        figures.append({QString::fromLatin1(c.figure), ours, base});
+    }
+    return figures;
+}
+
+const BenchScenario::Registrar registrar({QStringLiteral("periods"), runPeriods});
+
+} // namespace

@@ -1,0 +1,34 @@
+#include "db/chunked_delete.h"
+
+#include "db/statement_runner.h"
+
+#include <algorithm>
+
+QString ChunkedDelete::changedMessage(int expected, int found)
+{
+    return QStringLiteral("資料已被其他作業變更 (讀入 %1 筆，資料庫有 %2 筆)，請重新查詢後再處理").arg(expected).arg(found);
+}
+
+bool ChunkedDelete::run(QString *error) const
+{
+    const int chunk = chunkRows > 0 ? chunkRows : std::max(100, (expectedRows + 19) / 20);
+    const QString sql = QStringLiteral("delete from %1 where rowid in (%2 limit %3)")
+                            .arg(table, rowidStatement)
+                            .arg(chunk);
+    int deleted = 0;
+    for (;;) {
+        const int n = StatementRunner::run(connectionName, sql, params, error);
+        if (n < 0)
+            return false;
+        if (n == 0)
+            break;
+        deleted += n;
+        if (progress)
+            progress(deleted);
+    }
+    if (deleted != expectedRows) {
+        *error = changedMessage(expectedRows, deleted);
+        return false;
+    }
+    return true;
+}

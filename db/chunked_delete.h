@@ -1,0 +1,38 @@
+#pragma once
+
+#include "db/database.h"
+
+#include <QString>
+#include <QVariantMap>
+#include <functional>
+
+// Deletes a set of rows of one table with one delete statement, run a chunk of
+// rows at a time so that a gauge can follow: "delete from T where rowid in
+// (<rows> limit n)" until no row is left. The rows are given as a select of
+// their rowids (PeriodQuery::rowidStatement), so exactly the rows a tab shows
+// go, not others of the month it does not show.
+//
+// The caller holds the transaction: a delete that fails, or finds another
+// number of rows than it was told to expect (another writer added or removed
+// rows of the month since they were read), returns false with a message and
+// leaves the rolling back to the caller.
+class ChunkedDelete
+{
+public:
+    QString connectionName = Database::connectionName();
+    QString table;
+    QString rowidStatement;     // select <alias>.rowid from ... where ...
+    QVariantMap params;         // its named parameters, without ':'
+    int expectedRows = 0;
+    // Rows a chunk deletes; 0: a twentieth of the expected rows (at least 100).
+    int chunkRows = 0;
+    // After each chunk: the rows deleted so far.
+    std::function<void(int deleted)> progress;
+
+    // True when exactly expectedRows rows were deleted; false + *error otherwise.
+    bool run(QString *error) const;
+
+    // The message when the rows found differ from the rows expected (also the
+    // import's, when its delete of a month finds other rows than it counted).
+    static QString changedMessage(int expected, int found);
+};

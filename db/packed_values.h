@@ -1,0 +1,55 @@
+#pragma once
+
+#include <QHash>
+#include <QList>
+#include <QSharedData>
+#include <QString>
+#include <QVariant>
+#include <QVariantList>
+
+// The distinct texts of the rows of one load, each held once: the codes and
+// names that repeat on every row (an institution, a county, an account and its
+// name) cost one string for the whole load instead of one per row. Filled
+// only while the load runs; the rows keep it alive as long as they need it.
+class TextPool : public QSharedData
+{
+public:
+    quint32 intern(const QString &text);
+    const QString &at(quint32 index) const { return m_texts.at(index); }
+    int size() const { return int(m_texts.size()); }
+
+private:
+    QList<QString> m_texts;
+    QHash<QString, quint32> m_indexes;
+};
+
+// The values of one cached row, held compactly: an immutable, implicitly
+// shared block of one 8-byte cell and one 2-byte type tag per value, texts as
+// indexes into a TextPool. A loaded row of eight fields costs about 100 bytes
+// instead of eight QVariants and a string each. Every value comes back as the
+// exact QVariant it was packed from: its type, a typed null (a NULL column),
+// and a null text told from an empty one (the one binds NULL, the other '').
+// Values of other types (a date, a byte array) leave the row as a plain list.
+class PackedValues
+{
+public:
+    PackedValues() = default;
+    // Packs into `pool` when given and every value is of a type held compactly;
+    // otherwise (and always without a pool) the values are kept as a list.
+    explicit PackedValues(const QVariantList &values, TextPool *pool = nullptr);
+    PackedValues(const PackedValues &other);
+    PackedValues &operator=(const PackedValues &other);
+    ~PackedValues();
+
+    int size() const;
+    QVariant at(int index) const;    // null QVariant when out of range
+    QVariantList toList() const;
+    bool isCompact() const;
+    // Same values (as QVariant compares them); a shared block is equal at once.
+    bool operator==(const PackedValues &other) const;
+    bool operator!=(const PackedValues &other) const { return !(*this == other); }
+
+private:
+    struct Block;
+    Block *d = nullptr;
+};

@@ -1,0 +1,57 @@
+#include "db/statement_runner.h"
+
+#include "db/engine_message.h"
+#include "db/named_placeholders.h"
+
+#include <QSqlDatabase>
+#include <QSqlError>
+#include <QSqlQuery>
+
+namespace StatementRunner {
+
+namespace {
+
+bool execute(QSqlQuery &q, const QString &connectionName, const QString &sql, const QVariantMap &params,
+             QString *error)
+{
+    if (!QSqlDatabase::database(connectionName, false).isOpen()) {
+        *error = EngineMessage::connectionClosed(connectionName);
+        return false;
+    }
+    q.setForwardOnly(true);
+    if (!q.prepare(sql)) {
+        *error = EngineMessage::of(q.lastError());
+        return false;
+    }
+    for (const QString &name : NamedPlaceholders::in(sql))
+        q.bindValue(u':' + name, params.value(name));
+    if (!q.exec()) {
+        *error = EngineMessage::of(q.lastError());
+        return false;
+    }
+    return true;
+}
+
+} // namespace
+
+int run(const QString &connectionName, const QString &sql, const QVariantMap &params, QString *error)
+{
+    QSqlQuery q(QSqlDatabase::database(connectionName, false));
+    if (!execute(q, connectionName, sql, params, error))
+        return -1;
+    return q.numRowsAffected();
+}
+
+int count(const QString &connectionName, const QString &sql, const QVariantMap &params, QString *error)
+{
+    QSqlQuery q(QSqlDatabase::database(connectionName, false));
+    if (!execute(q, connectionName, sql, params, error))
+        return -1;
+    if (!q.next()) {
+        *error = EngineMessage::of(q.lastError());
+        return -1;
+    }
+    return q.value(0).toInt();
+}
+
+} // namespace StatementRunner

@@ -144,6 +144,7 @@ void TfmVELQ8MAIN::buildPages()
         addDialogButton(QStringLiteral("btnCD01"), QStringLiteral("縣市別資料 "), opener(QStringLiteral("TfmCD01"))),
         addDialogButton(QStringLiteral("btnBN01"), QStringLiteral("金融機構資料 "), opener(QStringLiteral("TfmVELQBN01"))),
         addDialogButton(QStringLiteral("Button6"), QStringLiteral("資料匯出"), opener(QStringLiteral("TfmVELQ8EXIT"))),
+        addDialogButton(QStringLiteral("btnExportLog"), QStringLiteral("匯出紀錄"), opener(QStringLiteral("TfmExportLog"))),
     });
     m_pages->addTab(m_maintenancePage, QStringLiteral("基本資料維護"));
 

@@ -1,6 +1,10 @@
 #include "app/main_window_pages.h"
 
+#include "app/export_log_window.h"
 #include "app/main_window.h"
+#include "db/database.h"
+#include "db/export_record.h"
+#include "ui/messages.h"
 #include "entry/data_tab_page.h"
 #include "ui/dialog_runner.h"
 #include "checks/ui/operating_check_runner.h"
@@ -162,6 +166,16 @@ Dialogs dialogs(TfmVELQ8MAIN &window)
     });
     list.insert(QStringLiteral("TfmVELQ8EXIT"), [&window] {
         TfmVELQ8EXIT dialog(window.declaringBankCode(), &window);
+        DialogRunner::run(dialog);
+    });
+    list.insert(QStringLiteral("TfmExportLog"), [&window] {
+        QList<ExportRecord> records;
+        QString error;
+        if (!ExportRecord::list(QString::fromLatin1(Database::ConnectionName), 0, 0, &records, &error)) {
+            Messages::current().error(error, &window);
+            return;
+        }
+        ExportLogWindow dialog(records, &window);
         DialogRunner::run(dialog);
     });
     // The report dialogs of the reports built so far (the others' buttons stay disabled).

@@ -1,6 +1,8 @@
 #include "cli/cli_command.h"
 #include "cli/declaration_file_line.h"
+#include "db/database.h"
 #include "db/declaration_kind.h"
+#include "db/export_record.h"
 #include "interchange/declaration_file_check.h"
 #include "interchange/file_fingerprint.h"
 #include "interchange/import_engine.h"
@@ -20,9 +22,38 @@ QString statusMessage(DeclarationFileCheck::Status status)
     return {};
 }
 
-// One file: its line on standard output when it is well-formed, else what the
-// import would say and the first fault (line and field) on standard error.
-bool verifyFile(CliContext &context, const QString &path)
+// The database, when one is at hand (--database or the alias names a file
+// that opens): opened once, quietly, since verify needs none.
+bool databaseAtHand(CliContext &context)
+{
+    if (!QFileInfo::exists(context.databaseFile))
+        return false;
+    QString ignored;
+    QTextStream quiet(&ignored);
+    CliContext probe{context.databaseFile, context.out, quiet};
+    return probe.openDatabase();
+}
+
+// The line after a well-formed file's, when a database is at hand: the export
+// on record with its fingerprint (the latest: date and who), or that none is.
+void exportLine(CliContext &context, const QString &path, const QString &fingerprint)
+{
+    QList<ExportRecord> records;
+    QString error;
+    if (!ExportRecord::withFingerprint(Database::connectionName(), fingerprint, &records, &error)) {
+        context.err << path << ": " << error << "\n";
+        return;
+    }
+    if (records.isEmpty())
+        context.out << path << "\t查無相符的匯出紀錄\n";
+    else
+        context.out << path << "\t匯出於 " << records.first().doneAt.left(10) << "\t" << records.first().doneBy << "\n";
+}
+
+// One file: its line on standard output when it is well-formed (and, with a
+// database at hand, the line of its export), else what the import would say
+// and the first fault (line and field) on standard error.
+bool verifyFile(CliContext &context, const QString &path, bool withDatabase)
 {
     // The kind from the first three characters of the name; a name is written
     // in capitals, but a disk may show it otherwise.
@@ -38,7 +69,10 @@ bool verifyFile(CliContext &context, const QString &path)
                     << "    " << file.detail << "\n";
         return false;
     }
-    context.out << DeclarationFileLine::of(path, *kind, int(file.rows.size()), FileFingerprint::of(bytes)) << "\n";
+    const QString fingerprint = FileFingerprint::of(bytes);
+    context.out << DeclarationFileLine::of(path, *kind, int(file.rows.size()), fingerprint) << "\n";
+    if (withDatabase)
+        exportLine(context, path, fingerprint);
     return true;
 }
 
@@ -54,9 +88,10 @@ int runVerify(CliContext &context, const QStringList &args)
             return 2;
         }
     }
+    const bool withDatabase = databaseAtHand(context);
     bool allWell = true;
     for (const QString &path : args)
-        allWell = verifyFile(context, path) && allWell;
+        allWell = verifyFile(context, path, withDatabase) && allWell;
     return allWell ? 0 : 2;
 }
 
@@ -70,7 +105,10 @@ const CliCommand::Registrar registrar({
                    "tab-separated: path, kind, institution, period, records, SHA-256 (as export\n"
                    "prints them). For any other file (missing, unknown name, a line the import\n"
                    "refuses) the import's message and the first fault, naming the line and field,\n"
-                   "on standard error. Exit status 0 when every file is well-formed, else 2."),
+                   "on standard error. When a database is at hand (--database or the alias), a\n"
+                   "second line for a well-formed file: the path, a tab and the date and who of\n"
+                   "its export on record (same SHA-256), or that it matches no recorded export.\n"
+                   "Exit status 0 when every file is well-formed, else 2."),
     runVerify,
 });
 

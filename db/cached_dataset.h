@@ -136,6 +136,11 @@ public:
     bool applyUpdates();
     void commitUpdates();   // the applied rows become the loaded rows
     void cancelUpdates();   // back to the rows as last loaded or committed
+    // What the history of a save reads: the schema table setUpdateTable() named
+    // (nullptr when the statements are the caller's own), and every row in
+    // storage order, deleted ones included, with its original values.
+    const TableDef *updateTable() const { return m_updateFromTable ? m_updateTable : nullptr; }
+    const QList<CachedRow> &storedRows() const { return m_rows.storage(); }
 
     // Guards: return false to refuse. -----------------------------------------------
     // beforePost runs on post() and whenever a move, append() or applyUpdates()

@@ -1,5 +1,6 @@
 #include "db/chunked_delete.h"
 
+#include "db/change_operation.h"
 #include "db/statement_runner.h"
 
 #include <algorithm>
@@ -15,6 +16,8 @@ bool ChunkedDelete::run(QString *error) const
     const QString sql = QStringLiteral("delete from %1 where rowid in (%2 limit %3)")
                             .arg(table, rowidStatement)
                             .arg(chunk);
+    if (history && !recordRows(error))
+        return false;
     int deleted = 0;
     for (;;) {
         const int n = StatementRunner::run(connectionName, sql, params, error);
@@ -30,5 +33,15 @@ bool ChunkedDelete::run(QString *error) const
         *error = changedMessage(expectedRows, deleted);
         return false;
     }
-    return true;
+    return !history || history->write(error);
+}
+
+bool ChunkedDelete::recordRows(QString *error) const
+{
+    // "select a.rowid from T a where ...": the rows of T named a, by the same
+    // from and where.
+    const qsizetype from = rowidStatement.indexOf(QLatin1String(" from "), 0, Qt::CaseInsensitive);
+    const QString column = rowidStatement.left(from).section(u' ', 1).trimmed();
+    const QString alias = column.contains(u'.') ? column.section(u'.', 0, 0) : table;
+    return history->addStoredRows(alias, rowidStatement.mid(from + 1), params, true, error);
 }

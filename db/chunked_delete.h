@@ -2,6 +2,8 @@
 
 #include "db/database.h"
 
+class ChangeOperation;
+
 #include <QString>
 #include <QVariantMap>
 #include <functional>
@@ -28,6 +30,11 @@ public:
     int chunkRows = 0;
     // After each chunk: the rows deleted so far.
     std::function<void(int deleted)> progress;
+    // The history of the delete, when given: before the first chunk the rows
+    // about to go are added to it, in one statement over the same rows
+    // (rowidStatement's from and where), and once every chunk went it is
+    // written, inside the caller's transaction.
+    ChangeOperation *history = nullptr;
 
     // True when exactly expectedRows rows were deleted; false + *error otherwise.
     bool run(QString *error) const;
@@ -35,4 +42,7 @@ public:
     // The message when the rows found differ from the rows expected (also the
     // import's, when its delete of a month finds other rows than it counted).
     static QString changedMessage(int expected, int found);
+
+private:
+    bool recordRows(QString *error) const;
 };

@@ -61,6 +61,9 @@ bool checkLayout(QSqlDatabase db, QString *detail)
         tables.insert(q.value(0).toString().toUpper());
     q.finish();
     for (const TableDef &t : Schema::tables()) {
+        // A record table the database predates is made at open (addMissingIndexes).
+        if (t.record && !tables.contains(t.name.toUpper()))
+            continue;
         if (!tables.contains(t.name.toUpper())) {
             *detail = QStringLiteral("資料庫缺少資料表 %1").arg(t.name);
             return false;
@@ -90,6 +93,10 @@ void addMissingIndexes(QSqlDatabase db)
 {
     QSqlQuery q(db);
     for (const TableDef &t : Schema::tables()) {
+        // The same for a record table added to the schema after the database was made.
+        if (t.record && !q.exec(Schema::createStatement(t).replace(QStringLiteral("create table "),
+                                                                   QStringLiteral("create table if not exists "))))
+            return;
         for (const QString &sql : Schema::indexStatements(t)) {
             if (!q.exec(sql))
                 return;

@@ -2,6 +2,7 @@
 
 #include "db/cached_dataset.h"
 #include "db/database.h"
+#include "db/save_history.h"
 #include "db/savepoint.h"
 #include "db/write_transaction.h"
 
@@ -14,6 +15,12 @@ bool RecordSave::fail(const QString &error)
 {
     m_error = error;
     return false;
+}
+
+ChangeOperation::Kind RecordSave::operationKind() const
+{
+    return m_month && m_month->purpose() == MonthClaim::Purpose::Delete ? ChangeOperation::Kind::MonthDeleted
+                                                                        : ChangeOperation::Kind::Keyed;
 }
 
 bool RecordSave::run()
@@ -35,6 +42,11 @@ bool RecordSave::runUnderSavepoint()
         transaction.rollback();
         return fail(m_rows.lastError());
     }
+    QString history;
+    if (!SaveHistory::record(m_rows, operationKind(), &history)) {
+        transaction.rollback();
+        return fail(history);
+    }
     if (!transaction.release())
         return fail(transaction.error());
     m_rows.commitUpdates();
@@ -53,6 +65,9 @@ bool RecordSave::runClaimed()
         return fail(why);   // rolled back as the transaction ends
     if (!m_rows.applyUpdates())
         return fail(m_rows.lastError());
+    QString history;
+    if (!SaveHistory::record(m_rows, operationKind(), &history))
+        return fail(history);   // rolled back as the transaction ends
     if (!transaction.commit())
         return fail(transaction.error());
     m_rows.commitUpdates();

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "db/change_operation.h"
 #include "db/month_claim.h"
 
 #include <QString>
@@ -22,8 +23,10 @@ class CachedDataset;
 // two writers of one month are serialised and the second is refused, never
 // mixed. A save with nothing to write claims nothing.
 //
-// This is the place for what every save must do inside the same transaction
-// (the history record, say): add it to run() and every screen has it.
+// What every save must do inside the same transaction goes here: the history
+// of the declaration rows changed (SaveHistory) is written after the rows, so a
+// save and its record stand or fall together. A save under a claim to delete
+// the month is recorded as the month deleted, any other as rows keyed.
 class RecordSave
 {
 public:
@@ -40,6 +43,7 @@ private:
     bool runUnderSavepoint();
     bool runClaimed();
     bool fail(const QString &error);
+    ChangeOperation::Kind operationKind() const;
 
     CachedDataset &m_rows;
     QString m_savepointName;

@@ -97,6 +97,26 @@ QList<TableDef> buildTables()
     // The layout of the check result rows; the table itself stays empty.
     t.append({QStringLiteral("CACNONO3"), {text("REMARK", 120), flt("MONEY1"), flt("MONEY2")}, {}});
 
+    // What the system records of its own work. Identifiers and counts are whole
+    // numbers beyond a small integer, kept in Float fields (exact up to 2^53);
+    // times are 'YYYY-MM-DD HH:MM:SS' text; texts without a width are not
+    // declaration fields and hold what they are given.
+    // Every declaration file written (ExportRecord).
+    t.append({QString::fromLatin1(Schema::ExportLog),
+              {flt("EXPORT_ID"), text("FILE_NAME", 0), text("FOLDER", 0), text("KIND", 3), text("BANK_CODE", 7),
+               smallInt("M_YEAR"), smallInt("M_MONTH"), flt("RECORDS"), text("SHA256", 64), text("DONE_AT", 19),
+               text("DONE_BY", 0)},
+              names({"EXPORT_ID"}), true});
+    // Every change of declaration rows: one operation (ChangeOperation) ...
+    t.append({QString::fromLatin1(Schema::ChangeLog),
+              {flt("OP_ID"), text("DONE_AT", 19), text("DONE_BY", 0), text("OPERATION", 1), text("KIND", 3),
+               text("BANK_CODE", 7), smallInt("M_YEAR"), smallInt("M_MONTH"), flt("ROWS_CHANGED")},
+              names({"OP_ID"}), true});
+    // ... and the rows it changed: the row's key and its values before and
+    // after (ChangeValues; NULL: the row did not exist).
+    t.append({QString::fromLatin1(Schema::ChangeRow),
+              {flt("OP_ID"), text("ROW_KEY", 0), text("OLD_VALUES", 0), text("NEW_VALUES", 0)}, {}, true});
+
     return t;
 }
 
@@ -137,6 +157,11 @@ QHash<QString, QList<QStringList>> extraIndexes()
         // keys start with BANK_CODE.
         {QStringLiteral("EM08"), {names({"M_YEAR", "M_MONTH"})}},
         {QStringLiteral("EM09"), {names({"M_YEAR", "M_MONTH"})}},
+        // The records: a file looked up by its fingerprint, the exports and
+        // operations of a month, an operation's rows and a row's history.
+        {QString::fromLatin1(Schema::ExportLog), {names({"SHA256"}), names({"M_YEAR", "M_MONTH"})}},
+        {QString::fromLatin1(Schema::ChangeLog), {names({"M_YEAR", "M_MONTH"})}},
+        {QString::fromLatin1(Schema::ChangeRow), {names({"OP_ID"}), names({"ROW_KEY"})}},
     };
 }
 

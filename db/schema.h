@@ -21,6 +21,10 @@ struct TableDef
     QString name;
     QList<FieldDef> fields;
     QStringList key;  // empty: no key
+    // A record the system keeps of its own work (the exports, the history of
+    // changes): never read from the old tables, created at open in a database
+    // made before it existed, and only ever added to.
+    bool record = false;
 
     const FieldDef *field(const QString &name) const; // case-insensitive
     QStringList fieldNames() const;
@@ -30,6 +34,11 @@ namespace Schema {
 
 const QList<TableDef> &tables();
 const TableDef *table(const QString &name); // case-insensitive
+
+// The record tables' names (TableDef::record).
+inline const char *ExportLog = "EXPORT_LOG";
+inline const char *ChangeLog = "CHANGE_LOG";
+inline const char *ChangeRow = "CHANGE_ROW";
 
 QString createStatement(const TableDef &table);
 QStringList indexStatements(const TableDef &table);

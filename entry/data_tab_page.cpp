@@ -1,5 +1,14 @@
 #include "entry/data_tab_page.h"
 
+#include "db/change_list.h"
+#include "db/change_values.h"
+#include "db/schema.h"
+#include "entry/change_history_window.h"
+#include "ui/dialog_runner.h"
+#include "ui/messages.h"
+
+#include <QAction>
+
 #include "db/cached_dataset.h"
 #include "db/database.h"
 #include "ui/shell.h"
@@ -106,6 +115,36 @@ void DataTabPage::setGrid(QWidget *grid)
     }
     m_grid = grid;
     m_gridArea->addWidget(grid);
+    // The history of the current row: the grid's context menu, or Ctrl+H.
+    auto *history = new QAction(QStringLiteral("資料異動紀錄"), grid);
+    history->setObjectName(QStringLiteral("actChangeHistory"));
+    history->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_H));
+    history->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+    connect(history, &QAction::triggered, this, &DataTabPage::showRowHistory);
+    grid->addAction(history);
+    grid->setContextMenuPolicy(Qt::ActionsContextMenu);
+}
+
+void DataTabPage::showRowHistory()
+{
+    CachedDataset *rows = dataset();
+    const TableDef *table = Schema::table(m_kind.table());
+    if (!rows || !table || rows->currentRow() < 0)
+        return;
+    // The row's key as the table holds it: its values as read (an appended
+    // row, never stored, has none and so no history).
+    const auto stored = [rows](const QString &field) {
+        return rows->fieldIndex(field) >= 0 ? rows->originalValue(field) : rows->param(field);
+    };
+    const QString key = ChangeValues::keyOf(*table, stored);
+    QList<ChangeEntry> entries;
+    QString error;
+    if (!ChangeEntry::ofRow(rows->connectionName(), m_kind.code(), key, &entries, &error)) {
+        Messages::current().error(error, window());
+        return;
+    }
+    ChangeHistoryWindow dialog(ChangeValues::describe(*table, true, key), entries, window());
+    DialogRunner::run(dialog);
 }
 
 void DataTabPage::setCheckHook(std::function<void()> hook)

@@ -49,6 +49,9 @@ public:
     // on tabs 2 to 5, the import-in-progress flag while the hook runs).
     void setCheckHook(std::function<void()> hook);
     void setImportHook(std::function<void()> hook);
+    // The history of the grid's current row (ChangeHistoryWindow); the grid's
+    // context menu and Ctrl+H open it.
+    void showRowHistory();
 
     // DataTab
     CachedDataset *dataset() override { return nullptr; }

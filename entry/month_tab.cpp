@@ -1,6 +1,7 @@
 #include "entry/month_tab.h"
 
 #include "db/cached_dataset.h"
+#include "db/change_operation.h"
 #include "db/chunked_delete.h"
 #include "db/database.h"
 #include "db/named_placeholders.h"
@@ -424,12 +425,15 @@ bool MonthTab::deleteWholeMonth(ChunkedDelete &whole, QString *error)
         *error = transaction.error();
         return false;
     }
-    if (const std::optional<MonthClaim> month = monthClaim(MonthClaim::Purpose::Delete)) {
-        if (!month->holds(Database::connectionName(), error)) {
-            transaction.rollback();
-            return false;
-        }
+    const std::optional<MonthClaim> month = monthClaim(MonthClaim::Purpose::Delete);
+    if (month && !month->holds(Database::connectionName(), error)) {
+        transaction.rollback();
+        return false;
     }
+    // The rows that go, recorded as one operation in the same transaction.
+    ChangeOperation history(Database::connectionName(), ChangeOperation::Kind::MonthDeleted, kind(),
+                            month ? month->institution() : QString(), period().year, period().month);
+    whole.history = &history;
     if (!whole.run(error)) {
         transaction.rollback();
         return false;

@@ -5,6 +5,11 @@
 #include "interchange/read_back_check.h"
 #include "interchange/record_writer.h"
 #include "common/whole_file_writer.h"
+#include "db/export_record.h"
+#include "db/write_transaction.h"
+
+#include <QSqlDatabase>
+#include <optional>
 
 #include <QScopeGuard>
 
@@ -140,6 +145,11 @@ QString ExportEngine::entryPath(const QString &directory, const DeclarationKind 
                                         DeclarationFormat::baseName(kind, institutionCode, period));
 }
 
+QString ExportEngine::recordFailedMessage(const QString &reason)
+{
+    return QStringLiteral("匯出紀錄無法存入資料庫: %1").arg(reason);
+}
+
 ExportEngine::Result ExportEngine::run(const Request &request)
 {
     Result result;
@@ -194,16 +204,40 @@ ExportEngine::Result ExportEngine::run(const Request &request)
             kr.outcome = Outcome::Kept;
         } else {
             ReadBackCheck readBack(*kind, baseName, rows, content);
+            // The file's record is written in the step that makes it final: in
+            // a transaction begun once the file reads back, kept only if the
+            // rename happened. A record that cannot be written stops the file
+            // before it takes the name, so no file is final without its record.
+            ExportRecord record{0, baseName, QFileInfo(directory).absoluteFilePath(), kind->code(), request.institutionCode,
+                                request.period.year, request.period.month, kr.lines, {}, {}, {}};
+            std::optional<WriteTransaction> recording;
             const auto check = [&](const QString &written, QString *reason) {
                 if (request.beforeReadBack)
                     request.beforeReadBack(written);
-                return readBack.check(written, reason);
+                if (!readBack.check(written, reason))
+                    return false;
+                record.sha256 = readBack.fingerprint();
+                recording.emplace(QSqlDatabase::database(request.connectionName, false));
+                QString why = recording->error();
+                if (recording->isActive() && record.write(request.connectionName, &why))
+                    return true;
+                *reason = recordFailedMessage(why);
+                return false;
             };
             if (!WholeFileWriter::write(entry, content, &detail, check, WholeFileWriter::FolderSync::Later)) {
+                if (recording)
+                    recording->rollback();
                 fail(detail);
                 return result;
             }
             renamed = true;
+            // The rename cannot be taken back (an older file of the name is
+            // gone): the file stays, and the export says its record is missing.
+            if (!recording->commit()) {
+                kr.fingerprint = readBack.fingerprint();
+                fail(recordFailedMessage(recording->error()));
+                return result;
+            }
             kr.outcome = Outcome::Written;
             kr.fingerprint = readBack.fingerprint();
             result.anyWritten = true;

@@ -28,6 +28,12 @@ class DeclarationKind;
 //    was), reports the kind's writing-failed message with the row, the line or
 //    the system's reason, and ends the export: the kinds after it are not
 //    processed.
+// Each file written is recorded (ExportRecord) in a write transaction that
+// begins once it reads back and commits after the rename: a record that cannot
+// be written fails the kind before the rename, as a write would; a commit
+// that fails after it (rare: the record was written already) leaves the file
+// and fails the kind with recordFailedMessage(), so no file is reported
+// written without its record.
 // Before the first kind, the temporaries of an export that was killed midway
 // in that folder are deleted.
 // After each kind that did not fail, leftover files of an interrupted import
@@ -98,6 +104,8 @@ public:
     // A file written, as the completion message names it:
     // "/out/B01ABC000008805  3 筆  SHA-256 9f86d081...".
     static QString writtenFileLine(const KindResult &written);
+    // The detail when a file's record (ExportRecord) cannot be kept.
+    static QString recordFailedMessage(const QString &reason);
 
     // The entry of a kind: directory, "/" unless the root, base name.
     static QString entryPath(const QString &directory, const DeclarationKind &kind,

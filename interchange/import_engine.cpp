@@ -2,6 +2,7 @@
 
 #include "db/bills_codes.h"
 #include "db/cached_dataset.h"
+#include "db/change_operation.h"
 #include "db/chunked_delete.h"
 #include "db/database.h"
 #include "db/statement_runner.h"
@@ -126,6 +127,8 @@ public:
     bool readStoredMonth(WriteTransaction &transaction);
     bool replaceConfirmed(WriteTransaction &transaction);
     void replace(WriteTransaction &transaction);
+    bool recordStoredMonth(ChangeOperation &history, QString *error) const;
+    bool recordFileRows(ChangeOperation &history, QString *error) const;
 
     // Rolls back and forgets what was cached, then stops with the engine's message.
     bool databaseError(WriteTransaction &transaction, const QString &detail);
@@ -248,8 +251,16 @@ void ImportRun::replace(WriteTransaction &transaction)
             m_request.busy(false);
     });
 
+    // The history: one operation, the month's rows as they were and the
+    // file's rows as stored, each set in one statement.
+    ChangeOperation history(m_request.connectionName, ChangeOperation::Kind::Imported, m_kind, m_file.bankCode,
+                            m_file.period.year, m_file.period.month);
     if (result.storedRows > 0) {
         QString error;
+        if (!recordStoredMonth(history, &error)) {
+            databaseError(transaction, error);
+            return;
+        }
         const int deleted = StatementRunner::run(m_request.connectionName,
                                                  m_kind.importRule().monthDeleteStatement(m_kind.table()),
                                                  m_monthParams, &error);
@@ -266,6 +277,11 @@ void ImportRun::replace(WriteTransaction &transaction)
         databaseError(transaction, m_target.lastError());
         return;
     }
+    QString historyError;
+    if (!recordFileRows(history, &historyError) || !history.write(&historyError)) {
+        databaseError(transaction, historyError);
+        return;
+    }
     if (!transaction.commit()) {
         databaseError(transaction, transaction.error());
         return;
@@ -275,6 +291,38 @@ void ImportRun::replace(WriteTransaction &transaction)
     Database::optimize(m_request.connectionName);
     result.replaced = result.storedRows > 0;
     result.status = Status::Done;
+}
+
+// The stored rows the replace deletes, by the delete's own condition.
+bool ImportRun::recordStoredMonth(ChangeOperation &history, QString *error) const
+{
+    const QString count = m_kind.importRule().monthCountStatement(m_kind.table());
+    const QString fromWhere = count.mid(count.indexOf(QLatin1String("from "), 0, Qt::CaseInsensitive));
+    return history.addStoredRows(m_kind.table(), fromWhere, m_monthParams, true, error);
+}
+
+// The rows the file brought: its month of each institution it names (the
+// others had nothing stored for the month, readStoredMonth made sure).
+bool ImportRun::recordFileRows(ChangeOperation &history, QString *error) const
+{
+    const DeclarationImport &rule = m_kind.importRule();
+    QVariantMap params{{rule.yearParam, m_file.period.year}, {rule.monthParam, m_file.period.month}};
+    QStringList names;
+    QSet<QString> seen;
+    for (const DeclarationFileCheck::Row &row : m_file.rows) {
+        const QString code = row.values.value(QStringLiteral("BANK_CODE")).toString();
+        if (seen.contains(code))
+            continue;
+        seen.insert(code);
+        const QString name = QStringLiteral("HISTORY_BANK%1").arg(names.size());
+        params.insert(name, code);
+        names << u':' + name;
+    }
+    if (names.isEmpty())
+        return true;
+    const QString fromWhere = QStringLiteral("from %1 where M_YEAR = :%2 and M_MONTH = :%3 and BANK_CODE in (%4)")
+                                  .arg(m_kind.table(), rule.yearParam, rule.monthParam, names.join(u','));
+    return history.addStoredRows(m_kind.table(), fromWhere, params, false, error);
 }
 
 bool ImportRun::databaseError(WriteTransaction &transaction, const QString &detail)

@@ -1,0 +1,62 @@
+#pragma once
+
+#include <QList>
+#include <QString>
+#include <QVariantMap>
+#include <QtGlobal>
+
+class DeclarationKind;
+
+// One operation of the history of changes: who changed which rows of one kind,
+// institution and month, when, and how (keyed, imported, month deleted), with
+// each row's key and its values before and after (ChangeValues). It is written
+// on the writer's connection inside the writer's transaction, so the change
+// and its record are kept or undone together; nothing here starts, ends or
+// rolls back a transaction. Rows and operations are only ever inserted.
+class ChangeOperation
+{
+public:
+    enum class Kind { Keyed, Imported, MonthDeleted };
+
+    // The stored code of a kind ("K", "I", "D") and the words a list shows for one.
+    static QString code(Kind kind);
+    static QString words(const QString &code);   // "鍵入", "匯入", "刪除整月"
+
+    // `institution` empty: every institution's rows of the month (county data).
+    ChangeOperation(QString connectionName, Kind kind, const DeclarationKind &declaration, QString institution,
+                    int year, int month);
+
+    qint64 id() const { return m_id; }
+    int rows() const { return m_rows; }
+
+    // A row changed in memory; a null old (new) text: the row was not there
+    // before (is not there after).
+    void addRow(const QString &key, const QString &oldValues, const QString &newValues);
+    // The rows a statement selects, as they stand now, set-based: `fromWhere`
+    // is "from <table> <alias> where ..." with its named parameters. `before`:
+    // they are the rows before the change (they are about to go), else after.
+    bool addStoredRows(const QString &alias, const QString &fromWhere, const QVariantMap &params, bool before,
+                       QString *error);
+    // Writes the rows added in memory and then the operation itself.
+    bool write(QString *error);
+
+private:
+    bool writeRows(QString *error);
+
+    struct Row
+    {
+        QString key;
+        QString oldValues;
+        QString newValues;
+    };
+
+    QString m_connectionName;
+    Kind m_kind;
+    const DeclarationKind &m_declaration;
+    QString m_institution;
+    int m_year = 0;
+    int m_month = 0;
+    qint64 m_id = 0;
+    int m_rows = 0;
+    QList<Row> m_pending;
+};

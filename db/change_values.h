@@ -1,0 +1,40 @@
+#pragma once
+
+#include <QChar>
+#include <QMap>
+#include <QString>
+#include <QVariant>
+#include <functional>
+
+struct TableDef;
+
+// How the history writes a declaration row: its key and its values, each one
+// text of the fields' values in the table's order, separated by the unit
+// separator (U+001F, which no declaration text may hold). The key has the key
+// fields (texts without trailing blanks, as the table compares them); the
+// values have every other field. An empty part is a NULL (or empty) value;
+// numbers are plain decimals.
+//
+// The same text comes from a row in memory (of()) and from the rows of a
+// statement (keySql(), valuesSql()), so that a row's history is found by its
+// key however it was changed; the list reads it back with describe().
+namespace ChangeValues {
+
+inline constexpr QChar Separator{0x1f};
+
+// A field's value of the row, by field name.
+using Lookup = std::function<QVariant(const QString &field)>;
+
+QString keyOf(const TableDef &table, const Lookup &value);
+QString valuesOf(const TableDef &table, const Lookup &value);
+
+// The same texts as select expressions over the table named `alias`.
+QString keySql(const TableDef &table, const QString &alias);
+QString valuesSql(const TableDef &table, const QString &alias);
+
+// The fields of a key or values text, by name (an empty text: none).
+QMap<QString, QString> decode(const TableDef &table, bool key, const QString &encoded);
+// "ACC_CODE=11000 AMT=1234.5", fields in the table's order; empty for none.
+QString describe(const TableDef &table, bool key, const QString &encoded);
+
+} // namespace ChangeValues

@@ -175,7 +175,7 @@ CliCommand::Registrar::Registrar(CliCommand command)
     // Keep the help in a stable order whatever the link order.
     const QStringList order{QStringLiteral("init"), QStringLiteral("migrate"), QStringLiteral("export"),
                             QStringLiteral("verify"), QStringLiteral("import"), QStringLiteral("check"),
-                            QStringLiteral("report"), QStringLiteral("formulas")};
+                            QStringLiteral("report"), QStringLiteral("formulas"), QStringLiteral("history")};
     auto rank = [&](const QString &n) { const auto i = order.indexOf(n); return i < 0 ? 100 : int(i); };
     auto it = list.begin();
     while (it != list.end() && rank(it->name) <= rank(command.name))

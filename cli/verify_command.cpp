@@ -26,12 +26,10 @@ QString statusMessage(DeclarationFileCheck::Status status)
 // that opens): opened once, quietly, since verify needs none.
 bool databaseAtHand(CliContext &context)
 {
-    if (!QFileInfo::exists(context.databaseFile))
+    if (context.databaseFile.isEmpty() || !QFileInfo::exists(context.databaseFile))
         return false;
     QString ignored;
-    QTextStream quiet(&ignored);
-    CliContext probe{context.databaseFile, context.out, quiet};
-    return probe.openDatabase();
+    return Database::open(context.databaseFile, &ignored);
 }
 
 // The line after a well-formed file's, when a database is at hand: the export

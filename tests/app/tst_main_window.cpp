@@ -85,7 +85,7 @@ void TstMainWindow::sevenTabsAndTheButtonsInOrder()
     };
     QCOMPARE(buttonTexts(pages->widget(5)),
              (QStringList{"營運科目資料瀏覽", "營運科目公式資料瀏覽", "銀行縣市別營運科目資料瀏覽",
-                          "銀行縣市別營運科目公式資料瀏覽", "縣市別資料 ", "金融機構資料 ", "資料匯出"}));
+                          "銀行縣市別營運科目公式資料瀏覽", "縣市別資料 ", "金融機構資料 ", "資料匯出", "匯出紀錄"}));
     QCOMPARE(buttonTexts(pages->widget(6)),
              (QStringList{"營運資料明細表", "各營業單位逾期放款比率表", "兼營票券利率業務統計表",
                           "兼營票券交易業務統計表", "銀行縣市別營運資料表", "營運資料明細檢核表",
@@ -241,6 +241,7 @@ void TstMainWindow::dialogButtonsOpenTheirDialogs_data()
     QTest::newRow("county detail") << "btnREPI" << "TfmVELQ8REPI" << "各月營運資料明細表";
     QTest::newRow("county check") << "btnREPJ" << "TfmVELQ8REPJ" << "銀行縣市別營運資料檢核表";
     QTest::newRow("export") << "Button6" << "TfmVELQ8EXIT" << "資料匯出";
+    QTest::newRow("exports on record") << "btnExportLog" << "TfmExportLog" << "匯出紀錄";
 }
 
 void TstMainWindow::dialogButtonsOpenTheirDialogs()

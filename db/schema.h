@@ -1,5 +1,7 @@
 #pragma once
 
+#include "db/dialect.h"
+
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -31,7 +33,7 @@ namespace Schema {
 const QList<TableDef> &tables();
 const TableDef *table(const QString &name); // case-insensitive
 
-QString createStatement(const TableDef &table);
+QString createStatement(const TableDef &table, const Dialect &dialect = Dialect::sqlite());
 QStringList indexStatements(const TableDef &table);
 
 // "insert into T (F1, ...) values (:F1, ...)"

@@ -49,7 +49,10 @@ bool TableCursor::refresh()
     QSqlQuery q(db);
     q.setForwardOnly(true);
     // The stored order of the records is the order they were inserted in.
-    if (!q.exec(QStringLiteral("select * from %1 order by rowid").arg(m_table))) {
+    // Its fields by name: a server table's stored-order column is no field.
+    const TableDef *def = Schema::table(m_table);
+    const QString fields = def ? def->fieldNames().join(QStringLiteral(", ")) : QStringLiteral("*");
+    if (!q.exec(QStringLiteral("select %1 from %2 order by rowid").arg(fields, m_table))) {
         const QSqlError e = q.lastError();
         m_lastError = e.databaseText().isEmpty() ? e.text() : e.databaseText();
         close();

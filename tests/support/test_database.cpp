@@ -96,6 +96,18 @@ TestDatabase::TestDatabase(Content content, const QString &connectionName)
         fail(error);
         return;
     }
+    // The tests read a table's values joined in one text, as SQLite's
+    // group_concat gives them; the server database gets the same aggregate.
+    if (!m_serverDatabase.isEmpty()
+        && !exec({QStringLiteral("create function velq8_join(acc text, x anynonarray, sep text) returns text "
+                                 "language sql immutable as $$ select case when x is null then acc "
+                                 "when acc is null then x::text else acc || sep || x::text end $$"),
+                  QStringLiteral("create function velq8_join(acc text, x anynonarray) returns text "
+                                 "language sql immutable as $$ select velq8_join(acc, x, ',') $$"),
+                  QStringLiteral("create aggregate group_concat(anynonarray, text) (sfunc = velq8_join, stype = text)"),
+                  QStringLiteral("create aggregate group_concat(anynonarray) (sfunc = velq8_join, stype = text)")})) {
+        return;
+    }
     m_valid = true;
 }
 

@@ -116,7 +116,7 @@ bool CachedDataset::open()
         if (Dialect::isStoredOrderColumn(rec.fieldName(i)))
             continue;
         columns << i;
-        names << rec.fieldName(i);
+        names << Dialect::forDriver(db.driverName()).resultFieldName(rec.fieldName(i));
         types << rec.field(i).metaType().id();
     }
     const int n = columns.size();

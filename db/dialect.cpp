@@ -42,6 +42,17 @@ bool Dialect::isStoredOrderColumn(const QString &fieldName)
     return fieldName.compare(storedOrderColumn(), Qt::CaseInsensitive) == 0;
 }
 
+QString Dialect::resultFieldName(const QString &engineName) const
+{
+    if (!isServer())
+        return engineName;
+    for (const TableDef &t : Schema::tables()) {
+        if (const FieldDef *f = t.field(engineName))
+            return f->name;
+    }
+    return engineName.toUpper();
+}
+
 QString Dialect::columnDefinition(const FieldDef &f) const
 {
     if (isServer()) {
@@ -135,7 +146,9 @@ QString Dialect::connectOptions() const
 QStringList Dialect::sessionSetup() const
 {
     if (isServer())
-        return {QStringLiteral("set lock_timeout = '5s'"), QStringLiteral("set application_name = 'velq8'"),
+        // client_min_messages: the server's notices ("already exists,
+        // skipping") would otherwise reach the command line's error output.
+        return {QStringLiteral("set lock_timeout = '5s'"), QStringLiteral("set client_min_messages = warning"), QStringLiteral("set application_name = 'velq8'"),
                 QStringLiteral("set client_encoding = 'UTF8'")};
     return {QStringLiteral("pragma foreign_keys = off")};
 }

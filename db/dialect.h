@@ -46,6 +46,11 @@ public:
     // The stored-order column's name on both engines.
     static QString storedOrderColumn() { return QStringLiteral("rowid"); }
     static bool isStoredOrderColumn(const QString &fieldName);
+    // A result column's name as the program spells it. SQLite gives the names
+    // as the statement wrote them; the server folds unquoted names to lower
+    // case, so there a name is given as the tables define it, or in capitals
+    // (the statements' own spelling of their computed columns).
+    QString resultFieldName(const QString &engineName) const;
 
     // The layout: the names of the database's tables, and of one table's
     // fields, each as the first column of a query's rows.

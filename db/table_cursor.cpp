@@ -1,5 +1,6 @@
 #include "db/table_cursor.h"
 
+#include "db/dialect.h"
 #include "db/lookup_key.h"
 #include "db/schema.h"
 
@@ -63,7 +64,7 @@ bool TableCursor::refresh()
     m_fields.clear();
     m_fieldIndex.clear();
     for (int i = 0; i < columns; ++i) {
-        m_fields << rec.fieldName(i);
+        m_fields << Dialect::forDriver(db.driverName()).resultFieldName(rec.fieldName(i));
         m_fieldIndex.insert(rec.fieldName(i).toUpper(), i);
     }
     QList<int> keyColumns;

@@ -186,7 +186,7 @@ CliCommand::Registrar::Registrar(CliCommand command)
 bool CliContext::openDatabase()
 {
     QString error;
-    if (!QFileInfo::exists(databaseFile)) {
+    if (!Database::isServer(databaseFile) && !QFileInfo::exists(databaseFile)) {
         err << "找不到資料庫檔案: " << databaseFile << "\n"
             << "(velq8-cli init creates a new database)\n";
         return false;

@@ -1,5 +1,6 @@
 #include "db/cached_dataset.h"
 
+#include "db/dialect.h"
 #include "db/engine_message.h"
 #include "db/named_placeholders.h"
 #include "db/schema.h"
@@ -105,14 +106,20 @@ bool CachedDataset::open()
         return false;
     }
 
+    // A server table's stored-order column comes with "select *" and is never
+    // a field of the dataset (see Dialect).
     const QSqlRecord rec = q.record();
-    const int n = rec.count();
+    QList<int> columns;
     QStringList names;
     QList<int> types;
-    for (int i = 0; i < n; ++i) {
-        names << rec.fieldName(i);
+    for (int i = 0; i < rec.count(); ++i) {
+        if (Dialect::isStoredOrderColumn(rec.fieldName(i)))
+            continue;
+        columns << i;
+        names << Dialect::forDriver(db.driverName()).resultFieldName(rec.fieldName(i));
         types << rec.field(i).metaType().id();
     }
+    const int n = columns.size();
 
     const bool loud = !quiet();
     if (loud)
@@ -127,7 +134,7 @@ bool CachedDataset::open()
             return false;
         values->resize(n);
         for (int i = 0; i < n; ++i)
-            (*values)[i] = q.value(i);
+            (*values)[i] = q.value(columns.at(i));
         return true;
     });
     q.finish();

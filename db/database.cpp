@@ -1,9 +1,11 @@
 #include "db/database.h"
 
 #include "db/building_file.h"
+#include "db/dialect.h"
 #include "db/engine_message.h"
 #include "db/reference_data.h"
 #include "db/schema.h"
+#include "db/server_location.h"
 
 #include <QAtomicInt>
 #include <QDir>
@@ -47,19 +49,26 @@ void dropConnection(const QString &name)
     QSqlDatabase::removeDatabase(name);
 }
 
-// Checks that every table and field of the schema is there. Reads only.
-bool checkLayout(QSqlDatabase db, QString *detail)
+// The names a layout query gives (first column), upper case.
+bool namesOf(QSqlDatabase db, const QString &sql, QSet<QString> *names, QString *detail)
 {
     QSqlQuery q(db);
     q.setForwardOnly(true);
-    if (!q.exec(QStringLiteral("select name from sqlite_master where type = 'table'"))) {
+    if (!q.exec(sql)) {
         *detail = EngineMessage::of(q.lastError());
         return false;
     }
-    QSet<QString> tables;
     while (q.next())
-        tables.insert(q.value(0).toString().toUpper());
-    q.finish();
+        names->insert(q.value(0).toString().toUpper());
+    return true;
+}
+
+// Checks that every table and field of the schema is there. Reads only.
+bool checkLayout(QSqlDatabase db, const Dialect &dialect, QString *detail)
+{
+    QSet<QString> tables;
+    if (!namesOf(db, dialect.tablesQuery(), &tables, detail))
+        return false;
     for (const TableDef &t : Schema::tables()) {
         // A record table the database predates is made at open (addMissingIndexes).
         if (t.record && !tables.contains(t.name.toUpper()))
@@ -68,19 +77,63 @@ bool checkLayout(QSqlDatabase db, QString *detail)
             *detail = QStringLiteral("資料庫缺少資料表 %1").arg(t.name);
             return false;
         }
-        if (!q.exec(QStringLiteral("pragma table_info(\"%1\")").arg(t.name))) {
-            *detail = EngineMessage::of(q.lastError());
-            return false;
-        }
         QSet<QString> fields;
-        while (q.next())
-            fields.insert(q.value(1).toString().toUpper());
-        q.finish();
+        if (!namesOf(db, dialect.fieldsQuery(t.name), &fields, detail))
+            return false;
         for (const FieldDef &f : t.fields) {
             if (!fields.contains(f.name.toUpper())) {
                 *detail = QStringLiteral("資料表 %1 缺少欄位 %2").arg(t.name, f.name);
                 return false;
             }
+        }
+    }
+    return true;
+}
+
+// Our tables the database already holds (a server database to create in must
+// hold none of them).
+QStringList tablesHeld(QSqlDatabase db, const Dialect &dialect, QString *detail)
+{
+    QSet<QString> tables;
+    if (!namesOf(db, dialect.tablesQuery(), &tables, detail))
+        return {QString()};
+    QStringList held;
+    for (const TableDef &t : Schema::tables()) {
+        if (tables.contains(t.name.toUpper()))
+            held << t.name;
+    }
+    return held;
+}
+
+// Adds the connection `name` for `location` (not opened yet).
+QSqlDatabase addConnection(const QString &location, const QString &name, QString *detail)
+{
+    const Dialect &dialect = Dialect::forLocation(location);
+    QSqlDatabase db = QSqlDatabase::addDatabase(dialect.driverName(), name);
+    if (dialect.isServer()) {
+        if (!ServerLocation::configure(db, location, dialect.connectOptions(), detail))
+            return QSqlDatabase();
+    } else {
+        // "mode=rw": the engine opens an existing file only and never creates one.
+        db.setDatabaseName(QUrl::fromLocalFile(QFileInfo(location).absoluteFilePath()).toString(QUrl::FullyEncoded)
+                           + QStringLiteral("?mode=rw"));
+        db.setConnectOptions(dialect.connectOptions());
+    }
+    return db;
+}
+
+// Opens the connection and sets up its session.
+bool openSession(QSqlDatabase &db, const Dialect &dialect, QString *detail)
+{
+    if (!db.open()) {
+        *detail = EngineMessage::of(db.lastError());
+        return false;
+    }
+    QSqlQuery q(db);
+    for (const QString &sql : dialect.sessionSetup()) {
+        if (!q.exec(sql)) {
+            *detail = EngineMessage::of(q.lastError());
+            return false;
         }
     }
     return true;
@@ -104,21 +157,17 @@ void addMissingIndexes(QSqlDatabase db)
     }
 }
 
-bool buildInto(const QString &connection, const QString &file, bool withReferenceData, QString *detail)
+// Every table, key and index, and the reference data, in one transaction on an
+// open connection; on failure it is rolled back and nothing stays.
+bool buildTables(QSqlDatabase db, const Dialect &dialect, bool withReferenceData, QString *detail)
 {
-    QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connection);
-    db.setDatabaseName(file);
-    if (!db.open()) {
-        *detail = EngineMessage::of(db.lastError());
-        return false;
-    }
     if (!db.transaction()) {
         *detail = EngineMessage::of(db.lastError());
         return false;
     }
     QSqlQuery q(db);
     for (const TableDef &t : Schema::tables()) {
-        QStringList statements{Schema::createStatement(t)};
+        QStringList statements{Schema::createStatement(t, dialect)};
         statements += Schema::indexStatements(t);
         for (const QString &sql : statements) {
             if (!q.exec(sql)) {
@@ -137,22 +186,78 @@ bool buildInto(const QString &connection, const QString &file, bool withReferenc
         db.rollback();
         return false;
     }
+    return true;
+}
+
+bool buildInto(const QString &connection, const QString &file, bool withReferenceData, QString *detail)
+{
+    QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connection);
+    db.setDatabaseName(file);
+    if (!db.open()) {
+        *detail = EngineMessage::of(db.lastError());
+        return false;
+    }
+    if (!buildTables(db, Dialect::sqlite(), withReferenceData, detail))
+        return false;
     db.close();
     return true;
+}
+
+// Creates our tables in a server database that holds none of them yet. The
+// check and the build run on one connection; a second desk creating at the
+// same moment fails on the tables the first made, and its transaction leaves
+// nothing.
+bool createOnServer(const QString &location, bool withReferenceData, QString *detail)
+{
+    const QString connection = uniqueConnectionName("velq8_create");
+    bool built = false;
+    {
+        QSqlDatabase db = addConnection(location, connection, detail);
+        if (db.isValid() && openSession(db, Dialect::postgres(), detail)) {
+            const QStringList held = tablesHeld(db, Dialect::postgres(), detail);
+            if (!held.isEmpty()) {
+                if (!held.first().isEmpty())
+                    *detail = QStringLiteral("資料庫已有資料表 (%1)，不予覆蓋").arg(held.join(QStringLiteral(", ")));
+            } else {
+                built = buildTables(db, Dialect::postgres(), withReferenceData, detail);
+            }
+        }
+    }
+    dropConnection(connection);
+    return built;
 }
 
 } // namespace
 
 namespace Database {
 
+namespace {
+
+// The alias's setting as written (a folder, or a server database's URL).
+QString aliasSetting(const QString &alias)
+{
+    QSettings settings(QStringLiteral("Velqora"), QStringLiteral("engine"));
+    settings.beginGroup(QStringLiteral("Aliases"));
+    return settings.value(alias).toString().trimmed();
+}
+
+} // namespace
+
+bool isServer(const QString &location)
+{
+    return Dialect::isServerLocation(location);
+}
+
+QString displayLocation(const QString &location)
+{
+    return isServer(location) ? ServerLocation::display(location) : QDir::toNativeSeparators(location);
+}
+
 QString aliasFolder(const QString &alias)
 {
-    QString folder;
-    {
-        QSettings settings(QStringLiteral("Velqora"), QStringLiteral("engine"));
-        settings.beginGroup(QStringLiteral("Aliases"));
-        folder = settings.value(alias).toString().trimmed();
-    }
+    QString folder = aliasSetting(alias);
+    if (isServer(folder))
+        folder.clear();   // the alias names a server: its files' folder is the default one
     if (folder.isEmpty()) {
         // The user's application-data folder of the program, whatever names the
         // running executable gave itself.
@@ -167,6 +272,9 @@ QString aliasFolder(const QString &alias)
 
 QString defaultFile()
 {
+    const QString setting = aliasSetting(QString::fromLatin1(AliasName));
+    if (isServer(setting))
+        return setting;
     return QDir(aliasFolder()).filePath(QString::fromLatin1(FileName));
 }
 
@@ -180,6 +288,14 @@ bool create(const QString &file, QString *error, bool withReferenceData)
     QString dummy;
     if (!error)
         error = &dummy;
+    if (isServer(file)) {
+        QString detail;
+        if (!createOnServer(file, withReferenceData, &detail)) {
+            *error = createFailure(displayLocation(file), detail);
+            return false;
+        }
+        return true;
+    }
     const QFileInfo info(file);
     if (file.isEmpty() || info.exists() || info.isSymLink()) {
         *error = createFailure(file, QStringLiteral("檔案已存在，不予覆蓋"));
@@ -216,41 +332,32 @@ bool open(const QString &file, QString *error, const QString &connectionName)
     QString dummy;
     if (!error)
         error = &dummy;
-    const QFileInfo info(file);
-    if (!info.exists()) {
-        *error = openFailure(file, QStringLiteral("檔案不存在"));
-        return false;
-    }
-    if (!info.isFile()) {
-        *error = openFailure(file, QStringLiteral("不是資料庫檔案"));
-        return false;
+    const Dialect &dialect = Dialect::forLocation(file);
+    if (!dialect.isServer()) {
+        const QFileInfo info(file);
+        if (!info.exists()) {
+            *error = openFailure(file, QStringLiteral("檔案不存在"));
+            return false;
+        }
+        if (!info.isFile()) {
+            *error = openFailure(file, QStringLiteral("不是資料庫檔案"));
+            return false;
+        }
     }
 
     dropConnection(connectionName);
     QString detail;
     bool ok = false;
     {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connectionName);
-        // "mode=rw": the engine opens an existing file only and never creates one.
-        const QString uri = QUrl::fromLocalFile(info.absoluteFilePath()).toString(QUrl::FullyEncoded)
-                            + QStringLiteral("?mode=rw");
-        db.setDatabaseName(uri);
-        db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_URI;QSQLITE_BUSY_TIMEOUT=5000"));
-        if (!db.open()) {
-            detail = EngineMessage::of(db.lastError());
-        } else if (checkLayout(db, &detail)) {
-            QSqlQuery q(db);
-            if (q.exec(QStringLiteral("pragma foreign_keys = off")))
-                ok = true;
-            else
-                detail = EngineMessage::of(q.lastError());
-            if (ok)
-                addMissingIndexes(db);
+        QSqlDatabase db = addConnection(file, connectionName, &detail);
+        if (db.isValid() && openSession(db, dialect, &detail) && checkLayout(db, dialect, &detail)) {
+            ok = true;
+            addMissingIndexes(db);
         }
     }
     if (!ok) {
         dropConnection(connectionName);
-        *error = openFailure(file, detail);
+        *error = openFailure(displayLocation(file), detail);
         return false;
     }
     return true;
@@ -258,6 +365,27 @@ bool open(const QString &file, QString *error, const QString &connectionName)
 
 bool openOrCreate(const QString &file, QString *error, const QString &connectionName)
 {
+    if (isServer(file)) {
+        // A server database is created in place when it holds none of our
+        // tables; one that holds some is opened (and refused when some lack).
+        const QString probe = uniqueConnectionName("velq8_probe");
+        QString detail;
+        QStringList held{QString()};
+        {
+            QSqlDatabase db = addConnection(file, probe, &detail);
+            if (db.isValid() && openSession(db, Dialect::postgres(), &detail))
+                held = tablesHeld(db, Dialect::postgres(), &detail);
+        }
+        dropConnection(probe);
+        if (held.size() == 1 && held.first().isEmpty()) {
+            if (error)
+                *error = openFailure(displayLocation(file), detail);
+            return false;
+        }
+        if (held.isEmpty() && !create(file, error))
+            return false;
+        return open(file, error, connectionName);
+    }
     if (!QFileInfo::exists(file) && !QFileInfo(file).isSymLink()) {
         if (!create(file, error))
             return false;
@@ -270,11 +398,9 @@ void optimize(const QString &connectionName)
     QSqlDatabase db = QSqlDatabase::database(connectionName, false);
     if (!db.isOpen())
         return;
-    // A bounded ANALYZE of the tables whose statistics SQLite finds missing or
-    // stale for the queries this connection ran; usually nothing at all.
     QSqlQuery q(db);
-    q.exec(QStringLiteral("pragma analysis_limit = 400"));
-    q.exec(QStringLiteral("pragma optimize"));
+    for (const QString &sql : dialect(connectionName).statistics())
+        q.exec(sql);
 }
 
 void close(const QString &connectionName)
@@ -287,6 +413,13 @@ void close(const QString &connectionName)
 QSqlDatabase connection(const QString &connectionName)
 {
     return QSqlDatabase::database(connectionName, false);
+}
+
+const Dialect &dialect(const QString &connectionName)
+{
+    if (!QSqlDatabase::contains(connectionName))
+        return Dialect::sqlite();
+    return Dialect::forDriver(QSqlDatabase::database(connectionName, false).driverName());
 }
 
 } // namespace Database

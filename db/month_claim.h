@@ -15,8 +15,12 @@
 // row by row by the modify and delete statements.
 //
 // The lock itself: on SQLite the write transaction holds the whole database
-// (WriteTransaction), which covers every month. An engine that locks rows takes
-// its lock on (table, institution, year, month) in holds(), before the check.
+// (WriteTransaction), which covers every month. On the server, which locks rows,
+// holds() first takes a lock on (table, institution, year, month) that lasts
+// until the transaction ends (Dialect::monthLockStatement), waiting at most the
+// session's lock timeout; a month another writer holds past that is refused
+// with EngineMessage::monthInUse(), nothing changed. The server releases it at
+// commit, at rollback and when the holder's session ends.
 class MonthClaim
 {
 public:
@@ -39,7 +43,13 @@ public:
     // as the window read it; false and *error (the user's words) otherwise.
     bool holds(const QString &connectionName, QString *error) const;
 
+    // Only the lock of holds(), without its check: for a writer that checks
+    // the month itself (the import). True where the engine needs no lock.
+    bool lock(const QString &connectionName, QString *error) const;
+
 private:
+    QString lockKey() const;
+
     QString m_table;
     int m_year = 0;
     int m_month = 0;

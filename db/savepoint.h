@@ -3,8 +3,9 @@
 #include <QSqlDatabase>
 #include <QString>
 
-// A savepoint on a connection: a transaction of its own when none is running,
-// and a part of the caller's transaction when one is. Either way the work done
+// A savepoint on a connection: a transaction of its own when none is running
+// (begun here where the engine does not begin one for a savepoint), and a part
+// of the caller's transaction when one is. Either way the work done
 // under it is all kept (release()) or all undone (rollback(), or the destructor
 // of a savepoint never released), so a save, an import or a month's delete is
 // all rows or none.
@@ -37,4 +38,5 @@ private:
     QString m_name;
     QString m_error;
     bool m_active = false;
+    bool m_ownsTransaction = false;   // began the transaction it runs in
 };

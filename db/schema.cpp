@@ -1,6 +1,6 @@
 #include "db/schema.h"
 
-#include "common/small_int.h"
+#include "db/dialect.h"
 
 #include <QHash>
 
@@ -120,25 +120,6 @@ QList<TableDef> buildTables()
     return t;
 }
 
-QString columnDefinition(const FieldDef &f)
-{
-    switch (f.type) {
-    case FieldType::SmallInt:
-        // A 16-bit signed whole number; text that is not a number fails the check too.
-        return QStringLiteral("%1 INTEGER CHECK (%1 IS NULL OR (typeof(%1) = 'integer' AND %1 BETWEEN %2 AND %3))")
-            .arg(f.name, QString::number(SmallInt::Min), QString::number(SmallInt::Max));
-    case FieldType::Float:
-        return QStringLiteral("%1 REAL CHECK (%1 IS NULL OR typeof(%1) IN ('real', 'integer'))").arg(f.name);
-    case FieldType::Date:
-        return QStringLiteral("%1 TEXT CHECK (%1 IS NULL OR coalesce(%1 = date(%1), 0))").arg(f.name);
-    case FieldType::Text:
-        // Trailing blanks are not significant in the fixed-width text fields: RTRIM
-        // makes "A" and "A  " the same key and lets them match in conditions.
-        return QStringLiteral("%1 TEXT COLLATE RTRIM").arg(f.name);
-    }
-    return f.name;
-}
-
 // Extra indexes for the queries whose conditions do not start with the key's
 // leading fields, so that no plan depends on gathered statistics. Only ever
 // appended to: an index is named by its place in its table's list.
@@ -208,11 +189,12 @@ const TableDef *table(const QString &name)
     return nullptr;
 }
 
-QString createStatement(const TableDef &table)
+QString createStatement(const TableDef &table, const Dialect &dialect)
 {
     QStringList columns;
     for (const FieldDef &f : table.fields)
-        columns << columnDefinition(f);
+        columns << dialect.columnDefinition(f);
+    columns += dialect.extraColumns();
     if (!table.key.isEmpty())
         columns << QStringLiteral("PRIMARY KEY (%1)").arg(table.key.join(QStringLiteral(", ")));
     return QStringLiteral("create table %1 (%2)").arg(table.name, columns.join(QStringLiteral(", ")));

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "db/dialect.h"
+
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -40,7 +42,7 @@ inline const char *ExportLog = "EXPORT_LOG";
 inline const char *ChangeLog = "CHANGE_LOG";
 inline const char *ChangeRow = "CHANGE_ROW";
 
-QString createStatement(const TableDef &table);
+QString createStatement(const TableDef &table, const Dialect &dialect = Dialect::sqlite());
 QStringList indexStatements(const TableDef &table);
 
 // "insert into T (F1, ...) values (:F1, ...)"

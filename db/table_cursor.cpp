@@ -1,5 +1,6 @@
 #include "db/table_cursor.h"
 
+#include "db/dialect.h"
 #include "db/lookup_key.h"
 #include "db/schema.h"
 
@@ -49,7 +50,10 @@ bool TableCursor::refresh()
     QSqlQuery q(db);
     q.setForwardOnly(true);
     // The stored order of the records is the order they were inserted in.
-    if (!q.exec(QStringLiteral("select * from %1 order by rowid").arg(m_table))) {
+    // Its fields by name: a server table's stored-order column is no field.
+    const TableDef *def = Schema::table(m_table);
+    const QString fields = def ? def->fieldNames().join(QStringLiteral(", ")) : QStringLiteral("*");
+    if (!q.exec(QStringLiteral("select %1 from %2 order by rowid").arg(fields, m_table))) {
         const QSqlError e = q.lastError();
         m_lastError = e.databaseText().isEmpty() ? e.text() : e.databaseText();
         close();
@@ -60,7 +64,7 @@ bool TableCursor::refresh()
     m_fields.clear();
     m_fieldIndex.clear();
     for (int i = 0; i < columns; ++i) {
-        m_fields << rec.fieldName(i);
+        m_fields << Dialect::forDriver(db.driverName()).resultFieldName(rec.fieldName(i));
         m_fieldIndex.insert(rec.fieldName(i).toUpper(), i);
     }
     QList<int> keyColumns;

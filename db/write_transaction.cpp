@@ -1,5 +1,6 @@
 #include "db/write_transaction.h"
 
+#include "db/dialect.h"
 #include "db/engine_message.h"
 
 #include <QSqlError>
@@ -12,10 +13,10 @@ WriteTransaction::WriteTransaction(const QSqlDatabase &db)
         m_error = EngineMessage::connectionClosed(m_db.connectionName());
         return;
     }
-    // Not QSqlDatabase::transaction(): its plain "begin" takes the write lock
-    // only at the first write, after the reads it should protect.
+    // Not QSqlDatabase::transaction(): on SQLite its plain "begin" takes the
+    // write lock only at the first write, after the reads it should protect.
     QSqlQuery q(m_db);
-    if (q.exec(QStringLiteral("begin immediate")))
+    if (q.exec(Dialect::forDriver(m_db.driverName()).beginWrite()))
         m_active = true;
     else
         m_error = EngineMessage::of(q.lastError());

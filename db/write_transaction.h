@@ -15,7 +15,10 @@
 // when it ends.
 //
 // The engine's words for "begin and take the write lock now" are the one thing
-// here that differs per engine (SQLite: "begin immediate").
+// here that differs per engine (Dialect::beginWrite): SQLite's "begin
+// immediate" locks the whole file; the server's read-committed "begin" locks
+// nothing yet, and its writers lock the months they write (MonthClaim) and the
+// rows they change.
 class WriteTransaction
 {
 public:

@@ -4,6 +4,7 @@
 #include "db/cached_dataset.h"
 #include "db/change_operation.h"
 #include "db/chunked_delete.h"
+#include "db/month_claim.h"
 #include "db/database.h"
 #include "db/statement_runner.h"
 #include "db/declaration_kind.h"
@@ -217,6 +218,14 @@ bool ImportRun::readStoredMonth(WriteTransaction &transaction)
                      {rule.yearParam, m_file.period.year},
                      {rule.monthParam, m_file.period.month}};
     QString error;
+    // The month is claimed before it is counted, as the windows claim it: of
+    // every institution (the county tab's claim), then of the institution.
+    for (const QString &institution : {QString(), m_file.bankCode}) {
+        const MonthClaim claim(m_kind.table(), m_file.period.year, m_file.period.month, institution,
+                               MonthClaim::Purpose::Save);
+        if (!claim.lock(m_request.connectionName, &error))
+            return databaseError(transaction, error);
+    }
     const int stored = StatementRunner::count(m_request.connectionName, rule.monthCountStatement(m_kind.table()),
                                               m_monthParams, &error);
     if (stored < 0)

@@ -1,11 +1,66 @@
 #include "tests/support/test_database.h"
 
 #include "db/database.h"
+#include "db/server_location.h"
+
+#include <QCoreApplication>
 
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QStringList>
 #include <QtDebug>
+
+namespace {
+
+// The admin connection to the server's "postgres" database, for making and
+// dropping the test databases; removed when it goes.
+class ServerAdmin
+{
+public:
+    explicit ServerAdmin(const QString &server)
+        : m_name(QStringLiteral("velq8_test_admin_%1").arg(quintptr(this)))
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), m_name);
+        if (!ServerLocation::configure(db, ServerLocation::withDatabase(server, QStringLiteral("postgres")), {},
+                                       &m_error)) {
+            return;
+        }
+        if (!db.open())
+            m_error = db.lastError().text();
+    }
+    ~ServerAdmin()
+    {
+        QSqlDatabase::database(m_name, false).close();
+        QSqlDatabase::removeDatabase(m_name);
+    }
+    bool exec(const QString &sql)
+    {
+        if (!m_error.isEmpty())
+            return false;
+        QSqlQuery q(QSqlDatabase::database(m_name, false));
+        if (q.exec(sql))
+            return true;
+        m_error = q.lastError().text() + QStringLiteral("\n") + sql;
+        return false;
+    }
+    QString error() const { return m_error; }
+
+private:
+    QString m_name;
+    QString m_error;
+};
+
+} // namespace
+
+QString TestDatabase::server()
+{
+    return qEnvironmentVariable("VELQ8_TEST_SERVER").trimmed();
+}
+
+bool TestDatabase::onServer()
+{
+    return Database::isServer(server());
+}
 
 TestDatabase::TestDatabase(Content content, const QString &connectionName)
     : m_connectionName(connectionName)
@@ -14,7 +69,24 @@ TestDatabase::TestDatabase(Content content, const QString &connectionName)
         fail(QStringLiteral("no temporary folder: ") + m_dir.errorString());
         return;
     }
-    m_path = m_dir.filePath(QString::fromLatin1(Database::FileName));
+    if (onServer()) {
+        // A fresh database per object, named after the process and a count so
+        // that tests running side by side never meet.
+        static int made = 0;
+        m_serverDatabase = QStringLiteral("velq8_test_%1_%2").arg(QCoreApplication::applicationPid()).arg(++made);
+        ServerAdmin admin(server());
+        admin.exec(QStringLiteral("drop database if exists %1 with (force)").arg(m_serverDatabase));
+        if (!admin.exec(QStringLiteral("create database %1 template template0 encoding 'UTF8' "
+                                       "lc_collate 'C' lc_ctype 'C'")
+                            .arg(m_serverDatabase))) {
+            m_serverDatabase.clear();
+            fail(admin.error());
+            return;
+        }
+        m_path = ServerLocation::withDatabase(server(), m_serverDatabase);
+    } else {
+        m_path = m_dir.filePath(QString::fromLatin1(Database::FileName));
+    }
     QString error;
     if (!Database::create(m_path, &error, content == Content::ReferenceData)) {
         fail(error);
@@ -24,12 +96,30 @@ TestDatabase::TestDatabase(Content content, const QString &connectionName)
         fail(error);
         return;
     }
+    // The tests read a table's values joined in one text, as SQLite's
+    // group_concat gives them; the server database gets the same aggregate.
+    if (!m_serverDatabase.isEmpty()
+        && !exec({QStringLiteral("create function velq8_join(acc text, x anynonarray, sep text) returns text "
+                                 "language sql immutable as $$ select case when x is null then acc "
+                                 "when acc is null then x::text else acc || sep || x::text end $$"),
+                  QStringLiteral("create function velq8_join(acc text, x anynonarray) returns text "
+                                 "language sql immutable as $$ select velq8_join(acc, x, ',') $$"),
+                  QStringLiteral("create aggregate group_concat(anynonarray, text) (sfunc = velq8_join, stype = text)"),
+                  QStringLiteral("create aggregate group_concat(anynonarray) (sfunc = velq8_join, stype = text)")})) {
+        return;
+    }
     m_valid = true;
 }
 
 TestDatabase::~TestDatabase()
 {
     Database::close(m_connectionName);
+    if (!m_serverDatabase.isEmpty()) {
+        // "force": a connection a test left open does not keep the database.
+        ServerAdmin admin(server());
+        if (!admin.exec(QStringLiteral("drop database if exists %1 with (force)").arg(m_serverDatabase)))
+            qWarning().noquote() << "TestDatabase:" << admin.error();
+    }
 }
 
 QSqlDatabase TestDatabase::db() const

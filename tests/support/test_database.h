@@ -8,7 +8,12 @@
 
 // A declaration database of its own for one test: created in a temporary folder,
 // opened as the application connection "CVELQ" (or the name given), closed and
-// removed again when the object goes. With Content::Empty every table starts
+// removed again when the object goes.
+//
+// When VELQ8_TEST_SERVER holds a server URL without a database
+// ("postgresql://velq8@127.0.0.1:55432"), the database is instead a fresh one
+// made on that server for the object (UTF8, bytewise "C" order) and dropped
+// when it goes; path() is then its URL and folder() is still a temporary folder. With Content::Empty every table starts
 // empty, so the test adds exactly the rows it needs.
 //
 //     TestDatabase db(TestDatabase::Content::Empty);
@@ -25,6 +30,10 @@ public:
     ~TestDatabase();
     TestDatabase(const TestDatabase &) = delete;
     TestDatabase &operator=(const TestDatabase &) = delete;
+
+    // The server the tests run on (VELQ8_TEST_SERVER), and whether there is one.
+    static QString server();
+    static bool onServer();
 
     bool isValid() const { return m_valid; }
     QString lastError() const { return m_lastError; }
@@ -49,6 +58,7 @@ private:
 
     QTemporaryDir m_dir;
     QString m_path;
+    QString m_serverDatabase;   // on a server: the database made for this object
     QString m_connectionName;
     QString m_lastError;
     bool m_valid = false;

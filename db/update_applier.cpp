@@ -180,9 +180,11 @@ bool UpdateApplier::run(QSqlQuery &query, const Step &step, const CachedRow &row
         query.bindValue(b.placeholder, boundValue(b, row));
     if (!execCounted(query)) {
         // An insert refused (a key stored already, ...) names its row: of a
-        // month's rows the engine's message alone does not say which.
+        // month's rows the engine's message alone does not say which. A busy
+        // database is no fault of the row.
         const QString engine = EngineMessage::of(query.lastError());
-        return fail(step.mustFindRow == Step::FindRow::No ? engine + u' ' + rowKey(step, row, false) : engine);
+        const bool rowRefused = step.mustFindRow == Step::FindRow::No && engine != EngineMessage::busy();
+        return fail(rowRefused ? engine + u' ' + rowKey(step, row, false) : engine);
     }
     if (step.mustFindRow != Step::FindRow::No && query.numRowsAffected() == 0) {
         // The row is no longer stored as it was read: another writer changed or

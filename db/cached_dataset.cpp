@@ -4,6 +4,7 @@
 #include "db/named_placeholders.h"
 #include "db/schema.h"
 
+#include <QElapsedTimer>
 #include <QSqlError>
 #include <QSqlField>
 #include <QSqlQuery>
@@ -129,16 +130,21 @@ bool CachedDataset::open()
     m_fields.useTable(m_updateTable);
     m_presentation.resolve(m_fields);
     // Row by row into the cache, each packed as it is read: the result is
-    // never held a second time as plain values. SQLite lets the statement stay
-    // open beside others on the connection, so there only the first rows are
-    // read now; another engine may finish a pending statement when the next
-    // one runs, so there every row is.
+    // never held a second time as plain values. A result that takes longer
+    // than the first read's time is read in parts: its statement stays open,
+    // and on SQLite its read lock holds other writers back until the rest is
+    // read, so a result read at once (a month) is never left open. SQLite lets
+    // the statement stay open beside others on the connection; another engine
+    // may finish a pending statement when the next one runs, so there every
+    // row is read now.
     const bool inParts = db.driverName() == QLatin1String("QSQLITE");
+    QElapsedTimer clock;
+    clock.start();
     bool ended = false;
     int read = 0;
     m_rows.startLoad();
     m_rows.loadMore([&](QVariantList *values) {
-        if (inParts && read >= m_fetchSize)
+        if (inParts && read >= m_fetchSize && read % m_fetchSize == 0 && clock.elapsed() >= m_firstReadMs)
             return false;
         if (!q.next()) {
             ended = true;

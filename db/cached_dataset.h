@@ -14,6 +14,7 @@
 #include <QStringList>
 #include <QTimer>
 #include <QVariant>
+#include <algorithm>
 #include <functional>
 #include <memory>
 
@@ -31,9 +32,9 @@ class QSqlQuery;
 // names, so they are never written.
 //
 // A long result is read in parts (on SQLite, whose statements may stay open
-// beside others on the connection): open() reads the first fetchSize() rows, a
-// grid reads more as it scrolls (canFetchMore/fetchMore) and the event loop
-// reads the rest a part per turn. Whatever needs every row (recordCount, last,
+// beside others on the connection): open() reads what it can in a tenth of a
+// second, a grid reads more as it scrolls (canFetchMore/fetchMore) and the
+// event loop reads the rest a part per turn. Whatever needs every row (recordCount, last,
 // locate, append, the apply) reads the rest first, so it sees what a whole
 // read would have given.
 //
@@ -84,9 +85,13 @@ public:
     QString lastError() const { return m_lastError; }
 
     // Reading in parts --------------------------------------------------------------
-    // Rows read by open() and by each fetchMore() (at least 1; 256 by default).
+    // Rows read by each fetchMore() (at least 1; 256 by default). open() reads
+    // parts of this size for up to firstReadMs() (100 by default; 0: one part)
+    // and leaves what is left of the result for later.
     void setFetchSize(int rows);
     int fetchSize() const { return m_fetchSize; }
+    void setFirstReadMs(int ms) { m_firstReadMs = std::max(0, ms); }
+    int firstReadMs() const { return m_firstReadMs; }
     // True while rows of the statement are still unread.
     bool isFetching() const { return m_cursor != nullptr; }
     int fetchedCount() const { return m_rows.count(); }   // visible rows read so far
@@ -254,5 +259,6 @@ private:
     // The statement while rows of it are unread, and the turns that read them.
     std::unique_ptr<QSqlQuery> m_cursor;
     int m_fetchSize = 256;
+    int m_firstReadMs = 100;
     QTimer m_fetchTimer;
 };

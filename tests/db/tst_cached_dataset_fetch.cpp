@@ -23,6 +23,7 @@ private:
         addMonth(115, 10, 6);
         auto ds = monthDataset();
         ds->setFetchSize(fetchSize);
+        ds->setFirstReadMs(0);
         ds->open();
         return ds;
     }
@@ -38,6 +39,7 @@ void tst_CachedDatasetFetch::readsWhatEachStepNeeds_data()
     QTest::newRow("open reads the first part") << 2 << "" << 2 << 0;
     QTest::newRow("a part as large as the result") << 6 << "" << 6 << 0;
     QTest::newRow("a part larger than the result") << 7 << "" << 6 << 0;
+    QTest::newRow("a short result read whole in the first read's time") << 2 << "reopenWithTime" << 6 << 0;
     QTest::newRow("isEmpty reads nothing more") << 2 << "isEmpty" << 2 << 0;
     QTest::newRow("the grid scrolls") << 2 << "fetchMore" << 4 << 0;
     QTest::newRow("next past the part read") << 2 << "next2" << 4 << 2;
@@ -57,7 +59,11 @@ void tst_CachedDatasetFetch::readsWhatEachStepNeeds()
     QFETCH(int, read);
     QFETCH(int, current);
     auto ds = openInParts(fetchSize);
-    if (step == "isEmpty")
+    if (step == "reopenWithTime") {
+        ds->setFirstReadMs(100);
+        QVERIFY(ds->open());
+        QVERIFY(!ds->isFetching());
+    } else if (step == "isEmpty")
         QVERIFY(!ds->isEmpty());
     else if (step == "fetchMore")
         ds->fetchMore({});
@@ -114,6 +120,7 @@ void tst_CachedDatasetFetch::saveAndDiscardAfterPartialRead()
     // A second tab on the same month, also part read, while the first saves.
     auto other = monthDataset();
     other->setFetchSize(2);
+    other->setFirstReadMs(0);
     QVERIFY(other->open());
 
     if (change == "edit")

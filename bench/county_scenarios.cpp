@@ -8,6 +8,7 @@
 #include "db/cached_dataset.h"
 #include "db/database.h"
 #include "db/declaration_kind.h"
+#include "db/update_applier.h"
 #include "entry/county_data_tab.h"
 #include "tests/support/fake_shell.h"
 #include "ui/messages.h"
@@ -236,11 +237,15 @@ QList<BenchFigure> runCounty(BenchContext &context)
         figures.append({QStringLiteral("county_add"), add, addBase});
 
         bool saved = true;
-        const double save = Bench::medianMs(5, [&] { saved = tab.save() && saved; }, [&] {
+        int saves = 0;
+        const quint64 sentBefore = UpdateApplier::statementsSent();
+        const double save = Bench::medianMs(5, [&] { saved = tab.save() && saved; ++saves; }, [&] {
             newMonth();
             tab.add();
         });
         report(saved && tab.dataset()->recordCount() == monthRows, "county_save", tab.dataset()->recordCount());
+        std::printf("# county_save: %llu statements per save\n",
+                    (UpdateApplier::statementsSent() - sentBefore) / quint64(std::max(saves, 1)));
         // The plain save: the inserts in one transaction, then the month read again.
         const double saveBase = Bench::medianMs(5, [&] {
             plain.insertRows(rows);

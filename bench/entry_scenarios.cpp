@@ -8,6 +8,7 @@
 #include "db/database.h"
 #include "db/table_cursor.h"
 #include "db/declaration_kind.h"
+#include "db/update_applier.h"
 #include "entry/operating_data_tab.h"
 #include "ui/period_spin_edit.h"
 
@@ -185,7 +186,9 @@ QList<BenchFigure> runEntry(BenchContext &context)
     // save_month
     {
         bool saved = true;
-        const double ours = Bench::medianMs(5, [&] { saved = tab.save() && saved; }, [&] {
+        int saves = 0;
+        const quint64 sentBefore = UpdateApplier::statementsSent();
+        const double ours = Bench::medianMs(5, [&] { saved = tab.save() && saved; ++saves; }, [&] {
             discard();
             plain.removeNewMonth();
             period(NewYear, NewMonth);
@@ -193,6 +196,8 @@ QList<BenchFigure> runEntry(BenchContext &context)
         });
         if (!saved)
             std::fprintf(stderr, "entry: save_month failed: %s\n", qPrintable(messages.lastText()));
+        std::printf("# save_month: %llu statements per save\n",
+                    (UpdateApplier::statementsSent() - sentBefore) / quint64(std::max(saves, 1)));
         const auto rows = newMonthRows(accounts, bank);
         const double base = Bench::medianMs(5, [&] { plain.insertRows(rows); }, [&] { plain.removeNewMonth(); });
         figures.append({QStringLiteral("save_month"), ours, base});

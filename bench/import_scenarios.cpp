@@ -8,6 +8,7 @@
 #include "db/cached_dataset.h"
 #include "db/database.h"
 #include "db/declaration_kind.h"
+#include "db/update_applier.h"
 #include "interchange/export_engine.h"
 #include "interchange/import_engine.h"
 
@@ -157,7 +158,10 @@ QList<BenchFigure> runImport(BenchContext &context)
         CachedDataset target;   // the tab's dataset
         bool ok = true;
         QString detail;
+        int runs = 0;
+        const quint64 sentBefore = UpdateApplier::statementsSent();
         const double ours = Bench::medianMs(Repeats, [&] {
+            ++runs;
             ImportEngine::Request r;
             r.file = w.entryPath;
             r.kind = t.kind;
@@ -178,6 +182,8 @@ QList<BenchFigure> runImport(BenchContext &context)
         }
         if (fingerprint(t.kind->table()) != before)
             std::fprintf(stderr, "import %s: the month is not as it was\n", qPrintable(t.kind->code()));
+        std::printf("# import_%s_%d_lines: %llu statements of the save per import\n", qPrintable(t.kind->code()),
+                    w.lines, (UpdateApplier::statementsSent() - sentBefore) / quint64(std::max(runs, 1)));
         figures.append({QStringLiteral("import_%1_%2_lines").arg(t.kind->code()).arg(w.lines), ours, baseline});
     }
     QDir(folder).removeRecursively();

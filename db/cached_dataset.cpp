@@ -5,6 +5,7 @@
 #include "db/named_placeholders.h"
 #include "db/schema.h"
 
+#include <QElapsedTimer>
 #include <QSqlError>
 #include <QSqlField>
 #include <QSqlQuery>
@@ -17,9 +18,15 @@
 CachedDataset::CachedDataset(const QString &connectionName, QObject *parent)
     : QAbstractTableModel(parent), m_connectionName(connectionName)
 {
+    m_fetchTimer.setSingleShot(true);
+    m_fetchTimer.setInterval(0);
+    connect(&m_fetchTimer, &QTimer::timeout, this, &CachedDataset::fetchInBackground);
 }
 
-CachedDataset::~CachedDataset() = default;
+CachedDataset::~CachedDataset()
+{
+    stopFetching();
+}
 
 void CachedDataset::setSql(const QString &sql)
 {
@@ -91,7 +98,9 @@ bool CachedDataset::open()
         close();
         return false;
     }
-    QSqlQuery q(db);
+    stopFetching();   // a read still running of the statement before
+    auto cursor = std::make_unique<QSqlQuery>(db);
+    QSqlQuery &q = *cursor;
     q.setForwardOnly(true);
     if (!q.prepare(m_sql)) {
         m_lastError = EngineMessage::of(q.lastError());
@@ -128,16 +137,38 @@ bool CachedDataset::open()
     m_fields.useTable(m_updateTable);
     m_presentation.resolve(m_fields);
     // Row by row into the cache, each packed as it is read: the result is
-    // never held a second time as plain values.
-    m_rows.loadFrom([&](QVariantList *values) {
-        if (!q.next())
+    // never held a second time as plain values. A result that takes longer
+    // than the first read's time is read in parts: its statement stays open,
+    // and on SQLite its read lock holds other writers back until the rest is
+    // read, so a result read at once (a month) is never left open. SQLite lets
+    // the statement stay open beside others on the connection; another engine
+    // may finish a pending statement when the next one runs, so there every
+    // row is read now.
+    const bool inParts = db.driverName() == QLatin1String("QSQLITE");
+    QElapsedTimer clock;
+    clock.start();
+    bool ended = false;
+    int read = 0;
+    m_rows.startLoad();
+    m_rows.loadMore([&](QVariantList *values) {
+        if (inParts && read >= m_fetchSize && read % m_fetchSize == 0 && clock.elapsed() >= m_firstReadMs)
             return false;
+        if (!q.next()) {
+            ended = true;
+            return false;
+        }
+        ++read;
         values->resize(n);
         for (int i = 0; i < n; ++i)
             (*values)[i] = q.value(columns.at(i));
         return true;
     });
-    q.finish();
+    if (ended) {
+        q.finish();
+        m_rows.finishLoad();
+    } else {
+        startFetching(std::move(cursor));
+    }
     m_open = true;
     m_bof = true;
     m_eof = m_rows.count() == 0;
@@ -151,6 +182,7 @@ bool CachedDataset::open()
 
 void CachedDataset::forgetRows()
 {
+    stopFetching();
     const bool loud = !quiet();
     if (loud)
         beginResetModel();
@@ -246,6 +278,7 @@ bool CachedDataset::first()
 {
     if (!canScroll())
         return false;
+    ensureRow(0);
     const int count = m_rows.count();
     m_bof = true;
     m_eof = count == 0;
@@ -257,6 +290,7 @@ bool CachedDataset::last()
 {
     if (!canScroll())
         return false;
+    fetchAll();
     const int count = m_rows.count();
     m_eof = true;
     m_bof = count == 0;
@@ -273,7 +307,7 @@ bool CachedDataset::next()
         setCurrent(-1);
         return false;
     }
-    if (m_current >= m_rows.count() - 1) {
+    if (!ensureRow(m_current + 1)) {
         m_eof = true;
         return false;
     }
@@ -302,7 +336,7 @@ bool CachedDataset::prior()
 
 bool CachedDataset::moveTo(int row)
 {
-    if (!isOpen() || row < 0 || row >= m_rows.count())
+    if (!isOpen() || !ensureRow(row))
         return false;
     if (row == m_current)
         return true;
@@ -329,6 +363,7 @@ int CachedDataset::indexOf(const QStringList &fields, const QVariantList &values
             return -1;
         indexes << i;
     }
+    const_cast<CachedDataset *>(this)->fetchAll();   // the row may not be read yet
     return m_rows.find(indexes, values);
 }
 
@@ -360,7 +395,7 @@ QVariant CachedDataset::value(int row, const QString &field) const
 QVariant CachedDataset::value(int row, int field) const
 {
     // A field out of range reads as null, as a row out of range does.
-    if (m_rows.storageOf(row) < 0)
+    if (!ensureRow(row))
         return {};
     return m_rows.value(row, field);
 }
@@ -411,6 +446,7 @@ bool CachedDataset::append()
 {
     if (!canScroll())
         return false;
+    fetchAll();   // the new row comes after every row of the statement
     const int row = m_rows.count();
     const bool loud = !quiet();
     if (loud)
@@ -485,6 +521,7 @@ bool CachedDataset::remove()
     if (loud)
         endRemoveRows();
     m_removingRow = false;
+    ensureRow(row);   // the row after it may not be read yet
     const int count = m_rows.count();
     m_bof = m_eof = count == 0;
     if (count == 0)
@@ -517,6 +554,8 @@ bool CachedDataset::applyUpdates()
         m_lastError = QStringLiteral("編輯中的資料未能存入");
         return false;
     }
+    // No read of the connection may still be running while its tables change.
+    fetchAllOn(m_connectionName);
     const TableDef *table = m_updateFromTable ? m_updateTable : nullptr;
     UpdateApplier applier(m_connectionName, table ? UpdateApplier::forTable(*table, m_fields) : m_update, m_fields,
                           m_params);

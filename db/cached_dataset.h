@@ -12,8 +12,13 @@
 #include <QHash>
 #include <QString>
 #include <QStringList>
+#include <QTimer>
 #include <QVariant>
+#include <algorithm>
 #include <functional>
+#include <memory>
+
+class QSqlQuery;
 
 // The rows of one SQL statement held in memory with cached changes: what every
 // data tab, the import, the checks and the maintenance windows work on.
@@ -25,6 +30,13 @@
 // the row had when it was loaded. Columns the statement computes (ACCNAME, ...)
 // are carried like any other field; a statement only binds the parameters it
 // names, so they are never written.
+//
+// A long result is read in parts (on SQLite, whose statements may stay open
+// beside others on the connection): open() reads what it can in a tenth of a
+// second, a grid reads more as it scrolls (canFetchMore/fetchMore) and the
+// event loop reads the rest a part per turn. Whatever needs every row (recordCount, last,
+// locate, append, the apply) reads the rest first, so it sees what a whole
+// read would have given.
 //
 // It is a QAbstractTableModel, so a QTableView shows it directly. Display and
 // edit text of a column follow the number pictures set with setColumnFormat().
@@ -72,13 +84,31 @@ public:
     bool emptyRows();
     QString lastError() const { return m_lastError; }
 
+    // Reading in parts --------------------------------------------------------------
+    // Rows read by each fetchMore() (at least 1; 256 by default). open() reads
+    // parts of this size for up to firstReadMs() (100 by default; 0: one part)
+    // and leaves what is left of the result for later.
+    void setFetchSize(int rows);
+    int fetchSize() const { return m_fetchSize; }
+    void setFirstReadMs(int ms) { m_firstReadMs = std::max(0, ms); }
+    int firstReadMs() const { return m_firstReadMs; }
+    // True while rows of the statement are still unread.
+    bool isFetching() const { return m_cursor != nullptr; }
+    int fetchedCount() const { return m_rows.count(); }   // visible rows read so far
+    void fetchAll();
+    // Reads the rest of every dataset on the connection: what a writer does
+    // before it changes tables that an unfinished read may still be reading.
+    static void fetchAllOn(const QString &connectionName);
+
     // Fields ----------------------------------------------------------------------
     QStringList fieldNames() const { return m_fields.names(); }
     int fieldIndex(const QString &name) const;       // case-insensitive, -1 if none
 
     // Rows and cursor (deleted rows are hidden from all of these) ----------------
-    int recordCount() const { return m_rows.count(); }
-    bool isEmpty() const { return recordCount() == 0; }
+    int recordCount() const;   // reads every row first
+    bool isEmpty() const;      // reads no more than one row
+    // True when the visible row exists, reading no further than to it.
+    bool hasRow(int row) const;
     int currentRow() const { return m_current; }      // -1 when empty
     bool bof() const { return m_bof; }
     bool eof() const { return m_eof; }
@@ -177,6 +207,9 @@ public:
     bool setData(const QModelIndex &index, const QVariant &value, int role = Qt::EditRole) override;
     QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
     Qt::ItemFlags flags(const QModelIndex &index) const override;
+    // rowCount() is the rows read so far; a view asks for more as it scrolls.
+    bool canFetchMore(const QModelIndex &parent) const override;
+    void fetchMore(const QModelIndex &parent) override;
 
 signals:
     void currentRowChanged(int row);
@@ -185,6 +218,15 @@ signals:
     void closed();
 
 private:
+    // Reads up to `limit` more rows of the statement (with the model's insert
+    // signals); at the end of the result the statement is finished.
+    int fetchRows(int limit);
+    // Reads until the visible row exists or the result ends; true if it exists.
+    bool ensureRow(int row) const;
+    // Keeps the statement for the rows still unread.
+    void startFetching(std::unique_ptr<QSqlQuery> cursor);
+    void fetchInBackground();
+    void stopFetching();
     // Drops every row, the cache and the look-up indexes (one model reset).
     void forgetRows();
     void setCurrent(int row);
@@ -219,4 +261,9 @@ private:
     // row being removed must not move (and so post) the dataset meanwhile.
     bool m_removingRow = false;
     QString m_lastError;
+    // The statement while rows of it are unread, and the turns that read them.
+    std::unique_ptr<QSqlQuery> m_cursor;
+    int m_fetchSize = 256;
+    int m_firstReadMs = 100;
+    QTimer m_fetchTimer;
 };

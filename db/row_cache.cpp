@@ -15,18 +15,54 @@ void RowCache::load(const QList<QVariantList> &rows)
 
 void RowCache::loadFrom(const std::function<bool(QVariantList *)> &next)
 {
+    startLoad();
+    loadMore(next);
+    finishLoad();
+}
+
+void RowCache::startLoad()
+{
     m_rows.clear();
     m_loaded.clear();
     m_rows.squeeze();
-    const QExplicitlySharedDataPointer<TextPool> pool(new TextPool);
-    QVariantList values;
-    while (next(&values))
-        m_rows << CachedRow::loaded(values, *pool);
-    m_rows.squeeze();
-    m_loaded = m_rows;
-    rebuildVisible();
+    m_loaded.squeeze();
+    m_visible.clear();
+    m_visible.squeeze();
     m_index.clear();
     endEdit();
+    m_pool = new TextPool;
+}
+
+int RowCache::loadMore(const std::function<bool(QVariantList *)> &next, int limit)
+{
+    if (!m_pool)
+        m_pool = new TextPool;
+    // The loaded rows and the rows as loaded are two lists from here on (each
+    // row's values shared between them), so that adding to one never copies
+    // the other.
+    QVariantList values;
+    int added = 0;
+    while ((limit < 0 || added < limit) && next(&values)) {
+        const CachedRow row = CachedRow::loaded(values, *m_pool);
+        const int storage = int(m_rows.size());
+        m_rows << row;
+        m_loaded << row;
+        m_visible << storage;
+        if (!m_index.isEmpty())
+            m_index.rowAppended(storage, values);
+        ++added;
+    }
+    return added;
+}
+
+void RowCache::finishLoad()
+{
+    m_pool.reset();
+    // With nothing changed the two lists are one again.
+    if (!isEditing() && m_rows.size() == m_loaded.size() && !hasChanges())
+        m_loaded = m_rows;
+    m_rows.squeeze();
+    m_visible.squeeze();
 }
 
 void RowCache::rebuildVisible()

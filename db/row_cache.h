@@ -32,6 +32,16 @@ public:
     void loadFrom(const std::function<bool(QVariantList *)> &next);
     void clear() { load({}); }
 
+    // A load in parts, for a result read as it is needed: startLoad() forgets
+    // everything like load(), each loadMore() adds up to `limit` rows (every
+    // row `next` gives when limit < 0) after the rows there and returns how
+    // many it added, finishLoad() says the result is complete. The rows come
+    // after every stored row, so no appended row may be in the cache while a
+    // load is unfinished (the dataset reads the rest before an append).
+    void startLoad();
+    int loadMore(const std::function<bool(QVariantList *)> &next, int limit = -1);
+    void finishLoad();
+
     int count() const { return int(m_visible.size()); }
     int storageCount() const { return int(m_rows.size()); }
     // Every row in storage order, deleted ones included (what an apply reads).
@@ -86,6 +96,8 @@ private:
     EditMode m_editMode = EditMode::None;
     int m_editing = -1;           // storage index of the row in editing
     CachedRow m_editBackup;       // that row before the edit
+    // The texts of the load under way; dropped by finishLoad().
+    QExplicitlySharedDataPointer<TextPool> m_pool;
     bool m_edited = false;
     // Built by the first look-up of each field list, which may come from a
     // const search.

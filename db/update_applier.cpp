@@ -6,9 +6,60 @@
 #include "db/savepoint.h"
 #include "db/schema.h"
 
+#include <QRegularExpression>
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
+#include <algorithm>
+#include <atomic>
+
+namespace {
+
+std::atomic<quint64> sentStatements{0};
+
+bool execCounted(QSqlQuery &query)
+{
+    ++sentStatements;
+    return query.exec();
+}
+
+// An insert of one row, "insert into T (a, b) values (<row>)", as the prefix
+// up to "values", the row's parenthesised text with '?' for each placeholder,
+// and the placeholders' names in their order. Empty when the statement has
+// another form or quotes in its row (where a ':' need not be a placeholder).
+struct InsertShape
+{
+    QString head;
+    QString row;
+    QStringList names;
+};
+
+InsertShape insertShape(const QString &sql)
+{
+    static const QRegularExpression form(
+        QStringLiteral(R"(^\s*(insert\s+into\s+[^\s(]+\s*\([^)]*\)\s*values)\s*(\(.*\))\s*;?\s*$)"),
+        QRegularExpression::CaseInsensitiveOption | QRegularExpression::DotMatchesEverythingOption);
+    static const QRegularExpression placeholder(QStringLiteral(R"((?<![:\w]):(\w+))"));
+    const QRegularExpressionMatch m = form.match(sql);
+    static const QRegularExpression quote(QStringLiteral(R"(['"`\[])"));
+    if (!m.hasMatch() || m.captured(2).contains(quote))
+        return {};
+    InsertShape shape;
+    shape.head = m.captured(1);
+    QString row = m.captured(2);
+    for (auto it = placeholder.globalMatch(row); it.hasNext();)
+        shape.names << it.next().captured(1);
+    row.replace(placeholder, QStringLiteral("?"));
+    shape.row = row;
+    return shape;
+}
+
+} // namespace
+
+quint64 UpdateApplier::statementsSent()
+{
+    return sentStatements.load();
+}
 
 struct UpdateApplier::Binding
 {
@@ -96,40 +147,116 @@ bool UpdateApplier::checkTexts(const Step &step)
     return true;
 }
 
+QVariant UpdateApplier::boundValue(const Binding &b, const CachedRow &row) const
+{
+    switch (b.source) {
+    case Binding::Source::New: return m_fields.bindable(b.field, row.value(b.field));
+    case Binding::Source::Old: return m_fields.bindable(b.field, row.originalValue(b.field));
+    case Binding::Source::Param: return b.param;
+    case Binding::Source::Null: break;
+    }
+    return {};
+}
+
+QString UpdateApplier::rowKey(const Step &step, const CachedRow &row, bool old) const
+{
+    QStringList key;
+    const TableDef *table = m_fields.table();
+    const Binding::Source source = old ? Binding::Source::Old : Binding::Source::New;
+    for (const Binding &b : step.bindings) {
+        if (b.source != source)
+            continue;
+        const QString name = m_fields.name(b.field);
+        const QVariant value = old ? row.originalValue(b.field) : row.value(b.field);
+        if (!table || table->key.isEmpty() || table->key.contains(name, Qt::CaseInsensitive))
+            key << name + u'=' + value.toString().trimmed();
+    }
+    return u'(' + key.join(QStringLiteral(", ")) + u')';
+}
+
 bool UpdateApplier::run(QSqlQuery &query, const Step &step, const CachedRow &row)
 {
-    for (const Binding &b : step.bindings) {
-        switch (b.source) {
-        case Binding::Source::New:
-            query.bindValue(b.placeholder, m_fields.bindable(b.field, row.value(b.field)));
-            break;
-        case Binding::Source::Old:
-            query.bindValue(b.placeholder, m_fields.bindable(b.field, row.originalValue(b.field)));
-            break;
-        case Binding::Source::Param:
-            query.bindValue(b.placeholder, b.param);
-            break;
-        case Binding::Source::Null:
-            query.bindValue(b.placeholder, QVariant());
-            break;
-        }
+    for (const Binding &b : step.bindings)
+        query.bindValue(b.placeholder, boundValue(b, row));
+    if (!execCounted(query)) {
+        // An insert refused (a key stored already, ...) names its row: of a
+        // month's rows the engine's message alone does not say which. A busy
+        // database is no fault of the row.
+        const QString engine = EngineMessage::of(query.lastError());
+        const bool rowRefused = step.mustFindRow == Step::FindRow::No && engine != EngineMessage::busy();
+        return fail(rowRefused ? engine + u' ' + rowKey(step, row, false) : engine);
     }
-    if (!query.exec())
-        return fail(EngineMessage::of(query.lastError()));
     if (step.mustFindRow != Step::FindRow::No && query.numRowsAffected() == 0) {
         // The row is no longer stored as it was read: another writer changed or
         // deleted it since. Writing it now would undo that change unseen.
-        QStringList key;
-        const TableDef *table = m_fields.table();
-        for (const Binding &b : step.bindings) {
-            if (b.source != Binding::Source::Old)
-                continue;
-            const QString name = m_fields.name(b.field);
-            if (!table || table->key.isEmpty() || table->key.contains(name, Qt::CaseInsensitive))
-                key << name + u'=' + row.originalValue(b.field).toString().trimmed();
-        }
         return fail(EngineMessage::changedByOther(step.mustFindRow == Step::FindRow::ToDelete) + u' '
-                    + u'(' + key.join(QStringLiteral(", ")) + u')');
+                    + rowKey(step, row, true));
+    }
+    return true;
+}
+
+bool UpdateApplier::runBatched(const QSqlDatabase &db, const Step &step, bool *sent)
+{
+    *sent = false;
+    const InsertShape shape = insertShape(step.sql);
+    if (shape.head.isEmpty())
+        return false;
+    // The binding of each '?' in the row's text, in order.
+    QList<const Binding *> order;
+    for (const QString &name : shape.names) {
+        const auto it = std::find_if(step.bindings.cbegin(), step.bindings.cend(), [&](const Binding &b) {
+            return b.placeholder.compare(u':' + name, Qt::CaseInsensitive) == 0;
+        });
+        if (it == step.bindings.cend())
+            return false;
+        order << &*it;
+    }
+    *sent = true;
+    // One prepared statement per batch size: the full one is reused.
+    QSqlQuery query(db);
+    int prepared = 0;
+    for (qsizetype start = 0; start < step.rows.size(); start += InsertBatch) {
+        const int rows = int(std::min<qsizetype>(InsertBatch, step.rows.size() - start));
+        if (rows != prepared) {
+            QStringList tuples;
+            for (int r = 0; r < rows; ++r)
+                tuples << shape.row;
+            if (!query.prepare(shape.head + u' ' + tuples.join(QStringLiteral(", "))))
+                return fail(EngineMessage::of(query.lastError()));
+            prepared = rows;
+        }
+        int at = 0;
+        for (int r = 0; r < rows; ++r) {
+            for (const Binding *b : std::as_const(order))
+                query.bindValue(at++, boundValue(*b, *step.rows.at(start + r)));
+        }
+        if (!execCounted(query))
+            return fail(EngineMessage::of(query.lastError()));
+    }
+    return true;
+}
+
+bool UpdateApplier::runSteps(const QSqlDatabase &db, const Step *steps, int count, bool batched)
+{
+    for (int i = 0; i < count; ++i) {
+        const Step &step = steps[i];
+        if (step.rows.isEmpty())
+            continue;
+        if (batched && step.mustFindRow == Step::FindRow::No && step.rows.size() > 1) {
+            bool sent = false;
+            if (runBatched(db, step, &sent))
+                continue;
+            if (sent)
+                return false;
+        }
+        QSqlQuery query(db);
+        if (!query.prepare(step.sql))
+            return fail(EngineMessage::of(query.lastError()));   // the savepoint rolls back as it goes
+        for (const CachedRow *row : step.rows) {
+            if (!run(query, step, *row))
+                return false;
+        }
+        query.finish();
     }
     return true;
 }
@@ -169,22 +296,22 @@ bool UpdateApplier::apply(const QList<CachedRow> &rows)
     const QSqlDatabase db = QSqlDatabase::database(m_connectionName, false);
     if (!db.isOpen())
         return fail(EngineMessage::connectionClosed(m_connectionName));
-    Savepoint savepoint(db, QStringLiteral("velq8_apply"));
-    if (!savepoint.isActive())
-        return fail(savepoint.error());
-    for (const Step &step : steps) {
-        if (step.rows.isEmpty())
-            continue;
-        QSqlQuery query(db);
-        if (!query.prepare(step.sql))
-            return fail(EngineMessage::of(query.lastError()));   // the savepoint rolls back as it goes
-        for (const CachedRow *row : step.rows) {
-            if (!run(query, step, *row))
-                return false;
+    // Inserts in batches; when that fails, everything is undone and run again
+    // row by row, so that the message is the one of the row that fails.
+    const bool batched = inserts.rows.size() > 1;
+    for (const bool inBatches : {batched, false}) {
+        Savepoint savepoint(db, QStringLiteral("velq8_apply"));
+        if (!savepoint.isActive())
+            return fail(savepoint.error());
+        if (runSteps(db, steps, 3, inBatches)) {
+            if (!savepoint.release())
+                return fail(savepoint.error());
+            return true;
         }
-        query.finish();
+        savepoint.rollback();
+        if (!inBatches)
+            break;
+        m_error.clear();
     }
-    if (!savepoint.release())
-        return fail(savepoint.error());
-    return true;
+    return false;
 }

@@ -207,7 +207,7 @@ std::optional<bool> MonthTab::runMonthQuery(const Period &period, const QString 
         Messages::current().error(dataset.lastError(), window());
         return std::nullopt;
     }
-    return dataset.recordCount() > 0;
+    return !dataset.isEmpty();   // the rows of a long query are read as the grid needs them
 }
 
 std::optional<bool> MonthTab::lookUpPeriod()

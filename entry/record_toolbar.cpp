@@ -167,7 +167,7 @@ void RecordToolbar::refresh()
 void RecordToolbar::refreshButtons(bool browse)
 {
     const CachedDataset &dataset = *m_binding.dataset;
-    const bool rows = dataset.isOpen() && dataset.recordCount() > 0;
+    const bool rows = dataset.isOpen() && !dataset.isEmpty();
     setButtonsEnabled({First, Last, Next, Prior}, rows);
     setButtonsEnabled({Edit, Del}, rows && browse);
     setButtonsEnabled({Query, Add, Clear, Exit, Check, Import}, browse);

@@ -43,7 +43,7 @@ void NavigationButtons::move(Move which)
 
 void NavigationButtons::refresh()
 {
-    if (!m_dataset || m_dataset->recordCount() <= 1) {
+    if (!m_dataset || !m_dataset->hasRow(1)) {   // fewer than two rows
         setAllEnabled(false);
         return;
     }

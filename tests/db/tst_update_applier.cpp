@@ -28,6 +28,8 @@ private slots:
     void bindings();
     void refusals_data();
     void refusals();
+    void batchedInserts_data();
+    void batchedInserts();
 
 private:
     QString stored() const;
@@ -232,6 +234,62 @@ void tst_UpdateApplier::refusals()
     QVERIFY2(applier.error().contains(error), qPrintable(applier.error()));
     QCOMPARE(stored(), Stored);
     QVERIFY(!m_db->db().rollback());
+}
+
+// Single-byte keys other than the two stored, for the rows of the batches.
+const QString Keys = QStringLiteral("CDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789");
+
+void tst_UpdateApplier::batchedInserts_data()
+{
+    QTest::addColumn<int>("rows");          // inserted rows, keys from Keys, named n0, n1, ...
+    QTest::addColumn<QString>("values");    // of the insert statement
+    QTest::addColumn<int>("refusedAt");     // the row given the stored key B, or -1
+    QTest::addColumn<int>("statements");    // sent when every row is written
+    QTest::addColumn<QString>("lastName");  // then stored for the last row
+    const int batch = UpdateApplier::InsertBatch;
+    const QString byName = ":HSIEN_ID, :HSIEN_NAME";
+    const QString last = QString("n%1").arg(batch);
+
+    QTest::newRow("no row") << 0 << byName << -1 << 0 << "";
+    QTest::newRow("one row") << 1 << byName << -1 << 1 << "n0";
+    QTest::newRow("a whole batch") << batch << byName << -1 << 1 << QString("n%1").arg(batch - 1);
+    QTest::newRow("a batch and one row") << batch + 1 << byName << -1 << 2 << last;
+    QTest::newRow("a placeholder twice in a row") << batch + 1 << ":HSIEN_ID, :HSIEN_NAME || :HSIEN_ID" << -1 << 2
+                                                  << last + Keys.at(batch);
+    QTest::newRow("a quote: row by row") << 3 << ":HSIEN_ID, ':' || :HSIEN_NAME" << -1 << 3 << ":n2";
+    QTest::newRow("a stored key mid-batch") << batch + 1 << byName << 30 << 0 << "";
+    QTest::newRow("a stored key alone in the last batch") << batch + 1 << byName << batch << 0 << "";
+}
+
+void tst_UpdateApplier::batchedInserts()
+{
+    QFETCH(int, rows);
+    QFETCH(QString, values);
+    QFETCH(int, refusedAt);
+    QFETCH(int, statements);
+    QFETCH(QString, lastName);
+    QVERIFY(rows <= Keys.size());
+    QList<CachedRow> cache;
+    for (int i = 0; i < rows; ++i)
+        cache << cacheRow(QString("insert %1 n%2").arg(i == refusedAt ? QChar('B') : Keys.at(i)).arg(i), 2);
+    const FieldKinds fields = cd01Fields();
+    const UpdateApplier::Statements sql{"insert into CD01 (HSIEN_ID, HSIEN_NAME) values (" + values + ")", {}, {}};
+    UpdateApplier applier("CVELQ", sql, fields, {});
+    const quint64 before = UpdateApplier::statementsSent();
+    QCOMPARE(applier.apply(cache), refusedAt < 0);
+    if (refusedAt >= 0) {
+        // The row that fails is named, and nothing is written.
+        QVERIFY2(applier.error().contains("UNIQUE constraint failed"), qPrintable(applier.error()));
+        QVERIFY2(applier.error().endsWith("(HSIEN_ID=B)"), qPrintable(applier.error()));
+        QCOMPARE(stored(), Stored);
+        return;
+    }
+    QCOMPARE(UpdateApplier::statementsSent() - before, quint64(statements));
+    QCOMPARE(m_db->scalar("select count(*) from CD01").toInt(), 2 + rows);
+    if (rows > 0)
+        QCOMPARE(m_db->scalar(QString("select HSIEN_NAME from CD01 where HSIEN_ID = '%1'").arg(Keys.at(rows - 1)))
+                     .toString(),
+                 lastName);
 }
 
 QTEST_GUILESS_MAIN(tst_UpdateApplier)

@@ -28,7 +28,8 @@ namespace {
 constexpr int Year = 114;
 constexpr int Months = 4;
 constexpr int Variants = 3;
-const QString Bank = QStringLiteral("9950000");
+const QString Bank = QStringLiteral("995");   // the sample institution
+const QString FileBank = QStringLiteral("9950000");   // as its files are named
 
 QTextStream out(stdout);
 
@@ -82,6 +83,7 @@ bool makeFiles(const QString &cli, const QString &work, QList<int> *rowsOf)
                        .arg(Year).arg(m).arg(marker(m, v), 0, 'f', 0).arg(rows));
         }
         Database::close("prep");
+        QDir().mkpath(work + QStringLiteral("/v%1").arg(v));
         for (int m = 1; m <= Months; ++m) {
             if (!run(cli, {"--database", prep, "export", "--year", QString::number(Year), "--month",
                            QString::number(m), "--kinds", "B01", "--dir", work + QStringLiteral("/v%1").arg(v),
@@ -98,7 +100,7 @@ bool makeFiles(const QString &cli, const QString &work, QList<int> *rowsOf)
 
 QString fileOf(const QString &work, int month, int variant)
 {
-    return work + QStringLiteral("/v%1/B01%2%3%4").arg(variant).arg(Bank).arg(Year).arg(month, 2, 10, QChar(u'0'));
+    return work + QStringLiteral("/v%1/B01%2%3%4").arg(variant).arg(FileBank).arg(Year).arg(month, 2, 10, QChar(u'0'));
 }
 
 void startOp(Op &op, const QString &cli, const QString &location, const QString &work, qint64 now)
@@ -111,8 +113,9 @@ void startOp(Op &op, const QString &cli, const QString &location, const QString 
     op.start = now;
     op.killAt = rng->bounded(8) == 0 ? now + rng->bounded(300) : -1;
     op.process = std::make_unique<QProcess>();
-    op.process->setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    // What the writers say (their refusals) goes to a log, for a look afterwards.
     op.process->setStandardOutputFile(QProcess::nullDevice());
+    op.process->setStandardErrorFile(work + QStringLiteral("/writers.log"), QIODevice::Append);
     if (op.kind == Op::Delete) {
         op.process->start(QCoreApplication::applicationFilePath(),
                           {"--delete-month", location, QString::number(Year), QString::number(op.month), Bank});
@@ -149,6 +152,7 @@ int stress(const QString &cli, const QString &location, const QString &work, int
         QFile::remove(location);
     if (!run(cli, {"--database", location, "init"}))
         return 2;
+    QFile::remove(work + QStringLiteral("/writers.log"));
 
     std::vector<std::unique_ptr<Op>> done, running;
     QElapsedTimer clock;

@@ -1,3 +1,4 @@
+#include "db/database.h"
 #include "db/schema.h"
 #include "tests/support/cli_process.h"
 #include "tests/support/files.h"
@@ -48,8 +49,7 @@ void TstCopyCommand::linesAndStatus()
     QTemporaryDir dir;
     const QString target = dir.filePath("target.sqlite");
     if (existing == u"database") {
-        TestDatabase other(TestDatabase::Content::Empty, QStringLiteral("other"));
-        QVERIFY(QFile::copy(other.path(), target));
+        QVERIFY(Database::create(target, nullptr, false));
     } else if (existing == u"text") {
         QVERIFY(writeFile(target, "mine\n"));
     }

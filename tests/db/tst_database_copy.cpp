@@ -186,11 +186,9 @@ void TstDatabaseCopy::refusedOrFailedLeavesTheTargetAsItWas()
     QString sourcePath = source.path();
     QString target = dir.filePath("target.sqlite");
     switch (Setup(setup)) {
-    case Setup::TargetIsADatabase: {
-        TestDatabase existing(TestDatabase::Content::Empty, QStringLiteral("existing"));
-        QVERIFY(QFile::copy(existing.path(), target));
+    case Setup::TargetIsADatabase:
+        QVERIFY(Database::create(target, nullptr, false));
         break;
-    }
     case Setup::TargetUnderAFile:
         QVERIFY(writeFile(dir.filePath("plain"), "a file, not a folder\n"));
         target = dir.filePath("plain/target.sqlite");

@@ -112,14 +112,14 @@ public:
             return fail(table, read.lastError(), error);
         RowDigest digest(table);
         QVariantList pending;
-        QSqlQuery fullBatch(m_target);
+        m_full = QSqlQuery(m_target);
         bool fullPrepared = false;
         out->name = table.name;
         // Sends the pending rows as one statement; the full-size statement is
         // prepared once and reused, a last shorter batch gets its own.
         auto flush = [&](int rows) {
-            QSqlQuery partial(m_target);
-            QSqlQuery &q = rows == perStatement ? fullBatch : partial;
+            m_partial = QSqlQuery(m_target);
+            QSqlQuery &q = rows == perStatement ? m_full : m_partial;
             if ((rows != perStatement || !fullPrepared) && !q.prepare(batchInsert(table, rows)))
                 return fail(table, q.lastError(), error);
             fullPrepared = fullPrepared || rows == perStatement;
@@ -180,6 +180,11 @@ private:
 
     QSqlDatabase m_source;
     QSqlDatabase m_target;
+    // The insert statements live as long as the copier, so that a server drops
+    // a failed one after the rollback, not inside the aborted transaction (where
+    // it only warns that it cannot).
+    QSqlQuery m_full;
+    QSqlQuery m_partial;
 };
 
 // Undoes what Database::create made when the copy did not go through: a file

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # A throwaway PostgreSQL server for the tests and the stress run.
 #
-#   scripts/pg_server.sh start DIR [PORT]   makes a new cluster in DIR/data, starts it on
+#   scripts/pg_server.sh start DIR [PORT]   makes a new cluster in DIR/data (see start for
+#                                           where the server user cannot reach DIR), starts it on
 #                                           127.0.0.1 (PORT, or the next free port after it)
 #                                           and prints its URL: postgresql://velq8@127.0.0.1:PORT
 #   scripts/pg_server.sh stop DIR           stops it (nothing to do when it is not running)
@@ -46,16 +47,24 @@ start() {
   stop "$dir" >/dev/null 2>&1 || true
   mkdir -p "$dir"
   dir=$(cd "$dir" && pwd)
-  rm -rf "$dir/data" "$dir/url"
+  rm -rf "$dir/data" "$dir/url" "$dir/cluster"
+  # The cluster lives in DIR when the server user can reach it through every
+  # folder above it; under root's closed home it cannot, and the cluster goes to
+  # a folder of its own under /tmp, which DIR/cluster names (stop removes it).
+  local home=$dir
   chown "$user" "$dir"
-  # The server user must reach the folder through every folder above it.
-  as_user "$user" test -w "$dir" || die "$user cannot write to $dir (a folder above it is closed to others)"
+  if ! as_user "$user" test -w "$dir"; then
+    home=$(mktemp -d /tmp/velq8-pg.XXXXXX)
+    chown "$user" "$home"
+  fi
+  echo "$home" >"$dir/cluster"
+  local data=$home/data
 
   as_user "$user" "$bin/initdb" --no-sync -E UTF8 --locale=C --auth=trust -U velq8 \
-    -D "$dir/data" >"$dir/initdb.log" 2>&1 || { cat "$dir/initdb.log" >&2; die "initdb failed"; }
-  cat >>"$dir/data/postgresql.conf" <<EOF
+    -D "$data" >"$dir/initdb.log" 2>&1 || { cat "$dir/initdb.log" >&2; die "initdb failed"; }
+  cat >>"$data/postgresql.conf" <<EOF
 listen_addresses = '127.0.0.1'
-unix_socket_directories = '$dir'
+unix_socket_directories = '$home'
 fsync = off
 synchronous_commit = off
 full_page_writes = off
@@ -66,12 +75,12 @@ EOF
   local tries=0
   while :; do
     while port_taken "$port"; do port=$((port + 1)); done
-    if as_user "$user" "$bin/pg_ctl" -D "$dir/data" -l "$dir/server.log" -w -t 30 \
+    if as_user "$user" "$bin/pg_ctl" -D "$data" -l "$home/server.log" -w -t 30 \
          -o "-p $port" start >/dev/null 2>&1; then
       break
     fi
     tries=$((tries + 1))
-    [ $tries -lt 5 ] || { tail -n 20 "$dir/server.log" >&2; die "the server did not start"; }
+    [ $tries -lt 5 ] || { tail -n 20 "$home/server.log" >&2; die "the server did not start"; }
     port=$((port + 1))
   done
   echo "postgresql://velq8@127.0.0.1:$port" | tee "$dir/url"
@@ -80,12 +89,18 @@ EOF
 stop() {
   local dir=$1
   [ -n "$dir" ] || die "stop needs a folder"
-  [ -f "$dir/data/postmaster.pid" ] || return 0
-  local bin owner
-  bin=$(bindir)
-  owner=$(stat -c %U "$dir/data")
-  as_user "$owner" "$bin/pg_ctl" -D "$dir/data" -m fast -w -t 30 stop >/dev/null 2>&1 || true
+  [ -f "$dir/cluster" ] || return 0
+  local home bin owner
+  home=$(cat "$dir/cluster")
+  if [ -f "$home/data/postmaster.pid" ]; then
+    bin=$(bindir)
+    owner=$(stat -c %U "$home/data")
+    as_user "$owner" "$bin/pg_ctl" -D "$home/data" -m fast -w -t 30 stop >/dev/null 2>&1 || true
+  fi
   rm -f "$dir/url"
+  # A cluster kept outside DIR goes with its server; one in DIR stays for a look
+  # at its log until the next start.
+  case "$home" in /tmp/velq8-pg.*) rm -rf "$home"; rm -f "$dir/cluster" ;; esac
 }
 
 case "${1:-}" in

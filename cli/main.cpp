@@ -97,6 +97,14 @@ const QHash<QString, QString> &chineseSummaries()
                         "CACNO/HCACNO、左式項目、重複的鍵值），逐行指出錯誤；檔案完全\n"
                         "正確時才在一個交易中取代整組公式。\n"
                         "結束狀態 0：已寫出或已取代；2：拒絕或失敗（未做任何更改）。")},
+        {QStringLiteral("copy"),
+         QStringLiteral("將資料庫（--database 檔案，或別名所指的）移入 LOCATION 的新空白\n"
+                        "資料庫：伺服器資料庫 postgresql://...（或尚不存在的檔案），在一個\n"
+                        "交易中建立資料表（不含參考資料），依儲存順序複製每個資料表的每一筆，\n"
+                        "再逐表讀回，核對筆數及資料列的 SHA-256。每個資料表印一行（資料表、\n"
+                        "筆數、寫入敘述數、SHA-256，以 TAB 分隔），最後印「複製並核對完成」。\n"
+                        "結束狀態 0：已複製並核對；2：拒絕（目的已有資料表或無法連線、\n"
+                        "來源不是資料庫）或失敗，目的資料庫維持原狀。")},
     };
     return texts;
 }
@@ -175,7 +183,8 @@ CliCommand::Registrar::Registrar(CliCommand command)
     // Keep the help in a stable order whatever the link order.
     const QStringList order{QStringLiteral("init"), QStringLiteral("migrate"), QStringLiteral("export"),
                             QStringLiteral("verify"), QStringLiteral("import"), QStringLiteral("check"),
-                            QStringLiteral("report"), QStringLiteral("formulas"), QStringLiteral("history")};
+                            QStringLiteral("report"), QStringLiteral("formulas"), QStringLiteral("history"),
+                            QStringLiteral("copy")};
     auto rank = [&](const QString &n) { const auto i = order.indexOf(n); return i < 0 ? 100 : int(i); };
     auto it = list.begin();
     while (it != list.end() && rank(it->name) <= rank(command.name))

@@ -13,6 +13,7 @@ PACKAGES=(
   qt6-translations-l10n   # Qt's own dialogs (file chooser, print) in Traditional Chinese
   libxlsxwriter-dev   # the reports written as workbooks
   unzip   # the tests read the report workbooks back
+  postgresql libqt6sql6-psql   # the shared server database; the suite runs a throwaway one
 )
 
 missing=()

@@ -42,7 +42,7 @@ QStringList entry(const QString &help, const QString &command)
     return out;
 }
 
-const char *const Commands[] = {"init", "migrate", "export", "verify", "import", "check", "report", "formulas", "history"};
+const char *const Commands[] = {"init", "migrate", "export", "verify", "import", "check", "report", "formulas", "history", "copy"};
 
 } // namespace
 

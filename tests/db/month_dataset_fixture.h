@@ -56,9 +56,6 @@ protected:
         return ds;
     }
 
-    QString stored(const QString &sql = "select group_concat(ACC_CODE || '=' || AMT, ';') from "
-                                        "(select * from MPBANK order by M_YEAR, M_MONTH, SERIAL)")
-    {
-        return m_db->scalar(sql).toString();
-    }
+    // The stored operating data, "ACC_CODE=AMT;..." in month and serial order.
+    QString stored() { return m_db->rowsText("select ACC_CODE, AMT from MPBANK order by M_YEAR, M_MONTH, SERIAL"); }
 };

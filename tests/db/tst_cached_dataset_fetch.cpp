@@ -83,13 +83,17 @@ void tst_CachedDatasetFetch::readsWhatEachStepNeeds()
         QVERIFY(ds->remove());
     else if (step == "eventLoop")
         QTRY_VERIFY(!ds->isFetching());
+    // Whatever was read first, the rest follows in order, each row once.
+    const int removed = step == "remove" ? 1 : 0;
+    const int appended = step == "append" ? 1 : 0;
+    // The server's driver hands over a whole result at once, so there the
+    // dataset reads every row on open and the step changes only what it holds.
+    if (TestDatabase::onServer())
+        read = 6 - removed + appended;
     QCOMPARE(ds->fetchedCount(), read);
     QCOMPARE(ds->rowCount(), read);
     QCOMPARE(ds->currentRow(), current);
 
-    // Whatever was read first, the rest follows in order, each row once.
-    const int removed = step == "remove" ? 1 : 0;
-    const int appended = step == "append" ? 1 : 0;
     QCOMPARE(ds->recordCount(), 6 - removed + appended);
     QVERIFY(!ds->isFetching());
     for (int row = 0; row < 6 - removed; ++row)

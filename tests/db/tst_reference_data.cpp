@@ -1,5 +1,6 @@
 #include "db/reference_data.h"
 #include "db/schema.h"
+#include "tests/support/engine_words.h"
 #include "tests/support/files.h"
 #include "tests/support/test_database.h"
 
@@ -48,20 +49,23 @@ void tst_ReferenceData::loadsFolderInFileOrder()
     // anywhere; CRLF line ends.
     QVERIFY(writeFile(dir.filePath("CD01.tsv"), "# counties\r\nHSIEN_NAME\tHSIEN_ID\r\n臺北市\tZ\r\n# note\r\n\t\r\n基隆市\tA\r\n"));
     QVERIFY(writeFile(dir.filePath("BN01.tsv"), "BANK_NO\tBN_DATE\tBANK_NAME\n995\t\t銀行\n9950011\t1992-04-01\t\n"));
-    QVERIFY(writeFile(dir.filePath("RuleNo2.tsv"), "cano\tleft_flag\tnserial\tacc_code\n001\t0\t\t11000\n"));
+    // A key field is never empty; an empty number outside the key is.
+    QVERIFY(writeFile(dir.filePath("RuleNo2.tsv"), "cano\tleft_flag\tnserial\tacc_code\n001\t0\t7\t11000\n"));
+    QVERIFY(writeFile(dir.filePath("MPBANK.tsv"), "M_YEAR\tM_MONTH\tBANK_CODE\tACC_CODE\tSERIAL\n115\t1\t995\t11000\t\n"));
     QVERIFY(writeFile(dir.filePath("unknown.tsv"), "whatever\n"));   // not a table: ignored
     QString error;
     QVERIFY(db.db().transaction());
     QVERIFY2(ReferenceData::load(db.db(), dir.path(), &error), qPrintable(error));
     QVERIFY(db.db().commit());
 
-    QCOMPARE(db.scalar("select group_concat(HSIEN_ID || '=' || HSIEN_NAME, ';') from (select * from CD01 order by rowid)").toString(),
+    QCOMPARE(db.scalar("select group_concat(HSIEN_ID || '=' || HSIEN_NAME, ';') from (select * from CD01 order by rowid) as c").toString(),
              QString("Z=臺北市;A=基隆市"));
     // Empty cells: NULL for numbers and dates, '' for text.
     QCOMPARE(db.scalar("select typeof(BN_DATE) from BN01 where BANK_NO = '995'").toString(), QString("null"));
     QCOMPARE(db.scalar("select typeof(BANK_NAME) from BN01 where BANK_NO = '9950011'").toString(), QString("text"));
     QCOMPARE(db.scalar("select typeof(ACCOUNT) from BN01 where BANK_NO = '995'").toString(), QString("null"));   // not in the file
-    QCOMPARE(db.scalar("select typeof(nserial) from RuleNo2").toString(), QString("null"));
+    QCOMPARE(db.scalar("select typeof(nserial) from RuleNo2").toString(), QString("integer"));
+    QCOMPARE(db.scalar("select typeof(SERIAL) || ',' || typeof(AMT) from MPBANK").toString(), QString("null,null"));
     QCOMPARE(db.scalar("select typeof(BN_DATE) || BN_DATE from BN01 where BANK_NO = '9950011'").toString(),
              QString("text1992-04-01"));
 }
@@ -77,7 +81,7 @@ void tst_ReferenceData::refusesBadFiles_data()
     QTest::newRow("not a number") << "MPBANK" << "M_YEAR\tM_MONTH\tBANK_CODE\tACC_CODE\tAMT\n115\t1\t995\t1\t1,5\n" << "第 2 行: 欄位 AMT 不是數值";
     QTest::newRow("not a small integer") << "MPBANK" << "M_YEAR\tM_MONTH\tBANK_CODE\tACC_CODE\n115\t99999\t995\t1\n" << "欄位 M_MONTH 不是整數";
     QTest::newRow("not a date") << "BN01" << "BANK_NO\tBN_DATE\n995\t1992/04/01\n" << "欄位 BN_DATE 不是日期";
-    QTest::newRow("repeated key") << "CD01" << "HSIEN_ID\tHSIEN_NAME\nA\tx\nA\ty\n" << "第 3 行: UNIQUE constraint failed";
+    QTest::newRow("repeated key") << "CD01" << "HSIEN_ID\tHSIEN_NAME\nA\tx\nA\ty\n" << "第 3 行: " + EngineWords::messageStart() + EngineWords::repeatedKey();
     QTest::newRow("repeated field") << "CD01" << "HSIEN_ID\tHSIEN_ID\n" << "欄位 HSIEN_ID 重複";
 }
 

@@ -1,4 +1,5 @@
 #include "db/table_cursor.h"
+#include "tests/support/engine_words.h"
 #include "tests/support/test_database.h"
 
 #include <QtTest>
@@ -110,7 +111,7 @@ void tst_TableCursor::refreshAndErrors()
     TableCursor missing("NO_TABLE");
     QVERIFY(!missing.open());
     QVERIFY(!missing.isOpen());
-    QVERIFY(missing.lastError().contains("no such table"));
+    QVERIFY(missing.lastError().contains(EngineWords::missingTable()));
 
     TableCursor noConnection("CD01", "nowhere");
     QVERIFY(!noConnection.open());

@@ -7,6 +7,7 @@
 
 #include <QSqlError>
 #include <QSqlQuery>
+#include <QSqlRecord>
 #include <QStringList>
 #include <QtDebug>
 
@@ -97,7 +98,8 @@ TestDatabase::TestDatabase(Content content, const QString &connectionName)
         return;
     }
     // The tests read a table's values joined in one text, as SQLite's
-    // group_concat gives them; the server database gets the same aggregate.
+    // group_concat gives them, and a value's kind as its typeof names it; the
+    // server database gets the same aggregate and function.
     if (!m_serverDatabase.isEmpty()
         && !exec({QStringLiteral("create function velq8_join(acc text, x anynonarray, sep text) returns text "
                                  "language sql immutable as $$ select case when x is null then acc "
@@ -105,7 +107,15 @@ TestDatabase::TestDatabase(Content content, const QString &connectionName)
                   QStringLiteral("create function velq8_join(acc text, x anynonarray) returns text "
                                  "language sql immutable as $$ select velq8_join(acc, x, ',') $$"),
                   QStringLiteral("create aggregate group_concat(anynonarray, text) (sfunc = velq8_join, stype = text)"),
-                  QStringLiteral("create aggregate group_concat(anynonarray) (sfunc = velq8_join, stype = text)")})) {
+                  QStringLiteral("create aggregate group_concat(anynonarray) (sfunc = velq8_join, stype = text)"),
+                  // A stored value's kind in SQLite's words, so that a test of
+                  // what an empty cell or a number becomes reads alike on both.
+                  QStringLiteral("create function typeof(x anyelement) returns text language sql immutable as $$ "
+                                 "select case when x is null then 'null' "
+                                 "when pg_typeof(x) in ('smallint'::regtype, 'integer'::regtype, 'bigint'::regtype) "
+                                 "then 'integer' "
+                                 "when pg_typeof(x) in ('real'::regtype, 'double precision'::regtype) then 'real' "
+                                 "else 'text' end $$")})) {
         return;
     }
     m_valid = true;
@@ -189,4 +199,67 @@ QVariant TestDatabase::scalar(const QString &sql)
         return {};
     }
     return q.next() ? q.value(0) : QVariant();
+}
+
+namespace {
+
+// A value as SQLite's text of it: a real number keeps a point ("100.0").
+QString valueText(const QVariant &v)
+{
+    if (v.isNull())
+        return QStringLiteral("NULL");
+    const int type = v.metaType().id();
+    if (type == QMetaType::Double || type == QMetaType::Float) {
+        QString text = QString::number(v.toDouble(), 'g', 15);
+        if (!text.contains(u'.') && !text.contains(u'e') && !text.contains(u'n'))
+            text += QStringLiteral(".0");
+        return text;
+    }
+    return v.toString();
+}
+
+} // namespace
+
+QString TestDatabase::rowsText(const QString &sql)
+{
+    QSqlQuery q(db());
+    q.setForwardOnly(true);
+    if (!q.exec(sql)) {
+        fail(q.lastError().text() + QStringLiteral("\n") + sql);
+        return {};
+    }
+    QStringList rows;
+    while (q.next()) {
+        QStringList values;
+        for (int i = 0; i < q.record().count(); ++i)
+            values << valueText(q.value(i));
+        rows << values.join(u'=');
+    }
+    return rows.join(u';');
+}
+
+bool TestDatabase::noTransactionOpen()
+{
+    if (!onServer())
+        return !db().rollback();
+    // Within a transaction its start (now()) is before this statement's;
+    // a statement outside one is a transaction of its own.
+    return scalar(QStringLiteral("select now() = statement_timestamp()")).toBool();
+}
+
+bool TestDatabase::refuseWrites(const QString &table, const QString &reason)
+{
+    QStringList statements;
+    if (onServer()) {
+        statements << QStringLiteral("create or replace function velq8_refuse() returns trigger language plpgsql as "
+                                     "$$ begin raise exception '%', tg_argv[0]; end $$")
+                   << QStringLiteral("create trigger keep_%1 before insert or update or delete on %1 "
+                                     "for each row execute function velq8_refuse('%2')")
+                          .arg(table, reason);
+    } else {
+        for (const char *event : {"insert", "update", "delete"})
+            statements << QStringLiteral("create trigger keep_%1_%2 before %2 on %1 begin select raise(abort, '%3'); end")
+                              .arg(table, QLatin1String(event), reason);
+    }
+    return exec(statements);
 }

@@ -52,6 +52,18 @@ public:
     int count(const QString &table, const QString &where = {});
     // The first column of the first row of a query (invalid when none or on failure).
     QVariant scalar(const QString &sql);
+    // Every row of a query in one text: a row's columns joined by "=", rows by
+    // ";", a NULL as "NULL", a real number as SQLite writes one ("100.0",
+    // "1.25"), so that an expected text reads alike on both engines. Empty
+    // when there are no rows, and on failure (lastError()).
+    QString rowsText(const QString &sql);
+    // Whether no transaction is open on the connection. On SQLite this asks
+    // by a rollback, which ends a transaction left open; the server says so
+    // without changing anything.
+    bool noTransactionOpen();
+    // Makes every insert, update and delete on the table fail with the engine
+    // error `reason`, as a table another program holds or a full disk would.
+    bool refuseWrites(const QString &table, const QString &reason);
 
 private:
     bool fail(const QString &error);

@@ -18,7 +18,7 @@ QueryReport description()
     };
     // A unit without a name keeps its code.
     r.select = QStringLiteral("SELECT Em03.M_YEAR, Em03.M_MONTH, Em03.M_RATE, "
-                              "(Bn01.BANK_NO || '   ') || ifnull(Bn01.BANK_NAME, '') BANKNAME, "
+                              "(Bn01.BANK_NO || '   ') || coalesce(Bn01.BANK_NAME, '') BANKNAME, "
                               "Em03.BANK_CODE BANK_NO "
                               "FROM EM03 Em03 INNER JOIN BN01 Bn01 ON (Em03.BANK_CODE1 = Bn01.BANK_NO)");
     r.periodTable = QStringLiteral("Em03");

@@ -22,11 +22,14 @@ QString statusMessage(DeclarationFileCheck::Status status)
     return {};
 }
 
-// The database, when one is at hand (--database or the alias names a file
-// that opens): opened once, quietly, since verify needs none.
+// The database, when one is at hand (--database or the alias names a file, or
+// a server database, that opens): opened once, quietly, since verify needs
+// none. A file that is not there is never created by the attempt.
 bool databaseAtHand(CliContext &context)
 {
-    if (context.databaseFile.isEmpty() || !QFileInfo::exists(context.databaseFile))
+    if (context.databaseFile.isEmpty())
+        return false;
+    if (!Database::isServer(context.databaseFile) && !QFileInfo::exists(context.databaseFile))
         return false;
     QString ignored;
     return Database::open(context.databaseFile, &ignored);

@@ -2,6 +2,7 @@
 #include "tests/support/cli_process.h"
 #include "tests/support/files.h"
 #include "tests/support/test_database.h"
+#include "tests/support/refused_insert.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -218,8 +219,8 @@ void TstFormulaFile::aRefusedReplaceLeavesTheStoredSet()
     QVERIFY2(storedSet(db, 1), qPrintable(db.lastError()));
     // The engine refuses the file's last term: the headers and terms written
     // before it are undone with it.
-    QVERIFY(db.exec(QStringLiteral("create trigger refuse before insert on RuleNo2 when new.acc_code = '30000' "
-                                   "begin select raise(abort, 'refused'); end")));
+    QVERIFY(refuseInserts(db, QStringLiteral("RuleNo2"), QStringLiteral("new.acc_code = '30000'"),
+                          QStringLiteral("refused")));
     QTemporaryDir dir;
     FormulaImport import(FormulaTables::operating());
     QVERIFY(import.prepare(formulaFile(dir, linesOf(CleanLines))));

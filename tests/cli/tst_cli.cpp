@@ -2,6 +2,7 @@
 #include "tests/support/cli_process.h"
 #include "tests/support/files.h"
 #include "tests/support/test_database.h"
+#include "tests/reports/workbook_reader.h"
 
 #include <QDir>
 #include <QFile>
@@ -23,6 +24,8 @@ private slots:
     void unknownCommandIsAnError();
     void declaringInstitutionIsRequired_data();
     void declaringInstitutionIsRequired();
+    void everyReportOfTheSampleMonth_data();
+    void everyReportOfTheSampleMonth();
 };
 
 using Run = CliProcess;
@@ -143,6 +146,60 @@ void TstCli::declaringInstitutionIsRequired()
     QCOMPARE(run.out, QString());
     QCOMPARE(run.err, message);
     QCOMPARE(QDir(out.path()).entryList(QDir::Files | QDir::Hidden), QStringList());
+}
+
+void TstCli::everyReportOfTheSampleMonth_data()
+{
+    QTest::addColumn<QStringList>("args");   // after "report"
+    QTest::addColumn<QString>("shown");      // a text some cell of the workbook holds
+    QTest::newRow("operating detail, accounts by name")
+        << QStringList{"operating-detail", "--year", "115", "--month", "10", "--unit", "萬元"} << "現金及約當現金";
+    QTest::newRow("operating check, the changed formula")
+        << QStringList{"operating-check", "--year", "115", "--month", "10", "--date", "2026-03-05"} << "11000+11500";
+    QTest::newRow("overdue ratios of every month, a unit without a name keeps its code")
+        << QStringList{"overdue-ratio", "--year", "0", "--month", "0"} << "ZZZ9999";
+    QTest::newRow("bills rates with their labels")
+        << QStringList{"bills-rate", "--year", "115", "--month", "10"} << "1-初級市場";
+    QTest::newRow("bills trading of a month in every year")
+        << QStringList{"bills-trading", "--year", "0", "--month", "10"} << "2-次級市場(附條件)";
+    QTest::newRow("county detail of one county")
+        << QStringList{"county-detail", "--year", "115", "--month", "10", "--county", "B", "--unit", "百萬元"}
+        << "支票存款";
+    QTest::newRow("county check, the changed county")
+        << QStringList{"county-check", "--year", "115", "--month", "10"} << "臺中市資料有誤";
+}
+
+// Every report's statements on the engine the suite runs on: the sample month
+// with one operating and one county amount changed (so both checks have rows)
+// and an overdue ratio of a unit that has no name. Each report is written whole
+// as PDF and workbook, and the workbook holds the rows the engine read.
+void TstCli::everyReportOfTheSampleMonth()
+{
+    QFETCH(QStringList, args);
+    QFETCH(QString, shown);
+    TestDatabase db;
+    QVERIFY2(db.isValid(), qPrintable(db.lastError()));
+    QVERIFY(db.exec({"update MPBANK set AMT = AMT + 7 where M_YEAR = 115 and M_MONTH = 10 and ACC_CODE = '11000'",
+                     "update HMPBANK set AMT = AMT + 3 where M_YEAR = 115 and M_MONTH = 10 and HSIEN_ID = 'B'",
+                     "insert into BN01 (BANK_NO) values ('ZZZ9999')",
+                     "insert into EM03 (M_YEAR, M_MONTH, BANK_CODE, BANK_CODE1, M_RATE) "
+                     "values (115, 10, '995', 'ZZZ9999', 1.5)"}));
+    QTemporaryDir out;
+    const QString pdf = out.filePath("report.pdf");
+    const QString xlsx = out.filePath("report.xlsx");
+    const Run run = velq8(db.path(), QStringList{"report"} + args + QStringList{"--pdf", pdf, "--xlsx", xlsx});
+    QVERIFY2(run.status == 0, qPrintable(run.err));
+    QVERIFY2(QRegularExpression("^" + QRegularExpression::escape(pdf) + ": [1-9][0-9]* 頁\n"
+                                + QRegularExpression::escape(xlsx) + ": [1-9][0-9]* 工作表\n$")
+                 .match(run.out)
+                 .hasMatch(),
+             qPrintable(run.out));
+    const WorkbookReader workbook(xlsx);
+    QVERIFY(workbook.isValid());
+    bool found = false;
+    for (const WorkbookReader::Cell &cell : workbook.cells(0))
+        found = found || cell.value.contains(shown);
+    QVERIFY2(found, qPrintable(shown));
 }
 
 QTEST_GUILESS_MAIN(TstCli)

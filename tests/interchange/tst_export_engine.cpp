@@ -377,7 +377,7 @@ void TstExportEngine::failedWriteKeepsTheOlderFile()
     if (extraRows > 0) {
         QVERIFY(m_db->exec(QStringLiteral(
             "with recursive n(i) as (select 1 union all select i + 1 from n where i < %1) "
-            "insert into MPBANK select 88, 5, 'ABC', printf('9%04d', i), i * 1.5, i + 3 from n").arg(extraRows)));
+            "insert into MPBANK select 88, 5, 'ABC', cast(90000 + i as text), i * 1.5, i + 3 from n").arg(extraRows)));
     }
     const QString b01 = m_out->filePath("B01ABC000008805");
     const QByteArray older("older B01\r\n");

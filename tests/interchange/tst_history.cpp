@@ -148,8 +148,9 @@ private slots:
         CachedDataset target(m_db->connectionName());
         QVERIFY(runImport(file, Kind::B01, target, true).ok());
         QCOMPARE(operations(), 1);
-        QCOMPARE(m_db->scalar(QStringLiteral("select OPERATION || ' ' || BANK_CODE || ' ' || ROWS_CHANGED from CHANGE_LOG")).toString(),
-                 QStringLiteral("I ABC 5.0"));
+        QCOMPARE(m_db->scalar(QStringLiteral("select OPERATION || ' ' || BANK_CODE from CHANGE_LOG")).toString(),
+                 QStringLiteral("I ABC"));
+        QCOMPARE(m_db->scalar(QStringLiteral("select ROWS_CHANGED from CHANGE_LOG")).toDouble(), 5.0);
         QCOMPARE(history(), (QStringList{"匯入|" + key("11000") + "|AMT=1234.5 SERIAL=1|",
                                          "匯入|" + key("11000") + "||AMT=1 SERIAL=1",
                                          "匯入|" + key("11500") + "|AMT=-0.5 SERIAL=2|",

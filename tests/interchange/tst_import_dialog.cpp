@@ -154,8 +154,7 @@ private slots:
         // The database refuses: its message, the dialog stays open.
         messages.clear();
         messages.answerNext(true);
-        QVERIFY(m_db->exec("create trigger refuse_all before insert on MPBANK "
-                           "begin select raise(abort, 'refused by test trigger'); end"));
+        QVERIFY(refuseInserts(*m_db, "MPBANK"));
         TfmENTERY again(DeclarationKind::B01, qryMPBANK, shell);
         again.show();
         again.setFilePath(writeFile(QStringLiteral("B01ABC000008805"), crlf({b01("08805", "ABC0000", "11000", "7")})));

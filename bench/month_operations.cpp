@@ -125,6 +125,7 @@ void MonthOperations::addTabOperations()
                              cleanUp();
                              exec(copyIntoNewMonth(QStringLiteral("MPBANK"), operatingColumns));
                              m_operating.period(NewYear, NewMonth);
+                             m_operating.tab->query();
                          },
                          [this, &operating] {
                              operating.deleteMonth();

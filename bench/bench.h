@@ -15,6 +15,7 @@ struct BenchContext
     QString folder;         // temporary folder of this run
     QString databaseFile;   // the generated database (see bench_database.h)
     int years = 20;         // the years of data it holds (--years N)
+    bool onServer = false;  // databaseFile is a server database's URL (--server)
     // The generated database is open as the application connection while scenarios
     // run; a scenario that changes it must put it back as it was.
 };
@@ -24,12 +25,18 @@ struct BenchFigure
     QString scenario;
     double oursMs = 0;
     double baselineMs = 0;
+    // The statements the operation sends to the engine (StatementCount); -1:
+    // not counted.
+    long long statements = -1;
 };
 
 struct BenchScenario
 {
     QString name;
     std::function<QList<BenchFigure>(BenchContext &)> run;
+    // Runs on a server database as well; the others compare with plain SQLite
+    // on the file and run on SQLite only.
+    bool bothEngines = false;
 
     static const QList<BenchScenario> &all();
 
@@ -56,5 +63,15 @@ void resetPeak();
 // before each run and is not timed.
 double medianMs(int repeats, const std::function<void()> &work,
                 const std::function<void()> &setup = {});
+
+// The median as above, and the statements one run sends to the engine of the
+// application connection, counted in one more run (setup and work) after the
+// timed ones, so that the count does not weigh on the time.
+struct Measured
+{
+    double ms = 0;
+    long long statements = -1;
+};
+Measured measure(int repeats, const std::function<void()> &work, const std::function<void()> &setup = {});
 
 } // namespace Bench

@@ -1,5 +1,7 @@
 #include "bench/bench_database.h"
 #include "db/database.h"
+#include "db/dialect.h"
+#include "db/server_location.h"
 
 #include <QSqlDatabase>
 #include <QSqlError>
@@ -20,6 +22,56 @@ bool run(QSqlQuery &q, QString *error)
     return false;
 }
 
+// Rows of one table inserted many to a statement (one round trip for many
+// rows on a server), the statement prepared once per batch size.
+class BatchInsert
+{
+public:
+    static constexpr int Rows = 100;   // at most 8 columns: well under the engines' parameter limits
+
+    BatchInsert(QSqlDatabase &db, QString table, QStringList columns)
+        : m_query(db), m_table(std::move(table)), m_columns(std::move(columns))
+    {
+    }
+
+    bool add(const QVariantList &row, QString *error)
+    {
+        m_pending << row;
+        return m_pending.size() < Rows || flush(error);
+    }
+
+    bool flush(QString *error)
+    {
+        if (m_pending.isEmpty())
+            return true;
+        if (m_preparedFor != m_pending.size()) {
+            QStringList marks(m_columns.size(), QStringLiteral("?"));
+            const QString tuple = u'(' + marks.join(u',') + u')';
+            QStringList tuples(m_pending.size(), tuple);
+            if (!m_query.prepare(QStringLiteral("INSERT INTO %1 (%2) VALUES %3")
+                                     .arg(m_table, m_columns.join(u','), tuples.join(u',')))) {
+                *error = m_query.lastError().text();
+                return false;
+            }
+            m_preparedFor = int(m_pending.size());
+        }
+        int at = 0;
+        for (const QVariantList &row : std::as_const(m_pending)) {
+            for (const QVariant &v : row)
+                m_query.bindValue(at++, v);
+        }
+        m_pending.clear();
+        return run(m_query, error);
+    }
+
+private:
+    QSqlQuery m_query;
+    QString m_table;
+    QStringList m_columns;
+    QList<QVariantList> m_pending;
+    int m_preparedFor = 0;
+};
+
 QString account(int i) { return QStringLiteral("A%1").arg(i, 4, 10, QLatin1Char('0')); }
 QString countyAccount(int i) { return QStringLiteral("H%1").arg(i, 4, 10, QLatin1Char('0')); }
 
@@ -37,31 +89,24 @@ bool fillFormulas(QSqlDatabase &db, const QString &headerTable, const QString &t
     const QStringList ops{QStringLiteral("+"), QStringLiteral("-"), QStringLiteral("*"), QStringLiteral("/")};
     const QStringList comparisons{QStringLiteral("="), QStringLiteral(">"), QStringLiteral("<"),
                                   QStringLiteral(">="), QStringLiteral("<="), QStringLiteral("<>")};
-    QSqlQuery q(db);
-    QSqlQuery terms(db);
-    q.prepare(QStringLiteral("INSERT INTO %1 (acc_type, cano, quop, remark) VALUES ('1', ?, ?, ?)").arg(headerTable));
-    terms.prepare(QStringLiteral("INSERT INTO %1 (acc_type, cano, left_flag, nserial, acc_code, noop, TCURR) "
-                                 "VALUES ('1', ?, ?, ?, ?, ?, ' ')")
-                      .arg(termTable));
+    BatchInsert headers(db, headerTable, {"acc_type", "cano", "quop", "remark"});
+    BatchInsert terms(db, termTable, {"acc_type", "cano", "left_flag", "nserial", "acc_code", "noop", "TCURR"});
+    const QString one = QStringLiteral("1");
     for (int f = 0; f < formulas; ++f) {
         // cano is text(3): base-36 numbering gives 2,000 distinct codes.
         const QString cano = QString::number(f + 1296, 36).toUpper().right(3);
-        q.addBindValue(cano);
-        q.addBindValue(comparisons.at(f % comparisons.size()));
-        q.addBindValue(QStringLiteral("測試公式%1").arg(f));
-        if (!run(q, error))
+        if (!headers.add({one, cano, comparisons.at(f % comparisons.size()), QStringLiteral("測試公式%1").arg(f)},
+                         error))
             return false;
         for (int t = 0; t < 10; ++t) {
-            terms.addBindValue(cano);
-            terms.addBindValue(t < 5 ? QStringLiteral("0") : QStringLiteral("1"));
-            terms.addBindValue(t % 5 + 1);
-            terms.addBindValue(code((f * 13 + t * 37) % accounts + 1));
-            terms.addBindValue(t % 5 == 4 ? QStringLiteral(" ") : ops.at((f + t) % ops.size()));
-            if (!run(terms, error))
+            if (!terms.add({one, cano, t < 5 ? QStringLiteral("0") : QStringLiteral("1"), t % 5 + 1,
+                            code((f * 13 + t * 37) % accounts + 1),
+                            t % 5 == 4 ? QStringLiteral(" ") : ops.at((f + t) % ops.size()), QStringLiteral(" ")},
+                           error))
                 return false;
         }
     }
-    return true;
+    return headers.flush(error) && terms.flush(error);
 }
 
 bool fill(QSqlDatabase &db, int firstYear, QString *error)
@@ -77,71 +122,79 @@ bool fill(QSqlDatabase &db, int firstYear, QString *error)
             return false;
         }
     }
-    q.prepare(QStringLiteral("INSERT INTO BN01 (BANK_NO, BANK_NAME) VALUES (?, ?)"));
     const QStringList banks{QString::fromLatin1(BankCode), QStringLiteral("9950011"), QStringLiteral("9950022"),
                             QStringLiteral("9950033"), QStringLiteral("9950044")};
-    for (const QString &b : banks) {
-        q.addBindValue(b);
-        q.addBindValue(QStringLiteral("測試銀行%1").arg(b));
-        if (!run(q, error))
-            return false;
-    }
-    q.prepare(QStringLiteral("INSERT INTO CACNO (ACC_CODE, ACC_NAME, ACC_B_NAME) VALUES (?, ?, ?)"));
-    for (int i = 1; i <= Accounts; ++i) {
-        q.addBindValue(accountCode(i));
-        q.addBindValue(QStringLiteral("測試營運科目%1").arg(i));
-        q.addBindValue(QStringLiteral("科目%1").arg(i));
-        if (!run(q, error))
-            return false;
-    }
-    q.prepare(QStringLiteral("INSERT INTO HCACNO (ACC_CODE, ACC_NAME, ACC_B_NAME) VALUES (?, ?, ?)"));
-    for (int i = 1; i <= CountyAccounts; ++i) {
-        q.addBindValue(countyAccount(i));
-        q.addBindValue(QStringLiteral("縣市科目%1").arg(i));
-        q.addBindValue(QStringLiteral("縣%1").arg(i));
-        if (!run(q, error))
-            return false;
-    }
-    q.prepare(QStringLiteral("INSERT INTO CD01 (HSIEN_ID, HSIEN_NAME) VALUES (?, ?)"));
-    for (const char *c = Counties; *c; ++c) {
-        q.addBindValue(QString(QLatin1Char(*c)));
-        q.addBindValue(QStringLiteral("縣市%1").arg(QLatin1Char(*c)));
-        if (!run(q, error))
-            return false;
-    }
-    q.prepare(QStringLiteral("INSERT INTO MPBANK (M_YEAR, M_MONTH, BANK_CODE, ACC_CODE, AMT, SERIAL) "
-                             "VALUES (?, ?, ?, ?, ?, ?)"));
-    for (int y = firstYear; y <= LastYear; ++y) {
-        for (int m = 1; m <= 12; ++m) {
-            for (int i = 1; i <= Accounts; ++i) {
-                q.addBindValue(y);
-                q.addBindValue(m);
-                q.addBindValue(QString::fromLatin1(BankCode));
-                q.addBindValue(accountCode(i));
-                q.addBindValue(double((y * 7919 + m * 104729 + i * 1299709) % 10000000) / 8.0);
-                q.addBindValue(i);
-                if (!run(q, error))
-                    return false;
-            }
+    {
+        BatchInsert insert(db, QStringLiteral("BN01"), {"BANK_NO", "BANK_NAME"});
+        for (const QString &b : banks) {
+            if (!insert.add({b, QStringLiteral("測試銀行%1").arg(b)}, error))
+                return false;
         }
+        if (!insert.flush(error))
+            return false;
     }
-    q.prepare(QStringLiteral("INSERT INTO HMPBANK (M_YEAR, M_MONTH, BANK_CODE, HSIEN_ID, ACC_CODE, AMT) "
-                             "VALUES (?, ?, ?, ?, ?, ?)"));
-    for (int y = firstYear; y <= LastYear; ++y) {
-        for (int m = 1; m <= 12; ++m) {
-            for (const char *c = Counties; *c; ++c) {
-                for (int i = 1; i <= CountyAccounts; ++i) {
-                    q.addBindValue(y);
-                    q.addBindValue(m);
-                    q.addBindValue(QString::fromLatin1(BankCode));
-                    q.addBindValue(QString(QLatin1Char(*c)));
-                    q.addBindValue(countyAccount(i));
-                    q.addBindValue(double((*c * 31 + i * 977 + y * 7 + m * 131) % 100000) / 4.0 - 1000.0);
-                    if (!run(q, error))
+    {
+        BatchInsert insert(db, QStringLiteral("CACNO"), {"ACC_CODE", "ACC_NAME", "ACC_B_NAME"});
+        for (int i = 1; i <= Accounts; ++i) {
+            if (!insert.add({accountCode(i), QStringLiteral("測試營運科目%1").arg(i), QStringLiteral("科目%1").arg(i)},
+                            error))
+                return false;
+        }
+        if (!insert.flush(error))
+            return false;
+    }
+    {
+        BatchInsert insert(db, QStringLiteral("HCACNO"), {"ACC_CODE", "ACC_NAME", "ACC_B_NAME"});
+        for (int i = 1; i <= CountyAccounts; ++i) {
+            if (!insert.add({countyAccount(i), QStringLiteral("縣市科目%1").arg(i), QStringLiteral("縣%1").arg(i)},
+                            error))
+                return false;
+        }
+        if (!insert.flush(error))
+            return false;
+    }
+    {
+        BatchInsert insert(db, QStringLiteral("CD01"), {"HSIEN_ID", "HSIEN_NAME"});
+        for (const char *c = Counties; *c; ++c) {
+            if (!insert.add({QString(QLatin1Char(*c)), QStringLiteral("縣市%1").arg(QLatin1Char(*c))}, error))
+                return false;
+        }
+        if (!insert.flush(error))
+            return false;
+    }
+    const QString bank = QString::fromLatin1(BankCode);
+    {
+        BatchInsert insert(db, QStringLiteral("MPBANK"), {"M_YEAR", "M_MONTH", "BANK_CODE", "ACC_CODE", "AMT", "SERIAL"});
+        for (int y = firstYear; y <= LastYear; ++y) {
+            for (int m = 1; m <= 12; ++m) {
+                for (int i = 1; i <= Accounts; ++i) {
+                    if (!insert.add({y, m, bank, accountCode(i),
+                                     double((y * 7919 + m * 104729 + i * 1299709) % 10000000) / 8.0, i},
+                                    error))
                         return false;
                 }
             }
         }
+        if (!insert.flush(error))
+            return false;
+    }
+    {
+        BatchInsert insert(db, QStringLiteral("HMPBANK"),
+                           {"M_YEAR", "M_MONTH", "BANK_CODE", "HSIEN_ID", "ACC_CODE", "AMT"});
+        for (int y = firstYear; y <= LastYear; ++y) {
+            for (int m = 1; m <= 12; ++m) {
+                for (const char *c = Counties; *c; ++c) {
+                    for (int i = 1; i <= CountyAccounts; ++i) {
+                        if (!insert.add({y, m, bank, QString(QLatin1Char(*c)), countyAccount(i),
+                                         double((*c * 31 + i * 977 + y * 7 + m * 131) % 100000) / 4.0 - 1000.0},
+                                        error))
+                            return false;
+                    }
+                }
+            }
+        }
+        if (!insert.flush(error))
+            return false;
     }
     if (!fillFormulas(db, QStringLiteral("RuleNo1"), QStringLiteral("RuleNo2"), Formulas, Accounts, accountCode,
                       error)
@@ -149,71 +202,60 @@ bool fill(QSqlDatabase &db, int firstYear, QString *error)
                          CountyAccounts, countyAccount, error))
         return false;
     // The side tables at the same scale, every month of every year.
-    QSqlQuery rate(db);
-    QSqlQuery trade(db);
-    q.prepare(QStringLiteral("INSERT INTO EM03 (M_YEAR, M_MONTH, BANK_CODE, BANK_CODE1, M_RATE) VALUES (?, ?, ?, ?, ?)"));
-    rate.prepare(QStringLiteral("INSERT INTO EM08 (BANK_CODE, M_YEAR, M_MONTH, FLAG1, FLAG2, FLAG3, FLAG4, RATE) "
-                                "VALUES (?, ?, ?, ?, ?, ?, '1', ?)"));
-    trade.prepare(QStringLiteral("INSERT INTO EM09 (BANK_CODE, M_YEAR, M_MONTH, FLAG1, FLAG2, FLAG3, AMT, AMT1) "
-                                 "VALUES (?, ?, ?, ?, ?, ?, ?, ?)"));
-    const QString bank = QString::fromLatin1(BankCode);
+    BatchInsert ratio(db, QStringLiteral("EM03"), {"M_YEAR", "M_MONTH", "BANK_CODE", "BANK_CODE1", "M_RATE"});
+    BatchInsert rate(db, QStringLiteral("EM08"),
+                     {"BANK_CODE", "M_YEAR", "M_MONTH", "FLAG1", "FLAG2", "FLAG3", "FLAG4", "RATE"});
+    BatchInsert trade(db, QStringLiteral("EM09"),
+                      {"BANK_CODE", "M_YEAR", "M_MONTH", "FLAG1", "FLAG2", "FLAG3", "AMT", "AMT1"});
     for (int y = firstYear; y <= LastYear; ++y) {
         for (int m = 1; m <= 12; ++m) {
             for (int b = 1; b < banks.size(); ++b) {
-                q.addBindValue(y);
-                q.addBindValue(m);
-                q.addBindValue(bank);
-                q.addBindValue(banks.at(b));
-                q.addBindValue(1.25 * b + m / 100.0);
-                if (!run(q, error))
+                if (!ratio.add({y, m, bank, banks.at(b), 1.25 * b + m / 100.0}, error))
                     return false;
             }
             // 5 x 3 x 4 rate codes, 3 x 3 x 4 trading codes.
             for (int f1 = 1; f1 <= 5; ++f1) {
                 for (int f2 = 1; f2 <= 3; ++f2) {
                     for (int f3 = 1; f3 <= 4; ++f3) {
-                        rate.addBindValue(bank);
-                        rate.addBindValue(y);
-                        rate.addBindValue(m);
-                        rate.addBindValue(QString::number(f1));
-                        rate.addBindValue(QString::number(f2));
-                        rate.addBindValue(QStringLiteral("0%1").arg(f3));
-                        rate.addBindValue(1.5 + f1 * 0.25 + f3 * 0.125);
-                        if (!run(rate, error))
+                        const QString flag3 = QStringLiteral("0%1").arg(f3);
+                        if (!rate.add({bank, y, m, QString::number(f1), QString::number(f2), flag3,
+                                       QStringLiteral("1"), 1.5 + f1 * 0.25 + f3 * 0.125},
+                                      error))
                             return false;
                         if (f1 > 3)
                             continue;
-                        trade.addBindValue(bank);
-                        trade.addBindValue(y);
-                        trade.addBindValue(m);
-                        trade.addBindValue(QString::number(f1));
-                        trade.addBindValue(QString::number(f2));
-                        trade.addBindValue(QStringLiteral("0%1").arg(f3));
-                        trade.addBindValue(f1 * 1000 + f2 * 100 + f3);
-                        trade.addBindValue(double(y * 100000 + m * 1000 + f1 * 100 + f2 * 10 + f3));
-                        if (!run(trade, error))
+                        if (!trade.add({bank, y, m, QString::number(f1), QString::number(f2), flag3,
+                                        f1 * 1000 + f2 * 100 + f3,
+                                        double(y * 100000 + m * 1000 + f1 * 100 + f2 * 10 + f3)},
+                                       error))
                             return false;
                     }
                 }
             }
         }
     }
-    return true;
+    return ratio.flush(error) && rate.flush(error) && trade.flush(error);
 }
 
 } // namespace
 
-bool generate(const QString &file, int years, QString *error)
+bool generate(const QString &location, int years, QString *error)
 {
-    if (!Database::create(file, error))
+    if (!Database::create(location, error))
         return false;
     const QString name = QStringLiteral("bench-generate");
+    const bool onServer = Database::isServer(location);
     bool ok = false;
     {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
-        db.setDatabaseName(file);
-        if (!db.open()) {
-            *error = db.lastError().text();
+        QSqlDatabase db = QSqlDatabase::addDatabase(Dialect::forLocation(location).driverName(), name);
+        if (onServer)
+            ok = ServerLocation::configure(db, location, {}, error);
+        else
+            db.setDatabaseName(location);
+        if ((onServer && !ok) || !db.open()) {
+            if (error->isEmpty())
+                *error = db.lastError().text();
+            ok = false;
         } else {
             db.transaction();
             ok = fill(db, LastYear - years + 1, error);
@@ -221,8 +263,16 @@ bool generate(const QString &file, int years, QString *error)
                 ok = db.commit();
             else
                 db.rollback();
-            // No ANALYZE here: the figures are those of a database as the
-            // application keeps it, statistics gathered only where it does so.
+            // No ANALYZE on the file: the figures are those of a database as
+            // the application keeps it, statistics gathered only where it does
+            // so. A server gathers them itself soon after a bulk load
+            // (autovacuum's analyze); the bench does it at once, so that its
+            // figures do not depend on when that comes.
+            QSqlQuery analyze(db);
+            if (ok && onServer && !analyze.exec(QStringLiteral("analyze"))) {
+                *error = analyze.lastError().text();
+                ok = false;
+            }
             db.close();
         }
     }

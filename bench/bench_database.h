@@ -25,8 +25,9 @@ inline constexpr int Formulas = 2000;
 inline constexpr int CountyFormulas = 500;
 inline constexpr auto BankCode = "995";
 
-// Builds the database of `years` years ending with LastYear at `file` (which
-// must not exist); false + *error on failure.
-bool generate(const QString &file, int years, QString *error);
+// Builds the database of `years` years ending with LastYear at `location`: a
+// file (which must not exist) or an empty server database's URL, filled in one
+// transaction, many rows to a statement; false + *error on failure.
+bool generate(const QString &location, int years, QString *error);
 
 } // namespace BenchDatabase

@@ -1,5 +1,7 @@
 #include "bench/bench.h"
 #include "bench/bench_database.h"
+#include "bench/server_database.h"
+#include "bench/statement_count.h"
 #include "db/database.h"
 
 #include <QApplication>
@@ -8,6 +10,7 @@
 #include <QTemporaryDir>
 #include <algorithm>
 #include <cstdio>
+#include <memory>
 
 namespace {
 
@@ -39,6 +42,18 @@ double Bench::medianMs(int repeats, const std::function<void()> &work, const std
     }
     std::sort(times.begin(), times.end());
     return times.at(times.size() / 2);
+}
+
+Bench::Measured Bench::measure(int repeats, const std::function<void()> &work, const std::function<void()> &setup)
+{
+    Measured m;
+    m.ms = medianMs(repeats, work, setup);
+    if (setup)
+        setup();
+    StatementCount count(Database::connectionName());
+    work();
+    m.statements = count.sent();
+    return m;
 }
 
 Bench::Memory Bench::memory()
@@ -85,25 +100,53 @@ int main(int argc, char *argv[])
         }
         wanted.remove(yearsAt, 2);
     }
+    QString server;
+    const qsizetype serverAt = wanted.indexOf(QStringLiteral("--server"));
+    if (serverAt >= 0) {
+        server = wanted.value(serverAt + 1);
+        if (!Database::isServer(server)) {
+            std::fprintf(stderr, "--server takes a server URL: postgresql://user@host:port\n");
+            return 2;
+        }
+        wanted.remove(serverAt, 2);
+    }
     if (wanted.contains(QStringLiteral("--help"))) {
-        std::printf("velq8-bench [--years N] [SCENARIO ...]\nScenarios:");
+        std::printf("velq8-bench [--years N] [--server postgresql://user@host:port] [SCENARIO ...]\nScenarios:");
         for (const BenchScenario &s : BenchScenario::all())
-            std::printf(" %s", qPrintable(s.name));
-        std::printf("\nPrints: <scenario> <ours in ms> <baseline in ms> <ratio> <resident MB> <peak MB>\n"
-                    "(the memory after the scenario's figures, the peak since the scenario began)\n");
+            std::printf(" %s%s", qPrintable(s.name), s.bothEngines ? "*" : "");
+        std::printf("\n(* also on a server: with --server only these run, on a fresh database made\n"
+                    "on that server and dropped again)\n"
+                    "Prints: <scenario> <ours in ms> <baseline in ms> <ratio> <resident MB> <peak MB> [statements]\n"
+                    "(the memory after the scenario's figures, the peak since the scenario began; the\n"
+                    "statements one run of the operation sends to the engine, where counted)\n");
         return 0;
     }
     for (const QString &name : wanted) {
-        const bool known = std::any_of(BenchScenario::all().begin(), BenchScenario::all().end(),
-                                       [&](const BenchScenario &s) { return s.name == name; });
-        if (!known) {
+        const auto found = std::find_if(BenchScenario::all().begin(), BenchScenario::all().end(),
+                                        [&](const BenchScenario &s) { return s.name == name; });
+        if (found == BenchScenario::all().end()) {
             std::fprintf(stderr, "unknown scenario: %s\n", qPrintable(name));
+            return 2;
+        }
+        if (!server.isEmpty() && !found->bothEngines) {
+            std::fprintf(stderr, "the scenario %s compares with plain SQLite and runs on SQLite only\n",
+                         qPrintable(name));
             return 2;
         }
     }
 
     QTemporaryDir dir;
     BenchContext context{dir.path(), dir.filePath(QStringLiteral("bench.sqlite")), years};
+    std::unique_ptr<ServerDatabase> serverDatabase;
+    if (!server.isEmpty()) {
+        serverDatabase = std::make_unique<ServerDatabase>(server);
+        if (!serverDatabase->isValid()) {
+            std::fprintf(stderr, "making the server database failed: %s\n", qPrintable(serverDatabase->error()));
+            return 2;
+        }
+        context.databaseFile = serverDatabase->url();
+        context.onServer = true;
+    }
     QElapsedTimer timer;
     timer.start();
     QString error;
@@ -112,20 +155,24 @@ int main(int argc, char *argv[])
         return 2;
     }
     std::fprintf(stderr, "# generated database of %d years in %.0f ms: %s\n", years, timer.nsecsElapsed() / 1e6,
-                 qPrintable(context.databaseFile));
+                 qPrintable(Database::displayLocation(context.databaseFile)));
     if (!Database::open(context.databaseFile, &error)) {
         std::fprintf(stderr, "opening the database failed: %s\n", qPrintable(error));
         return 2;
     }
-    std::printf("# years %d\n# scenario ours_ms baseline_ms ratio rss_mb hwm_mb\n", years);
+    std::printf("# years %d on %s\n# scenario ours_ms baseline_ms ratio rss_mb hwm_mb [statements]\n", years,
+                context.onServer ? "a server" : "SQLite");
     for (const BenchScenario &s : BenchScenario::all()) {
-        if (!wanted.isEmpty() && !wanted.contains(s.name))
+        if ((!wanted.isEmpty() && !wanted.contains(s.name)) || (context.onServer && !s.bothEngines))
             continue;
         Bench::resetPeak();
         for (const BenchFigure &f : s.run(context)) {
             const Bench::Memory m = Bench::memory();
-            std::printf("%s %.3f %.3f %.2f %.0f %.0f\n", qPrintable(f.scenario), f.oursMs, f.baselineMs,
+            std::printf("%s %.3f %.3f %.2f %.0f %.0f", qPrintable(f.scenario), f.oursMs, f.baselineMs,
                         f.baselineMs > 0 ? f.oursMs / f.baselineMs : 0.0, m.residentMb, m.peakMb);
+            if (f.statements >= 0)
+                std::printf(" %lld", f.statements);
+            std::printf("\n");
             std::fflush(stdout);
         }
     }

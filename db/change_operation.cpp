@@ -2,6 +2,8 @@
 
 #include "db/change_author.h"
 #include "db/change_values.h"
+#include "db/database.h"
+#include "db/dialect.h"
 #include "db/declaration_kind.h"
 #include "db/engine_message.h"
 #include "db/schema.h"
@@ -10,6 +12,8 @@
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
+
+#include <atomic>
 
 namespace {
 
@@ -27,7 +31,12 @@ QString rowsInsert(int rows)
         .arg(QLatin1String(Schema::ChangeRow), tuples.join(QStringLiteral(", ")));
 }
 
+std::atomic<bool> recordingOn{true};
+
 } // namespace
+
+void ChangeOperation::setRecording(bool on) { recordingOn.store(on); }
+bool ChangeOperation::recording() { return recordingOn.load(); }
 
 QString ChangeOperation::code(Kind kind)
 {
@@ -59,18 +68,23 @@ ChangeOperation::ChangeOperation(QString connectionName, Kind kind, const Declar
 
 void ChangeOperation::addRow(const QString &key, const QString &oldValues, const QString &newValues)
 {
+    if (!recording())
+        return;
     m_pending.append({key, oldValues, newValues});
 }
 
 bool ChangeOperation::addStoredRows(const QString &alias, const QString &fromWhere, const QVariantMap &params,
                                     bool before, QString *error)
 {
+    if (!recording())
+        return true;
     const TableDef *table = Schema::table(m_declaration.table());
+    const Dialect &dialect = Database::dialect(m_connectionName);
     const QString sql = QStringLiteral("insert into %1 (OP_ID, ROW_KEY, %2) select %3, %4, %5 %6")
                             .arg(QLatin1String(Schema::ChangeRow),
                                  before ? QStringLiteral("OLD_VALUES") : QStringLiteral("NEW_VALUES"),
-                                 QString::number(m_id), ChangeValues::keySql(*table, alias),
-                                 ChangeValues::valuesSql(*table, alias), fromWhere);
+                                 QString::number(m_id), ChangeValues::keySql(*table, alias, dialect),
+                                 ChangeValues::valuesSql(*table, alias, dialect), fromWhere);
     const int added = StatementRunner::run(m_connectionName, sql, params, error);
     if (added < 0)
         return false;
@@ -111,6 +125,8 @@ bool ChangeOperation::writeRows(QString *error)
 
 bool ChangeOperation::write(QString *error)
 {
+    if (!recording())
+        return true;
     if (!writeRows(error))
         return false;
     const QString sql = QStringLiteral("insert into %1 (OP_ID, DONE_AT, DONE_BY, OPERATION, KIND, BANK_CODE, M_YEAR, "

@@ -1,5 +1,6 @@
 #include "db/change_values.h"
 
+#include "db/dialect.h"
 #include "db/schema.h"
 
 #include <QStringList>
@@ -61,13 +62,18 @@ QString encode(const TableDef &table, bool key, const ChangeValues::Lookup &valu
     return text.isNull() ? QStringLiteral("") : text;
 }
 
-QString encodeSql(const TableDef &table, bool key, const QString &alias)
+QString encodeSql(const TableDef &table, bool key, const QString &alias, const Dialect &dialect)
 {
     QStringList parts;
     for (const FieldDef *f : partFields(table, key)) {
         const QString column = alias + u'.' + f->name;
-        parts << (f->type == FieldType::Text ? QStringLiteral("coalesce(rtrim(%1), '')").arg(column)
-                                             : QStringLiteral("coalesce(cast(%1 as text), '')").arg(column));
+        if (f->type == FieldType::Text)
+            parts << QStringLiteral("coalesce(rtrim(%1), '')").arg(column);
+        else if (f->type == FieldType::Float)
+            parts << QStringLiteral("case when %1 is null then '' else %2 end")
+                         .arg(column, dialect.exactNumberText(column));
+        else
+            parts << QStringLiteral("coalesce(cast(%1 as text), '')").arg(column);
     }
     return parts.join(QStringLiteral(" || '%1' || ").arg(ChangeValues::Separator));
 }
@@ -78,8 +84,14 @@ namespace ChangeValues {
 
 QString keyOf(const TableDef &table, const Lookup &value) { return encode(table, true, value); }
 QString valuesOf(const TableDef &table, const Lookup &value) { return encode(table, false, value); }
-QString keySql(const TableDef &table, const QString &alias) { return encodeSql(table, true, alias); }
-QString valuesSql(const TableDef &table, const QString &alias) { return encodeSql(table, false, alias); }
+QString keySql(const TableDef &table, const QString &alias, const Dialect &dialect)
+{
+    return encodeSql(table, true, alias, dialect);
+}
+QString valuesSql(const TableDef &table, const QString &alias, const Dialect &dialect)
+{
+    return encodeSql(table, false, alias, dialect);
+}
 
 QMap<QString, QString> decode(const TableDef &table, bool key, const QString &encoded)
 {

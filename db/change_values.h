@@ -6,6 +6,7 @@
 #include <QVariant>
 #include <functional>
 
+class Dialect;
 struct TableDef;
 
 // How the history writes a declaration row: its key and its values, each one
@@ -13,7 +14,8 @@ struct TableDef;
 // separator (U+001F, which no declaration text may hold). The key has the key
 // fields (texts without trailing blanks, as the table compares them); the
 // values have every other field. An empty part is a NULL (or empty) value;
-// numbers are plain decimals.
+// numbers are decimals that read back as the number stored (describe() shows
+// them plainly, so "3.0" and "3" are one amount).
 //
 // The same text comes from a row in memory (of()) and from the rows of a
 // statement (keySql(), valuesSql()), so that a row's history is found by its
@@ -28,9 +30,10 @@ using Lookup = std::function<QVariant(const QString &field)>;
 QString keyOf(const TableDef &table, const Lookup &value);
 QString valuesOf(const TableDef &table, const Lookup &value);
 
-// The same texts as select expressions over the table named `alias`.
-QString keySql(const TableDef &table, const QString &alias);
-QString valuesSql(const TableDef &table, const QString &alias);
+// The same texts as select expressions over the table named `alias`, in the
+// engine's words (its exact text of a stored number).
+QString keySql(const TableDef &table, const QString &alias, const Dialect &dialect);
+QString valuesSql(const TableDef &table, const QString &alias, const Dialect &dialect);
 
 // The fields of a key or values text, by name (an empty text: none).
 QMap<QString, QString> decode(const TableDef &table, bool key, const QString &encoded);

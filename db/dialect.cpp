@@ -119,6 +119,12 @@ QString Dialect::fieldsQuery(const QString &table) const
     return QStringLiteral("select name from pragma_table_info('%1')").arg(table);
 }
 
+QString Dialect::exactNumberText(const QString &column) const
+{
+    return isServer() ? QStringLiteral("cast(%1 as text)").arg(column)
+                      : QStringLiteral("printf('%!.17g', %1)").arg(column);
+}
+
 QString Dialect::beginWrite() const
 {
     // SQLite's plain "begin" would take the write lock only at the first write,

@@ -57,6 +57,12 @@ public:
     QString tablesQuery() const;
     QString fieldsQuery(const QString &table) const;
 
+    // A select expression: the text of a float column that reads back as the
+    // very number stored. SQLite's own text of a real keeps 15 significant
+    // digits (an amount of 16 loses its last), so there 17 are asked for; the
+    // server's text of a double is already the shortest that reads back exactly.
+    QString exactNumberText(const QString &column) const;
+
     // "Begin a transaction and hold the write lock from its start".
     QString beginWrite() const;
     // The month lock taken inside the write transaction before a month is

@@ -44,7 +44,7 @@ bool record(const CachedDataset &rows, ChangeOperation::Kind operationKind, QStr
 {
     const TableDef *table = rows.updateTable();
     const DeclarationKind *kind = kindOf(table);
-    if (!kind)
+    if (!kind || !ChangeOperation::recording())
         return true;
 
     std::map<MonthKey, std::unique_ptr<ChangeOperation>> operations;

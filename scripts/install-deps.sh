@@ -14,6 +14,7 @@ PACKAGES=(
   libxlsxwriter-dev   # the reports written as workbooks
   unzip   # the tests read the report workbooks back
   postgresql libqt6sql6-psql   # the shared server database; the suite runs a throwaway one
+  libpq-dev   # the bench counts the statements a server connection sends
 )
 
 missing=()

@@ -118,6 +118,11 @@ private slots:
         QTest::newRow("four places, negative") << "11002" << QVariant(-0.0001) << "AMT=-0.0001 SERIAL=1";
         // Fifteen significant digits: what the engines' text of a stored number keeps.
         QTest::newRow("large amount") << "11003" << QVariant(92233720368.4775) << "AMT=92233720368.4775 SERIAL=1";
+        // Beyond fifteen: the statement's text must keep the last digit too.
+        QTest::newRow("sixteen digits, four places") << "11004" << QVariant(123456789012.3456)
+                                                     << "AMT=123456789012.3456 SERIAL=1";
+        QTest::newRow("sixteen digits, whole") << "11005" << QVariant(1234567890123456.0)
+                                               << "AMT=1234567890123456 SERIAL=1";
     }
     void encodingAgreesOnBothSides()
     {
@@ -130,7 +135,8 @@ private slots:
         QVERIFY(m_db->insertRow(QStringLiteral("MPBANK"), row));
         const auto lookup = [&](const QString &field) { return row.value(field); };
         const QString sql = QStringLiteral("select %1, %2 from MPBANK t where M_YEAR = 90")
-                                .arg(ChangeValues::keySql(table, "t"), ChangeValues::valuesSql(table, "t"));
+                                .arg(ChangeValues::keySql(table, "t", Database::dialect(m_db->connectionName())),
+                                     ChangeValues::valuesSql(table, "t", Database::dialect(m_db->connectionName())));
         QSqlQuery q(m_db->db());
         QVERIFY(q.exec(sql) && q.next());
         QCOMPARE(q.value(0).toString(), ChangeValues::keyOf(table, lookup));

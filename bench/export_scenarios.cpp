@@ -3,6 +3,9 @@
 #include "db/declaration_kind.h"
 #include "interchange/export_engine.h"
 
+#include "db/schema.h"
+
+#include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
 #include <fcntl.h>
@@ -21,8 +24,9 @@
 // written to a temporary name, synced, read back and renamed, the folder synced).
 // The baseline reads the same rows with the plain SQLite C API, formats the same
 // lines with snprintf, writes them to a temporary, syncs it, reads it back and
-// compares it, renames it, and syncs the folder once after its files; both
-// files are compared byte for byte.
+// compares it, takes its SHA-256, adds the file's record to the export log in a
+// write transaction, renames it, commits, and syncs the folder once after its
+// files; both files are compared byte for byte.
 namespace {
 
 constexpr int Repeats = 21;
@@ -71,9 +75,41 @@ bool syncFolder(const std::string &folder)
     return ok;
 }
 
-// Writes the bytes to a temporary, syncs it, reads it back, compares and renames
-// it over the path: the work of a careful whole-file write without the folder sync.
-bool plainWrite(const std::string &path, const std::string &bytes)
+// The file's record in the export log, as the export keeps one for every file
+// it writes: inside a write transaction the caller commits after the rename.
+bool plainRecord(sqlite3 *db, const std::string &path, const std::string &bytes, int lines)
+{
+    static long long exportId = 1LL << 40;   // above any id the application gives
+    const QByteArray sha = QCryptographicHash::hash(QByteArrayView(bytes.data(), qsizetype(bytes.size())),
+                                                    QCryptographicHash::Sha256).toHex();
+    const std::string sql = std::string("insert into ") + Schema::ExportLog
+        + " (EXPORT_ID, FILE_NAME, FOLDER, KIND, BANK_CODE, M_YEAR, M_MONTH, RECORDS, SHA256, DONE_AT, DONE_BY)"
+          " values (?, ?, '.', substr(?, 1, 3), ?, ?, 12, ?, ?, datetime('now'), 'bench')";
+    if (sqlite3_exec(db, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr) != SQLITE_OK)
+        return false;
+    sqlite3_stmt *s = nullptr;
+    const std::string name = path.substr(path.rfind('/') + 1);
+    bool ok = sqlite3_prepare_v2(db, sql.c_str(), -1, &s, nullptr) == SQLITE_OK;
+    if (ok) {
+        sqlite3_bind_int64(s, 1, ++exportId);
+        sqlite3_bind_text(s, 2, name.c_str(), -1, SQLITE_TRANSIENT);
+        sqlite3_bind_text(s, 3, name.c_str(), -1, SQLITE_TRANSIENT);
+        sqlite3_bind_text(s, 4, BenchDatabase::BankCode, -1, SQLITE_STATIC);
+        sqlite3_bind_int(s, 5, BenchDatabase::LastYear);
+        sqlite3_bind_int(s, 6, lines);
+        sqlite3_bind_text(s, 7, sha.constData(), int(sha.size()), SQLITE_TRANSIENT);
+        ok = sqlite3_step(s) == SQLITE_DONE;
+    }
+    sqlite3_finalize(s);
+    if (!ok)
+        sqlite3_exec(db, "ROLLBACK", nullptr, nullptr, nullptr);
+    return ok;
+}
+
+// Writes the bytes to a temporary, syncs it, reads it back, compares it, records
+// it and renames it over the path: the work of a careful whole-file write
+// without the folder sync.
+bool plainWrite(sqlite3 *db, const std::string &path, const std::string &bytes, int lines)
 {
     const std::string temp = path + ".tmp";
     const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0666);
@@ -87,7 +123,13 @@ bool plainWrite(const std::string &path, const std::string &bytes)
         && std::memcmp(back.data(), bytes.data(), bytes.size()) == 0;
     if (in >= 0)
         ::close(in);
-    return ok && std::rename(temp.c_str(), path.c_str()) == 0;
+    if (!ok || !plainRecord(db, path, bytes, lines))
+        return false;
+    if (std::rename(temp.c_str(), path.c_str()) != 0) {
+        sqlite3_exec(db, "ROLLBACK", nullptr, nullptr, nullptr);
+        return false;
+    }
+    return sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr) == SQLITE_OK;
 }
 
 // Reads the kind's month with plain SQLite, formats its lines with snprintf and
@@ -106,6 +148,7 @@ bool plainExport(sqlite3 *db, bool county, const std::string &path)
     sqlite3_bind_int(stmt, 2, 12);
     std::string bytes;
     char line[128];
+    int lines = 0;
     while (sqlite3_step(stmt) == SQLITE_ROW) {
         const int year = sqlite3_column_int(stmt, 0);
         const int month = sqlite3_column_int(stmt, 1);
@@ -123,9 +166,10 @@ bool plainExport(sqlite3 *db, bool county, const std::string &path)
                           plainNumber(sqlite3_column_double(stmt, 4), factor, 14).c_str());
         }
         bytes += line;
+        ++lines;
     }
     sqlite3_finalize(stmt);
-    return plainWrite(path, bytes);
+    return plainWrite(db, path, bytes, lines);
 }
 
 QByteArray contents(const QString &path)
@@ -143,12 +187,13 @@ QList<BenchFigure> runExportScenario(BenchContext &context)
     QDir().mkpath(plainDir);
 
     sqlite3 *db = nullptr;
-    if (sqlite3_open_v2(context.databaseFile.toUtf8().constData(), &db, SQLITE_OPEN_READONLY, nullptr)
+    if (sqlite3_open_v2(context.databaseFile.toUtf8().constData(), &db, SQLITE_OPEN_READWRITE, nullptr)
         != SQLITE_OK) {
         std::fprintf(stderr, "export: the database cannot be opened with plain SQLite\n");
         sqlite3_close(db);
         return figures;
     }
+    sqlite3_busy_timeout(db, 5000);
 
     const Period period{BenchDatabase::LastYear, 12};
     const QString bank = QString::fromLatin1(BenchDatabase::BankCode);

@@ -1,8 +1,12 @@
 #include "bench/bench.h"
 #include "bench/bench_database.h"
+#include "bench/plain_declaration.h"
 #include "db/declaration_kind.h"
 #include "interchange/export_engine.h"
 
+#include "db/schema.h"
+
+#include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
 #include <fcntl.h>
@@ -21,8 +25,10 @@
 // written to a temporary name, synced, read back and renamed, the folder synced).
 // The baseline reads the same rows with the plain SQLite C API, formats the same
 // lines with snprintf, writes them to a temporary, syncs it, reads it back and
-// compares it, renames it, and syncs the folder once after its files; both
-// files are compared byte for byte.
+// compares it, reads every line back as the import would and compares each
+// field with the row it came from, takes its SHA-256, adds the file's record to the export log in a
+// write transaction, renames it, commits, and syncs the folder once after its
+// files; both files are compared byte for byte.
 namespace {
 
 constexpr int Repeats = 21;
@@ -71,10 +77,44 @@ bool syncFolder(const std::string &folder)
     return ok;
 }
 
-// Writes the bytes to a temporary, syncs it, reads it back, compares and renames
-// it over the path: the work of a careful whole-file write without the folder sync.
-bool plainWrite(const std::string &path, const std::string &bytes)
+// The file's record in the export log, as the export keeps one for every file
+// it writes: inside a write transaction the caller commits after the rename.
+bool plainRecord(sqlite3 *db, const std::string &path, const std::string &bytes, int lines)
 {
+    static long long exportId = 1LL << 40;   // above any id the application gives
+    const QByteArray sha = QCryptographicHash::hash(QByteArrayView(bytes.data(), qsizetype(bytes.size())),
+                                                    QCryptographicHash::Sha256).toHex();
+    const std::string sql = std::string("insert into ") + Schema::ExportLog
+        + " (EXPORT_ID, FILE_NAME, FOLDER, KIND, BANK_CODE, M_YEAR, M_MONTH, RECORDS, SHA256, DONE_AT, DONE_BY)"
+          " values (?, ?, '.', substr(?, 1, 3), ?, ?, 12, ?, ?, datetime('now'), 'bench')";
+    if (sqlite3_exec(db, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr) != SQLITE_OK)
+        return false;
+    sqlite3_stmt *s = nullptr;
+    const std::string name = path.substr(path.rfind('/') + 1);
+    bool ok = sqlite3_prepare_v2(db, sql.c_str(), -1, &s, nullptr) == SQLITE_OK;
+    if (ok) {
+        sqlite3_bind_int64(s, 1, ++exportId);
+        sqlite3_bind_text(s, 2, name.c_str(), -1, SQLITE_TRANSIENT);
+        sqlite3_bind_text(s, 3, name.c_str(), -1, SQLITE_TRANSIENT);
+        sqlite3_bind_text(s, 4, BenchDatabase::BankCode, -1, SQLITE_STATIC);
+        sqlite3_bind_int(s, 5, BenchDatabase::LastYear);
+        sqlite3_bind_int(s, 6, lines);
+        sqlite3_bind_text(s, 7, sha.constData(), int(sha.size()), SQLITE_TRANSIENT);
+        ok = sqlite3_step(s) == SQLITE_DONE;
+    }
+    sqlite3_finalize(s);
+    if (!ok)
+        sqlite3_exec(db, "ROLLBACK", nullptr, nullptr, nullptr);
+    return ok;
+}
+
+// Writes the bytes to a temporary, syncs it, reads it back, compares it, records
+// it and renames it over the path: the work of a careful whole-file write
+// without the folder sync.
+bool plainWrite(sqlite3 *db, const std::string &path, const std::string &bytes, const PlainKind &kind,
+                const std::vector<std::vector<PlainValue>> &source)
+{
+    const int lines = int(source.size());
     const std::string temp = path + ".tmp";
     const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0666);
     if (fd < 0)
@@ -87,12 +127,30 @@ bool plainWrite(const std::string &path, const std::string &bytes)
         && std::memcmp(back.data(), bytes.data(), bytes.size()) == 0;
     if (in >= 0)
         ::close(in);
-    return ok && std::rename(temp.c_str(), path.c_str()) == 0;
+    // Each line as the import reads it, each field the value it was written from.
+    std::vector<std::vector<PlainValue>> read;
+    std::vector<std::string> names;
+    back.resize(bytes.size());
+    ok = ok && plainCheck(kind, back, Period{BenchDatabase::LastYear, 12}, &read, &names) && read.size() == source.size();
+    for (size_t r = 0; ok && r < read.size(); ++r) {
+        for (size_t f = 0; ok && f < source[r].size(); ++f) {
+            const PlainValue &a = read[r][f];
+            const PlainValue &b = source[r][f];
+            ok = a.isInteger ? a.integer == b.integer : a.number ? a.amount == b.amount : a.text == b.text;
+        }
+    }
+    if (!ok || !plainRecord(db, path, bytes, lines))
+        return false;
+    if (std::rename(temp.c_str(), path.c_str()) != 0) {
+        sqlite3_exec(db, "ROLLBACK", nullptr, nullptr, nullptr);
+        return false;
+    }
+    return sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr) == SQLITE_OK;
 }
 
 // Reads the kind's month with plain SQLite, formats its lines with snprintf and
 // writes them with plainWrite(). `county` selects B05 (HMPBANK) instead of B01 (MPBANK).
-bool plainExport(sqlite3 *db, bool county, const std::string &path)
+bool plainExport(sqlite3 *db, bool county, const PlainKind &kind, const std::string &path)
 {
     const char *sql = county
         ? "select M_YEAR,M_MONTH,BANK_CODE,HSIEN_ID,ACC_CODE,AMT from HMPBANK"
@@ -106,6 +164,24 @@ bool plainExport(sqlite3 *db, bool county, const std::string &path)
     sqlite3_bind_int(stmt, 2, 12);
     std::string bytes;
     char line[128];
+    std::vector<std::vector<PlainValue>> source;
+    auto text = [](const unsigned char *t) {
+        PlainValue v;
+        v.text = t ? reinterpret_cast<const char *>(t) : "";
+        return v;
+    };
+    auto integer = [](long long i) {
+        PlainValue v;
+        v.isInteger = true;
+        v.integer = i;
+        return v;
+    };
+    auto amount = [](double d) {
+        PlainValue v;
+        v.number = true;
+        v.amount = d;
+        return v;
+    };
     while (sqlite3_step(stmt) == SQLITE_ROW) {
         const int year = sqlite3_column_int(stmt, 0);
         const int month = sqlite3_column_int(stmt, 1);
@@ -123,9 +199,15 @@ bool plainExport(sqlite3 *db, bool county, const std::string &path)
                           plainNumber(sqlite3_column_double(stmt, 4), factor, 14).c_str());
         }
         bytes += line;
+        const int n = county ? 6 : 5;
+        std::vector<PlainValue> row{integer(year), integer(month)};
+        for (int c = 2; c < n - 1; ++c)
+            row.push_back(text(sqlite3_column_text(stmt, c)));
+        row.push_back(amount(sqlite3_column_double(stmt, n - 1)));
+        source.push_back(std::move(row));
     }
     sqlite3_finalize(stmt);
-    return plainWrite(path, bytes);
+    return plainWrite(db, path, bytes, kind, source);
 }
 
 QByteArray contents(const QString &path)
@@ -143,12 +225,13 @@ QList<BenchFigure> runExportScenario(BenchContext &context)
     QDir().mkpath(plainDir);
 
     sqlite3 *db = nullptr;
-    if (sqlite3_open_v2(context.databaseFile.toUtf8().constData(), &db, SQLITE_OPEN_READONLY, nullptr)
+    if (sqlite3_open_v2(context.databaseFile.toUtf8().constData(), &db, SQLITE_OPEN_READWRITE, nullptr)
         != SQLITE_OK) {
         std::fprintf(stderr, "export: the database cannot be opened with plain SQLite\n");
         sqlite3_close(db);
         return figures;
     }
+    sqlite3_busy_timeout(db, 5000);
 
     const Period period{BenchDatabase::LastYear, 12};
     const QString bank = QString::fromLatin1(BenchDatabase::BankCode);
@@ -191,8 +274,9 @@ QList<BenchFigure> runExportScenario(BenchContext &context)
         const ExportEngine::Request request = requestFor({&kind}, &failed);
         const double ours = Bench::medianMs(Repeats, [&] { ExportEngine::run(request); });
         bool plainOk = true;
+        const PlainKind plainKindOf = plainKind(kind);
         const double plain = Bench::medianMs(Repeats, [&] {
-            plainOk = plainExport(db, c.county, plainFile(kind)) && syncFolder(plainFolder) && plainOk;
+            plainOk = plainExport(db, c.county, plainKindOf, plainFile(kind)) && syncFolder(plainFolder) && plainOk;
         });
         compare(c.figure, kind, failed, plainOk);
         figures.append({QString::fromLatin1(c.figure), ours, plain});
@@ -204,8 +288,10 @@ QList<BenchFigure> runExportScenario(BenchContext &context)
         const ExportEngine::Request request = requestFor({&b01, &b05}, &failed);
         const double ours = Bench::medianMs(Repeats, [&] { ExportEngine::run(request); });
         bool plainOk = true;
+        const PlainKind plainB01 = plainKind(b01);
+        const PlainKind plainB05 = plainKind(b05);
         const double plain = Bench::medianMs(Repeats, [&] {
-            plainOk = plainExport(db, false, plainFile(b01)) && plainExport(db, true, plainFile(b05))
+            plainOk = plainExport(db, false, plainB01, plainFile(b01)) && plainExport(db, true, plainB05, plainFile(b05))
                 && syncFolder(plainFolder) && plainOk;
         });
         compare("export_b01_b05", b01, failed, plainOk);

@@ -7,13 +7,11 @@
 #include "interchange/text_lines.h"
 #include "db/declaration_kind.h"
 
+#include <QVarLengthArray>
+
 #include <algorithm>
 
 using R = DeclarationField::Rendering;
-
-namespace {
-
-} // namespace
 
 RecordReader::RecordReader(const DeclarationKind &kind)
     : RecordReader(kind, standardLayout(kind))
@@ -68,22 +66,29 @@ RecordReader::Result RecordReader::read(QByteArrayView line, int lineNo) const
 
     const QList<DeclarationField> &fields = m_kind.fields();
 
-    // Every field text first; a byte that is not printable ASCII refuses the line.
-    QStringList texts;
-    texts.reserve(fields.size());
+    // Every field text first; a byte that is not printable ASCII refuses the
+    // line. The line is widened once into a buffer on the stack and each field
+    // is a view of it: every file reading comes through here, line by line, and
+    // only the texts kept as values are allocated.
     for (int i = 0; i < fields.size(); ++i) {
         const FieldLayout &l = m_layout.at(i);
         const QByteArrayView bytes = line.sliced(l.offset, l.width);
         const qsizetype k = TextLines::firstUnprintable(bytes);
         if (k >= 0)
             return refuse(l.name, TextLines::unprintableMessage(l.offset + k + 1, static_cast<unsigned char>(bytes[k])));
-        texts.append(QString::fromLatin1(bytes));
     }
+    QVarLengthArray<char16_t, 256> wide(m_required);
+    for (qsizetype i = 0; i < m_required; ++i)
+        wide[i] = char16_t(static_cast<unsigned char>(line[i]));
+    auto textOf = [&](int i) {
+        const FieldLayout &l = m_layout.at(i);
+        return QStringView(wide.constData() + l.offset, l.width);
+    };
 
     QString accountCode;
     for (int i = 0; i < fields.size(); ++i) {
         const DeclarationField &f = fields.at(i);
-        const QString &text = texts.at(i);
+        const QStringView text = textOf(i);
         switch (f.rendering) {
         case R::Year:
         case R::Month: {
@@ -99,9 +104,9 @@ RecordReader::Result RecordReader::read(QByteArrayView line, int lineNo) const
         case R::InstitutionCode:
         case R::AccountCode:
         case R::AsStored: {
-            const QString value = FieldText::withoutTrailingBlanks(f.rendering == R::InstitutionCode
-                                                   ? DeclarationFormat::readInstitutionCode(text)
-                                                   : text);
+            const QString value = f.rendering == R::InstitutionCode
+                ? FieldText::withoutTrailingBlanks(DeclarationFormat::readInstitutionCode(text))
+                : FieldText::withoutTrailingBlanks(text).toString();
             if (value.isEmpty())
                 return refuse(f.name, QStringLiteral("空白"));
             if (f.columnWidth > 0 && value.size() > f.columnWidth)
@@ -120,7 +125,7 @@ RecordReader::Result RecordReader::read(QByteArrayView line, int lineNo) const
         const DeclarationField &f = fields.at(i);
         if (!f.isNumber())
             continue;
-        const QString &text = texts.at(i);
+        const QStringView text = textOf(i);
         const int factor = f.accountFactor ? DeclarationFormat::amountFactor(accountCode) : f.factor;
         const auto value = DeclarationFormat::readNumber(text, factor);
         if (!value)

@@ -7,6 +7,7 @@
 #include "interchange/text_lines.h"
 #include "db/declaration_kind.h"
 
+#include <algorithm>
 #include <cmath>
 
 using R = DeclarationField::Rendering;
@@ -27,7 +28,13 @@ Rendered renderInteger(const QVariant &value, int width, int max, const QString 
         return {{}, QStringLiteral("%1不是整數: %2").arg(what, value.toString())};
     if (d < 0 || d > max)
         return {{}, QStringLiteral("%1 %2 超出範圍 (0-%3)").arg(what).arg(qint64(d)).arg(max)};
-    return {QString::number(qint64(d)).rightJustified(width, u'0'), {}};
+    // The digits from the right into a text of zeros: one allocation a field.
+    const QString digits = QString::number(qint64(d));
+    if (digits.size() >= width)
+        return {digits, {}};
+    QString text(width, u'0');
+    std::copy(digits.cbegin(), digits.cend(), text.end() - digits.size());
+    return {text, {}};
 }
 
 Rendered renderText(const DeclarationField &f, const QVariant &value)
@@ -125,7 +132,11 @@ RecordWriter::Result RecordWriter::write(const QVariantList &values) const
             return {{}, f.name, r.error};
         if (r.text.size() != f.width || line.size() != f.offset)
             return {{}, f.name, QStringLiteral("欄位位置不符")};
-        line += r.text.toLatin1();
+        // Every rendering is ASCII (a text field refuses anything else above),
+        // so the characters go into the line as they are, without a
+        // converted copy of each field.
+        for (const QChar c : std::as_const(r.text))
+            line.append(char(c.unicode()));
     }
     if (line.size() != m_kind.recordLength())
         return {{}, {}, QStringLiteral("記錄長度 %1 不符 (應為 %2)").arg(line.size()).arg(m_kind.recordLength())};

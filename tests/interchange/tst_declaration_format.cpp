@@ -119,6 +119,12 @@ void TstDeclarationFormat::writesTheDocumentedLines_data()
     QTest::newRow("B02 three-character branch code")
         << "B02" << row({{"M_YEAR", 114}, {"M_MONTH", 12}, {"BANK_CODE", "ABC"}, {"BANK_CODE1", "DEF"}, {"M_RATE", 99.999}})
         << QByteArray("11412" "ABC0000" "DEF0000" "99999");
+    QTest::newRow("B02 one-digit year and month are padded with zeros")
+        << "B02" << row({{"M_YEAR", 1}, {"M_MONTH", 1}, {"BANK_CODE", "ABC"}, {"BANK_CODE1", "DEF"}, {"M_RATE", 1.0}})
+        << QByteArray("00101" "ABC0000" "DEF0000" "01000");
+    QTest::newRow("B02 year 999 and month 12 fill their fields, a whole double as read from a grid")
+        << "B02" << row({{"M_YEAR", 999.0}, {"M_MONTH", 12.0}, {"BANK_CODE", "ABC"}, {"BANK_CODE1", "DEF"}, {"M_RATE", 1.0}})
+        << QByteArray("99912" "ABC0000" "DEF0000" "01000");
     QTest::newRow("B03 rate 2.5 times 100") << "B03" << b03("10", 2.5) << QByteArray("08805" "ABC0000" "1" "2" "10" "3" "0250");
     // A fraction whose leading zero would not fit is written without it, as the
     // reader takes it from a file.

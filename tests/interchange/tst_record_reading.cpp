@@ -51,6 +51,8 @@ void TstRecordReading::readsTheDocumentedLines_data()
         << "B03" << QByteArray("08805" "ABC0000" "1" "2" "10" "3" "0250") << b03("10", 2.5);
     QTest::newRow("B04 zeros")
         << "B04" << QByteArray("08805ABC0000" "12" "01" "0000000" "00000000000000") << b04("1", "01", 0.0, 0.0);
+    QTest::newRow("B01 the last printable byte is read as it stands")
+        << "B01" << QByteArray("08805" "ABC0000" "~~~~~" "00000000001234") << b01("ABC", "~~~~~", 1234.0);
     QTest::newRow("B05 with CR LF")
         << "B05" << QByteArray("08805" "ABC0000" "A" "1234p" "000000000000-1" "\r\n")
         << row({{"M_YEAR", 88}, {"M_MONTH", 5}, {"BANK_CODE", "ABC"}, {"HSIEN_ID", "A"}, {"ACC_CODE", "1234p"},
@@ -126,6 +128,8 @@ void TstRecordReading::refusesMalformedLines_data()
     QTest::newRow("minus and nothing after") << "B01" << with(17, "0000000000000-") << "AMT";
     QTest::newRow("two points") << "B01" << with(17, "0000001.234.50") << "AMT";
     QTest::newRow("Big5 bytes") << "B01" << with(12, "\xbb\xc8\xa6\xe6" "0") << "ACC_CODE";
+    QTest::newRow("DEL in the last field") << "B01" << with(30, "\x7f") << "AMT";
+    QTest::newRow("NUL in the first field") << "B01" << with(0, QByteArray("\0", 1)) << "M_YEAR";
     QTest::newRow("tab") << "B01" << with(5, "ABC\t000") << "BANK_CODE";
     QTest::newRow("year 000") << "B01" << with(0, "000") << "M_YEAR";
     QTest::newRow("year with a blank") << "B01" << with(0, " 88") << "M_YEAR";

@@ -3,6 +3,7 @@
 // with plain C++ and no Qt containers.
 #include "bench/plain_declaration.h"
 
+#include "db/dialect.h"
 #include "db/change_values.h"
 #include "db/declaration_kind.h"
 #include "db/schema.h"
@@ -112,8 +113,8 @@ PlainKind plainKind(const DeclarationKind &kind)
     const std::string table = kind.table().toStdString();
     p.insertSql = "insert into " + table + " (" + columns + ") values (" + marks + ")";
     const TableDef *def = Schema::table(kind.table());
-    const std::string select = "select ?1, " + ChangeValues::keySql(*def, kind.table()).toStdString() + ", "
-        + ChangeValues::valuesSql(*def, kind.table()).toStdString() + " from " + table
+    const std::string select = "select ?1, " + ChangeValues::keySql(*def, kind.table(), Dialect::sqlite()).toStdString() + ", "
+        + ChangeValues::valuesSql(*def, kind.table(), Dialect::sqlite()).toStdString() + " from " + table
         + " where BANK_CODE = ?2 and M_YEAR = ?3 and M_MONTH = ?4";
     p.historyOld = std::string("insert into ") + Schema::ChangeRow + " (OP_ID, ROW_KEY, OLD_VALUES) " + select;
     p.historyNew = std::string("insert into ") + Schema::ChangeRow + " (OP_ID, ROW_KEY, NEW_VALUES) " + select;

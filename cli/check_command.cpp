@@ -121,8 +121,7 @@ int runCheck(CliContext &context, const QStringList &args)
     bool hasYear = false;
     bool hasMonth = false;
     QString error;
-    if (!rest.intValue(QStringLiteral("--year"), 0, Period::MaxYear, &year, &hasYear, &error)
-        || !rest.intValue(QStringLiteral("--month"), 0, Period::MaxMonth, &month, &hasMonth, &error)) {
+    if (!rest.period(0, &year, &month, &hasYear, &hasMonth, &error)) {
         context.err << error << "\n";
         return 2;
     }

@@ -57,6 +57,9 @@ public:
     // Removes "--name N" and parses it as an integer in [min, max]; false and
     // *error set when present but wrong; absent leaves *out unchanged and returns true.
     bool intValue(const QString &name, int min, int max, int *out, bool *present, QString *error);
+    // "--year Y" and "--month M" as intValue() reads them, a year from `minimum`
+    // to Period::MaxYear and a month from `minimum` to 12 (0: every year or month).
+    bool period(int minimum, int *year, int *month, bool *hasYear, bool *hasMonth, QString *error);
     QStringList rest() const { return m_args; }     // what is left
 private:
     QStringList m_args;

@@ -35,8 +35,7 @@ int runExport(CliContext &context, const QStringList &args)
     int month = 0;
     bool hasYear = false;
     bool hasMonth = false;
-    if (!rest.intValue(QStringLiteral("--year"), 0, Period::MaxYear, &year, &hasYear, &error)
-        || !rest.intValue(QStringLiteral("--month"), 0, Period::MaxMonth, &month, &hasMonth, &error)) {
+    if (!rest.period(0, &year, &month, &hasYear, &hasMonth, &error)) {
         context.err << error << "\n";
         return 2;
     }

@@ -10,7 +10,8 @@
 
 namespace {
 
-int usageError(CliContext &context, const QString &message)
+// A wrong argument or a database failure: the reason, exit 2.
+int fail(CliContext &context, const QString &message)
 {
     context.err << message << "\n";
     return 2;
@@ -24,20 +25,20 @@ int listExports(CliContext &context, CliArgs &rest)
     int month = 0;
     bool hasYear = false;
     bool hasMonth = false;
-    if (!rest.intValue(QStringLiteral("--year"), 0, Period::MaxYear, &year, &hasYear, &error)
-        || !rest.intValue(QStringLiteral("--month"), 0, Period::MaxMonth, &month, &hasMonth, &error))
-        return usageError(context, error);
+    if (!rest.period(0, &year, &month, &hasYear, &hasMonth, &error))
+        return fail(context, error);
     if (!rest.rest().isEmpty())
-        return usageError(context, QStringLiteral("history exports: unexpected arguments: ") + rest.rest().join(u' '));
+        return fail(context, QStringLiteral("history exports: unexpected arguments: ") + rest.rest().join(u' '));
     if (!context.openDatabase())
         return 2;
     QList<ExportRecord> records;
     if (!ExportRecord::list(Database::connectionName(), year, month, &records, &error))
-        return usageError(context, error);
+        return fail(context, error);
     for (const ExportRecord &r : records) {
+        const Period period{r.year, r.month};
         context.out << r.doneAt << '\t' << r.doneBy << '\t' << r.kind << '\t' << r.bankCode << '\t'
-                    << Period{r.year, r.month}.yearText() << '/' << Period{r.year, r.month}.monthText() << '\t' << r.records << '\t' << r.sha256 << '\t'
-                    << QDir::toNativeSeparators(QDir(r.folder).filePath(r.fileName)) << "\n";
+                    << period.yearText() << '/' << period.monthText() << '\t' << r.records << '\t' << r.sha256
+                    << '\t' << QDir::toNativeSeparators(QDir(r.folder).filePath(r.fileName)) << "\n";
     }
     return 0;
 }
@@ -51,23 +52,22 @@ int listChanges(CliContext &context, CliArgs &rest)
     int month = 0;
     bool hasYear = false;
     bool hasMonth = false;
-    if (!rest.intValue(QStringLiteral("--year"), 1, Period::MaxYear, &year, &hasYear, &error)
-        || !rest.intValue(QStringLiteral("--month"), 1, Period::MaxMonth, &month, &hasMonth, &error))
-        return usageError(context, error);
+    if (!rest.period(1, &year, &month, &hasYear, &hasMonth, &error))
+        return fail(context, error);
     QString kind;
     if (rest.value(QStringLiteral("--kind"), &kind) && !DeclarationKind::find(kind.toUpper()))
-        return usageError(context, QStringLiteral("unknown kind: %1 (B01 to B05)").arg(kind));
+        return fail(context, QStringLiteral("unknown kind: %1 (B01 to B05)").arg(kind));
     QString account;
     const bool hasAccount = rest.value(QStringLiteral("--account"), &account);
     if (!rest.rest().isEmpty())
-        return usageError(context, QStringLiteral("history changes: unexpected arguments: ") + rest.rest().join(u' '));
+        return fail(context, QStringLiteral("history changes: unexpected arguments: ") + rest.rest().join(u' '));
     if (!hasYear || !hasMonth)
-        return usageError(context, QStringLiteral("history changes needs --year Y --month M"));
+        return fail(context, QStringLiteral("history changes needs --year Y --month M"));
     if (!context.openDatabase())
         return 2;
     QList<ChangeEntry> entries;
     if (!ChangeEntry::ofMonth(Database::connectionName(), year, month, kind.toUpper(), &entries, &error))
-        return usageError(context, error);
+        return fail(context, error);
     for (const ChangeEntry &e : entries) {
         if (hasAccount && e.keyField(QStringLiteral("ACC_CODE")) != account.trimmed())
             continue;
@@ -81,13 +81,13 @@ int listChanges(CliContext &context, CliArgs &rest)
 int runHistory(CliContext &context, const QStringList &args)
 {
     if (args.isEmpty())
-        return usageError(context, QStringLiteral("history needs exports or changes"));
+        return fail(context, QStringLiteral("history needs exports or changes"));
     CliArgs rest(args.mid(1));
     if (args.first() == QLatin1String("exports"))
         return listExports(context, rest);
     if (args.first() == QLatin1String("changes"))
         return listChanges(context, rest);
-    return usageError(context, QStringLiteral("history: unknown list: %1 (exports or changes)").arg(args.first()));
+    return fail(context, QStringLiteral("history: unknown list: %1 (exports or changes)").arg(args.first()));
 }
 
 const CliCommand::Registrar registrar({

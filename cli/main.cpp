@@ -1,4 +1,5 @@
 #include "cli/cli_command.h"
+#include "common/period.h"
 #include "db/database.h"
 #include "db/reference_lists.h"
 #include "db/table_cursor.h"
@@ -255,6 +256,12 @@ bool CliArgs::intValue(const QString &name, int min, int max, int *out, bool *pr
     }
     *out = v;
     return true;
+}
+
+bool CliArgs::period(int minimum, int *year, int *month, bool *hasYear, bool *hasMonth, QString *error)
+{
+    return intValue(QStringLiteral("--year"), minimum, Period::MaxYear, year, hasYear, error)
+        && intValue(QStringLiteral("--month"), minimum, Period::MaxMonth, month, hasMonth, error);
 }
 
 int main(int argc, char *argv[])

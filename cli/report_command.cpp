@@ -51,8 +51,7 @@ int runReport(CliContext &context, const QStringList &args)
     QString error;
     bool hasYear = false;
     bool hasMonth = false;
-    if (!rest.intValue(QStringLiteral("--year"), 0, Period::MaxYear, &request.period.year, &hasYear, &error)
-        || !rest.intValue(QStringLiteral("--month"), 0, Period::MaxMonth, &request.period.month, &hasMonth, &error)) {
+    if (!rest.period(0, &request.period.year, &request.period.month, &hasYear, &hasMonth, &error)) {
         context.err << error << "\n";
         return 2;
     }

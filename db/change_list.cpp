@@ -4,6 +4,7 @@
 #include "db/declaration_kind.h"
 #include "db/engine_message.h"
 #include "db/schema.h"
+#include "db/statement_runner.h"
 
 #include <QSqlDatabase>
 #include <QSqlError>
@@ -17,22 +18,13 @@ bool select(const QString &connectionName, const QString &where, const QVariantM
             QList<ChangeEntry> *out, QString *error)
 {
     QSqlQuery q(QSqlDatabase::database(connectionName, false));
-    q.setForwardOnly(true);
     const QString sql =
         QStringLiteral("select o.OP_ID, o.DONE_AT, o.DONE_BY, o.OPERATION, o.KIND, o.BANK_CODE, o.M_YEAR, o.M_MONTH, "
                        "r.ROW_KEY, r.OLD_VALUES, r.NEW_VALUES from %1 o join %2 r on r.OP_ID = o.OP_ID where %3 "
                        "order by %4")
             .arg(QLatin1String(Schema::ChangeLog), QLatin1String(Schema::ChangeRow), where, order);
-    if (!q.prepare(sql)) {
-        *error = EngineMessage::of(q.lastError());
+    if (!StatementRunner::select(q, connectionName, sql, params, error))
         return false;
-    }
-    for (auto it = params.cbegin(); it != params.cend(); ++it)
-        q.bindValue(u':' + it.key(), it.value());
-    if (!q.exec()) {
-        *error = EngineMessage::of(q.lastError());
-        return false;
-    }
     out->clear();
     while (q.next()) {
         ChangeEntry e;

@@ -19,19 +19,10 @@ bool select(const QString &connectionName, const QString &where, const QVariantM
             QList<ExportRecord> *out, QString *error)
 {
     QSqlQuery q(QSqlDatabase::database(connectionName, false));
-    q.setForwardOnly(true);
     const QString sql = QStringLiteral("select %1 from %2%3 order by EXPORT_ID desc")
                             .arg(QLatin1String(Columns), QLatin1String(Schema::ExportLog), where);
-    if (!q.prepare(sql)) {
-        *error = EngineMessage::of(q.lastError());
+    if (!StatementRunner::select(q, connectionName, sql, params, error))
         return false;
-    }
-    for (auto it = params.cbegin(); it != params.cend(); ++it)
-        q.bindValue(u':' + it.key(), it.value());
-    if (!q.exec()) {
-        *error = EngineMessage::of(q.lastError());
-        return false;
-    }
     out->clear();
     while (q.next()) {
         ExportRecord r;

@@ -34,6 +34,12 @@ bool execute(QSqlQuery &q, const QString &connectionName, const QString &sql, co
 
 } // namespace
 
+bool select(QSqlQuery &q, const QString &connectionName, const QString &sql, const QVariantMap &params,
+            QString *error)
+{
+    return execute(q, connectionName, sql, params, error);
+}
+
 int run(const QString &connectionName, const QString &sql, const QVariantMap &params, QString *error)
 {
     QSqlQuery q(QSqlDatabase::database(connectionName, false));

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QSqlQuery>
 #include <QVariantMap>
 
 // One statement with named parameters (":NAME", bound from `params` by the
@@ -10,6 +11,11 @@ namespace StatementRunner {
 
 // The rows the statement changed, or -1 + *error (the engine's message).
 int run(const QString &connectionName, const QString &sql, const QVariantMap &params, QString *error);
+
+// Prepares, binds and runs a select on `q` (made on the connection), forward
+// only, so that the caller reads its rows; false + *error (the engine's message).
+bool select(QSqlQuery &q, const QString &connectionName, const QString &sql, const QVariantMap &params,
+            QString *error);
 
 // The first column of the first row as a number (a count), or -1 + *error.
 int count(const QString &connectionName, const QString &sql, const QVariantMap &params, QString *error);

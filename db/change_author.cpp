@@ -1,6 +1,8 @@
 #include "db/change_author.h"
 
 #include <QAtomicInteger>
+#include <QHash>
+#include <QMutex>
 #include <QDateTime>
 #include <QRandomGenerator>
 #include <QSqlDatabase>
@@ -28,12 +30,27 @@ QString who(const QString &connectionName)
 {
     const QString host = QSysInfo::machineHostName();
     const QSqlDatabase db = QSqlDatabase::database(connectionName, false);
-    if (db.driverName() == QLatin1String("QPSQL")) {
-        QSqlQuery q(db);
-        if (q.exec(QStringLiteral("select current_user")) && q.next())
-            return q.value(0).toString() + u'@' + host;
+    if (db.driverName() != QLatin1String("QPSQL"))
+        return loginName() + u'@' + host;
+    // The server's user does not change while a connection to it is open: asked
+    // once per server, database and login, not once per save (a round trip each).
+    static QMutex guard;
+    static QHash<QString, QString> known;
+    const QString session = db.hostName() + u'\x1f' + QString::number(db.port()) + u'\x1f' + db.databaseName()
+        + u'\x1f' + db.userName();
+    {
+        const QMutexLocker lock(&guard);
+        const auto it = known.constFind(session);
+        if (it != known.constEnd())
+            return *it;
     }
-    return loginName() + u'@' + host;
+    QSqlQuery q(db);
+    if (!q.exec(QStringLiteral("select current_user")) || !q.next())
+        return loginName() + u'@' + host;
+    const QString user = q.value(0).toString() + u'@' + host;
+    const QMutexLocker lock(&guard);
+    known.insert(session, user);
+    return user;
 }
 
 QString now()

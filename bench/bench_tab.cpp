@@ -32,6 +32,9 @@ void BenchTab::discard()
 
 void BenchTab::period(int year, int month)
 {
+    // Two tabs in one scenario: the messages of the one being driven are the
+    // ones the program speaks to (otherwise the tab made last would hear them).
+    Messages::install(&messages);
     tab->yearEdit()->setEditText(QString::number(year));
     tab->monthEdit()->setEditText(QString::number(month));
 }

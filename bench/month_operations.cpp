@@ -124,6 +124,7 @@ void MonthOperations::addTabOperations()
                          [this, operatingColumns] {
                              cleanUp();
                              exec(copyIntoNewMonth(QStringLiteral("MPBANK"), operatingColumns));
+                             m_operating.discard();
                              m_operating.period(NewYear, NewMonth);
                              m_operating.tab->query();
                          },

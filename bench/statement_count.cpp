@@ -17,7 +17,8 @@ StatementCount::StatementCount(const QString &connectionName)
         m_sqlite = *static_cast<sqlite3 *const *>(handle.data());
         sqlite3_trace_v2(static_cast<sqlite3 *>(m_sqlite), SQLITE_TRACE_STMT,
                          reinterpret_cast<int (*)(unsigned, void *, void *, void *)>(&onSqliteStatement), this);
-    } else if (qstrcmp(handle.typeName(), "PGconn*") == 0) {
+    } else if (qstrcmp(handle.typeName(), "PGconn*") == 0 || qstrcmp(handle.typeName(), "pg_conn*") == 0) {
+        // Qt's driver names the handle by libpq's struct, pg_conn*.
         m_server = *static_cast<PGconn *const *>(handle.data());
         m_trace = std::tmpfile();
         if (m_trace) {

@@ -12,9 +12,11 @@ bool isNameChar(QChar c)
 
 namespace NamedPlaceholders {
 
-QStringList in(const QString &sql)
+namespace {
+
+// Calls `found` with the position, length and name of each placeholder.
+void scan(const QString &sql, const std::function<void(int at, int length, const QString &name)> &found)
 {
-    QStringList names;
     QChar closing;   // the quote that ends the literal or name being passed over
     const int n = int(sql.size());
     int i = 0;
@@ -34,9 +36,7 @@ QStringList in(const QString &sql)
             int end = i + 2;
             while (end < n && isNameChar(sql.at(end)))
                 ++end;
-            const QString name = sql.mid(i + 1, end - i - 1);
-            if (!names.contains(name))
-                names << name;
+            found(i, end - i, sql.mid(i + 1, end - i - 1));
             i = end;
             continue;
         }
@@ -46,7 +46,32 @@ QStringList in(const QString &sql)
             closing = u']';
         ++i;
     }
+}
+
+} // namespace
+
+QStringList in(const QString &sql)
+{
+    QStringList names;
+    scan(sql, [&names](int, int, const QString &name) {
+        if (!names.contains(name))
+            names << name;
+    });
     return names;
+}
+
+QString replaced(const QString &sql, const std::function<QString(const QString &name)> &literal)
+{
+    QString text;
+    text.reserve(sql.size() + 64);
+    int copied = 0;
+    scan(sql, [&](int at, int length, const QString &name) {
+        text += QStringView(sql).mid(copied, at - copied);
+        text += literal(name);
+        copied = at + length;
+    });
+    text += QStringView(sql).mid(copied);
+    return text;
 }
 
 } // namespace NamedPlaceholders

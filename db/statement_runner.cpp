@@ -1,10 +1,14 @@
 #include "db/statement_runner.h"
 
+#include "db/database.h"
+#include "db/dialect.h"
 #include "db/engine_message.h"
 #include "db/named_placeholders.h"
 
 #include <QSqlDatabase>
+#include <QSqlDriver>
 #include <QSqlError>
+#include <QSqlField>
 #include <QSqlQuery>
 
 namespace StatementRunner {
@@ -19,6 +23,24 @@ bool execute(QSqlQuery &q, const QString &connectionName, const QString &sql, co
         return false;
     }
     q.setForwardOnly(true);
+    if (Database::dialect(connectionName).isServer()) {
+        // A statement run once goes to a server as one message. Prepared, the
+        // driver would send PREPARE, EXECUTE and DEALLOCATE: three round trips.
+        // The values are written into the text as the driver writes them into
+        // the EXECUTE of a prepared statement (its own quoting and escaping).
+        const QSqlDriver *driver = q.driver();
+        const QString text = NamedPlaceholders::replaced(sql, [&](const QString &name) {
+            const QVariant value = params.value(name);
+            QSqlField field(name, value.metaType());
+            field.setValue(value);
+            return driver->formatValue(field);
+        });
+        if (!q.exec(text)) {
+            *error = EngineMessage::of(q.lastError());
+            return false;
+        }
+        return true;
+    }
     if (!q.prepare(sql)) {
         *error = EngineMessage::of(q.lastError());
         return false;

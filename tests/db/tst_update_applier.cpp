@@ -1,6 +1,7 @@
 #include "db/field_kinds.h"
 #include "db/named_placeholders.h"
 #include "db/schema.h"
+#include "db/statement_runner.h"
 #include "db/update_applier.h"
 #include "tests/support/engine_words.h"
 #include "tests/support/database_test.h"
@@ -31,6 +32,8 @@ private slots:
     void refusals();
     void batchedInserts_data();
     void batchedInserts();
+    void runnerValues_data();
+    void runnerValues();
 
 private:
     QString stored() const;
@@ -109,11 +112,65 @@ void tst_UpdateApplier::placeholders_data()
     QTest::newRow("a colon at the end") << "select :" << QStringList{};
 }
 
+// in() names the placeholders; replaced() puts a text where each one stands
+// ("<name>" here) and leaves everything else as it was.
 void tst_UpdateApplier::placeholders()
 {
     QFETCH(QString, sql);
     QFETCH(QStringList, expected);
     QCOMPARE(NamedPlaceholders::in(sql), expected);
+
+    QString rebuilt = NamedPlaceholders::replaced(sql, [](const QString &name) { return u'<' + name + u'>'; });
+    for (const QString &name : expected)
+        rebuilt.replace(u'<' + name + u'>', u':' + name);
+    QCOMPARE(rebuilt, sql);
+}
+
+// A statement run once with its values (on a server written into its text as
+// the driver quotes them): every value comes back exactly, none is read as SQL
+// or as another placeholder.
+void tst_UpdateApplier::runnerValues_data()
+{
+    QTest::addColumn<QVariant>("name");
+    QTest::addColumn<QVariant>("amount");
+
+    QTest::newRow("a quote") << QVariant("it's") << QVariant(1.0);
+    QTest::newRow("backslashes and a quote") << QVariant("a\\b\\'c") << QVariant(-0.5);
+    QTest::newRow("a placeholder inside a value") << QVariant("臺北:NO :AMT") << QVariant(0.1);
+    QTest::newRow("sixteen digits") << QVariant("x") << QVariant(1234567890123456.0);
+    QTest::newRow("SQL in a value") << QVariant("'); delete from Customer; --") << QVariant(2.0);
+    QTest::newRow("NULL") << QVariant() << QVariant();
+}
+
+void tst_UpdateApplier::runnerValues()
+{
+    QFETCH(QVariant, name);
+    QFETCH(QVariant, amount);
+    QString error;
+    QCOMPARE(StatementRunner::run(m_db->connectionName(),
+                                  "insert into Customer (CUST_NO, CUST_NAME) values (:NO, :NAME)",
+                                  {{"NO", "C1"}, {"NAME", name}}, &error),
+             1);
+    QVERIFY2(error.isEmpty(), qPrintable(error));
+    QCOMPARE(StatementRunner::run(m_db->connectionName(),
+                                  "insert into MPBANK (M_YEAR, M_MONTH, BANK_CODE, ACC_CODE, AMT, SERIAL) "
+                                  "values (:Y, 1, 'B', 'A', :AMT, 1)",
+                                  {{"Y", 115}, {"AMT", amount}}, &error),
+             1);
+
+    QSqlQuery q(m_db->db());
+    QVERIFY2(StatementRunner::select(q, m_db->connectionName(),
+                                     "select CUST_NAME, (select AMT from MPBANK where M_YEAR = :Y) from Customer "
+                                     "where CUST_NO = :NO",
+                                     {{"NO", "C1"}, {"Y", 115}}, &error),
+             qPrintable(error));
+    QVERIFY(q.next());
+    QCOMPARE(q.value(0).isNull(), name.isNull());
+    if (!name.isNull())
+        QCOMPARE(q.value(0).toString(), name.toString());
+    QCOMPARE(q.value(1).isNull(), amount.isNull());
+    QCOMPARE(q.value(1).toDouble(), amount.toDouble());
+    QVERIFY(!q.next());
 }
 
 void tst_UpdateApplier::applies_data()

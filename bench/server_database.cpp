@@ -38,7 +38,8 @@ bool ServerDatabase::admin(const QString &sql)
                 m_error = db.lastError().text();
             } else {
                 QSqlQuery q(db);
-                ok = q.exec(sql);
+                // "if exists" of a database that is not there is a notice, not news.
+                ok = q.exec(QStringLiteral("set client_min_messages = warning")) && q.exec(sql);
                 if (!ok)
                     m_error = q.lastError().text();
                 db.close();

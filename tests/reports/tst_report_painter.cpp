@@ -1,3 +1,4 @@
+#include "reports/reference_widths.h"
 #include "reports/report_painter.h"
 #include "reports/text_widths.h"
 
@@ -78,20 +79,29 @@ void TstReportPainter::linesLandWhereTheirBoxPutsThem_data()
     QTest::addColumn<double>("widthMm");   // of the box
     QTest::addColumn<int>("face");
     QTest::addColumn<double>("pointSize");
+    QTest::addColumn<bool>("measured");   // the document carries the layout's widths
     const int left = Qt::AlignLeft, right = Qt::AlignRight, centre = Qt::AlignHCenter;
     const int ming = int(Face::Ming);
-    QTest::newRow("label on the left") << "1-初級市場" << left << 23.0 << ming << 10.0;
-    // Right-aligned texts are where the box's own rounding clips them.
-    QTest::newRow("amount on the right") << "2,600,000" << right << 23.0 << ming << 10.0;
-    QTest::newRow("rate on the right") << "1.3125" << right << 23.0 << ming << 10.0;
-    QTest::newRow("heading in the middle, blanks inside") << "科      目      名      稱" << centre << 97.0 << ming
-                                                          << 10.0;
-    QTest::newRow("shrunk amount") << "123,456,789,012,345.123" << right << 32.0 << ming << 8.3;
-    QTest::newRow("title in the Kai face") << "兼營票券利率業務統計表" << centre << 190.0 << int(Face::Kai) << 20.0;
-    QTest::newRow("wider than its box") << "透過損益按公允價值衡量之金融資產" << right << 20.0 << ming << 10.0;
-    QTest::newRow("blanks at both ends") << " 前導與尾端 " << right << 40.0 << ming << 10.0;
-    QTest::newRow("a tab inside") << "A\tB" << left << 40.0 << ming << 10.0;
-    QTest::newRow("a sign from another font") << "雪☃人" << centre << 40.0 << ming << 10.0;
+    // Each row twice: painted from the painter's own measures, and from the
+    // widths the layout measured (a line drawn once is then written as text).
+    for (const bool measured : {false, true}) {
+        auto row = [measured](const char *name) -> QTestData & {
+            return QTest::newRow(measured ? qPrintable(QStringLiteral("%1, measured").arg(QLatin1String(name)))
+                                          : name);
+        };
+        row("label on the left") << "1-初級市場" << left << 23.0 << ming << 10.0 << measured;
+        // Right-aligned texts are where the box's own rounding clips them.
+        row("amount on the right") << "2,600,000" << right << 23.0 << ming << 10.0 << measured;
+        row("rate on the right") << "1.3125" << right << 23.0 << ming << 10.0 << measured;
+        row("heading in the middle, blanks inside") << "科      目      名      稱" << centre << 97.0 << ming
+                                                              << 10.0 << measured;
+        row("shrunk amount") << "123,456,789,012,345.123" << right << 32.0 << ming << 8.3 << measured;
+        row("title in the Kai face") << "兼營票券利率業務統計表" << centre << 190.0 << int(Face::Kai) << 20.0 << measured;
+        row("wider than its box") << "透過損益按公允價值衡量之金融資產" << right << 20.0 << ming << 10.0 << measured;
+        row("blanks at both ends") << " 前導與尾端 " << right << 40.0 << ming << 10.0 << measured;
+        row("a tab inside") << "A\tB" << left << 40.0 << ming << 10.0 << measured;
+        row("a sign from another font") << "雪☃人" << centre << 40.0 << ming << 10.0 << measured;
+    }
 }
 
 void TstReportPainter::linesLandWhereTheirBoxPutsThem()
@@ -101,9 +111,12 @@ void TstReportPainter::linesLandWhereTheirBoxPutsThem()
     QFETCH(double, widthMm);
     QFETCH(int, face);
     QFETCH(double, pointSize);
+    QFETCH(bool, measured);
     // The same text twice: the second is drawn from what the first measured.
     ReportDocument document;
     document.pages.append(ReportDocument::Page{});
+    if (measured)
+        document.measured = std::make_shared<ReferenceWidths>();
     for (double top : {20.0, 40.0}) {
         ReportItem item;
         item.rect = QRectF(10, top, widthMm, 5);

@@ -256,16 +256,16 @@ QList<BenchFigure> runReportScenario(BenchContext &context)
 
     QStringList items;
     QString error;
-    const double list =
-        Bench::medianMs(7, [&] { CountyDetailReport::countyItems(request.connectionName, &items, &error); });
-    const double listPlain = Bench::medianMs(7, [&] {
-        QSqlQuery q(QSqlDatabase::database(request.connectionName));
-        q.exec(QStringLiteral("select C.HSIEN_ID from CD01 C where exists "
-                              "(select 1 from HMPBANK H where H.HSIEN_ID = C.HSIEN_ID) order by C.HSIEN_ID"));
-        while (q.next()) {
-        }
-    });
-    figures.append({QStringLiteral("report_county_list"), list, listPlain});
+    figures.append(alternating(
+        QStringLiteral("report_county_list"), 7,
+        [&] { CountyDetailReport::countyItems(request.connectionName, &items, &error); },
+        [&] {
+            QSqlQuery q(QSqlDatabase::database(request.connectionName));
+            q.exec(QStringLiteral("select C.HSIEN_ID from CD01 C where exists "
+                                  "(select 1 from HMPBANK H where H.HSIEN_ID = C.HSIEN_ID) order by C.HSIEN_ID"));
+            while (q.next()) {
+            }
+        }));
     qInfo("report_county_list: %d items", int(items.size()));
     figures.append(billsRateFigure(file, plainFile));
     return figures;

@@ -1,3 +1,4 @@
+#include "reports/band_layout.h"
 #include "reports/reference_widths.h"
 #include "reports/report_painter.h"
 #include "reports/text_widths.h"
@@ -22,6 +23,8 @@ private slots:
     void linesLandWhereTheirBoxPutsThem();
     void measuresStayBounded_data();
     void measuresStayBounded();
+    void laidOutPagesPaintAlikeFromTheLayoutsWidths_data();
+    void laidOutPagesPaintAlikeFromTheLayoutsWidths();
 };
 
 namespace {
@@ -175,6 +178,59 @@ void TstReportPainter::measuresStayBounded()
     QVERIFY(kept() < limit);   // it started over
     QCOMPARE(measure(QStringLiteral("1,234")), first);
     QCOMPARE(measure(QStringLiteral("1,234")), first);
+}
+
+void TstReportPainter::laidOutPagesPaintAlikeFromTheLayoutsWidths_data()
+{
+    QTest::addColumn<QList<QStringList>>("rows");   // code, name, amount
+    QTest::newRow("every text once") << QList<QStringList>{{"A0001", "現金", "1,082,257"},
+                                                            {"A0002", "存放央行", "-44.43"}};
+    QTest::newRow("texts printed again")
+        << QList<QStringList>{{"A0001", "現金", "0"}, {"A0001", "現金", "0"}, {"A0001", "現金", "0"}};
+    QTest::newRow("a sign from another font") << QList<QStringList>{{"A☃", "雪☃人", "1☃"}};
+    QTest::newRow("a name wrapped, an amount shrunk")
+        << QList<QStringList>{{"A0003", "透過損益按公允價值衡量之金融資產透過損益按公允價值衡量之金融資產",
+                               "123,456,789,012,345.123"}};
+    QTest::newRow("blanks at the ends") << QList<QStringList>{{" A1", "名稱 ", " 12 "}};
+}
+
+// The widths a layout hands on with its document give the same page on a device
+// of the layout's resolution as the painter's own measures do.
+void TstReportPainter::laidOutPagesPaintAlikeFromTheLayoutsWidths()
+{
+    QFETCH(QList<QStringList>, rows);
+    ReportDefinition d;
+    d.title = QStringLiteral("測試報表");
+    d.titleFields = {QStringLiteral("製表日期:2026/03/05")};
+    d.columns = {{QStringLiteral("代碼"), 14, Qt::AlignLeft, ReportDefinition::Fit::Wrap},
+                 {QStringLiteral("名    稱"), 40, Qt::AlignLeft, ReportDefinition::Fit::Wrap},
+                 {QStringLiteral("金額"), 26, Qt::AlignRight, ReportDefinition::Fit::Shrink}};
+    QList<ReportRow> reportRows;
+    for (const QStringList &cells : std::as_const(rows))
+        reportRows.append({cells});
+    BandLayout::Geometry g;
+    g.paperWidth = 90;
+    g.paperHeight = 70;
+    g.margin = 4;
+    const ReportDocument document = BandLayout(g).layout(d, reportRows);
+    QVERIFY(document.measured);
+    auto painted = [&](const std::shared_ptr<ReferenceWidths> &measured, bool blank = false) {
+        QImage page(qRound(g.paperWidth / 25.4 * ReferenceWidths::Dpi),
+                    qRound(g.paperHeight / 25.4 * ReferenceWidths::Dpi), QImage::Format_Grayscale8);
+        page.setDotsPerMeterX(47244);   // 1200 dots per inch
+        page.setDotsPerMeterY(47244);
+        page.fill(Qt::white);
+        if (blank)
+            return page;
+        QPainter painter(&page);
+        ShapedTexts shapes(&page, measured);
+        ReportPainter::paintPage(painter, document.pages.first(), shapes);
+        return page;
+    };
+    const QImage fromLayout = painted(document.measured);
+    const QImage ownMeasures = painted({});
+    QVERIFY(fromLayout != painted({}, true));
+    QVERIFY(fromLayout == ownMeasures);
 }
 
 QTEST_MAIN(TstReportPainter)

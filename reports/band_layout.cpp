@@ -55,6 +55,7 @@ public:
             m_doc.pages[i].items.append(textItem(Role::Footer, box, {QStringLiteral("頁次:%1").arg(i + 1)},
                                                  Qt::AlignHCenter, Face::Ming, m_g.bodyPointSize));
         }
+        m_doc.measured = m_fitter.measured();
         return std::move(m_doc);
     }
 

@@ -62,9 +62,10 @@ void drawInBox(QPainter &painter, const QRectF &box, Qt::Alignment alignment, co
         painter.save();
         painter.setClipRect(box, Qt::IntersectClip);
     }
-    // A line of one font is drawn from its glyphs. A line whose characters
-    // come from several fonts is drawn as text, from its baseline, so that its
-    // pieces are written in their order, as the box would write them.
+    // A line of one font is drawn from its glyphs when they are kept. A line
+    // drawn once, or one whose characters come from several fonts, is drawn as
+    // text from its baseline (the pieces of several fonts written in their
+    // order, as the box would write them).
     if (shape.runs.size() == 1)
         painter.drawGlyphRun(corner, shape.runs.first());
     else
@@ -124,7 +125,7 @@ bool paint(QPagedPaintDevice &device, const ReportDocument &document, const QLis
         *error = QStringLiteral("無法開始繪製報表頁面");
         return false;
     }
-    ShapedTexts shapes(&device);
+    ShapedTexts shapes(&device, document.measured);
     bool first = true;
     for (int index : std::as_const(indexes)) {
         if (index < 0 || index >= document.pageCount())

@@ -15,10 +15,12 @@ class QPainter;
 namespace ReportPainter {
 
 // Draws one page with the painter, whose origin is the paper's top left corner.
-// Each line's glyphs are drawn at a position worked out from its width (laid
-// out once per text and font in `shapes`, which must lay out on the painter's
-// device), not laid out in its box again; a line the box cannot hold whole, or
-// one with blanks at an end or control characters, is still drawn in its box.
+// Each line is drawn at a position worked out from its width (measured once per
+// text and font in `shapes`, which must measure on the painter's device): from
+// its kept glyphs, or as text from its baseline, never laid out in its box
+// again; a line the box cannot hold whole, or one with blanks at an end or
+// control characters, is still drawn in its box. paint() hands `shapes` the
+// widths the layout measured, for a device at the layout's resolution.
 void paintPage(QPainter &painter, const ReportDocument::Page &page, ShapedTexts &shapes);
 
 // Draws the pages with the given indexes (0-based, in that order; every page

@@ -5,8 +5,7 @@
 
 namespace {
 
-constexpr double ReferenceDpi = 1200;
-constexpr double PixelsPerMm = ReferenceDpi / 25.4;
+constexpr double PixelsPerMm = ReferenceWidths::Dpi / 25.4;
 
 // A little room so that a text measured as just fitting is not drawn against the frame.
 constexpr double SlackMm = 0.05;
@@ -18,13 +17,7 @@ bool isBreakAfter(QChar c)
 
 } // namespace
 
-TextFitter::TextFitter()
-    : m_device(1, 1, QImage::Format_RGB32)
-{
-    const int dotsPerMeter = qRound(ReferenceDpi / 0.0254);
-    m_device.setDotsPerMeterX(dotsPerMeter);
-    m_device.setDotsPerMeterY(dotsPerMeter);
-}
+TextFitter::TextFitter() = default;
 
 double TextFitter::widthMm(const QString &text, ReportFonts::Face face, double pointSize)
 {

@@ -2,11 +2,12 @@
 
 #include "reports/report_definition.h"
 #include "reports/report_fonts.h"
-#include "reports/text_widths.h"
+#include "reports/reference_widths.h"
 
-#include <QImage>
 #include <QString>
 #include <QStringList>
+
+#include <memory>
 
 // Measures texts in millimetres with the report fonts and fits them into cells.
 //
@@ -31,6 +32,9 @@ public:
 
     double widthMm(const QString &text, ReportFonts::Face face, double pointSize);
 
+    // The widths measured so far, for the document the layout makes.
+    std::shared_ptr<ReferenceWidths> measured() const { return m_reference; }
+
     // The text ("\n" separates its own lines) fitted into `widthMm`: unchanged when
     // every line fits; else, by `fit`, the long lines broken at the width, or the
     // whole text printed smaller, down to MinPointSize, and broken only below that.
@@ -41,8 +45,8 @@ public:
 private:
     QStringList wrap(const QString &line, double widthMm, ReportFonts::Face face, double pointSize);
 
-    QImage m_device;
     // Whole texts (cells, headings, title fields) are measured once each; the
     // growing lines the wrapping tries, once per character, are not kept.
-    TextWidths m_widths{&m_device};
+    std::shared_ptr<ReferenceWidths> m_reference = std::make_shared<ReferenceWidths>();
+    TextWidths &m_widths = m_reference->widths();
 };

@@ -1,3 +1,5 @@
+#include "reports/band_layout.h"
+#include "reports/reference_widths.h"
 #include "reports/report_painter.h"
 #include "reports/text_widths.h"
 
@@ -21,6 +23,8 @@ private slots:
     void linesLandWhereTheirBoxPutsThem();
     void measuresStayBounded_data();
     void measuresStayBounded();
+    void laidOutPagesPaintAlikeFromTheLayoutsWidths_data();
+    void laidOutPagesPaintAlikeFromTheLayoutsWidths();
 };
 
 namespace {
@@ -78,20 +82,29 @@ void TstReportPainter::linesLandWhereTheirBoxPutsThem_data()
     QTest::addColumn<double>("widthMm");   // of the box
     QTest::addColumn<int>("face");
     QTest::addColumn<double>("pointSize");
+    QTest::addColumn<bool>("measured");   // the document carries the layout's widths
     const int left = Qt::AlignLeft, right = Qt::AlignRight, centre = Qt::AlignHCenter;
     const int ming = int(Face::Ming);
-    QTest::newRow("label on the left") << "1-初級市場" << left << 23.0 << ming << 10.0;
-    // Right-aligned texts are where the box's own rounding clips them.
-    QTest::newRow("amount on the right") << "2,600,000" << right << 23.0 << ming << 10.0;
-    QTest::newRow("rate on the right") << "1.3125" << right << 23.0 << ming << 10.0;
-    QTest::newRow("heading in the middle, blanks inside") << "科      目      名      稱" << centre << 97.0 << ming
-                                                          << 10.0;
-    QTest::newRow("shrunk amount") << "123,456,789,012,345.123" << right << 32.0 << ming << 8.3;
-    QTest::newRow("title in the Kai face") << "兼營票券利率業務統計表" << centre << 190.0 << int(Face::Kai) << 20.0;
-    QTest::newRow("wider than its box") << "透過損益按公允價值衡量之金融資產" << right << 20.0 << ming << 10.0;
-    QTest::newRow("blanks at both ends") << " 前導與尾端 " << right << 40.0 << ming << 10.0;
-    QTest::newRow("a tab inside") << "A\tB" << left << 40.0 << ming << 10.0;
-    QTest::newRow("a sign from another font") << "雪☃人" << centre << 40.0 << ming << 10.0;
+    // Each row twice: painted from the painter's own measures, and from the
+    // widths the layout measured (a line drawn once is then written as text).
+    for (const bool measured : {false, true}) {
+        auto row = [measured](const char *name) -> QTestData & {
+            return QTest::newRow(measured ? qPrintable(QStringLiteral("%1, measured").arg(QLatin1String(name)))
+                                          : name);
+        };
+        row("label on the left") << "1-初級市場" << left << 23.0 << ming << 10.0 << measured;
+        // Right-aligned texts are where the box's own rounding clips them.
+        row("amount on the right") << "2,600,000" << right << 23.0 << ming << 10.0 << measured;
+        row("rate on the right") << "1.3125" << right << 23.0 << ming << 10.0 << measured;
+        row("heading in the middle, blanks inside") << "科      目      名      稱" << centre << 97.0 << ming
+                                                              << 10.0 << measured;
+        row("shrunk amount") << "123,456,789,012,345.123" << right << 32.0 << ming << 8.3 << measured;
+        row("title in the Kai face") << "兼營票券利率業務統計表" << centre << 190.0 << int(Face::Kai) << 20.0 << measured;
+        row("wider than its box") << "透過損益按公允價值衡量之金融資產" << right << 20.0 << ming << 10.0 << measured;
+        row("blanks at both ends") << " 前導與尾端 " << right << 40.0 << ming << 10.0 << measured;
+        row("a tab inside") << "A\tB" << left << 40.0 << ming << 10.0 << measured;
+        row("a sign from another font") << "雪☃人" << centre << 40.0 << ming << 10.0 << measured;
+    }
 }
 
 void TstReportPainter::linesLandWhereTheirBoxPutsThem()
@@ -101,9 +114,12 @@ void TstReportPainter::linesLandWhereTheirBoxPutsThem()
     QFETCH(double, widthMm);
     QFETCH(int, face);
     QFETCH(double, pointSize);
+    QFETCH(bool, measured);
     // The same text twice: the second is drawn from what the first measured.
     ReportDocument document;
     document.pages.append(ReportDocument::Page{});
+    if (measured)
+        document.measured = std::make_shared<ReferenceWidths>();
     for (double top : {20.0, 40.0}) {
         ReportItem item;
         item.rect = QRectF(10, top, widthMm, 5);
@@ -162,6 +178,59 @@ void TstReportPainter::measuresStayBounded()
     QVERIFY(kept() < limit);   // it started over
     QCOMPARE(measure(QStringLiteral("1,234")), first);
     QCOMPARE(measure(QStringLiteral("1,234")), first);
+}
+
+void TstReportPainter::laidOutPagesPaintAlikeFromTheLayoutsWidths_data()
+{
+    QTest::addColumn<QList<QStringList>>("rows");   // code, name, amount
+    QTest::newRow("every text once") << QList<QStringList>{{"A0001", "現金", "1,082,257"},
+                                                            {"A0002", "存放央行", "-44.43"}};
+    QTest::newRow("texts printed again")
+        << QList<QStringList>{{"A0001", "現金", "0"}, {"A0001", "現金", "0"}, {"A0001", "現金", "0"}};
+    QTest::newRow("a sign from another font") << QList<QStringList>{{"A☃", "雪☃人", "1☃"}};
+    QTest::newRow("a name wrapped, an amount shrunk")
+        << QList<QStringList>{{"A0003", "透過損益按公允價值衡量之金融資產透過損益按公允價值衡量之金融資產",
+                               "123,456,789,012,345.123"}};
+    QTest::newRow("blanks at the ends") << QList<QStringList>{{" A1", "名稱 ", " 12 "}};
+}
+
+// The widths a layout hands on with its document give the same page on a device
+// of the layout's resolution as the painter's own measures do.
+void TstReportPainter::laidOutPagesPaintAlikeFromTheLayoutsWidths()
+{
+    QFETCH(QList<QStringList>, rows);
+    ReportDefinition d;
+    d.title = QStringLiteral("測試報表");
+    d.titleFields = {QStringLiteral("製表日期:2026/03/05")};
+    d.columns = {{QStringLiteral("代碼"), 14, Qt::AlignLeft, ReportDefinition::Fit::Wrap},
+                 {QStringLiteral("名    稱"), 40, Qt::AlignLeft, ReportDefinition::Fit::Wrap},
+                 {QStringLiteral("金額"), 26, Qt::AlignRight, ReportDefinition::Fit::Shrink}};
+    QList<ReportRow> reportRows;
+    for (const QStringList &cells : std::as_const(rows))
+        reportRows.append({cells});
+    BandLayout::Geometry g;
+    g.paperWidth = 90;
+    g.paperHeight = 70;
+    g.margin = 4;
+    const ReportDocument document = BandLayout(g).layout(d, reportRows);
+    QVERIFY(document.measured);
+    auto painted = [&](const std::shared_ptr<ReferenceWidths> &measured, bool blank = false) {
+        QImage page(qRound(g.paperWidth / 25.4 * ReferenceWidths::Dpi),
+                    qRound(g.paperHeight / 25.4 * ReferenceWidths::Dpi), QImage::Format_Grayscale8);
+        page.setDotsPerMeterX(47244);   // 1200 dots per inch
+        page.setDotsPerMeterY(47244);
+        page.fill(Qt::white);
+        if (blank)
+            return page;
+        QPainter painter(&page);
+        ShapedTexts shapes(&page, measured);
+        ReportPainter::paintPage(painter, document.pages.first(), shapes);
+        return page;
+    };
+    const QImage fromLayout = painted(document.measured);
+    const QImage ownMeasures = painted({});
+    QVERIFY(fromLayout != painted({}, true));
+    QVERIFY(fromLayout == ownMeasures);
 }
 
 QTEST_MAIN(TstReportPainter)

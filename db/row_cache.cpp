@@ -55,7 +55,7 @@ CachedRow RowCache::packLoaded(const QVariantList &values)
 
 void RowCache::addLoaded(const QList<CachedRow> &rows)
 {
-    m_rows.reserve(m_rows.size() + rows.size());
+    // No reserve here: one to the exact size would copy every row at each part.
     for (const CachedRow &row : rows) {
         const int storage = int(m_rows.size());
         m_rows << row;

@@ -27,8 +27,8 @@ private:
 // The values of one cached row, held compactly: an immutable, implicitly
 // shared block of a one-byte tag per value and cells only as wide as the
 // values need (a text is its 4-byte index into a TextPool, a whole amount or a
-// year 4 bytes, a NULL nothing). A loaded county row of eight fields costs
-// about 70 bytes instead of eight QVariants and a string each. Every value
+// year 4 bytes, a NULL nothing). A loaded county row of eight fields takes
+// a block of about 60 bytes instead of eight QVariants and a string each. Every value
 // comes back as the exact QVariant it was packed from: its type, a typed null
 // (a NULL column), and a null text told from an empty one (the one binds NULL,
 // the other ''). Values of other types (a date, a byte array, a NULL of such a

@@ -1,4 +1,5 @@
 #include "db/cached_dataset.h"
+#include "db/write_transaction.h"
 
 #include "tests/db/month_dataset_fixture.h"
 
@@ -52,6 +53,7 @@ void tst_CachedDatasetFetch::readsWhatEachStepNeeds_data()
     QTest::newRow("the event loop reads the rest") << 2 << "eventLoop" << 6 << 0;
     QTest::newRow("closed while reading, opened again") << 2 << "closeOpen" << 2 << 0;
     QTest::newRow("a value of a row not read") << 2 << "value5" << 6 << 0;
+    QTest::newRow("a writer starts on the connection") << 2 << "write" << 6 << 0;
 }
 
 void tst_CachedDatasetFetch::readsWhatEachStepNeeds()
@@ -91,6 +93,9 @@ void tst_CachedDatasetFetch::readsWhatEachStepNeeds()
         QCOMPARE(ds->rowCount(), 0);
         CachedDataset::fetchAllOn(ds->connectionName());   // a writer finds nothing left reading
         QVERIFY(ds->open());
+    } else if (step == "write") {
+        WriteTransaction write(QSqlDatabase::database(ds->connectionName()));
+        QVERIFY2(write.isActive(), qPrintable(write.error()));
     } else if (step == "value5")
         QCOMPARE(ds->value(5, "ACC_CODE").toString(), accountCode(5));
     // Whatever was read first, the rest follows in order, each row once.

@@ -3,6 +3,7 @@
 #include <QList>
 #include <QString>
 #include <functional>
+#include <optional>
 
 // velq8-bench: times the operations a user waits for on a generated database
 // and prints each beside a plain-SQLite (or plain C) baseline doing the same
@@ -20,6 +21,18 @@ struct BenchContext
     // run; a scenario that changes it must put it back as it was.
 };
 
+namespace Bench {
+
+// The resident memory of the process from /proc/self/status, in MB: now
+// (VmRSS) and the peak since resetPeak() (VmHWM).
+struct Memory
+{
+    double residentMb = 0;
+    double peakMb = 0;
+};
+
+} // namespace Bench
+
 struct BenchFigure
 {
     QString scenario;
@@ -28,6 +41,12 @@ struct BenchFigure
     // The statements the operation sends to the engine (StatementCount); -1:
     // not counted.
     long long statements = -1;
+    // The memory of each side, where the scenario measured them in phases of
+    // their own (Bench::phase()): the resident size at the end of the side's
+    // phase and the peak during it. Unset: main prints the memory of the whole
+    // scenario, both sides together, as ours and "-" for the baseline.
+    std::optional<Bench::Memory> oursMemory;
+    std::optional<Bench::Memory> baselineMemory;
 };
 
 struct BenchScenario
@@ -48,16 +67,15 @@ struct BenchScenario
 
 namespace Bench {
 
-// The resident memory of the process from /proc/self/status, in MB: now
-// (VmRSS) and the peak since resetPeak() (VmHWM).
-struct Memory
-{
-    double residentMb = 0;
-    double peakMb = 0;
-};
 Memory memory();
-// Starts a new peak (VmHWM) at the present resident size, where the system allows it.
+// Gives the heap that is free back to the system, then starts a new peak
+// (VmHWM) at the present resident size, where the system allows it: what a
+// phase after it shows is what that phase holds.
 void resetPeak();
+// Runs one side of a scenario in a phase of its own: the peak starts anew
+// before `work`, and the memory is read right after it (the resident size
+// while what `work` left behind is still held, the peak during it).
+Memory phase(const std::function<void()> &work);
 
 // Median wall time in milliseconds of `repeats` runs of `work`; `setup` runs
 // before each run and is not timed.
@@ -71,6 +89,12 @@ struct Measured
 {
     double ms = 0;
     long long statements = -1;
+    // The memory of each side, where the scenario measured them in phases of
+    // their own (Bench::phase()): the resident size at the end of the side's
+    // phase and the peak during it. Unset: main prints the memory of the whole
+    // scenario, both sides together, as ours and "-" for the baseline.
+    std::optional<Bench::Memory> oursMemory;
+    std::optional<Bench::Memory> baselineMemory;
 };
 Measured measure(int repeats, const std::function<void()> &work, const std::function<void()> &setup = {});
 

@@ -10,6 +10,7 @@
 #include <QTemporaryDir>
 #include <algorithm>
 #include <cstdio>
+#include <malloc.h>
 #include <memory>
 
 namespace {
@@ -76,11 +77,33 @@ Bench::Memory Bench::memory()
 
 void Bench::resetPeak()
 {
+    // What an earlier phase freed may still be counted as resident until the
+    // allocator returns it.
+    malloc_trim(0);
     // "5" resets the peak resident size (Linux 4.0 and later).
     QFile clear(QStringLiteral("/proc/self/clear_refs"));
     if (clear.open(QIODevice::WriteOnly))
         clear.write("5");
 }
+
+Bench::Memory Bench::phase(const std::function<void()> &work)
+{
+    resetPeak();
+    work();
+    return memory();
+}
+
+namespace {
+
+void printMemory(const std::optional<Bench::Memory> &m)
+{
+    if (m)
+        std::printf(" %.0f %.0f", m->residentMb, m->peakMb);
+    else
+        std::printf(" - -");
+}
+
+} // namespace
 
 int main(int argc, char *argv[])
 {
@@ -116,9 +139,13 @@ int main(int argc, char *argv[])
             std::printf(" %s%s", qPrintable(s.name), s.bothEngines ? "*" : "");
         std::printf("\n(* also on a server: with --server only these run, on a fresh database made\n"
                     "on that server and dropped again)\n"
-                    "Prints: <scenario> <ours in ms> <baseline in ms> <ratio> <resident MB> <peak MB> [statements]\n"
-                    "(the memory after the scenario's figures, the peak since the scenario began; the\n"
-                    "statements one run of the operation sends to the engine, where counted)\n");
+                    "Prints: <scenario> <ours in ms> <baseline in ms> <ratio> <our resident MB> <our peak MB>\n"
+                    "        <baseline resident MB> <baseline peak MB> [statements]\n"
+                    "Where a scenario measures each side in a phase of its own, the resident size is the\n"
+                    "process's at the end of that side's phase (what it still holds) and the peak the\n"
+                    "highest during it; where the baseline's columns show \"-\", our columns are the\n"
+                    "whole scenario's, both sides together (after its figures; the peak since it began).\n"
+                    "The statements are those one run of the operation sends to the engine, where counted.\n");
         return 0;
     }
     for (const QString &name : wanted) {
@@ -160,16 +187,18 @@ int main(int argc, char *argv[])
         std::fprintf(stderr, "opening the database failed: %s\n", qPrintable(error));
         return 2;
     }
-    std::printf("# years %d on %s\n# scenario ours_ms baseline_ms ratio rss_mb hwm_mb [statements]\n", years,
-                context.onServer ? "a server" : "SQLite");
+    std::printf("# years %d on %s\n# scenario ours_ms baseline_ms ratio ours_rss_mb ours_hwm_mb base_rss_mb "
+                "base_hwm_mb [statements]\n",
+                years, context.onServer ? "a server" : "SQLite");
     for (const BenchScenario &s : BenchScenario::all()) {
         if ((!wanted.isEmpty() && !wanted.contains(s.name)) || (context.onServer && !s.bothEngines))
             continue;
         Bench::resetPeak();
         for (const BenchFigure &f : s.run(context)) {
-            const Bench::Memory m = Bench::memory();
-            std::printf("%s %.3f %.3f %.2f %.0f %.0f", qPrintable(f.scenario), f.oursMs, f.baselineMs,
-                        f.baselineMs > 0 ? f.oursMs / f.baselineMs : 0.0, m.residentMb, m.peakMb);
+            std::printf("%s %.3f %.3f %.2f", qPrintable(f.scenario), f.oursMs, f.baselineMs,
+                        f.baselineMs > 0 ? f.oursMs / f.baselineMs : 0.0);
+            printMemory(f.oursMemory ? f.oursMemory : std::optional(Bench::memory()));
+            printMemory(f.oursMemory ? f.baselineMemory : std::nullopt);
             if (f.statements >= 0)
                 std::printf(" %lld", f.statements);
             std::printf("\n");

@@ -23,8 +23,10 @@
 //   all_periods_operating, all_periods_county: until every row is read.
 // The baseline reads the tab's own statement with the sqlite3 C API into a
 // vector of plain structs (numbers as numbers, each text its own std::string).
-// The resident size while the tab holds every row is printed as a comment line
-// before the baseline runs (the figure's memory columns include the baseline's).
+// Each side is measured in a memory phase of its own: ours ends with the tab
+// holding its rows (all_periods_*: every row), the baseline's starts after the
+// tab is gone. The resident size while the tab holds every row is also printed
+// as a comment line.
 namespace {
 
 struct PlainRow
@@ -74,10 +76,10 @@ QList<BenchFigure> runPeriods(BenchContext &context)
         if (!plain.ok())
             return figures;
         const QString name = QString::fromLatin1(c.figure);
+        BenchFigure firstRows{QString(name).replace(QLatin1String("all_periods"), QLatin1String("first_rows"))};
+        BenchFigure allRows{name};
         int shown = 0;
         int found = 0;
-        double first = 0;
-        double all = 0;
         {
             BenchTab bench;
             if (!bench.open(c.description, 0, 0, "periods"))
@@ -87,31 +89,36 @@ QList<BenchFigure> runPeriods(BenchContext &context)
                 bench.tab->dataset()->close();
                 bench.period(0, 0);
             };
-            first = Bench::medianMs(3, [&] {
-                bench.tab->query();
-                QApplication::processEvents();   // the grid paints its first rows
-                shown = bench.tab->dataset()->fetchedCount();
-            }, reset);
-            all = Bench::medianMs(3, [&] {
-                bench.tab->query();
-                QApplication::processEvents();
-                found = bench.tab->dataset()->recordCount();   // reads the rest
-            }, reset);
-            // What the rows cost while the tab holds them, before the baseline runs.
+            firstRows.oursMemory = Bench::phase([&] {
+                firstRows.oursMs = Bench::medianMs(3, [&] {
+                    bench.tab->query();
+                    QApplication::processEvents();   // the grid paints its first rows
+                    shown = bench.tab->dataset()->fetchedCount();
+                }, reset);
+            });
+            // Ends with the tab holding every row: its resident size is what they cost.
+            allRows.oursMemory = Bench::phase([&] {
+                allRows.oursMs = Bench::medianMs(3, [&] {
+                    bench.tab->query();
+                    QApplication::processEvents();
+                    found = bench.tab->dataset()->recordCount();   // reads the rest
+                }, reset);
+            });
             std::printf("# %s: first %d rows shown, %d rows held, resident %.0f MB\n", c.figure, shown, found,
-                        Bench::memory().residentMb);
+                        allRows.oursMemory->residentMb);
         }
+        // The baseline in phases of its own, after the tab and its rows are gone.
         const DeclarationKind &kind = DeclarationKind::get(c.kind);
-        const double firstBase = Bench::medianMs(3, [&] { plainRead(plain, kind, shown); });
+        firstRows.baselineMemory = Bench::phase(
+            [&] { firstRows.baselineMs = Bench::medianMs(3, [&] { plainRead(plain, kind, shown); }); });
         std::size_t plainFound = 0;
-        const double base = Bench::medianMs(3, [&] { plainFound = plainRead(plain, kind); });
+        allRows.baselineMemory = Bench::phase(
+            [&] { allRows.baselineMs = Bench::medianMs(3, [&] { plainFound = plainRead(plain, kind); }); });
         const int expected = c.monthRows * 12 * context.years;
         if (found != expected || int(plainFound) != expected)
             std::fprintf(stderr, "periods: %s found %d rows, plain %zu, expected %d\n", c.figure, found, plainFound,
                          expected);
-        figures.append({QString(name).replace(QLatin1String("all_periods"), QLatin1String("first_rows")), first,
-                        firstBase});
-        figures.append({name, all, base});
+        figures << firstRows << allRows;
     }
     return figures;
 }

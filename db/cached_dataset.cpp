@@ -134,6 +134,7 @@ bool CachedDataset::open()
     if (loud)
         beginResetModel();
     m_fields = FieldKinds(names, types);
+    m_resultColumns = columns;
     m_fields.useTable(m_updateTable);
     m_presentation.resolve(m_fields);
     // Row by row into the cache, each packed as it is read: the result is

@@ -32,9 +32,10 @@ class QSqlQuery;
 // names, so they are never written.
 //
 // A long result is read in parts (on SQLite, whose statements may stay open
-// beside others on the connection): open() reads what it can in a tenth of a
-// second, a grid reads more as it scrolls (canFetchMore/fetchMore) and the
-// event loop reads the rest a part per turn. Whatever needs every row (recordCount, last,
+// beside others on the connection): open() reads what a grid shows first (one
+// part) and whatever else comes within a few milliseconds, so that a month is
+// still read whole and its statement closed; a grid reads more as it scrolls
+// (canFetchMore/fetchMore) and the event loop reads the rest a part per turn. Whatever needs every row (recordCount, last,
 // locate, append, the apply) reads the rest first, so it sees what a whole
 // read would have given.
 //
@@ -86,8 +87,10 @@ public:
 
     // Reading in parts --------------------------------------------------------------
     // Rows read by each fetchMore() (at least 1; 256 by default). open() reads
-    // parts of this size for up to firstReadMs() (100 by default; 0: one part)
-    // and leaves what is left of the result for later.
+    // parts of this size for up to firstReadMs() (5 by default; 0: one part)
+    // and leaves what is left of the result for later. The first read is a wait
+    // the user sees before any row is shown: it stays far below what a user
+    // notices, yet long enough for a month (a few thousand rows) to be read whole.
     void setFetchSize(int rows);
     int fetchSize() const { return m_fetchSize; }
     void setFirstReadMs(int ms) { m_firstReadMs = std::max(0, ms); }
@@ -263,7 +266,8 @@ private:
     QString m_lastError;
     // The statement while rows of it are unread, and the turns that read them.
     std::unique_ptr<QSqlQuery> m_cursor;
+    QList<int> m_resultColumns;   // the statement's column of each field
     int m_fetchSize = 256;
-    int m_firstReadMs = 100;
+    int m_firstReadMs = 5;
     QTimer m_fetchTimer;
 };

@@ -93,20 +93,20 @@ int CachedDataset::fetchRows(int limit)
         return 0;
     QSqlQuery &q = *m_cursor;
     const int n = m_fields.count();
-    // The part is read before the model announces it: the signal must say how
-    // many rows come.
-    QList<QVariantList> part;
+    // The part is read (and packed) before the model announces it: the signal
+    // must say how many rows come.
+    QList<CachedRow> part;
     part.reserve(std::min(limit, RestPart));
+    QVariantList values(n);
     bool ended = false;
     while (part.size() < limit) {
         if (!q.next()) {
             ended = true;
             break;
         }
-        QVariantList values(n);
         for (int i = 0; i < n; ++i)
-            values[i] = q.value(i);
-        part << std::move(values);
+            values[i] = q.value(m_resultColumns.at(i));
+        part << m_rows.packLoaded(values);
     }
     if (ended && q.lastError().type() != QSqlError::NoError)
         m_lastError = EngineMessage::of(q.lastError());
@@ -116,13 +116,7 @@ int CachedDataset::fetchRows(int limit)
         const bool loud = !quiet();
         if (loud)
             beginInsertRows({}, first, first + int(part.size()) - 1);
-        qsizetype i = 0;
-        m_rows.loadMore([&](QVariantList *values) {
-            if (i >= part.size())
-                return false;
-            *values = std::move(part[i++]);
-            return true;
-        });
+        m_rows.addLoaded(part);
         if (loud)
             endInsertRows();
     }

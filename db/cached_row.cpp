@@ -57,3 +57,11 @@ void CachedRow::markCommitted()
     m_original = m_values;
     m_status = Status::Unmodified;
 }
+
+CachedRow CachedRow::asCommitted() const
+{
+    CachedRow row;
+    row.m_values = m_original;
+    row.m_original = m_original;
+    return row;
+}

@@ -57,9 +57,13 @@ public:
     // The same, from the values of the row as it was before an edit.
     void rebase(const CachedRow &before);
     void markCommitted();
+    // The row as last loaded or committed: its original values, unmodified
+    // (what a discard goes back to; an appended row has none to go back to).
+    CachedRow asCommitted() const;
 
 private:
     PackedValues m_values;
     PackedValues m_original;
     Status m_status = Status::Unmodified;
 };
+Q_DECLARE_TYPEINFO(CachedRow, Q_RELOCATABLE_TYPE);

@@ -1,7 +1,11 @@
 #include "db/packed_values.h"
 
+#include <QVarLengthArray>
+
+#include <cmath>
 #include <cstdlib>
 #include <cstring>
+#include <limits>
 #include <new>
 
 quint32 TextPool::intern(const QString &text)
@@ -19,38 +23,125 @@ quint32 TextPool::intern(const QString &text)
 
 namespace {
 
-// A cell's tag: the QMetaType id of the value, with flags for a typed null and
-// a null text (QString()), which hash and compare equal to "" but bind NULL.
-constexpr quint16 NullFlag = 0x8000;
-constexpr quint16 NullTextFlag = 0x4000;
-constexpr quint16 TypeMask = 0x3fff;
+// A value's tag, one byte: the kind of the value, and flags for a typed null
+// and a null text (QString(), which hashes and compares equal to "" but binds
+// NULL) and for a number held in four bytes. A cell is as wide as its value
+// needs: nothing for a null, four bytes for a text (its index in the pool), an
+// int, or a 64-bit integer or a double that an int holds exactly (most amounts
+// are whole), eight bytes otherwise.
+enum Kind : quint8 { Invalid, Bool, Int, UInt, LongLong, ULongLong, Double, Text };
+constexpr quint8 KindMask = 0x0f;
+constexpr quint8 NullFlag = 0x10;
+constexpr quint8 NullTextFlag = 0x20;
+constexpr quint8 NarrowFlag = 0x40;
 
-bool packable(const QVariant &v)
+int kindOf(int type)
 {
-    const int type = v.metaType().id();
-    if (type > TypeMask)
-        return false;
-    if (v.isNull())
-        return true;   // a typed null keeps only its type
     switch (type) {
-    case QMetaType::UnknownType:
-    case QMetaType::Bool:
-    case QMetaType::Int:
-    case QMetaType::UInt:
-    case QMetaType::LongLong:
-    case QMetaType::ULongLong:
-    case QMetaType::Double:
-    case QMetaType::QString:
-        return true;
-    default:
-        return false;
+    case QMetaType::UnknownType: return Invalid;
+    case QMetaType::Bool: return Bool;
+    case QMetaType::Int: return Int;
+    case QMetaType::UInt: return UInt;
+    case QMetaType::LongLong: return LongLong;
+    case QMetaType::ULongLong: return ULongLong;
+    case QMetaType::Double: return Double;
+    case QMetaType::QString: return Text;
+    default: return -1;
     }
+}
+
+QMetaType typeOf(quint8 kind)
+{
+    switch (kind) {
+    case Bool: return QMetaType::fromType<bool>();
+    case Int: return QMetaType::fromType<int>();
+    case UInt: return QMetaType::fromType<uint>();
+    case LongLong: return QMetaType::fromType<qlonglong>();
+    case ULongLong: return QMetaType::fromType<qulonglong>();
+    case Double: return QMetaType::fromType<double>();
+    case Text: return QMetaType::fromType<QString>();
+    default: return {};
+    }
+}
+
+int widthOf(quint8 tag)
+{
+    if (tag & (NullFlag | NullTextFlag))
+        return 0;
+    switch (tag & KindMask) {
+    case Invalid: return 0;
+    case LongLong:
+    case ULongLong:
+    case Double: return (tag & NarrowFlag) ? 4 : 8;
+    default: return 4;
+    }
+}
+
+bool fitsInt(qlonglong n)
+{
+    return n >= std::numeric_limits<qint32>::min() && n <= std::numeric_limits<qint32>::max();
+}
+
+// The tag of a value and its cell (the low `widthOf(tag)` bytes of `cell`).
+quint8 encode(const QVariant &v, TextPool &pool, qint64 *cell)
+{
+    const auto kind = quint8(kindOf(v.metaType().id()));
+    *cell = 0;
+    if (kind != Invalid && v.isNull())
+        return kind | NullFlag;
+    switch (kind) {
+    case Bool: *cell = v.toBool() ? 1 : 0; return kind;
+    case Int: *cell = v.toInt(); return kind;
+    case UInt: *cell = qint64(v.toUInt()); return kind;
+    case LongLong: {
+        const qlonglong n = v.toLongLong();
+        *cell = n;
+        return fitsInt(n) ? kind | NarrowFlag : kind;
+    }
+    case ULongLong: {
+        const qulonglong n = v.toULongLong();
+        std::memcpy(cell, &n, sizeof n);
+        return n <= qulonglong(std::numeric_limits<qint32>::max()) ? kind | NarrowFlag : kind;
+    }
+    case Double: {
+        const double n = v.toDouble();
+        // A whole number an int holds, but not -0.0, whose sign an int loses.
+        if (n >= std::numeric_limits<qint32>::min() && n <= std::numeric_limits<qint32>::max()
+            && n == double(qint32(n)) && !(n == 0 && std::signbit(n))) {
+            *cell = qint32(n);
+            return kind | NarrowFlag;
+        }
+        std::memcpy(cell, &n, sizeof n);
+        return kind;
+    }
+    case Text: {
+        const QString text = v.toString();
+        if (text.isNull())
+            return kind | NullTextFlag;
+        *cell = qint64(pool.intern(text));
+        return kind;
+    }
+    default: return kind;
+    }
+}
+
+qint64 readCell(const uchar *at, int width)
+{
+    if (width == 8) {
+        qint64 n;
+        std::memcpy(&n, at, sizeof n);
+        return n;
+    }
+    qint32 n = 0;
+    if (width == 4)
+        std::memcpy(&n, at, sizeof n);
+    return n;   // a narrow cell widens with its sign
 }
 
 } // namespace
 
-// One allocation: the header, then `count` cells, then `count` tags (compact),
-// or the header and a QVariantList (list form).
+// One allocation: the header, then `count` tags and the cells one after another
+// (compact), or the header and a QVariantList (list form).
 struct PackedValues::Block
 {
     QAtomicInt ref;
@@ -58,16 +149,47 @@ struct PackedValues::Block
     bool compact = false;
     TextPool *pool = nullptr;   // holds a reference while the block lives
 
-    qint64 *cells() { return reinterpret_cast<qint64 *>(this + 1); }
-    const qint64 *cells() const { return reinterpret_cast<const qint64 *>(this + 1); }
-    quint16 *tags() { return reinterpret_cast<quint16 *>(cells() + count); }
-    const quint16 *tags() const { return reinterpret_cast<const quint16 *>(cells() + count); }
+    quint8 *tags() { return reinterpret_cast<quint8 *>(this + 1); }
+    const quint8 *tags() const { return reinterpret_cast<const quint8 *>(this + 1); }
+    uchar *cells() { return tags() + count; }
+    const uchar *cells() const { return tags() + count; }
     QVariantList *list() { return reinterpret_cast<QVariantList *>(this + 1); }
     const QVariantList *list() const { return reinterpret_cast<const QVariantList *>(this + 1); }
 
+    // The value of a compact cell at `at` with its tag.
+    QVariant decode(quint8 tag, const uchar *at) const
+    {
+        const quint8 kind = tag & KindMask;
+        if (tag & NullFlag)
+            return QVariant(typeOf(kind));
+        const qint64 cell = readCell(at, widthOf(tag));
+        switch (kind) {
+        case Bool: return QVariant(cell != 0);
+        case Int: return QVariant(int(cell));
+        case UInt: return QVariant(uint(quint32(cell)));
+        case LongLong: return QVariant(qlonglong(cell));
+        case ULongLong: {
+            if (tag & NarrowFlag)
+                return QVariant(qulonglong(cell));
+            qulonglong number;
+            std::memcpy(&number, &cell, sizeof number);
+            return QVariant(number);
+        }
+        case Double: {
+            if (tag & NarrowFlag)
+                return QVariant(double(cell));
+            double number;
+            std::memcpy(&number, &cell, sizeof number);
+            return QVariant(number);
+        }
+        case Text: return (tag & NullTextFlag) ? QVariant(QString()) : QVariant(pool->at(quint32(cell)));
+        default: return {};
+        }
+    }
+
     static Block *allocate(std::size_t extra)
     {
-        static_assert(sizeof(Block) % alignof(QVariantList) == 0 && sizeof(Block) % alignof(qint64) == 0);
+        static_assert(sizeof(Block) % alignof(QVariantList) == 0);
         void *memory = std::malloc(sizeof(Block) + extra);
         if (!memory)
             throw std::bad_alloc();
@@ -89,9 +211,9 @@ struct PackedValues::Block
 
 PackedValues::PackedValues(const QVariantList &values, TextPool *pool)
 {
-    bool compact = pool && values.size() <= TypeMask;
+    bool compact = pool && values.size() <= 0xffff;
     for (int i = 0; compact && i < values.size(); ++i)
-        compact = packable(values.at(i));
+        compact = kindOf(values.at(i).metaType().id()) >= 0;
     if (!compact) {
         d = Block::allocate(sizeof(QVariantList));
         new (d->list()) QVariantList(values);
@@ -99,39 +221,32 @@ PackedValues::PackedValues(const QVariantList &values, TextPool *pool)
         d->ref.storeRelaxed(1);
         return;
     }
+    // Tags and cells are worked out first: the block is allocated at its size.
     const auto count = std::size_t(values.size());
-    d = Block::allocate(count * (sizeof(qint64) + sizeof(quint16)));
+    QVarLengthArray<quint8, 32> tags(static_cast<qsizetype>(count));
+    QVarLengthArray<qint64, 32> cells(static_cast<qsizetype>(count));
+    std::size_t bytes = 0;
+    for (std::size_t i = 0; i < count; ++i) {
+        tags[i] = encode(values.at(qsizetype(i)), *pool, &cells[i]);
+        bytes += std::size_t(widthOf(tags[i]));
+    }
+    d = Block::allocate(count + bytes);
     d->compact = true;
     d->count = quint16(count);
     d->pool = pool;
     pool->ref.ref();
     d->ref.storeRelaxed(1);
-    qint64 *cells = d->cells();
-    quint16 *tags = d->tags();
+    std::memcpy(d->tags(), tags.data(), count);
+    uchar *at = d->cells();
     for (std::size_t i = 0; i < count; ++i) {
-        const QVariant &v = values.at(qsizetype(i));
-        const int type = v.metaType().id();
-        quint16 tag = quint16(type);
-        qint64 cell = 0;
-        if (v.isNull()) {
-            tag |= NullFlag;
-        } else if (type == QMetaType::Double) {
-            const double number = v.toDouble();
-            std::memcpy(&cell, &number, sizeof cell);
-        } else if (type == QMetaType::QString) {
-            const QString text = v.toString();
-            if (text.isNull())
-                tag |= NullTextFlag;
-            else
-                cell = qint64(pool->intern(text));
-        } else if (type == QMetaType::ULongLong) {
-            const qulonglong number = v.toULongLong();
-            std::memcpy(&cell, &number, sizeof cell);
-        } else if (type != QMetaType::UnknownType) {
-            cell = v.toLongLong();
+        const int width = widthOf(tags[i]);
+        if (width == 4) {
+            const auto narrow = qint32(cells[i]);
+            std::memcpy(at, &narrow, sizeof narrow);
+        } else if (width == 8) {
+            std::memcpy(at, &cells[i], sizeof cells[i]);
         }
-        cells[i] = cell;
-        tags[i] = tag;
+        at += width;
     }
 }
 
@@ -175,31 +290,11 @@ QVariant PackedValues::at(int index) const
         return {};
     if (!d->compact)
         return d->list()->at(index);
-    const quint16 tag = d->tags()[index];
-    const qint64 cell = d->cells()[index];
-    const int type = tag & TypeMask;
-    if (tag & NullFlag)
-        return QVariant(QMetaType(type));
-    switch (type) {
-    case QMetaType::UnknownType: return {};
-    case QMetaType::Bool: return QVariant(cell != 0);
-    case QMetaType::Int: return QVariant(int(cell));
-    case QMetaType::UInt: return QVariant(uint(cell));
-    case QMetaType::LongLong: return QVariant(qlonglong(cell));
-    case QMetaType::ULongLong: {
-        qulonglong number;
-        std::memcpy(&number, &cell, sizeof number);
-        return QVariant(number);
-    }
-    case QMetaType::Double: {
-        double number;
-        std::memcpy(&number, &cell, sizeof number);
-        return QVariant(number);
-    }
-    case QMetaType::QString:
-        return (tag & NullTextFlag) ? QVariant(QString()) : QVariant(d->pool->at(quint32(cell)));
-    default: return {};
-    }
+    const quint8 *tags = d->tags();
+    const uchar *at = d->cells();
+    for (int i = 0; i < index; ++i)
+        at += widthOf(tags[i]);
+    return d->decode(tags[index], at);
 }
 
 QVariantList PackedValues::toList() const
@@ -210,8 +305,12 @@ QVariantList PackedValues::toList() const
         return *d->list();
     QVariantList out;
     out.reserve(d->count);
-    for (int i = 0; i < d->count; ++i)
-        out << at(i);
+    const uchar *at = d->cells();
+    for (int i = 0; i < d->count; ++i) {
+        const quint8 tag = d->tags()[i];
+        out << d->decode(tag, at);
+        at += widthOf(tag);
+    }
     return out;
 }
 

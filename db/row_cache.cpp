@@ -23,9 +23,7 @@ void RowCache::loadFrom(const std::function<bool(QVariantList *)> &next)
 void RowCache::startLoad()
 {
     m_rows.clear();
-    m_loaded.clear();
     m_rows.squeeze();
-    m_loaded.squeeze();
     m_visible.clear();
     m_visible.squeeze();
     m_index.clear();
@@ -35,18 +33,11 @@ void RowCache::startLoad()
 
 int RowCache::loadMore(const std::function<bool(QVariantList *)> &next, int limit)
 {
-    if (!m_pool)
-        m_pool = new TextPool;
-    // The loaded rows and the rows as loaded are two lists from here on (each
-    // row's values shared between them), so that adding to one never copies
-    // the other.
     QVariantList values;
     int added = 0;
     while ((limit < 0 || added < limit) && next(&values)) {
-        const CachedRow row = CachedRow::loaded(values, *m_pool);
         const int storage = int(m_rows.size());
-        m_rows << row;
-        m_loaded << row;
+        m_rows << packLoaded(values);
         m_visible << storage;
         if (!m_index.isEmpty())
             m_index.rowAppended(storage, values);
@@ -55,12 +46,28 @@ int RowCache::loadMore(const std::function<bool(QVariantList *)> &next, int limi
     return added;
 }
 
+CachedRow RowCache::packLoaded(const QVariantList &values)
+{
+    if (!m_pool)
+        m_pool = new TextPool;
+    return CachedRow::loaded(values, *m_pool);
+}
+
+void RowCache::addLoaded(const QList<CachedRow> &rows)
+{
+    // No reserve here: one to the exact size would copy every row at each part.
+    for (const CachedRow &row : rows) {
+        const int storage = int(m_rows.size());
+        m_rows << row;
+        m_visible << storage;
+        if (!m_index.isEmpty())
+            m_index.rowAppended(storage, row.values());
+    }
+}
+
 void RowCache::finishLoad()
 {
     m_pool.reset();
-    // With nothing changed the two lists are one again.
-    if (!isEditing() && m_rows.size() == m_loaded.size() && !hasChanges())
-        m_loaded = m_rows;
     m_rows.squeeze();
     m_visible.squeeze();
 }
@@ -217,9 +224,7 @@ bool RowCache::hasChanges() const
 void RowCache::commit()
 {
     QList<CachedRow> rows;
-    QList<CachedRow> loaded;
     rows.reserve(m_rows.size());
-    loaded.reserve(m_rows.size());
     bool dropped = false;
     int editing = -1;
     for (int s = 0; s < m_rows.size(); ++s) {
@@ -229,7 +234,6 @@ void RowCache::commit()
             // had before the edit began.
             if (m_editMode == EditMode::Edit) {
                 m_editBackup.markCommitted();
-                loaded << m_editBackup;
                 row.rebase(m_editBackup);
             }
             editing = int(rows.size());
@@ -242,10 +246,8 @@ void RowCache::commit()
         }
         row.markCommitted();
         rows << row;
-        loaded << row;
     }
     m_rows = rows;
-    m_loaded = loaded;
     m_editing = editing;
     if (dropped) {
         rebuildVisible();
@@ -255,7 +257,16 @@ void RowCache::commit()
 
 void RowCache::revert()
 {
-    m_rows = m_loaded;
+    // Every row but an appended one holds its loaded or committed values as its
+    // original values, in the order they were loaded: those are the rows to
+    // go back to, and no second list of the rows is kept for it.
+    QList<CachedRow> rows;
+    rows.reserve(m_rows.size());
+    for (const CachedRow &row : std::as_const(m_rows)) {
+        if (row.status() != CachedRow::Status::Inserted)
+            rows << row.asCommitted();
+    }
+    m_rows = rows;
     rebuildVisible();
     m_index.clear();
     endEdit();

@@ -13,8 +13,8 @@
 // Rows are kept in storage order (the order they were loaded or appended in),
 // deleted rows included until the cache is committed; the visible rows are the
 // others, numbered 0.. in storage order, and are what a cursor and a grid see.
-// The rows as last loaded or committed are kept too, so that revert() can go
-// back to them.
+// Each row keeps its values as last loaded or committed (its original values),
+// which is what revert() goes back to.
 //
 // One row at a time may be in editing: beginEdit() keeps a copy of it for
 // cancelEdit(), append() adds a new row that is in editing from the start. The
@@ -41,6 +41,11 @@ public:
     void startLoad();
     int loadMore(const std::function<bool(QVariantList *)> &next, int limit = -1);
     void finishLoad();
+    // The same in two steps, for rows that must be counted before they are
+    // added: a row packed as the load holds it (its texts in the load's
+    // pool), then the packed rows added after the rows there.
+    CachedRow packLoaded(const QVariantList &values);
+    void addLoaded(const QList<CachedRow> &rows);
 
     int count() const { return int(m_visible.size()); }
     int storageCount() const { return int(m_rows.size()); }
@@ -92,7 +97,6 @@ private:
 
     QList<CachedRow> m_rows;      // includes deleted rows
     QList<int> m_visible;         // storage index of each visible row, ascending
-    QList<CachedRow> m_loaded;    // rows as last loaded or committed
     EditMode m_editMode = EditMode::None;
     int m_editing = -1;           // storage index of the row in editing
     CachedRow m_editBackup;       // that row before the edit

@@ -1,5 +1,6 @@
 #include "db/write_transaction.h"
 
+#include "db/cached_dataset.h"
 #include "db/dialect.h"
 #include "db/engine_message.h"
 
@@ -13,6 +14,10 @@ WriteTransaction::WriteTransaction(const QSqlDatabase &db)
         m_error = EngineMessage::connectionClosed(m_db.connectionName());
         return;
     }
+    // A query of the connection still reading its rows (CachedDataset reads a
+    // long result in parts) reads them now: whether a statement still running
+    // sees what its own connection writes is left undefined by SQLite.
+    CachedDataset::fetchAllOn(m_db.connectionName());
     // Not QSqlDatabase::transaction(): on SQLite its plain "begin" takes the
     // write lock only at the first write, after the reads it should protect.
     QSqlQuery q(m_db);

@@ -1,4 +1,5 @@
 #include "db/cached_dataset.h"
+#include "db/write_transaction.h"
 
 #include "tests/db/month_dataset_fixture.h"
 
@@ -50,6 +51,9 @@ void tst_CachedDatasetFetch::readsWhatEachStepNeeds_data()
     QTest::newRow("append after every row") << 2 << "append" << 7 << 6;
     QTest::newRow("remove the only row read") << 1 << "remove" << 1 << 0;
     QTest::newRow("the event loop reads the rest") << 2 << "eventLoop" << 6 << 0;
+    QTest::newRow("closed while reading, opened again") << 2 << "closeOpen" << 2 << 0;
+    QTest::newRow("a value of a row not read") << 2 << "value5" << 6 << 0;
+    QTest::newRow("a writer starts on the connection") << 2 << "write" << 6 << 0;
 }
 
 void tst_CachedDatasetFetch::readsWhatEachStepNeeds()
@@ -83,6 +87,17 @@ void tst_CachedDatasetFetch::readsWhatEachStepNeeds()
         QVERIFY(ds->remove());
     else if (step == "eventLoop")
         QTRY_VERIFY(!ds->isFetching());
+    else if (step == "closeOpen") {
+        ds->close();
+        QVERIFY(!ds->isFetching());
+        QCOMPARE(ds->rowCount(), 0);
+        CachedDataset::fetchAllOn(ds->connectionName());   // a writer finds nothing left reading
+        QVERIFY(ds->open());
+    } else if (step == "write") {
+        WriteTransaction write(QSqlDatabase::database(ds->connectionName()));
+        QVERIFY2(write.isActive(), qPrintable(write.error()));
+    } else if (step == "value5")
+        QCOMPARE(ds->value(5, "ACC_CODE").toString(), accountCode(5));
     // Whatever was read first, the rest follows in order, each row once.
     const int removed = step == "remove" ? 1 : 0;
     const int appended = step == "append" ? 1 : 0;

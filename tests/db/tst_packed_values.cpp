@@ -2,6 +2,7 @@
 #include "db/packed_values.h"
 
 #include <QDate>
+#include <cmath>
 #include <QtTest>
 
 // A loaded row held compactly must give back every value exactly as it was read:
@@ -36,6 +37,17 @@ void tst_PackedValues::roundTrip_data()
     QTest::newRow("double largest") << QVariant(std::numeric_limits<double>::max()) << true;
     QTest::newRow("bool") << QVariant(true) << true;
     QTest::newRow("date stays a list") << QVariant(QDate(2026, 3, 5)) << false;
+    QTest::newRow("NULL date column stays a list") << QVariant(QMetaType::fromType<QDate>()) << false;
+    QTest::newRow("NULL bool column") << QVariant(QMetaType::fromType<bool>()) << true;
+    // Numbers held in four bytes where an int holds them exactly, in eight otherwise.
+    QTest::newRow("whole amount") << QVariant(1234567.0) << true;
+    QTest::newRow("double -0.0 keeps its sign") << QVariant(-0.0) << true;
+    QTest::newRow("double just past int") << QVariant(2147483648.0) << true;
+    QTest::newRow("double just below int") << QVariant(-2147483649.0) << true;
+    QTest::newRow("longlong int min") << QVariant(qlonglong(std::numeric_limits<int>::min())) << true;
+    QTest::newRow("longlong just past int") << QVariant(qlonglong(std::numeric_limits<int>::max()) + 1) << true;
+    QTest::newRow("ulonglong small") << QVariant(qulonglong(7)) << true;
+    QTest::newRow("ulonglong just past int") << QVariant(qulonglong(std::numeric_limits<int>::max()) + 1) << true;
 }
 
 void tst_PackedValues::roundTrip()
@@ -53,6 +65,8 @@ void tst_PackedValues::roundTrip()
     QCOMPARE(back, value);
     if (value.metaType() == QMetaType::fromType<QString>())
         QCOMPARE(back.toString().isNull(), value.toString().isNull());
+    if (value.metaType() == QMetaType::fromType<double>())
+        QCOMPARE(std::signbit(back.toDouble()), std::signbit(value.toDouble()));
     QCOMPARE(packed.toList(), values);
     QCOMPARE(packed.at(3), QVariant());
     QCOMPARE(packed.at(-1), QVariant());

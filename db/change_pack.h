@@ -14,7 +14,8 @@ struct TableDef;
 // A part of values is empty when the row was not there (before or after) and
 // else "=" followed by the values, so that a row whose values text is empty is
 // told from no row. ChangeValues escapes every line feed, U+001E and U+001F a
-// value holds, so no value can end a part or a line.
+// text value holds (and its own escape, U+001B), so no value can end a part or
+// a line, and numbers hold none of them.
 namespace ChangePack {
 
 inline constexpr QChar LineEnd{u'\n'};

@@ -20,7 +20,8 @@ struct TableDef;
 //
 // A text field's value is escaped so that no value can be taken for a
 // separator of these texts or of the packed rows of an operation (ChangePack):
-// a backslash is written "\\", a line feed "\n", U+001E "\e" and U+001F "\s".
+// U+001B (the escape), a line feed, U+001E and U+001F are each written as
+// U+001B followed by "E", "n", "r" and "s".
 // A number or a date never holds any of them.
 //
 // The same text comes from a row in memory (of()) and from the rows of a

@@ -129,8 +129,10 @@ void tst_ChangePack::valuesReadBack_data()
     QTest::newRow("line feed") << "a\nb" << QVariant(1) << "AMT=1 SERIAL=1";
     QTest::newRow("part separator") << QString("a") + QChar(0x1e) + "b" << QVariant(1) << "AMT=1 SERIAL=1";
     QTest::newRow("field separator") << QString("a") + QChar(0x1f) + "b" << QVariant(1) << "AMT=1 SERIAL=1";
-    QTest::newRow("an escape's own look") << "\\s\\n" << QVariant(1) << "AMT=1 SERIAL=1";
-    QTest::newRow("trailing backslash") << "ab\\" << QVariant(1) << "AMT=1 SERIAL=1";
+    QTest::newRow("the escape itself") << QString("a") + QChar(0x1b) + "s" << QVariant(1) << "AMT=1 SERIAL=1";
+    QTest::newRow("an escape's own look") << QString(QChar(0x1b)) + QChar(0x1b) + "n" << QVariant(1) << "AMT=1 SERIAL=1";
+    QTest::newRow("trailing escape") << QString("ab") + QChar(0x1b) << QVariant(1) << "AMT=1 SERIAL=1";
+    QTest::newRow("LIKE wildcards") << "%_\\%" << QVariant(1) << "AMT=1 SERIAL=1";
     QTest::newRow("NULL amount") << "11001" << QVariant(QMetaType(QMetaType::Double)) << "AMT= SERIAL=1";
     QTest::newRow("zero amount") << "11002" << QVariant(0.0) << "AMT=0 SERIAL=1";
 }

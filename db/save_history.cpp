@@ -46,8 +46,10 @@ public:
         }
     }
 
-    QString key(const CachedRow &row, bool original) const { return text(m_key, row, original); }
-    QString values(const CachedRow &row, bool original) const { return text(m_values, row, original); }
+    // The row's key (values) text into `out`, which keeps its room from row to
+    // row: no allocation per row once it is large enough.
+    void key(QString &out, const CachedRow &row, bool original) const { text(out, m_key, row, original); }
+    void values(QString &out, const CachedRow &row, bool original) const { text(out, m_values, row, original); }
     MonthKey month(const CachedRow &row, bool original) const
     {
         return {value(m_month.at(0), row, original).toString().trimmed(), value(m_month.at(1), row, original).toInt(),
@@ -69,23 +71,59 @@ private:
         return original ? row.originalValue(f.index) : row.value(f.index);
     }
 
-    static QString text(const QList<Field> &fields, const CachedRow &row, bool original)
+    static void text(QString &out, const QList<Field> &fields, const CachedRow &row, bool original)
     {
-        QString out;
+        out.resize(0);
         out.reserve(16 * fields.size());
+        if (out.isNull())   // never null: NULL in the history means "the row was not there"
+            out = QStringLiteral("");
         for (qsizetype i = 0; i < fields.size(); ++i) {
             if (i > 0)
                 out += ChangeValues::Separator;
             ChangeValues::appendValue(out, fields.at(i).kind, value(fields.at(i), row, original));
         }
-        // Never a null text: NULL in the history means "the row was not there".
-        return out.isNull() ? QStringLiteral("") : out;
     }
 
     QList<Field> m_key;
     QList<Field> m_values;
     QList<Field> m_month;
 };
+
+// Each changed row of the dataset given to `add` as lines of the operation
+// `operationOf` picks for the row (as it was, or as it is).
+template<typename OperationOf>
+void addChanges(const CachedDataset &rows, const RowTexts &texts, OperationOf operationOf)
+{
+    QString oldKey;
+    QString newKey;
+    QString oldValues;
+    QString newValues;
+    for (const CachedRow &row : rows.storedRows()) {
+        if (!row.isChanged())
+            continue;
+        const bool was = row.status() != CachedRow::Status::Inserted;
+        const bool is = row.status() != CachedRow::Status::Deleted;
+        if (was) {
+            texts.key(oldKey, row, true);
+            texts.values(oldValues, row, true);
+        }
+        if (is) {
+            texts.key(newKey, row, false);
+            texts.values(newValues, row, false);
+        }
+        if (was && is && oldKey == newKey) {
+            if (oldValues != newValues)
+                operationOf(row, false).addRow(newKey, oldValues, newValues);
+            continue;
+        }
+        // Not there before (after): a null text, which addRow tells from an
+        // empty one.
+        if (was)
+            operationOf(row, true).addRow(oldKey, oldValues, QString());
+        if (is)
+            operationOf(row, false).addRow(newKey, QString(), newValues);
+    }
+}
 
 } // namespace
 
@@ -100,39 +138,26 @@ bool record(const CachedDataset &rows, ChangeOperation::Kind operationKind, QStr
 
     const RowTexts texts(rows, *table);
     std::map<MonthKey, std::unique_ptr<ChangeOperation>> operations;
-    auto operationOf = [&](const CachedRow &row, bool original) -> ChangeOperation & {
+    addChanges(rows, texts, [&](const CachedRow &row, bool original) -> ChangeOperation & {
         const MonthKey month = texts.month(row, original);
         auto &operation = operations[month];
         if (!operation)
             operation = std::make_unique<ChangeOperation>(rows.connectionName(), operationKind, *kind,
                                                           std::get<0>(month), std::get<1>(month), std::get<2>(month));
         return *operation;
-    };
-
-    for (const CachedRow &row : rows.storedRows()) {
-        if (!row.isChanged())
-            continue;
-        const bool was = row.status() != CachedRow::Status::Inserted;
-        const bool is = row.status() != CachedRow::Status::Deleted;
-        const QString oldKey = was ? texts.key(row, true) : QString();
-        const QString newKey = is ? texts.key(row, false) : QString();
-        const QString oldValues = was ? texts.values(row, true) : QString();
-        const QString newValues = is ? texts.values(row, false) : QString();
-        if (was && is && oldKey == newKey) {
-            if (oldValues != newValues)
-                operationOf(row, false).addRow(newKey, oldValues, newValues);
-            continue;
-        }
-        if (was)
-            operationOf(row, true).addRow(oldKey, oldValues, QString());
-        if (is)
-            operationOf(row, false).addRow(newKey, QString(), newValues);
-    }
+    });
     for (auto &[month, operation] : operations) {
         if (!operation->write(error))
             return false;
     }
     return true;
+}
+
+void addTo(const CachedDataset &rows, const TableDef &table, ChangeOperation &operation)
+{
+    if (!ChangeOperation::recording())
+        return;
+    addChanges(rows, RowTexts(rows, table), [&](const CachedRow &, bool) -> ChangeOperation & { return operation; });
 }
 
 } // namespace SaveHistory

@@ -139,7 +139,7 @@ QHash<QString, QList<QStringList>> extraIndexes()
         {QStringLiteral("EM08"), {names({"M_YEAR", "M_MONTH"})}},
         {QStringLiteral("EM09"), {names({"M_YEAR", "M_MONTH"})}},
         // The records: a file looked up by its fingerprint, the exports and
-        // operations of a month, an operation's rows and a row's history.
+        // operations of a month, an operation's packed rows.
         {QString::fromLatin1(Schema::ExportLog), {names({"SHA256"}), names({"M_YEAR", "M_MONTH"})}},
         {QString::fromLatin1(Schema::ChangeLog), {names({"M_YEAR", "M_MONTH"})}},
         // A row's history is read from its month's operations (CHANGE_LOG's

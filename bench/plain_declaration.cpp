@@ -4,7 +4,7 @@
 #include "bench/plain_declaration.h"
 
 #include "db/dialect.h"
-#include "db/change_values.h"
+#include "db/change_pack.h"
 #include "db/declaration_kind.h"
 #include "db/schema.h"
 
@@ -113,11 +113,16 @@ PlainKind plainKind(const DeclarationKind &kind)
     const std::string table = kind.table().toStdString();
     p.insertSql = "insert into " + table + " (" + columns + ") values (" + marks + ")";
     const TableDef *def = Schema::table(kind.table());
-    const std::string select = "select ?1, " + ChangeValues::keySql(*def, kind.table(), Dialect::sqlite()).toStdString() + ", "
-        + ChangeValues::valuesSql(*def, kind.table(), Dialect::sqlite()).toStdString() + " from " + table
-        + " where BANK_CODE = ?2 and M_YEAR = ?3 and M_MONTH = ?4";
-    p.historyOld = std::string("insert into ") + Schema::ChangeRow + " (OP_ID, ROW_KEY, OLD_VALUES) " + select;
-    p.historyNew = std::string("insert into ") + Schema::ChangeRow + " (OP_ID, ROW_KEY, NEW_VALUES) " + select;
+    // The history's rows packed as the program packs them: one row of lines
+    // per statement (ChangePack), in stored order.
+    const auto packed = [&](bool before) {
+        return std::string("insert into ") + Schema::ChangeRow
+            + " (OP_ID, ROW_COUNT, ROWS_TEXT) select ?1, count(*), group_concat(x.LINE, char(10)) from (select "
+            + ChangePack::lineSql(*def, kind.table(), Dialect::sqlite(), before).toStdString() + " as LINE from "
+            + table + " where BANK_CODE = ?2 and M_YEAR = ?3 and M_MONTH = ?4 order by rowid) x having count(*) > 0";
+    };
+    p.historyOld = packed(true);
+    p.historyNew = packed(false);
     p.historyOperation = std::string("insert into ") + Schema::ChangeLog
         + " (OP_ID, DONE_AT, DONE_BY, OPERATION, KIND, BANK_CODE, M_YEAR, M_MONTH, ROWS_CHANGED)"
           " values (?, datetime('now'), 'bench', 'I', ?, ?, ?, ?, ?)";

@@ -28,10 +28,12 @@ namespace ChangeAuthor {
 
 QString who(const QString &connectionName)
 {
-    const QString host = QSysInfo::machineHostName();
+    // The desk's login and host do not change while the program runs.
+    static const QString host = QSysInfo::machineHostName();
+    static const QString desk = loginName() + u'@' + host;
     const QSqlDatabase db = QSqlDatabase::database(connectionName, false);
     if (db.driverName() != QLatin1String("QPSQL"))
-        return loginName() + u'@' + host;
+        return desk;
     // The server's user does not change while a connection to it is open: asked
     // once per server, database and login, not once per save (a round trip each).
     static QMutex guard;
@@ -46,7 +48,7 @@ QString who(const QString &connectionName)
     }
     QSqlQuery q(db);
     if (!q.exec(QStringLiteral("select current_user")) || !q.next())
-        return loginName() + u'@' + host;
+        return desk;
     const QString user = q.value(0).toString() + u'@' + host;
     const QMutexLocker lock(&guard);
     known.insert(session, user);

@@ -1,5 +1,6 @@
 #include "db/change_list.h"
 
+#include "db/change_pack.h"
 #include "db/change_values.h"
 #include "db/declaration_kind.h"
 #include "db/engine_message.h"
@@ -10,25 +11,39 @@
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QVariantMap>
+#include <algorithm>
 #include <cmath>
+#include <functional>
 
 namespace {
 
-bool select(const QString &connectionName, const QString &where, const QVariantMap &params, const QString &order,
-            QList<ChangeEntry> *out, QString *error)
+// The operations a condition selects, each with its packed rows, in the order
+// they were made; each operation's rows by key, the old row before a new one
+// (the key's row as it went, then as it came). `keep`: which rows to list.
+bool select(const QString &connectionName, const QString &where, const QVariantMap &params,
+            const std::function<bool(const ChangePack::Row &)> &keep, QList<ChangeEntry> *out, QString *error)
 {
     QSqlQuery q(QSqlDatabase::database(connectionName, false));
     const QString sql =
         QStringLiteral("select o.OP_ID, o.DONE_AT, o.DONE_BY, o.OPERATION, o.KIND, o.BANK_CODE, o.M_YEAR, o.M_MONTH, "
-                       "r.ROW_KEY, r.OLD_VALUES, r.NEW_VALUES from %1 o join %2 r on r.OP_ID = o.OP_ID where %3 "
-                       "order by %4")
-            .arg(QLatin1String(Schema::ChangeLog), QLatin1String(Schema::ChangeRow), where, order);
+                       "r.ROWS_TEXT from %1 o join %2 r on r.OP_ID = o.OP_ID where %3 order by o.OP_ID")
+            .arg(QLatin1String(Schema::ChangeLog), QLatin1String(Schema::ChangeRow), where);
     if (!StatementRunner::select(q, connectionName, sql, params, error))
         return false;
     out->clear();
+    qsizetype operationStart = 0;
+    const auto sortOperation = [&] {
+        std::stable_sort(out->begin() + operationStart, out->end(), [](const ChangeEntry &a, const ChangeEntry &b) {
+            const int byKey = a.key.compare(b.key);
+            return byKey != 0 ? byKey < 0 : !a.oldValues.isNull() && b.oldValues.isNull();
+        });
+        operationStart = out->size();
+    };
     while (q.next()) {
         ChangeEntry e;
         e.operationId = std::llround(q.value(0).toDouble());
+        if (out->size() > operationStart && out->last().operationId != e.operationId)
+            sortOperation();
         e.doneAt = q.value(1).toString();
         e.doneBy = q.value(2).toString();
         e.operation = q.value(3).toString();
@@ -36,16 +51,18 @@ bool select(const QString &connectionName, const QString &where, const QVariantM
         e.bankCode = q.value(5).toString();
         e.year = q.value(6).toInt();
         e.month = q.value(7).toInt();
-        e.key = q.value(8).toString();
-        e.oldValues = q.value(9).toString();
-        e.newValues = q.value(10).toString();
-        out->append(e);
+        for (ChangePack::Row &row : ChangePack::rows(q.value(8).toString())) {
+            if (keep && !keep(row))
+                continue;
+            e.key = std::move(row.key);
+            e.oldValues = std::move(row.oldValues);
+            e.newValues = std::move(row.newValues);
+            out->append(e);
+        }
     }
+    sortOperation();
     return true;
 }
-
-// Old row before new: the key's row as it went, then as it came.
-const char *const RowOrder = "r.ROW_KEY, case when r.OLD_VALUES is null then 1 else 0 end";
 
 const TableDef *tableOf(const QString &kind)
 {
@@ -70,15 +87,25 @@ bool ChangeEntry::ofMonth(const QString &connectionName, int year, int month, co
         where += QStringLiteral(" and o.KIND = :KIND");
         params.insert(QStringLiteral("KIND"), kind);
     }
-    return select(connectionName, where, params, QStringLiteral("o.OP_ID, ") + QLatin1String(RowOrder), out, error);
+    return select(connectionName, where, params, {}, out, error);
 }
 
 bool ChangeEntry::ofRow(const QString &connectionName, const QString &kind, const QString &key,
                         QList<ChangeEntry> *out, QString *error)
 {
-    return select(connectionName, QStringLiteral("r.ROW_KEY = :ROW_KEY and o.KIND = :KIND"),
-                  {{QStringLiteral("ROW_KEY"), key}, {QStringLiteral("KIND"), kind}},
-                  QStringLiteral("o.OP_ID, ") + QLatin1String(RowOrder), out, error);
+    // Every kind's key holds its month: the row's changes are among the
+    // operations of that month.
+    const TableDef *table = tableOf(kind);
+    const QMap<QString, QString> fields = table ? ChangeValues::decode(*table, true, key) : QMap<QString, QString>();
+    QString where = QStringLiteral("o.KIND = :KIND");
+    QVariantMap params{{QStringLiteral("KIND"), kind}};
+    if (fields.contains(QStringLiteral("M_YEAR")) && fields.contains(QStringLiteral("M_MONTH"))) {
+        where += QStringLiteral(" and o.M_YEAR = :M_YEAR and o.M_MONTH = :M_MONTH");
+        params.insert(QStringLiteral("M_YEAR"), fields.value(QStringLiteral("M_YEAR")).toInt());
+        params.insert(QStringLiteral("M_MONTH"), fields.value(QStringLiteral("M_MONTH")).toInt());
+    }
+    return select(connectionName, where, params, [&key](const ChangePack::Row &row) { return row.key == key; }, out,
+                  error);
 }
 
 QString ChangeEntry::keyField(const QString &field) const

@@ -1,35 +1,16 @@
 #include "db/change_operation.h"
 
 #include "db/change_author.h"
-#include "db/change_values.h"
+#include "db/change_pack.h"
 #include "db/database.h"
 #include "db/dialect.h"
 #include "db/declaration_kind.h"
-#include "db/engine_message.h"
 #include "db/schema.h"
 #include "db/statement_runner.h"
-
-#include <QSqlDatabase>
-#include <QSqlError>
-#include <QSqlQuery>
 
 #include <atomic>
 
 namespace {
-
-// Rows per insert statement: one round trip for many rows, well under the
-// engines' limits on parameters (four a row).
-constexpr int BatchRows = 100;
-
-QString rowsInsert(int rows)
-{
-    QStringList tuples;
-    tuples.reserve(rows);
-    for (int i = 0; i < rows; ++i)
-        tuples << QStringLiteral("(?, ?, ?, ?)");
-    return QStringLiteral("insert into %1 (OP_ID, ROW_KEY, OLD_VALUES, NEW_VALUES) values %2")
-        .arg(QLatin1String(Schema::ChangeRow), tuples.join(QStringLiteral(", ")));
-}
 
 std::atomic<bool> recordingOn{true};
 
@@ -70,7 +51,8 @@ void ChangeOperation::addRow(const QString &key, const QString &oldValues, const
 {
     if (!recording())
         return;
-    m_pending.append({key, oldValues, newValues});
+    ChangePack::appendLine(m_packed, key, oldValues, newValues);
+    ++m_rows;
 }
 
 bool ChangeOperation::addStoredRows(const QString &alias, const QString &fromWhere, const QVariantMap &params,
@@ -80,46 +62,35 @@ bool ChangeOperation::addStoredRows(const QString &alias, const QString &fromWhe
         return true;
     const TableDef *table = Schema::table(m_declaration.table());
     const Dialect &dialect = Database::dialect(m_connectionName);
-    const QString sql = QStringLiteral("insert into %1 (OP_ID, ROW_KEY, %2) select %3, %4, %5 %6")
-                            .arg(QLatin1String(Schema::ChangeRow),
-                                 before ? QStringLiteral("OLD_VALUES") : QStringLiteral("NEW_VALUES"),
-                                 QString::number(m_id), ChangeValues::keySql(*table, alias, dialect),
-                                 ChangeValues::valuesSql(*table, alias, dialect), fromWhere);
-    const int added = StatementRunner::run(m_connectionName, sql, params, error);
-    if (added < 0)
+    // One row of packed lines, in the rows' stored order; none when the
+    // statement selects no row.
+    const QString lines = QStringLiteral("select %1 as LINE, %2.rowid as ORD %3 order by %2.rowid")
+                              .arg(ChangePack::lineSql(*table, alias, dialect, before), alias, fromWhere);
+    const QString sql =
+        QStringLiteral("insert into %1 (OP_ID, ROW_COUNT, ROWS_TEXT) select %2, count(*), %3 from (%4) x "
+                       "having count(*) > 0")
+            .arg(QLatin1String(Schema::ChangeRow), QString::number(m_id),
+                 dialect.orderedConcat(QStringLiteral("x.LINE"), QStringLiteral("'\n'"), QStringLiteral("x.ORD")),
+                 lines);
+    if (StatementRunner::run(m_connectionName, sql, params, error) < 0)
         return false;
-    m_rows += added;
+    m_storedRows = true;
     return true;
 }
 
 bool ChangeOperation::writeRows(QString *error)
 {
-    QSqlQuery q(QSqlDatabase::database(m_connectionName, false));
-    int preparedFor = 0;
-    for (qsizetype start = 0; start < m_pending.size(); start += BatchRows) {
-        const int count = int(std::min<qsizetype>(BatchRows, m_pending.size() - start));
-        if (count != preparedFor) {
-            if (!q.prepare(rowsInsert(count))) {
-                *error = EngineMessage::of(q.lastError());
-                return false;
-            }
-            preparedFor = count;
-        }
-        int at = 0;
-        for (qsizetype i = start; i < start + count; ++i) {
-            const Row &row = m_pending.at(i);
-            q.bindValue(at++, double(m_id));
-            q.bindValue(at++, row.key);
-            q.bindValue(at++, row.oldValues);
-            q.bindValue(at++, row.newValues);
-        }
-        if (!q.exec()) {
-            *error = EngineMessage::of(q.lastError());
-            return false;
-        }
-    }
-    m_rows += int(m_pending.size());
-    m_pending.clear();
+    if (m_packed.isEmpty())
+        return true;
+    const QString sql = QStringLiteral("insert into %1 (OP_ID, ROW_COUNT, ROWS_TEXT) values (:OP_ID, :ROW_COUNT, "
+                                       ":ROWS_TEXT)")
+                            .arg(QLatin1String(Schema::ChangeRow));
+    const QVariantMap params{{QStringLiteral("OP_ID"), double(m_id)},
+                             {QStringLiteral("ROW_COUNT"), double(m_rows)},
+                             {QStringLiteral("ROWS_TEXT"), m_packed}};
+    if (StatementRunner::run(m_connectionName, sql, params, error) != 1)
+        return false;
+    m_packed.clear();
     return true;
 }
 
@@ -129,18 +100,25 @@ bool ChangeOperation::write(QString *error)
         return true;
     if (!writeRows(error))
         return false;
+    // Rows a statement added are counted where they are, by the packed rows'
+    // own counts (the operation's key finds them).
+    const QString rowsChanged = m_storedRows
+        ? QStringLiteral("(select coalesce(sum(ROW_COUNT), 0) from %1 where OP_ID = %2)")
+              .arg(QLatin1String(Schema::ChangeRow), QString::number(m_id))
+        : QStringLiteral(":ROWS_CHANGED");
     const QString sql = QStringLiteral("insert into %1 (OP_ID, DONE_AT, DONE_BY, OPERATION, KIND, BANK_CODE, M_YEAR, "
                                        "M_MONTH, ROWS_CHANGED) values (:OP_ID, :DONE_AT, :DONE_BY, :OPERATION, "
-                                       ":KIND, :BANK_CODE, :M_YEAR, :M_MONTH, :ROWS_CHANGED)")
-                            .arg(QLatin1String(Schema::ChangeLog));
-    const QVariantMap params{{QStringLiteral("OP_ID"), double(m_id)},
-                             {QStringLiteral("DONE_AT"), ChangeAuthor::now()},
-                             {QStringLiteral("DONE_BY"), ChangeAuthor::who(m_connectionName)},
-                             {QStringLiteral("OPERATION"), code(m_kind)},
-                             {QStringLiteral("KIND"), m_declaration.code()},
-                             {QStringLiteral("BANK_CODE"), m_institution.isNull() ? QStringLiteral("") : m_institution},
-                             {QStringLiteral("M_YEAR"), m_year},
-                             {QStringLiteral("M_MONTH"), m_month},
-                             {QStringLiteral("ROWS_CHANGED"), double(m_rows)}};
+                                       ":KIND, :BANK_CODE, :M_YEAR, :M_MONTH, %2)")
+                            .arg(QLatin1String(Schema::ChangeLog), rowsChanged);
+    QVariantMap params{{QStringLiteral("OP_ID"), double(m_id)},
+                       {QStringLiteral("DONE_AT"), ChangeAuthor::now()},
+                       {QStringLiteral("DONE_BY"), ChangeAuthor::who(m_connectionName)},
+                       {QStringLiteral("OPERATION"), code(m_kind)},
+                       {QStringLiteral("KIND"), m_declaration.code()},
+                       {QStringLiteral("BANK_CODE"), m_institution.isNull() ? QStringLiteral("") : m_institution},
+                       {QStringLiteral("M_YEAR"), m_year},
+                       {QStringLiteral("M_MONTH"), m_month}};
+    if (!m_storedRows)
+        params.insert(QStringLiteral("ROWS_CHANGED"), double(m_rows));
     return StatementRunner::run(m_connectionName, sql, params, error) == 1;
 }

@@ -1,6 +1,5 @@
 #pragma once
 
-#include <QList>
 #include <QString>
 #include <QVariantMap>
 #include <QtGlobal>
@@ -13,6 +12,10 @@ class DeclarationKind;
 // on the writer's connection inside the writer's transaction, so the change
 // and its record are kept or undone together; nothing here starts, ends or
 // rolls back a transaction. Rows and operations are only ever inserted.
+//
+// The rows are stored packed (ChangePack): the rows added in memory as one
+// row of CHANGE_ROW, the rows of each statement as one more, made by the
+// statement itself; the operation's ROWS_CHANGED counts them all.
 class ChangeOperation
 {
 public:
@@ -34,7 +37,6 @@ public:
     static bool recording();
 
     qint64 id() const { return m_id; }
-    int rows() const { return m_rows; }
 
     // A row changed in memory; a null old (new) text: the row was not there
     // before (is not there after).
@@ -50,13 +52,6 @@ public:
 private:
     bool writeRows(QString *error);
 
-    struct Row
-    {
-        QString key;
-        QString oldValues;
-        QString newValues;
-    };
-
     QString m_connectionName;
     Kind m_kind;
     const DeclarationKind &m_declaration;
@@ -64,6 +59,7 @@ private:
     int m_year = 0;
     int m_month = 0;
     qint64 m_id = 0;
-    int m_rows = 0;
-    QList<Row> m_pending;
+    int m_rows = 0;               // added in memory
+    bool m_storedRows = false;    // rows added by a statement too
+    QString m_packed;             // the rows added in memory
 };

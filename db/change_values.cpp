@@ -5,6 +5,10 @@
 
 #include <QStringList>
 
+#include <charconv>
+#include <cstring>
+#include <cmath>
+
 namespace {
 
 QList<const FieldDef *> partFields(const TableDef &table, bool key)
@@ -22,44 +26,133 @@ QList<const FieldDef *> partFields(const TableDef &table, bool key)
     return out;
 }
 
-// A number as a plain decimal: whole numbers without a point, others with at
-// most the four places the amounts keep ("1234.5", "-3").
-QString plainNumber(double value)
+ChangeValues::Kind kindOfType(FieldType type)
 {
-    QString text = QString::number(value, 'f', 4);
-    while (text.endsWith(u'0'))
-        text.chop(1);
-    if (text.endsWith(u'.'))
-        text.chop(1);
-    return text == QLatin1String("-0") ? QStringLiteral("0") : text;
+    switch (type) {
+    case FieldType::SmallInt: return ChangeValues::Kind::WholeNumber;
+    case FieldType::Float: return ChangeValues::Kind::Number;
+    case FieldType::Text: return ChangeValues::Kind::Text;
+    case FieldType::Date: return ChangeValues::Kind::Other;
+    }
+    return ChangeValues::Kind::Other;
 }
 
-QString textOf(const FieldDef &field, const QVariant &value)
+// A number as a plain decimal: whole numbers without a point, others with at
+// most the four places the amounts keep ("1234.5", "-3"). Written without a
+// QString of its own: a save writes some thousands of them.
+void appendNumber(QString &out, double value)
 {
-    if (value.isNull())
-        return {};
-    switch (field.type) {
-    case FieldType::SmallInt: return QString::number(value.toLongLong());
-    case FieldType::Float: return plainNumber(value.toDouble());
-    case FieldType::Text: {
-        QString text = value.toString();
-        while (text.endsWith(u' '))
-            text.chop(1);
-        return text;
+    char buffer[400];   // the widest double in fixed notation fits
+    const auto done = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, 4);
+    if (done.ec != std::errc()) {
+        out += QString::number(value, 'f', 4);
+        return;
     }
-    case FieldType::Date: return value.toString();
+    char *end = done.ptr;
+    if (std::memchr(buffer, '.', size_t(end - buffer))) {
+        while (end[-1] == '0')
+            --end;
+        if (end[-1] == '.')
+            --end;
     }
-    return value.toString();
+    if (end - buffer == 2 && buffer[0] == '-' && buffer[1] == '0')
+        out += u'0';
+    else
+        out += QLatin1String(buffer, end - buffer);
+}
+
+QString plainNumber(double value)
+{
+    QString text;
+    appendNumber(text, value);
+    return text;
+}
+
+// The escape of a text value: U+001B and the three characters the history
+// separates by (a line feed, U+001E, U+001F), each written as U+001B and a
+// letter. Control characters, so that a statement finds a value that holds
+// one with a plain LIKE on either engine (no LIKE wildcard, no backslash).
+constexpr char16_t Escape = 0x1b;
+
+char16_t escapeLetter(char16_t c)
+{
+    switch (c) {
+    case Escape: return u'E';
+    case u'\n': return u'n';
+    case 0x1e: return u'r';
+    case 0x1f: return u's';
+    default: return 0;
+    }
+}
+
+void appendEscaped(QString &out, QStringView text)
+{
+    qsizetype plain = 0;
+    while (plain < text.size() && !escapeLetter(text.at(plain).unicode()))
+        ++plain;
+    out += text.first(plain);
+    for (qsizetype i = plain; i < text.size(); ++i) {
+        const char16_t letter = escapeLetter(text.at(i).unicode());
+        if (letter) {
+            out += QChar(Escape);
+            out += QChar(letter);
+        } else {
+            out += text.at(i);
+        }
+    }
+}
+
+QString unescaped(QStringView text)
+{
+    if (!text.contains(QChar(Escape)))
+        return text.toString();
+    QString out;
+    out.reserve(text.size());
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (text.at(i) != QChar(Escape) || i + 1 == text.size()) {
+            out += text.at(i);
+            continue;
+        }
+        switch (text.at(++i).unicode()) {
+        case u'E': out += QChar(Escape); break;
+        case u'n': out += u'\n'; break;
+        case u'r': out += QChar(0x1e); break;
+        case u's': out += QChar(0x1f); break;
+        default: out += text.at(i);
+        }
+    }
+    return out;
 }
 
 QString encode(const TableDef &table, bool key, const ChangeValues::Lookup &value)
 {
-    QStringList parts;
-    for (const FieldDef *f : partFields(table, key))
-        parts << textOf(*f, value(f->name));
+    QString text;
+    bool first = true;
+    for (const FieldDef *f : partFields(table, key)) {
+        if (!first)
+            text += ChangeValues::Separator;
+        first = false;
+        ChangeValues::appendValue(text, kindOfType(f->type), value(f->name));
+    }
     // Never a null text: NULL in the history means "the row was not there".
-    const QString text = parts.join(ChangeValues::Separator);
     return text.isNull() ? QStringLiteral("") : text;
+}
+
+// The statement's words for the escaping appendEscaped() does of the text
+// `text` (the column `column`'s value): the replaces only where the value
+// holds a character to escape, which a value of declaration data never does;
+// four LIKEs cost far less than four replaces on every row.
+QString escapedSql(const QString &column, const QString &text)
+{
+    QStringList holds;
+    QString replaced = text;
+    for (const char16_t c : {Escape, u'\n', char16_t(0x1e), char16_t(0x1f)}) {
+        const QString special(QChar{c});
+        holds << QStringLiteral("%1 like '%%2%'").arg(column, special);
+        replaced = QStringLiteral("replace(%1, '%2', '%3%4')")
+                       .arg(replaced, special, QString(QChar(Escape)), QString(QChar(escapeLetter(c))));
+    }
+    return QStringLiteral("case when %1 then %2 else %3 end").arg(holds.join(QStringLiteral(" or ")), replaced, text);
 }
 
 QString encodeSql(const TableDef &table, bool key, const QString &alias, const Dialect &dialect)
@@ -68,10 +161,13 @@ QString encodeSql(const TableDef &table, bool key, const QString &alias, const D
     for (const FieldDef *f : partFields(table, key)) {
         const QString column = alias + u'.' + f->name;
         if (f->type == FieldType::Text)
-            parts << QStringLiteral("coalesce(rtrim(%1), '')").arg(column);
+            parts << escapedSql(column, QStringLiteral("coalesce(rtrim(%1), '')").arg(column));
         else if (f->type == FieldType::Float)
             parts << QStringLiteral("case when %1 is null then '' else %2 end")
                          .arg(column, dialect.exactNumberText(column));
+        else if (f->type == FieldType::Date)
+            parts << escapedSql(QStringLiteral("cast(%1 as text)").arg(column),
+                                QStringLiteral("coalesce(cast(%1 as text), '')").arg(column));
         else
             parts << QStringLiteral("coalesce(cast(%1 as text), '')").arg(column);
     }
@@ -81,6 +177,28 @@ QString encodeSql(const TableDef &table, bool key, const QString &alias, const D
 } // namespace
 
 namespace ChangeValues {
+
+void appendValue(QString &out, Kind kind, const QVariant &value)
+{
+    if (value.isNull())
+        return;
+    switch (kind) {
+    case Kind::WholeNumber: out += QString::number(value.toLongLong()); return;
+    case Kind::Number: appendNumber(out, value.toDouble()); return;
+    case Kind::Text: {
+        const QString text = value.toString();
+        qsizetype end = text.size();
+        while (end > 0 && text.at(end - 1) == u' ')
+            --end;
+        appendEscaped(out, QStringView(text).first(end));
+        return;
+    }
+    case Kind::Other: appendEscaped(out, value.toString()); return;
+    }
+}
+
+QList<const FieldDef *> fields(const TableDef &table, bool key) { return partFields(table, key); }
+Kind kindOf(const FieldDef &field) { return kindOfType(field.type); }
 
 QString keyOf(const TableDef &table, const Lookup &value) { return encode(table, true, value); }
 QString valuesOf(const TableDef &table, const Lookup &value) { return encode(table, false, value); }
@@ -98,7 +216,7 @@ QMap<QString, QString> decode(const TableDef &table, bool key, const QString &en
     QMap<QString, QString> out;
     if (encoded.isNull())
         return out;
-    const QStringList parts = encoded.split(Separator);
+    const QList<QStringView> parts = QStringView(encoded).split(Separator);
     const QList<const FieldDef *> fields = partFields(table, key);
     for (qsizetype i = 0; i < fields.size() && i < parts.size(); ++i) {
         // A stored number reads back in this system's words whatever engine wrote it
@@ -106,7 +224,7 @@ QMap<QString, QString> decode(const TableDef &table, bool key, const QString &en
         bool isNumber = false;
         const double number = parts.at(i).toDouble(&isNumber);
         out.insert(fields.at(i)->name, fields.at(i)->type == FieldType::Float && isNumber ? plainNumber(number)
-                                                                                          : parts.at(i));
+                                                                                          : unescaped(parts.at(i)));
     }
     return out;
 }

@@ -7,15 +7,22 @@
 #include <functional>
 
 class Dialect;
+struct FieldDef;
 struct TableDef;
 
 // How the history writes a declaration row: its key and its values, each one
 // text of the fields' values in the table's order, separated by the unit
-// separator (U+001F, which no declaration text may hold). The key has the key
-// fields (texts without trailing blanks, as the table compares them); the
-// values have every other field. An empty part is a NULL (or empty) value;
-// numbers are decimals that read back as the number stored (describe() shows
-// them plainly, so "3.0" and "3" are one amount).
+// separator (U+001F). The key has the key fields (texts without trailing
+// blanks, as the table compares them); the values have every other field. An
+// empty part is a NULL (or empty) value; numbers are decimals that read back
+// as the number stored (describe() shows them plainly, so "3.0" and "3" are
+// one amount).
+//
+// A text field's value is escaped so that no value can be taken for a
+// separator of these texts or of the packed rows of an operation (ChangePack):
+// U+001B (the escape), a line feed, U+001E and U+001F are each written as
+// U+001B followed by "E", "n", "r" and "s".
+// A number or a date never holds any of them.
 //
 // The same text comes from a row in memory (of()) and from the rows of a
 // statement (keySql(), valuesSql()), so that a row's history is found by its
@@ -30,12 +37,19 @@ using Lookup = std::function<QVariant(const QString &field)>;
 QString keyOf(const TableDef &table, const Lookup &value);
 QString valuesOf(const TableDef &table, const Lookup &value);
 
+// The fields of the key (else of the values), in the order the texts hold them.
+QList<const FieldDef *> fields(const TableDef &table, bool key);
+// One field's value as these texts write it, appended to `out`.
+enum class Kind { Number, WholeNumber, Text, Other };
+Kind kindOf(const FieldDef &field);
+void appendValue(QString &out, Kind kind, const QVariant &value);
+
 // The same texts as select expressions over the table named `alias`, in the
 // engine's words (its exact text of a stored number).
 QString keySql(const TableDef &table, const QString &alias, const Dialect &dialect);
 QString valuesSql(const TableDef &table, const QString &alias, const Dialect &dialect);
 
-// The fields of a key or values text, by name (an empty text: none).
+// The fields of a key or values text, by name, unescaped (an empty text: none).
 QMap<QString, QString> decode(const TableDef &table, bool key, const QString &encoded);
 // "ACC_CODE=11000 AMT=1234.5", fields in the table's order; empty for none.
 QString describe(const TableDef &table, bool key, const QString &encoded);

@@ -5,6 +5,7 @@
 #include <QString>
 
 class CachedDataset;
+struct TableDef;
 
 // The history of a save of cached rows (RecordSave): each inserted, modified
 // and deleted row of a declaration table, with its key and its values before
@@ -20,5 +21,10 @@ class CachedDataset;
 namespace SaveHistory {
 
 bool record(const CachedDataset &rows, ChangeOperation::Kind kind, QString *error);
+
+// The same rows of `rows` (a dataset whose fields are those of `table`, which
+// it writes) added to one operation, whatever their institution and month: an
+// import's rows, taken from memory as they were written instead of read back.
+void addTo(const CachedDataset &rows, const TableDef &table, ChangeOperation &operation);
 
 } // namespace SaveHistory

@@ -112,10 +112,10 @@ QList<TableDef> buildTables()
               {flt("OP_ID"), text("DONE_AT", 19), text("DONE_BY", 0), text("OPERATION", 1), text("KIND", 3),
                text("BANK_CODE", 7), smallInt("M_YEAR"), smallInt("M_MONTH"), flt("ROWS_CHANGED")},
               names({"OP_ID"}), true});
-    // ... and the rows it changed: the row's key and its values before and
-    // after (ChangeValues; NULL: the row did not exist).
+    // ... and the rows it changed, packed (ChangePack): a row of this table
+    // holds ROW_COUNT rows' keys and values before and after as one text.
     t.append({QString::fromLatin1(Schema::ChangeRow),
-              {flt("OP_ID"), text("ROW_KEY", 0), text("OLD_VALUES", 0), text("NEW_VALUES", 0)}, {}, true});
+              {flt("OP_ID"), flt("ROW_COUNT"), text("ROWS_TEXT", 0)}, {}, true});
 
     return t;
 }
@@ -139,10 +139,12 @@ QHash<QString, QList<QStringList>> extraIndexes()
         {QStringLiteral("EM08"), {names({"M_YEAR", "M_MONTH"})}},
         {QStringLiteral("EM09"), {names({"M_YEAR", "M_MONTH"})}},
         // The records: a file looked up by its fingerprint, the exports and
-        // operations of a month, an operation's rows and a row's history.
+        // operations of a month, an operation's packed rows.
         {QString::fromLatin1(Schema::ExportLog), {names({"SHA256"}), names({"M_YEAR", "M_MONTH"})}},
         {QString::fromLatin1(Schema::ChangeLog), {names({"M_YEAR", "M_MONTH"})}},
-        {QString::fromLatin1(Schema::ChangeRow), {names({"OP_ID"}), names({"ROW_KEY"})}},
+        // A row's history is read from its month's operations (CHANGE_LOG's
+        // index), their packed rows by the operation.
+        {QString::fromLatin1(Schema::ChangeRow), {names({"OP_ID"})}},
     };
 }
 

@@ -5,6 +5,8 @@
 #include "db/change_operation.h"
 #include "db/chunked_delete.h"
 #include "db/month_claim.h"
+#include "db/save_history.h"
+#include "db/schema.h"
 #include "db/database.h"
 #include "db/statement_runner.h"
 #include "db/declaration_kind.h"
@@ -129,7 +131,6 @@ public:
     bool replaceConfirmed(WriteTransaction &transaction);
     void replace(WriteTransaction &transaction);
     bool recordStoredMonth(ChangeOperation &history, QString *error) const;
-    bool recordFileRows(ChangeOperation &history, QString *error) const;
 
     // Rolls back and forgets what was cached, then stops with the engine's message.
     bool databaseError(WriteTransaction &transaction, const QString &detail);
@@ -260,8 +261,9 @@ void ImportRun::replace(WriteTransaction &transaction)
             m_request.busy(false);
     });
 
-    // The history: one operation, the month's rows as they were and the
-    // file's rows as stored, each set in one statement.
+    // The history: one operation, the month's rows as they were (one
+    // statement over them before they go) and the file's rows as written
+    // (packed from memory, the rows the dataset inserts).
     ChangeOperation history(m_request.connectionName, ChangeOperation::Kind::Imported, m_kind, m_file.bankCode,
                             m_file.period.year, m_file.period.month);
     if (result.storedRows > 0) {
@@ -287,7 +289,8 @@ void ImportRun::replace(WriteTransaction &transaction)
         return;
     }
     QString historyError;
-    if (!recordFileRows(history, &historyError) || !history.write(&historyError)) {
+    SaveHistory::addTo(m_target, *Schema::table(m_kind.table()), history);
+    if (!history.write(&historyError)) {
         databaseError(transaction, historyError);
         return;
     }
@@ -308,30 +311,6 @@ bool ImportRun::recordStoredMonth(ChangeOperation &history, QString *error) cons
     const QString count = m_kind.importRule().monthCountStatement(m_kind.table());
     const QString fromWhere = count.mid(count.indexOf(QLatin1String("from "), 0, Qt::CaseInsensitive));
     return history.addStoredRows(m_kind.table(), fromWhere, m_monthParams, true, error);
-}
-
-// The rows the file brought: its month of each institution it names (the
-// others had nothing stored for the month, readStoredMonth made sure).
-bool ImportRun::recordFileRows(ChangeOperation &history, QString *error) const
-{
-    const DeclarationImport &rule = m_kind.importRule();
-    QVariantMap params{{rule.yearParam, m_file.period.year}, {rule.monthParam, m_file.period.month}};
-    QStringList names;
-    QSet<QString> seen;
-    for (const DeclarationFileCheck::Row &row : m_file.rows) {
-        const QString code = row.values.value(QStringLiteral("BANK_CODE")).toString();
-        if (seen.contains(code))
-            continue;
-        seen.insert(code);
-        const QString name = QStringLiteral("HISTORY_BANK%1").arg(names.size());
-        params.insert(name, code);
-        names << u':' + name;
-    }
-    if (names.isEmpty())
-        return true;
-    const QString fromWhere = QStringLiteral("from %1 where M_YEAR = :%2 and M_MONTH = :%3 and BANK_CODE in (%4)")
-                                  .arg(m_kind.table(), rule.yearParam, rule.monthParam, names.join(u','));
-    return history.addStoredRows(m_kind.table(), fromWhere, params, false, error);
 }
 
 bool ImportRun::databaseError(WriteTransaction &transaction, const QString &detail)

@@ -1,0 +1,62 @@
+#include "db/change_pack.h"
+
+#include "db/change_values.h"
+
+namespace {
+
+void appendPart(QString &packed, const QString &values)
+{
+    if (values.isNull())
+        return;
+    packed += u'=';
+    packed += values;
+}
+
+QString partOf(QStringView part)
+{
+    if (part.isEmpty())
+        return {};
+    const QString values = part.mid(1).toString();
+    return values.isNull() ? QStringLiteral("") : values;   // "=": a row, its values text empty
+}
+
+} // namespace
+
+namespace ChangePack {
+
+void appendLine(QString &packed, const QString &key, const QString &oldValues, const QString &newValues)
+{
+    if (!packed.isEmpty())
+        packed += LineEnd;
+    packed += key;
+    packed += PartEnd;
+    appendPart(packed, oldValues);
+    packed += PartEnd;
+    appendPart(packed, newValues);
+}
+
+QString lineSql(const TableDef &table, const QString &alias, const Dialect &dialect, bool before)
+{
+    const QString values = ChangeValues::valuesSql(table, alias, dialect);
+    const QString end(PartEnd);
+    return before ? QStringLiteral("%1 || '%2=' || %3 || '%2'").arg(ChangeValues::keySql(table, alias, dialect), end, values)
+                  : QStringLiteral("%1 || '%2%2=' || %3").arg(ChangeValues::keySql(table, alias, dialect), end, values);
+}
+
+QList<Row> rows(QStringView packed)
+{
+    QList<Row> out;
+    if (packed.isEmpty())
+        return out;
+    for (const QStringView line : packed.split(LineEnd)) {
+        const qsizetype first = line.indexOf(PartEnd);
+        const qsizetype second = first < 0 ? -1 : line.indexOf(PartEnd, first + 1);
+        if (second < 0 || line.indexOf(PartEnd, second + 1) >= 0)
+            continue;
+        out.append({line.first(first).toString(), partOf(line.sliced(first + 1, second - first - 1)),
+                    partOf(line.sliced(second + 1))});
+    }
+    return out;
+}
+
+} // namespace ChangePack

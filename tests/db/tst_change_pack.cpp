@@ -1,0 +1,211 @@
+#include "db/change_list.h"
+#include "db/change_operation.h"
+#include "db/change_pack.h"
+#include "db/change_values.h"
+#include "db/chunked_delete.h"
+#include "db/declaration_kind.h"
+#include "db/schema.h"
+#include "tests/support/database_test.h"
+
+#include <QtTest>
+
+// The history keeps an operation's rows packed into one text: every row must
+// come back whole whatever its texts hold (the separators themselves, a
+// backslash, nothing at all), written from memory or by a statement over the
+// table, and a row's history must be found across the operations of its month.
+class tst_ChangePack : public DatabaseTest
+{
+    Q_OBJECT
+
+    const DeclarationKind &b01() { return *DeclarationKind::find(u"B01"); }
+    const TableDef &mpbank() { return *Schema::table(QStringLiteral("MPBANK")); }
+
+    static QVariantMap row(const QString &account, const QVariant &amount)
+    {
+        return {{"M_YEAR", 90}, {"M_MONTH", 1}, {"BANK_CODE", "ABC"}, {"ACC_CODE", account}, {"AMT", amount},
+                {"SERIAL", 1}};
+    }
+    QString keyOf(const QVariantMap &values)
+    {
+        return ChangeValues::keyOf(mpbank(), [&](const QString &field) { return values.value(field); });
+    }
+
+    // The month's rows as "<words>|<account>|<old values>|<new values>".
+    QStringList listed(const QList<ChangeEntry> &entries)
+    {
+        QStringList out;
+        for (const ChangeEntry &e : entries)
+            out << QStringList{ChangeOperation::words(e.operation), e.keyField(QStringLiteral("ACC_CODE")),
+                               e.describeOld(), e.describeNew()}
+                       .join(u'|');
+        return out;
+    }
+    QStringList month(int monthNo = 1)
+    {
+        QList<ChangeEntry> entries;
+        QString error;
+        return ChangeEntry::ofMonth(m_db->connectionName(), 90, monthNo, {}, &entries, &error) ? listed(entries)
+                                                                                                 : QStringList{error};
+    }
+
+    // The month's stored rows deleted as a tab deletes them, with the history.
+    bool deleteMonth(int rows)
+    {
+        ChangeOperation history(m_db->connectionName(), ChangeOperation::Kind::MonthDeleted, b01(), "ABC", 90, 1);
+        ChunkedDelete whole;
+        whole.connectionName = m_db->connectionName();
+        whole.table = QStringLiteral("MPBANK");
+        whole.rowidStatement = QStringLiteral("select a.rowid from MPBANK a where a.M_YEAR = :Y and a.M_MONTH = :M");
+        whole.params = {{"Y", 90}, {"M", 1}};
+        whole.expectedRows = rows;
+        whole.history = &history;
+        QString error;
+        return whole.run(&error);
+    }
+    // Rows added to the month as an import adds them, with the history.
+    bool importRows(const QList<QVariantMap> &rows)
+    {
+        ChangeOperation history(m_db->connectionName(), ChangeOperation::Kind::Imported, b01(), "ABC", 90, 1);
+        for (const QVariantMap &r : rows) {
+            if (!m_db->insertRow(QStringLiteral("MPBANK"), r))
+                return false;
+        }
+        QString error;
+        return history.addStoredRows(QStringLiteral("MPBANK"), QStringLiteral("from MPBANK where M_YEAR = 90"), {},
+                                     false, &error)
+            && history.write(&error);
+    }
+
+private slots:
+    void linesReadBack_data();
+    void linesReadBack();
+    void valuesReadBack_data();
+    void valuesReadBack();
+    void aRowAcrossOperations_data();
+    void aRowAcrossOperations();
+};
+
+void tst_ChangePack::linesReadBack_data()
+{
+    QTest::addColumn<QStringList>("line");   // key, old, new; "-": no row
+    const QString unit(ChangeValues::Separator);
+    QTest::newRow("row came") << QStringList{"k", "-", "1" + unit + "2"};
+    QTest::newRow("row went") << QStringList{"k", "1" + unit + "2", "-"};
+    QTest::newRow("row modified") << QStringList{"k", "1", "2"};
+    QTest::newRow("empty values text is a row") << QStringList{"k", "", "-"};
+    QTest::newRow("empty both sides") << QStringList{"k", "", ""};
+    QTest::newRow("values starting with =") << QStringList{"k", "=", "=="};
+    QTest::newRow("empty key") << QStringList{"", "-", "1"};
+}
+
+// Each line alone, and all of them in one text, read back as written: a
+// missing row told from an empty values text.
+void tst_ChangePack::linesReadBack()
+{
+    QFETCH(QStringList, line);
+    const auto part = [](const QString &text) { return text == QLatin1String("-") ? QString() : text; };
+    QString packed;
+    ChangePack::appendLine(packed, QStringLiteral("first"), QString(), QStringLiteral("0"));
+    ChangePack::appendLine(packed, line.at(0), part(line.at(1)), part(line.at(2)));
+    ChangePack::appendLine(packed, QStringLiteral("last"), QStringLiteral("9"), QString());
+    const QList<ChangePack::Row> rows = ChangePack::rows(packed);
+    QCOMPARE(rows.size(), 3);
+    QCOMPARE(rows.at(0).key, QStringLiteral("first"));
+    QCOMPARE(rows.at(1).key, line.at(0));
+    QCOMPARE(rows.at(1).oldValues.isNull(), line.at(1) == QLatin1String("-"));
+    QCOMPARE(rows.at(1).newValues.isNull(), line.at(2) == QLatin1String("-"));
+    QCOMPARE(rows.at(1).oldValues, part(line.at(1)));
+    QCOMPARE(rows.at(1).newValues, part(line.at(2)));
+    QVERIFY(rows.at(2).newValues.isNull());
+}
+
+void tst_ChangePack::valuesReadBack_data()
+{
+    QTest::addColumn<QString>("account");
+    QTest::addColumn<QVariant>("amount");
+    QTest::addColumn<QString>("values");
+    QTest::newRow("plain") << "11000" << QVariant(12.5) << "AMT=12.5 SERIAL=1";
+    QTest::newRow("backslash") << "a\\b" << QVariant(1) << "AMT=1 SERIAL=1";
+    QTest::newRow("line feed") << "a\nb" << QVariant(1) << "AMT=1 SERIAL=1";
+    QTest::newRow("part separator") << QString("a") + QChar(0x1e) + "b" << QVariant(1) << "AMT=1 SERIAL=1";
+    QTest::newRow("field separator") << QString("a") + QChar(0x1f) + "b" << QVariant(1) << "AMT=1 SERIAL=1";
+    QTest::newRow("the escape itself") << QString("a") + QChar(0x1b) + "s" << QVariant(1) << "AMT=1 SERIAL=1";
+    QTest::newRow("an escape's own look") << QString(QChar(0x1b)) + QChar(0x1b) + "n" << QVariant(1) << "AMT=1 SERIAL=1";
+    QTest::newRow("trailing escape") << QString("ab") + QChar(0x1b) << QVariant(1) << "AMT=1 SERIAL=1";
+    QTest::newRow("LIKE wildcards") << "%_\\%" << QVariant(1) << "AMT=1 SERIAL=1";
+    QTest::newRow("NULL amount") << "11001" << QVariant(QMetaType(QMetaType::Double)) << "AMT= SERIAL=1";
+    QTest::newRow("zero amount") << "11002" << QVariant(0.0) << "AMT=0 SERIAL=1";
+}
+
+// A row written from memory (a keyed save) and the same row written by the
+// statement over the table (an import) list alike, and the row's own history
+// finds both by the key its tab computes.
+void tst_ChangePack::valuesReadBack()
+{
+    QFETCH(QString, account);
+    QFETCH(QVariant, amount);
+    QFETCH(QString, values);
+    const QVariantMap stored = row(account, amount);
+    ChangeOperation keyed(m_db->connectionName(), ChangeOperation::Kind::Keyed, b01(), "ABC", 90, 1);
+    keyed.addRow(keyOf(stored), QString(),
+                 ChangeValues::valuesOf(mpbank(), [&](const QString &field) { return stored.value(field); }));
+    QString error;
+    QVERIFY2(keyed.write(&error), qPrintable(error));
+    QVERIFY(importRows({stored}));
+
+    QCOMPARE(month(), (QStringList{"鍵入|" + account + "||" + values, "匯入|" + account + "||" + values}));
+    QList<ChangeEntry> ofRow;
+    QVERIFY2(ChangeEntry::ofRow(m_db->connectionName(), "B01", keyOf(stored), &ofRow, &error), qPrintable(error));
+    QCOMPARE(ofRow.size(), 2);
+    QCOMPARE(m_db->scalar(QStringLiteral("select sum(ROWS_CHANGED) from CHANGE_LOG")).toInt(), 2);
+}
+
+void tst_ChangePack::aRowAcrossOperations_data()
+{
+    QTest::addColumn<QStringList>("steps");   // "import", "delete"
+    QTest::addColumn<QStringList>("ofRow");   // the history of account 11000
+    QTest::addColumn<int>("rows");            // rows the month lists
+    QTest::newRow("imported") << QStringList{"import"} << QStringList{"匯入|11000||AMT=1 SERIAL=1"} << 3;
+    QTest::newRow("imported, month deleted")
+        << QStringList{"import", "delete"}
+        << QStringList{"匯入|11000||AMT=1 SERIAL=1", "刪除整月|11000|AMT=1 SERIAL=1|"} << 6;
+    QTest::newRow("imported, deleted, imported again")
+        << QStringList{"import", "delete", "import"}
+        << QStringList{"匯入|11000||AMT=1 SERIAL=1", "刪除整月|11000|AMT=1 SERIAL=1|", "匯入|11000||AMT=1 SERIAL=1"}
+        << 9;
+}
+
+// Operations listed in the order they were made, each one's rows by key; the
+// history of one row picks its lines out of every operation of its month, and
+// not another month's row of the same account.
+void tst_ChangePack::aRowAcrossOperations()
+{
+    QFETCH(QStringList, steps);
+    QFETCH(QStringList, ofRow);
+    QFETCH(int, rows);
+    QVariantMap otherMonth = row(QStringLiteral("11000"), 5.0);
+    otherMonth.insert(QStringLiteral("M_MONTH"), 2);
+    ChangeOperation other(m_db->connectionName(), ChangeOperation::Kind::Keyed, b01(), "ABC", 90, 2);
+    other.addRow(keyOf(otherMonth), QString(), QStringLiteral("5") + ChangeValues::Separator + QStringLiteral("1"));
+    QString error;
+    QVERIFY(other.write(&error));
+    for (const QString &step : steps) {
+        if (step == QLatin1String("import"))
+            QVERIFY(importRows({row("11500", 2.0), row("11000", 1.0), row("1234p", 3.0)}));
+        else
+            QVERIFY(deleteMonth(3));
+    }
+    const QStringList all = month();
+    QCOMPARE(all.size(), rows);
+    QCOMPARE(all.mid(0, 3), (QStringList{"匯入|11000||AMT=1 SERIAL=1", "匯入|11500||AMT=2 SERIAL=1",
+                                         "匯入|1234p||AMT=3 SERIAL=1"}));
+    QCOMPARE(m_db->scalar(QStringLiteral("select sum(ROWS_CHANGED) from CHANGE_LOG where M_MONTH = 1")).toInt(),
+             rows);
+    QList<ChangeEntry> entries;
+    QVERIFY2(ChangeEntry::ofRow(m_db->connectionName(), "B01", keyOf(row("11000", 1.0)), &entries, &error),
+             qPrintable(error));
+    QCOMPARE(listed(entries), ofRow);
+}
+
+QTEST_MAIN(tst_ChangePack)
+#include "tst_change_pack.moc"

@@ -7,6 +7,7 @@
 #include "interchange/declaration_format.h"
 #include "interchange/file_fingerprint.h"
 #include "interchange/record_reader.h"
+#include "interchange/stored_amount.h"
 #include "interchange/text_lines.h"
 
 #include <QFile>
@@ -59,7 +60,7 @@ bool sameValue(const DeclarationField &f, const QVariant &stored, const FieldRea
     case R::Month:
         return qint64(stored.toDouble()) == read.integer;
     case R::Number:
-        return stored.toDouble() == read.number.toDouble();
+        return stored.toDouble() == StoredAmount::toDouble(read.number);
     default:
         // A text stored as a text is compared where it lies; anything else as
         // its text, as the import would store it.

@@ -12,6 +12,7 @@
 #include <QVarLengthArray>
 
 #include <algorithm>
+#include <charconv>
 
 namespace {
 
@@ -58,6 +59,7 @@ public:
         // The key's fields by position, found once rather than by name a line.
         for (const QString &k : m_rule.keyFields)
             m_keyAt.append(m_kind.fieldIndex(k));
+        m_key.reserve(64);   // every key of every kind fits
     }
 
     bool readAll(const QList<QByteArrayView> &lines);
@@ -212,11 +214,13 @@ bool LineReading::takeRecord(int lineNo)
     m_key.clear();
     for (const int k : m_keyAt) {
         const FieldReading &r = m_fields[k];
-        if (m_kind.fields().at(k).isText())
-            m_key += r.text;
-        else
-            m_key += QByteArray::number(r.integer);
-        m_key += char(0x1f);
+        if (m_kind.fields().at(k).isText()) {
+            m_key.append(r.text);
+        } else {
+            char digits[16];
+            m_key.append(digits, std::to_chars(digits, digits + sizeof digits, r.integer).ptr - digits);
+        }
+        m_key.append(char(0x1f));
     }
     m_lastBank = m_fields[2].text;
     if (m_seen.contains(m_key)) {

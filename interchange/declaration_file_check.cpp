@@ -211,7 +211,7 @@ QString LineReading::shownValue(int field) const
 bool LineReading::takeRecord(int lineNo)
 {
     // Each key field as its value's text, as the import compares them.
-    m_key.clear();
+    m_key.resize(0);   // keeps its buffer, unlike clear()
     for (const int k : m_keyAt) {
         const FieldReading &r = m_fields[k];
         if (m_kind.fields().at(k).isText()) {

@@ -1,6 +1,5 @@
 #include "interchange/record_reader.h"
 
-#include "common/field_text.h"
 #include "common/period.h"
 
 #include "interchange/declaration_format.h"

@@ -17,8 +17,9 @@ using R = DeclarationField::Rendering;
 namespace {
 
 // Every rendering is ASCII (a text field refuses anything else), so each goes
-// into the line as it is, without a text of its own: `pad` up to `width`, then
-// the characters. Returns the error, empty on success.
+// into the line as it is, without a text of its own: the characters with `pad`
+// before or after them up to `width`. The renderings below return the error
+// that refuses the value, empty when it went into the line.
 void appendPadded(QByteArray &line, QStringView text, int width, char pad, bool padLeft)
 {
     const qsizetype fill = std::max<qsizetype>(0, width - text.size());

@@ -33,7 +33,7 @@ std::vector<std::string> plainCheck(const std::vector<PlainCheck::Formula> &form
     PlainCheck::Amounts amounts;
     amounts.reserve(rows.size());
     for (const auto &[code, amount] : rows)
-        amounts.emplace(code, amount);
+        amounts.emplace(code, PlainCheck::raw(amount));
     std::vector<std::string> out;
     PlainCheck::check(out, formulas, accounts, amounts);
     return out;

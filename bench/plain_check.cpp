@@ -5,19 +5,41 @@
 #include <QSqlQuery>
 #include <QVariant>
 
+#include <cmath>
+
 namespace PlainCheck {
 
 namespace {
 
-double side(const std::vector<Term> &terms, const Amounts &amounts)
+using Wide = __int128;
+
+// n / d to the nearest integer, ties to even.
+Wide divideHalfEven(Wide n, Wide d)
 {
-    double value = 0;
+    if (d < 0) {
+        n = -n;
+        d = -d;
+    }
+    Wide q = n / d;
+    Wide r = n % d;
+    if (r < 0) {
+        --q;
+        r += d;
+    }
+    if (2 * r > d || (2 * r == d && (q & 1)))
+        ++q;
+    return q;
+}
+
+Wide side(const std::vector<Term> &terms, const Amounts &amounts)
+{
+    Wide value = 0;
     char pending = ' ';
     bool first = true;
     for (const Term &t : terms) {
         const auto it = amounts.find(t.code);
         if (it != amounts.end()) {
-            const double a = it->second;
+            const Wide a = it->second;
             if (first)
                 value = a;
             else if (pending == '+')
@@ -25,14 +47,31 @@ double side(const std::vector<Term> &terms, const Amounts &amounts)
             else if (pending == '-')
                 value -= a;
             else if (pending == '*')
-                value *= a;
+                value = divideHalfEven(value * a, 10000);
             else if (pending == '/')
-                value = a == 0 ? 0 : value / a;
+                value = a == 0 ? 0 : divideHalfEven(value * 10000, a);
         }
         pending = t.op;
         first = false;
     }
     return value;
+}
+
+// The remark's 120 bytes, a character beyond ASCII counting two as it does in
+// Big5, never cut through one.
+void cut(std::string &line)
+{
+    size_t bytes = 0;
+    for (size_t i = 0; i < line.size();) {
+        const unsigned char c = static_cast<unsigned char>(line[i]);
+        const size_t length = c < 0x80 ? 1 : c < 0xe0 ? 2 : c < 0xf0 ? 3 : 4;
+        bytes += c < 0x80 ? 1 : 2;
+        if (bytes > 120) {
+            line.resize(i);
+            return;
+        }
+        i += length;
+    }
 }
 
 std::string text(const std::vector<Term> &terms)
@@ -46,7 +85,7 @@ std::string text(const std::vector<Term> &terms)
     return out;
 }
 
-bool holds(const std::string &q, double l, double r)
+bool holds(const std::string &q, Wide l, Wide r)
 {
     if (q == "=") return l == r;
     if (q == ">") return l > r;
@@ -105,6 +144,22 @@ std::vector<Formula> read(QSqlDatabase db, const QString &headerTable, const QSt
     return formulas;
 }
 
+long long raw(double amount)
+{
+    return std::llround(amount * 10000.0);
+}
+
+std::vector<std::pair<std::string, std::string>> readPairs(QSqlDatabase db, const QString &sql)
+{
+    std::vector<std::pair<std::string, std::string>> pairs;
+    QSqlQuery q(db);
+    q.setForwardOnly(true);
+    q.exec(sql);
+    while (q.next())
+        pairs.emplace_back(q.value(0).toString().toStdString(), q.value(1).toString().toStdString());
+    return pairs;
+}
+
 std::vector<std::string> readAccounts(QSqlDatabase db, const QString &accountTable, const QString &order)
 {
     std::vector<std::string> accounts;
@@ -122,10 +177,12 @@ void check(std::vector<std::string> &out, const std::vector<Formula> &formulas,
     for (const Formula &f : formulas) {
         if (f.left.empty())
             continue;
-        const double l = side(f.left, amounts);
-        const double r = side(f.right, amounts);
-        if (!holds(f.quop, l, r))
+        const Wide l = side(f.left, amounts);
+        const Wide r = side(f.right, amounts);
+        if (!holds(f.quop, l, r)) {
             out.push_back(prefix + text(f.left) + f.quop + text(f.right));
+            cut(out.back());
+        }
     }
     for (const std::string &code : accounts) {
         if (!amounts.count(code))

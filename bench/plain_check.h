@@ -10,8 +10,10 @@
 class FormulaSet;
 
 // The baseline of the check figures: the formulas in plain vectors, the amounts in
-// an std::unordered_map of doubles, the same left-to-right evaluation, the failing
-// formulas and the missing accounts written as plain lines.
+// an std::unordered_map of exact ten-thousandths, the same left-to-right
+// evaluation (exact, as a balance must be: every product and quotient rounded to
+// four decimals, ties to even, in 128 bits), the failing formulas and the missing
+// accounts written as plain lines, a line cut to the remark's 120 bytes.
 namespace PlainCheck {
 
 struct Term
@@ -27,7 +29,11 @@ struct Formula
     std::vector<Term> right;
 };
 
-using Amounts = std::unordered_map<std::string, double>;
+// An amount in ten-thousandths.
+using Amounts = std::unordered_map<std::string, long long>;
+
+// A stored amount in ten-thousandths.
+long long raw(double amount);
 
 // The formulas of a set already read.
 std::vector<Formula> fromSet(const FormulaSet &set);
@@ -37,6 +43,8 @@ std::vector<Formula> read(QSqlDatabase db, const QString &headerTable, const QSt
                           const QString &accountTable);
 // The codes of an account table in the order given ("rowid", "ACC_CODE").
 std::vector<std::string> readAccounts(QSqlDatabase db, const QString &accountTable, const QString &order);
+// The first two columns of a plain statement, as text.
+std::vector<std::pair<std::string, std::string>> readPairs(QSqlDatabase db, const QString &sql);
 
 // Appends a line for every failing formula (the prefix, then its text) and then
 // one for every account without an amount.

@@ -3,6 +3,7 @@
 #include "checks/check_value.h"
 
 #include <QString>
+#include <QTypeInfo>
 #include <optional>
 
 // One row of a check's findings, in the layout of CACNONO3: the remark (text of
@@ -40,3 +41,7 @@ struct CheckResultRow
         return a.remark == b.remark && a.left == b.left && a.right == b.right;
     }
 };
+
+// A row moves as its bytes (a text and plain values): the thousands of rows of a
+// county check grow their list without copying each.
+Q_DECLARE_TYPEINFO(CheckResultRow, Q_RELOCATABLE_TYPE);

@@ -40,14 +40,16 @@ inline Combined combined(WideDecimal4 value, QStringView op, Decimal4 amount)
 // the steps an explanation shows both come from here. `record` sees each term
 // after it is taken; the check passes one that does nothing, which the compiler
 // removes, so judging pays nothing for explanations.
-template <typename Record>
-CheckValue walkSide(const QList<FormulaTerm> &terms, const AmountLookup &amounts, Record &&record)
+// `find(i)` gives the amount of term i, from a look-up or a plan's bound amounts.
+template <typename Find, typename Record>
+CheckValue walkSide(const QList<FormulaTerm> &terms, Find &&find, Record &&record)
 {
     WideDecimal4 value;
     QStringView pending;
     bool first = true;
-    for (const FormulaTerm &term : terms) {
-        const Decimal4 *amount = amounts.find(term.accCode);
+    for (qsizetype i = 0; i < terms.size(); ++i) {
+        const FormulaTerm &term = terms.at(i);
+        const Decimal4 *amount = find(i);
         Effect effect = Effect::Missing;
         if (amount && first) {
             value = *amount;
@@ -63,6 +65,21 @@ CheckValue walkSide(const QList<FormulaTerm> &terms, const AmountLookup &amounts
     }
     return CheckValue::of(value);
 }
+
+// The amounts of a side's terms looked up by code.
+auto byCode(const QList<FormulaTerm> &terms, const AmountLookup &amounts)
+{
+    return [&terms, &amounts](qsizetype i) { return amounts.find(terms.at(i).accCode); };
+}
+
+// The amounts of a side's terms by the plan's positions.
+auto byPosition(const QList<int> &positions, const FormulaPlan::Amounts &amounts)
+{
+    return [&positions, &amounts](qsizetype i) { return amounts[size_t(positions.at(i))]; };
+}
+
+// What a judged side records: nothing (the compiler removes the call).
+constexpr auto noSteps = [](const FormulaTerm &, const Decimal4 *, QStringView, Effect, WideDecimal4) {};
 
 // Whether judge() lets a formula pass with these side values: a formula without
 // left terms is never judged.
@@ -80,14 +97,14 @@ WideDecimal4 combine(WideDecimal4 value, QStringView op, Decimal4 amount)
 
 CheckValue sideValue(const QList<FormulaTerm> &terms, const AmountLookup &amounts)
 {
-    return walkSide(terms, amounts, [](const FormulaTerm &, const Decimal4 *, QStringView, Effect, WideDecimal4) {});
+    return walkSide(terms, byCode(terms, amounts), noSteps);
 }
 
 CheckValue sideValue(const QList<FormulaTerm> &terms, const AmountLookup &amounts, QList<FormulaStep> *steps)
 {
     if (!steps)
         return sideValue(terms, amounts);
-    return walkSide(terms, amounts,
+    return walkSide(terms, byCode(terms, amounts),
                     [steps](const FormulaTerm &term, const Decimal4 *amount, QStringView op, Effect effect,
                             WideDecimal4 value) {
                         FormulaStep step;
@@ -169,14 +186,27 @@ void appendFailingFormulas(QList<CheckResultRow> &rows, const FormulaSet &set,
                            const Progress &progress)
 {
     const QList<Formula> &formulas = set.formulas();
+    const FormulaPlan &plan = set.plan();
     const int n = int(formulas.size());
+    // Each code looked up once, then every term by its position; the formulas'
+    // texts were made with the plan.
+    const FormulaPlan::Amounts bound = plan.bind(amounts);
     for (int k = 0; k < n; ++k) {
         if (progress)
             progress(k + 1, n);
-        if (auto row = judge(formulas.at(k), amounts, remarkPrefix)) {
-            row->source = CheckResultRow::Source{k, -1};
-            rows.append(std::move(*row));
-        }
+        const Formula &formula = formulas.at(k);
+        if (formula.left.isEmpty())
+            continue;
+        const CheckValue left = walkSide(formula.left, byPosition(plan.left(k), bound), noSteps);
+        const CheckValue right = walkSide(formula.right, byPosition(plan.right(k), bound), noSteps);
+        if (passes(formula, left, right))
+            continue;
+        CheckResultRow row;
+        row.remark = CheckResultRow::cutRemark(remarkPrefix + plan.text(k));
+        row.left = left;
+        row.right = right;
+        row.source = CheckResultRow::Source{k, -1};
+        rows.append(std::move(row));
     }
 }
 

@@ -68,6 +68,7 @@ void FormulaSet::clear()
 {
     m_formulas.clear();
     m_accounts.clear();
+    m_plan = {};
 }
 
 bool FormulaSet::load(const FormulaTables &tables, QString *error, const QString &connectionName)
@@ -146,6 +147,7 @@ bool FormulaSet::load(const FormulaTables &tables, QString *error, const QString
 
     m_formulas = std::move(formulas);
     m_accounts = std::move(accounts);
+    m_plan = FormulaPlan(m_formulas);
     return true;
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "checks/formula_plan.h"
 #include "db/database.h"
 
 #include <QList>
@@ -60,7 +61,7 @@ class FormulaSet
 public:
     FormulaSet() = default;
     FormulaSet(QList<Formula> formulas, QList<FormulaAccount> accounts)
-        : m_formulas(std::move(formulas)), m_accounts(std::move(accounts)) {}
+        : m_formulas(std::move(formulas)), m_accounts(std::move(accounts)), m_plan(m_formulas) {}
 
     // Reads the tables over the connection. On failure the set is left empty,
     // false is returned and *error holds the engine's message.
@@ -69,6 +70,8 @@ public:
 
     const QList<Formula> &formulas() const { return m_formulas; }
     const QList<FormulaAccount> &accounts() const { return m_accounts; }
+    // The formulas prepared for judging, made as they are read.
+    const FormulaPlan &plan() const { return m_plan; }
     void clear();
 
     // The period markers of one formula's terms, left side first, read from its
@@ -82,4 +85,5 @@ public:
 private:
     QList<Formula> m_formulas;
     QList<FormulaAccount> m_accounts;
+    FormulaPlan m_plan;
 };

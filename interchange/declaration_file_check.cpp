@@ -9,8 +9,10 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QSet>
+#include <QVarLengthArray>
 
 #include <algorithm>
+#include <charconv>
 
 namespace {
 
@@ -42,16 +44,22 @@ using TextLines::lineError;
 class LineReading
 {
 public:
-    LineReading(const RecordReader &reader, DeclarationFileCheck::Result *result)
+    LineReading(const RecordReader &reader, DeclarationFileCheck::Content content,
+                DeclarationFileCheck::Result *result)
         : m_reader(reader), m_kind(reader.kind()), m_rule(reader.kind().importRule()), m_result(result),
           m_period(result->period), m_yearAt(reader.layout().at(0)), m_monthAt(reader.layout().at(1)),
-          m_bankAt(reader.layout().at(2))
+          m_bankAt(reader.layout().at(2)), m_keepRows(content == DeclarationFileCheck::Content::Rows),
+          m_fields(reader.kind().fields().size())
     {
         // The first three fields of every kind: M_YEAR, M_MONTH, BANK_CODE.
         const auto &added = m_rule.addedFields;
         m_storesLineNumber = std::any_of(added.begin(), added.end(), [](const AddedField &a) {
             return a.source == AddedField::Source::LineNumber;
         });
+        // The key's fields by position, found once rather than by name a line.
+        for (const QString &k : m_rule.keyFields)
+            m_keyAt.append(m_kind.fieldIndex(k));
+        m_key.reserve(64);   // every key of every kind fits
     }
 
     bool readAll(const QList<QByteArrayView> &lines);
@@ -63,7 +71,8 @@ private:
     bool firstLineAgreesWithName(QByteArrayView line, int lineNo);
     bool nameInRange();
     bool takeLine(QByteArrayView line, int lineNo);
-    bool takeRecord(RecordReader::Result &r, int lineNo);
+    bool takeRecord(int lineNo);
+    QString shownValue(int field) const;
 
     const RecordReader &m_reader;
     const DeclarationKind &m_kind;
@@ -73,8 +82,13 @@ private:
     const FieldLayout &m_yearAt;
     const FieldLayout &m_monthAt;
     const FieldLayout &m_bankAt;
+    const bool m_keepRows;
     bool m_storesLineNumber = false;
-    QSet<QString> m_seen;
+    QList<int> m_keyAt;
+    QSet<QByteArray> m_seen;
+    QByteArray m_key;
+    QByteArrayView m_lastBank;   // BANK_CODE of the last line taken
+    QVarLengthArray<FieldReading, 16> m_fields;   // the line being read
 };
 
 bool LineReading::fail(Status status, int lineNo, const QString &field, const QString &detail)
@@ -84,6 +98,8 @@ bool LineReading::fail(Status status, int lineNo, const QString &field, const QS
     m_result->field = field;
     m_result->detail = detail;
     m_result->rows.clear();
+    m_result->readings.clear();
+    m_result->readingLines.clear();
     return false;
 }
 
@@ -172,36 +188,47 @@ bool LineReading::takeLine(QByteArrayView line, int lineNo)
         return fail(Status::FormatError, lineNo, QString(),
                     lineError(lineNo, QString(),
                               QStringLiteral("長度 %1 超過記錄長度 %2").arg(line.size()).arg(m_kind.recordLength())));
-    RecordReader::Result r = DeclarationFileCheck::readRecord(m_reader, line, lineNo);
-    if (!r.ok())
-        return fail(Status::FormatError, lineNo, r.field, r.error);
+    QString field;
+    QString error;
+    if (!DeclarationFileCheck::readRecord(m_reader, line, lineNo, m_fields.data(), &field, &error))
+        return fail(Status::FormatError, lineNo, field, error);
 
     // A file is one month: a line of another month is not written under the
     // name's month without a word.
-    const int year = r.values.value(QStringLiteral("M_YEAR")).toInt();
-    const int month = r.values.value(QStringLiteral("M_MONTH")).toInt();
+    const int year = m_fields[0].integer;
+    const int month = m_fields[1].integer;
     if (year != m_period.year || month != m_period.month)
         return mismatch(lineNo, year, month);
-    return takeRecord(r, lineNo);
+    return takeRecord(lineNo);
+}
+
+QString LineReading::shownValue(int field) const
+{
+    return RecordReader::valueOf(m_kind.fields().at(field), m_fields[field]).toString();
 }
 
 // A record of the month: its key decides whether it repeats an earlier one.
-bool LineReading::takeRecord(RecordReader::Result &r, int lineNo)
+bool LineReading::takeRecord(int lineNo)
 {
-    const QStringList &keys = m_rule.keyFields;
-    QString key;
-    key.reserve(64);   // every key of every kind fits: one allocation a line
-    for (const QString &k : keys) {
-        key += r.values.value(k).toString();
-        key += QChar(0x1f);
+    // Each key field as its value's text, as the import compares them.
+    m_key.resize(0);   // keeps its buffer, unlike clear()
+    for (const int k : m_keyAt) {
+        const FieldReading &r = m_fields[k];
+        if (m_kind.fields().at(k).isText()) {
+            m_key.append(r.text);
+        } else {
+            char digits[16];
+            m_key.append(digits, std::to_chars(digits, digits + sizeof digits, r.integer).ptr - digits);
+        }
+        m_key.append(char(0x1f));
     }
-    m_result->bankCode = r.values.value(QStringLiteral("BANK_CODE")).toString();
-    if (m_seen.contains(key)) {
+    m_lastBank = m_fields[2].text;
+    if (m_seen.contains(m_key)) {
         if (m_rule.repeats == DeclarationImport::Repeats::FirstLineWins)
             return true;
         QStringList parts;
-        for (const QString &k : keys)
-            parts << k + u'=' + r.values.value(k).toString();
+        for (const int k : m_keyAt)
+            parts << m_kind.fields().at(k).name + u'=' + shownValue(k);
         return fail(Status::FormatError, lineNo, QString(),
                     lineError(lineNo, QString(), QStringLiteral("資料重複 (%1)").arg(parts.join(QStringLiteral(", ")))));
     }
@@ -210,8 +237,15 @@ bool LineReading::takeRecord(RecordReader::Result &r, int lineNo)
                     lineError(lineNo, QString(),
                               QStringLiteral("超過 %1 行，行號無法存為序號 (SERIAL)；申報檔不會有這麼多行，請查明檔案")
                                   .arg(DeclarationFileCheck::MaxLineNumber)));
-    m_seen.insert(key);
-    m_result->rows.append({std::move(r.values), std::move(r.numbers), lineNo});
+    m_seen.insert(m_key);
+    if (m_keepRows) {
+        RecordReader::Result r = m_reader.resultOf(m_fields.constData(), lineNo);
+        m_result->rows.append({std::move(r.values), std::move(r.numbers), lineNo});
+    } else {
+        for (const FieldReading &field : m_fields)
+            m_result->readings.append(field);
+        m_result->readingLines.append(lineNo);
+    }
     return true;
 }
 
@@ -220,24 +254,39 @@ bool LineReading::readAll(const QList<QByteArrayView> &lines)
     if (lines.isEmpty())
         return fail(Status::FormatError, 0, QString(), QStringLiteral("檔案沒有任何資料"));
     m_seen.reserve(lines.size());
-    m_result->rows.reserve(lines.size());
-    for (int i = 0; i < lines.size(); ++i) {
+    if (m_keepRows) {
+        m_result->rows.reserve(lines.size());
+    } else {
+        m_result->readings.reserve(lines.size() * m_fields.size());
+        m_result->readingLines.reserve(lines.size());
+    }
+    bool ok = true;
+    for (int i = 0; ok && i < lines.size(); ++i) {
         const QByteArrayView line = lines.at(i);
         const int lineNo = i + 1;
-        if (!printable(line, lineNo) || (i == 0 && !firstLineAgreesWithName(line, lineNo))
-            || !takeLine(line, lineNo))
-            return false;
+        ok = printable(line, lineNo) && (i != 0 || firstLineAgreesWithName(line, lineNo)) && takeLine(line, lineNo);
     }
-    return true;
+    m_result->bankCode = QString::fromLatin1(m_lastBank);
+    return ok;
 }
 
 } // namespace
 
 RecordReader::Result DeclarationFileCheck::readRecord(const RecordReader &reader, QByteArrayView line, int lineNo)
 {
-    RecordReader::Result r = reader.read(line, lineNo);
-    if (!r.ok())
+    QVarLengthArray<FieldReading, 16> fields(reader.kind().fields().size());
+    RecordReader::Result r;
+    r.lineNo = lineNo;
+    if (!readRecord(reader, line, lineNo, fields.data(), &r.field, &r.error))
         return r;
+    return reader.resultOf(fields.constData(), lineNo);
+}
+
+bool DeclarationFileCheck::readRecord(const RecordReader &reader, QByteArrayView line, int lineNo,
+                                      FieldReading *readings, QString *field, QString *error)
+{
+    if (!reader.read(line, lineNo, readings, field, error))
+        return false;
     const QList<DeclarationField> &fields = reader.kind().fields();
     for (int i = 0; i < fields.size(); ++i) {
         const DeclarationField &f = fields.at(i);
@@ -253,14 +302,12 @@ RecordReader::Result DeclarationFileCheck::readRecord(const RecordReader &reader
                 text.chop(1);
         }
         if (text.contains(' ')) {
-            r.values.clear();
-            r.numbers.clear();
-            r.field = f.name;
-            r.error = lineError(lineNo, f.name, QStringLiteral("「%1」含有空白").arg(QString::fromLatin1(text)));
-            return r;
+            *field = f.name;
+            *error = lineError(lineNo, f.name, QStringLiteral("「%1」含有空白").arg(QString::fromLatin1(text)));
+            return false;
         }
     }
-    return r;
+    return true;
 }
 
 bool DeclarationFileCheck::load(const QString &path, QByteArray *bytes, Result *result)
@@ -290,7 +337,7 @@ bool DeclarationFileCheck::load(const QString &path, QByteArray *bytes, Result *
 }
 
 DeclarationFileCheck::Result DeclarationFileCheck::check(const DeclarationKind &kind, const QString &baseName,
-                                                         QByteArrayView bytes)
+                                                         QByteArrayView bytes, Content content)
 {
     Result result;
     const auto period = DeclarationFormat::periodFromBaseName(baseName);
@@ -308,7 +355,7 @@ DeclarationFileCheck::Result DeclarationFileCheck::check(const DeclarationKind &
 
     const QList<QByteArrayView> lines = splitLines(bytes);
     result.lines = int(lines.size());
-    if (LineReading(reader, &result).readAll(lines))
+    if (LineReading(reader, content, &result).readAll(lines))
         result.status = Status::Ok;
     return result;
 }

@@ -48,6 +48,10 @@ public:
         FormatError,     // a line could not be read, or the file is no declaration file
     };
 
+    // What check() keeps of the lines it takes: rows of values, as the import
+    // stores them, or only the readings, as a comparison needs them.
+    enum class Content { Rows, Readings };
+
     // A line as the import takes it.
     struct Row
     {
@@ -65,7 +69,12 @@ public:
 
         Period period;       // from the name
         int lines = 0;       // lines in the file
-        QList<Row> rows;     // the lines taken, in file order
+        QList<Row> rows;     // the lines taken, in file order (Content::Rows)
+        // With Content::Readings instead: the fields of every line taken, the
+        // kind's fields().size() a line, in file order, texts viewing the bytes
+        // checked; and each of those lines' number.
+        QList<FieldReading> readings;
+        QList<int> readingLines;
         QString bankCode;    // BANK_CODE of the last line taken
 
         bool ok() const { return status == Status::Ok; }
@@ -83,7 +92,8 @@ public:
 
     // Checks `bytes` as a file of the kind named `baseName` (without directory
     // and extension).
-    static Result check(const DeclarationKind &kind, const QString &baseName, QByteArrayView bytes);
+    static Result check(const DeclarationKind &kind, const QString &baseName, QByteArrayView bytes,
+                        Content content = Content::Rows);
 
     // load() and check() of the file at `path`, named as it is; *bytes (when
     // given) receives what was read.
@@ -94,4 +104,8 @@ public:
     // "AB 0000") is refused, since no stored code has one and it could not be
     // written back as read.
     static RecordReader::Result readRecord(const RecordReader &reader, QByteArrayView line, int lineNo);
+    // The same into `fields` (RecordReader::read's readings); false with *field
+    // and *error set when refused.
+    static bool readRecord(const RecordReader &reader, QByteArrayView line, int lineNo, FieldReading *fields,
+                           QString *field, QString *error);
 };

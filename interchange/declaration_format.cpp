@@ -78,6 +78,13 @@ QString readInstitutionCode(QStringView fieldText)
     return fieldText.toString();
 }
 
+QByteArrayView readInstitutionCode(QByteArrayView fieldText)
+{
+    if (fieldText.size() >= CodeWidth && fieldText.sliced(3, 4) == "0000")
+        return fieldText.first(3);
+    return fieldText;
+}
+
 std::optional<QString> accountText(QStringView code, int width)
 {
     const QStringView stored = FieldText::withoutTrailingBlanks(code);

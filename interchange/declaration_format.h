@@ -3,6 +3,7 @@
 #include "common/decimal4.h"
 #include "common/period.h"
 
+#include <QByteArrayView>
 #include <QString>
 #include <QStringView>
 #include <optional>
@@ -44,6 +45,8 @@ int amountFactor(QStringView accountCode);   // 1000 or 1
 // The code as read back: "ABC0000" -> "ABC" (characters 4 to 7 are "0000"),
 // any other text unchanged.
 QString readInstitutionCode(QStringView fieldText);
+// The same over the bytes of a line, without a copy.
+QByteArrayView readInstitutionCode(QByteArrayView fieldText);
 
 // Right-aligned, left-padded with "0" to the width ("1234" -> "01234").
 // Nothing when the code is longer than the width.

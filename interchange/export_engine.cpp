@@ -76,13 +76,15 @@ bool renderKind(const ExportEngine::Request &request, const DeclarationKind &kin
 
     const RecordWriter writer(kind);
     const int lineSize = kind.recordLength() + 2;
-    QVariantList values;
-    values.resize(columns.size());
     int n = 0;
     while (query.next()) {
         ++n;
+        // A list of its own for each row, moved into *rows: refilling one list
+        // would copy it for every row kept.
+        QVariantList values;
+        values.reserve(columns.size());
         for (int i = 0; i < columns.size(); ++i)
-            values[i] = query.value(columns.at(i));
+            values.append(query.value(columns.at(i)));
         const RecordWriter::Result line = writer.write(values);
         if (!line.ok()) {
             *detail = QStringLiteral("第 %1 筆資料 (%2)\n%3: %4")
@@ -94,7 +96,7 @@ bool renderKind(const ExportEngine::Request &request, const DeclarationKind &kin
             content->reserve(lineSize * 64);
         content->append(line.line);
         content->append("\r\n", 2);
-        rows->append(values);
+        rows->append(std::move(values));
     }
     if (query.lastError().isValid()) {
         *detail = query.lastError().text();

@@ -6,6 +6,8 @@
 #include "interchange/declaration_file_check.h"
 #include "interchange/declaration_format.h"
 #include "interchange/file_fingerprint.h"
+#include "interchange/record_reader.h"
+#include "interchange/stored_amount.h"
 #include "interchange/text_lines.h"
 
 #include <QFile>
@@ -25,9 +27,9 @@ struct Shown
     QString read;
 };
 
-Shown shown(const DeclarationField &f, const QVariant &stored, const DeclarationFileCheck::Row &row)
+Shown shown(const DeclarationField &f, const QVariant &stored, const FieldReading &reading)
 {
-    const QVariant read = row.values.value(f.name);
+    const QVariant read = RecordReader::valueOf(f, reading);
     switch (f.rendering) {
     case R::Year:
     case R::Month:
@@ -43,7 +45,7 @@ Shown shown(const DeclarationField &f, const QVariant &stored, const Declaration
     case R::Number:
         // An empty amount is written as 0, as the grids show it.
         return {Decimal4::fromDouble(stored.isNull() ? 0.0 : stored.toDouble()).toString(),
-                row.numbers.value(f.name).toString()};
+                reading.number.toString()};
     }
     return {};
 }
@@ -51,16 +53,20 @@ Shown shown(const DeclarationField &f, const QVariant &stored, const Declaration
 // The common case, without building a text: the value read is the value stored
 // (an amount read back is the very double stored, so an import would store it
 // again unchanged).
-bool sameValue(const DeclarationField &f, const QVariant &stored, const QVariant &read)
+bool sameValue(const DeclarationField &f, const QVariant &stored, const FieldReading &read)
 {
     switch (f.rendering) {
     case R::Year:
     case R::Month:
-        return qint64(stored.toDouble()) == read.toInt();
+        return qint64(stored.toDouble()) == read.integer;
     case R::Number:
-        return stored.toDouble() == read.toDouble();
+        return stored.toDouble() == StoredAmount::toDouble(read.number);
     default:
-        return stored.toString() == read.toString();
+        // A text stored as a text is compared where it lies; anything else as
+        // its text, as the import would store it.
+        if (stored.typeId() == QMetaType::QString)
+            return *static_cast<const QString *>(stored.constData()) == read.latin1();
+        return stored.toString() == read.latin1();
     }
 }
 
@@ -108,7 +114,8 @@ bool ReadBackCheck::check(const QString &path, QString *reason)
 
 QString ReadBackCheck::compareRecords(QByteArrayView bytes) const
 {
-    const DeclarationFileCheck::Result read = DeclarationFileCheck::check(m_kind, m_baseName, bytes);
+    const DeclarationFileCheck::Result read =
+        DeclarationFileCheck::check(m_kind, m_baseName, bytes, DeclarationFileCheck::Content::Readings);
     if (!read.ok())
         return QStringLiteral("匯入無法讀取 (%1)").arg(read.detail);
 
@@ -117,17 +124,18 @@ QString ReadBackCheck::compareRecords(QByteArrayView bytes) const
     if (read.lines != m_rows.size())
         return QStringLiteral("讀回 %1 行, 資料有 %2 筆").arg(read.lines).arg(m_rows.size());
     const QList<DeclarationField> &fields = m_kind.fields();
+    const qsizetype width = fields.size();
     for (qsizetype i = 0; i < m_rows.size(); ++i) {
         const int lineNo = int(i) + 1;
-        if (i >= read.rows.size() || read.rows.at(i).lineNo != lineNo)
+        if (i >= read.readingLines.size() || read.readingLines.at(i) != lineNo)
             return TextLines::lineError(lineNo, {}, QStringLiteral("匯入時不會讀取這一行"));
-        const DeclarationFileCheck::Row &record = read.rows.at(i);
+        const FieldReading *record = read.readings.constData() + i * width;
         const QVariantList &row = m_rows.at(i);
-        for (int f = 0; f < fields.size(); ++f) {
+        for (int f = 0; f < width; ++f) {
             const DeclarationField &field = fields.at(f);
-            if (sameValue(field, row.at(f), record.values.value(field.name)))
+            if (sameValue(field, row.at(f), record[f]))
                 continue;
-            const Shown s = shown(field, row.at(f), record);
+            const Shown s = shown(field, row.at(f), record[f]);
             if (s.stored != s.read)
                 return TextLines::lineError(lineNo, field.name,
                                             QStringLiteral("讀回「%1」, 資料為「%2」").arg(s.read, s.stored));

@@ -1,6 +1,5 @@
 #include "interchange/record_reader.h"
 
-#include "common/field_text.h"
 #include "common/period.h"
 
 #include "interchange/declaration_format.h"
@@ -46,16 +45,50 @@ RecordReader::Result RecordReader::read(const DeclarationKind &kind, QByteArrayV
     return RecordReader(kind).read(line, lineNo);
 }
 
+QVariant RecordReader::valueOf(const DeclarationField &field, const FieldReading &reading)
+{
+    switch (field.rendering) {
+    case R::Year:
+    case R::Month:
+        return reading.integer;
+    case R::Number:
+        return reading.number.toDouble();
+    default:
+        return QString(reading.latin1());
+    }
+}
+
 RecordReader::Result RecordReader::read(QByteArrayView line, int lineNo) const
 {
     Result result;
     result.lineNo = lineNo;
-    auto refuse = [&](const QString &field, const QString &why) {
-        result.values.clear();
-        result.numbers.clear();
-        result.field = field;
-        result.error = TextLines::lineError(lineNo, field, why);
+    const QList<DeclarationField> &fields = m_kind.fields();
+    QVarLengthArray<FieldReading, 16> readings(fields.size());
+    if (!read(line, lineNo, readings.data(), &result.field, &result.error))
         return result;
+    return resultOf(readings.constData(), lineNo);
+}
+
+RecordReader::Result RecordReader::resultOf(const FieldReading *readings, int lineNo) const
+{
+    Result result;
+    result.lineNo = lineNo;
+    const QList<DeclarationField> &fields = m_kind.fields();
+    for (int i = 0; i < fields.size(); ++i) {
+        const DeclarationField &f = fields.at(i);
+        if (f.isNumber())
+            result.numbers.insert(f.name, readings[i].number);
+        result.values.insert(f.name, valueOf(f, readings[i]));
+    }
+    return result;
+}
+
+bool RecordReader::read(QByteArrayView line, int lineNo, FieldReading *out, QString *field, QString *error) const
+{
+    auto refuse = [&](const QString &name, const QString &why) {
+        *field = name;
+        *error = TextLines::lineError(lineNo, name, why);
+        return false;
     };
 
     while (!line.isEmpty() && (line.back() == '\n' || line.back() == '\r'))
@@ -67,9 +100,8 @@ RecordReader::Result RecordReader::read(QByteArrayView line, int lineNo) const
     const QList<DeclarationField> &fields = m_kind.fields();
 
     // Every field text first; a byte that is not printable ASCII refuses the
-    // line. The line is widened once into a buffer on the stack and each field
-    // is a view of it: every file reading comes through here, line by line, and
-    // only the texts kept as values are allocated.
+    // line. The line is widened once into a buffer on the stack for the
+    // readings of numbers; texts are views of the line itself.
     for (int i = 0; i < fields.size(); ++i) {
         const FieldLayout &l = m_layout.at(i);
         const QByteArrayView bytes = line.sliced(l.offset, l.width);
@@ -85,35 +117,39 @@ RecordReader::Result RecordReader::read(QByteArrayView line, int lineNo) const
         return QStringView(wide.constData() + l.offset, l.width);
     };
 
-    QString accountCode;
+    QStringView accountCode;
     for (int i = 0; i < fields.size(); ++i) {
         const DeclarationField &f = fields.at(i);
-        const QStringView text = textOf(i);
         switch (f.rendering) {
         case R::Year:
         case R::Month: {
+            const QStringView text = textOf(i);
             const int max = f.rendering == R::Year ? Period::MaxYear : Period::MaxMonth;
             const auto value = DeclarationFormat::readInteger(text);
             if (!value)
                 return refuse(f.name, QStringLiteral("不是數字「%1」").arg(text));
             if (*value < 1 || *value > max)
                 return refuse(f.name, QStringLiteral("%1 超出範圍 (1-%2)").arg(*value).arg(max));
-            result.values.insert(f.name, *value);
+            out[i].integer = *value;
             break;
         }
         case R::InstitutionCode:
         case R::AccountCode:
         case R::AsStored: {
-            const QString value = f.rendering == R::InstitutionCode
-                ? FieldText::withoutTrailingBlanks(DeclarationFormat::readInstitutionCode(text))
-                : FieldText::withoutTrailingBlanks(text).toString();
+            const FieldLayout &l = m_layout.at(i);
+            QByteArrayView text = line.sliced(l.offset, l.width);
+            if (f.rendering == R::InstitutionCode)
+                text = DeclarationFormat::readInstitutionCode(text);
+            while (text.endsWith(' '))
+                text.chop(1);
+            const QLatin1StringView value(text.data(), text.size());
             if (value.isEmpty())
                 return refuse(f.name, QStringLiteral("空白"));
             if (f.columnWidth > 0 && value.size() > f.columnWidth)
                 return refuse(f.name, QStringLiteral("「%1」超過欄位寬度 %2").arg(value).arg(f.columnWidth));
             if (f.rendering == R::AccountCode)
-                accountCode = value;
-            result.values.insert(f.name, value);
+                accountCode = textOf(i).first(text.size());
+            out[i].text = text;
             break;
         }
         case R::Number:
@@ -130,8 +166,7 @@ RecordReader::Result RecordReader::read(QByteArrayView line, int lineNo) const
         const auto value = DeclarationFormat::readNumber(text, factor);
         if (!value)
             return refuse(f.name, QStringLiteral("不是數值「%1」").arg(text));
-        result.numbers.insert(f.name, *value);
-        result.values.insert(f.name, value->toDouble());
+        out[i].number = *value;
     }
-    return result;
+    return true;
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "common/decimal4.h"
+#include "interchange/field_reading.h"
 
 #include <QByteArrayView>
 #include <QMap>
@@ -9,6 +10,7 @@
 #include <QVariantMap>
 
 class DeclarationKind;
+struct DeclarationField;
 
 // Where one field stands in a line: the kind's own layout, or what a schema
 // file says (SchemaFile::parse).
@@ -61,6 +63,14 @@ public:
 
     // One line, with or without its line end (CR LF, LF or CR); lineNo counts from 1.
     Result read(QByteArrayView line, int lineNo) const;
+    // The same reading into `fields` (one per field of the kind, in its order),
+    // the texts viewing `line`: a file read line by line allocates nothing for
+    // the lines it takes. False with *field and *error set when refused.
+    bool read(QByteArrayView line, int lineNo, FieldReading *fields, QString *field, QString *error) const;
+    // The Result of a line read by the call above.
+    Result resultOf(const FieldReading *fields, int lineNo) const;
+    // The value a field's reading stands for in Result::values.
+    static QVariant valueOf(const DeclarationField &field, const FieldReading &reading);
     static Result read(const DeclarationKind &kind, QByteArrayView line, int lineNo);
 
     const DeclarationKind &kind() const { return m_kind; }

@@ -4,90 +4,104 @@
 #include "common/period.h"
 
 #include "interchange/declaration_format.h"
+#include "interchange/stored_amount.h"
 #include "interchange/text_lines.h"
 #include "db/declaration_kind.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cmath>
 
 using R = DeclarationField::Rendering;
 
 namespace {
 
-struct Rendered
+// Every rendering is ASCII (a text field refuses anything else), so each goes
+// into the line as it is, without a text of its own: the characters with `pad`
+// before or after them up to `width`. The renderings below return the error
+// that refuses the value, empty when it went into the line.
+void appendPadded(QByteArray &line, QStringView text, int width, char pad, bool padLeft)
 {
-    QString text;
-    QString error;
-};
+    const qsizetype fill = std::max<qsizetype>(0, width - text.size());
+    if (padLeft)
+        line.append(fill, pad);
+    for (const QChar c : text)
+        line.append(char(c.unicode()));
+    if (!padLeft)
+        line.append(fill, pad);
+}
 
-Rendered renderInteger(const QVariant &value, int width, int max, const QString &what)
+QString renderInteger(QByteArray &line, const QVariant &value, int width, int max, const QString &what)
 {
     bool ok = false;
     const double d = value.toDouble(&ok);
     if (!ok || std::floor(d) != d)
-        return {{}, QStringLiteral("%1不是整數: %2").arg(what, value.toString())};
+        return QStringLiteral("%1不是整數: %2").arg(what, value.toString());
     if (d < 0 || d > max)
-        return {{}, QStringLiteral("%1 %2 超出範圍 (0-%3)").arg(what).arg(qint64(d)).arg(max)};
-    // The digits from the right into a text of zeros: one allocation a field.
-    const QString digits = QString::number(qint64(d));
-    if (digits.size() >= width)
-        return {digits, {}};
-    QString text(width, u'0');
-    std::copy(digits.cbegin(), digits.cend(), text.end() - digits.size());
-    return {text, {}};
+        return QStringLiteral("%1 %2 超出範圍 (0-%3)").arg(what).arg(qint64(d)).arg(max);
+    char digits[24];
+    const auto end = std::to_chars(digits, digits + sizeof digits, qint64(d)).ptr;
+    const int n = int(end - digits);
+    if (n < width)
+        line.append(width - n, '0');
+    line.append(digits, n);
+    return {};
 }
 
-Rendered renderText(const DeclarationField &f, const QVariant &value)
+QString renderText(QByteArray &line, const DeclarationField &f, const QVariant &value)
 {
-    const QString stored = FieldText::withoutTrailingBlanks(value.toString());
+    const QString text = value.toString();
+    const QStringView stored = FieldText::withoutTrailingBlanks(QStringView(text));
     if (stored.isEmpty())
-        return {{}, QStringLiteral("空白")};
+        return QStringLiteral("空白");
     if (TextLines::firstUnprintable(stored) >= 0)
-        return {{}, QStringLiteral("含有非 ASCII 字元: %1").arg(stored)};
+        return QStringLiteral("含有非 ASCII 字元: %1").arg(stored);
     // A blank inside a code ("1 0" would be written "001 0") cannot be told from
     // the padding when the file is read back, and the import refuses it.
     if (stored.contains(u' '))
-        return {{}, QStringLiteral("「%1」含有空白").arg(stored)};
+        return QStringLiteral("「%1」含有空白").arg(stored);
     switch (f.rendering) {
-    case R::InstitutionCode: {
-        const QString text = DeclarationFormat::institutionText(stored);
-        if (text.size() > f.width)
-            return {{}, QStringLiteral("「%1」超過欄位寬度 %2").arg(stored).arg(f.width)};
-        return {text, {}};
-    }
-    case R::AccountCode: {
-        const auto text = DeclarationFormat::accountText(stored, f.width);
-        if (!text)
-            return {{}, QStringLiteral("「%1」超過欄位寬度 %2").arg(stored).arg(f.width)};
-        return {*text, {}};
-    }
+    case R::InstitutionCode:
+        // As DeclarationFormat::institutionText: "0" after the code up to 7.
+        if (std::max<qsizetype>(stored.size(), 7) > f.width)
+            return QStringLiteral("「%1」超過欄位寬度 %2").arg(stored).arg(f.width);
+        appendPadded(line, stored, int(std::max<qsizetype>(stored.size(), 7)), '0', false);
+        return {};
+    case R::AccountCode:
+        // As DeclarationFormat::accountText: right-aligned, "0" before it.
+        if (stored.size() > f.width)
+            return QStringLiteral("「%1」超過欄位寬度 %2").arg(stored).arg(f.width);
+        appendPadded(line, stored, f.width, '0', true);
+        return {};
     default:
         // A fixed-width text field: trailing blanks are not significant, so a
         // shorter value keeps its blanks and the fields after it stay in place.
         if (stored.size() > f.width)
-            return {{}, QStringLiteral("「%1」超過欄位寬度 %2").arg(stored).arg(f.width)};
-        return {stored.leftJustified(f.width, u' '), {}};
+            return QStringLiteral("「%1」超過欄位寬度 %2").arg(stored).arg(f.width);
+        appendPadded(line, stored, f.width, ' ', false);
+        return {};
     }
 }
 
-Rendered renderNumber(const DeclarationField &f, const QVariant &value, int factor)
+QString renderNumber(QByteArray &line, const DeclarationField &f, const QVariant &value, int factor)
 {
     double d = 0;
     if (!value.isNull()) {   // an empty amount is 0, as the grids show it
         bool ok = false;
         d = value.toDouble(&ok);
         if (!ok || !std::isfinite(d))
-            return {{}, QStringLiteral("不是數值: %1").arg(value.toString())};
+            return QStringLiteral("不是數值: %1").arg(value.toString());
     }
-    const Decimal4 amount = Decimal4::fromDouble(d);
+    const Decimal4 amount = StoredAmount::fromDouble(d);
     const auto text = DeclarationFormat::numberText(amount, factor, f.width);
     if (!text) {
         const QString shown = factor == 1
             ? amount.toString()
             : QStringLiteral("%1 x %2").arg(amount.toString()).arg(factor);
-        return {{}, QStringLiteral("數值 %1 超過欄位寬度 %2").arg(shown).arg(f.width)};
+        return QStringLiteral("數值 %1 超過欄位寬度 %2").arg(shown).arg(f.width);
     }
-    return {*text, {}};
+    appendPadded(line, *text, f.width, '0', true);
+    return {};
 }
 
 } // namespace
@@ -102,41 +116,45 @@ RecordWriter::Result RecordWriter::write(const QVariantList &values) const
 
     // The amount factor of a "p" account is decided on the code as written, so
     // the reader, which sees only the written code, decides it the same way.
-    QString writtenAccount;
+    qsizetype accountAt = -1;
+    qsizetype accountWidth = 0;
 
     QByteArray line;
     line.reserve(m_kind.recordLength());
     for (int i = 0; i < fields.size(); ++i) {
         const DeclarationField &f = fields.at(i);
-        Rendered r;
+        const qsizetype start = line.size();
+        QString error;
         switch (f.rendering) {
         case R::Year:
-            r = renderInteger(values.at(i), f.width, Period::MaxYear, QStringLiteral("年度"));
+            error = renderInteger(line, values.at(i), f.width, Period::MaxYear, QStringLiteral("年度"));
             break;
         case R::Month:
-            r = renderInteger(values.at(i), f.width, Period::MaxMonth, QStringLiteral("月份"));
+            error = renderInteger(line, values.at(i), f.width, Period::MaxMonth, QStringLiteral("月份"));
             break;
         case R::InstitutionCode:
         case R::AccountCode:
         case R::AsStored:
-            r = renderText(f, values.at(i));
-            if (f.rendering == R::AccountCode)
-                writtenAccount = r.text;
+            error = renderText(line, f, values.at(i));
+            if (f.rendering == R::AccountCode) {
+                accountAt = start;
+                accountWidth = line.size() - start;
+            }
             break;
-        case R::Number:
-            r = renderNumber(f, values.at(i),
-                             f.accountFactor ? DeclarationFormat::amountFactor(writtenAccount) : f.factor);
+        case R::Number: {
+            char16_t written[32] = {};
+            const qsizetype n = accountAt < 0 ? 0 : std::min<qsizetype>(accountWidth, 32);
+            for (qsizetype k = 0; k < n; ++k)
+                written[k] = char16_t(static_cast<unsigned char>(line.at(accountAt + k)));
+            error = renderNumber(line, f, values.at(i),
+                                 f.accountFactor ? DeclarationFormat::amountFactor(QStringView(written, n)) : f.factor);
             break;
         }
-        if (!r.error.isEmpty())
-            return {{}, f.name, r.error};
-        if (r.text.size() != f.width || line.size() != f.offset)
+        }
+        if (!error.isEmpty())
+            return {{}, f.name, error};
+        if (line.size() - start != f.width || start != f.offset)
             return {{}, f.name, QStringLiteral("欄位位置不符")};
-        // Every rendering is ASCII (a text field refuses anything else above),
-        // so the characters go into the line as they are, without a
-        // converted copy of each field.
-        for (const QChar c : std::as_const(r.text))
-            line.append(char(c.unicode()));
     }
     if (line.size() != m_kind.recordLength())
         return {{}, {}, QStringLiteral("記錄長度 %1 不符 (應為 %2)").arg(line.size()).arg(m_kind.recordLength())};

@@ -25,6 +25,8 @@ private slots:
     void remarkIsCutAt120Characters();
     void missingAccountsFollowTheFormulaRowsInAccountOrder();
     void lookupKeepsTheFirstAmountAndIgnoresTrailingBlanks();
+    void aSetJudgesAsEachFormulaAlone_data();
+    void aSetJudgesAsEachFormulaAlone();
 };
 
 namespace {
@@ -428,6 +430,57 @@ void TstFormulaEvaluator::lookupKeepsTheFirstAmountAndIgnoresTrailingBlanks()
     QVERIFY(!a.find(QStringLiteral("11000 ")));   // terms are kept without blanks already
     QCOMPARE(AmountLookup::key(u"A1  "), QStringLiteral("A1"));
     QCOMPARE(AmountLookup::key(u" A1"), QStringLiteral(" A1"));
+}
+
+// A whole set is judged through its prepared plan (each code looked up once);
+// every row must be the one its formula gives judged alone, in the set's order.
+void TstFormulaEvaluator::aSetJudgesAsEachFormulaAlone_data()
+{
+    QTest::addColumn<QStringList>("formulas");   // "comparison|left side|right side"
+    QTest::addColumn<QStringList>("month");      // "code=amount"
+    QTest::addColumn<int>("failing");
+
+    const QStringList month{"11000=100", "12000=30", "13000=0", "14000=2.5"};
+    QTest::newRow("a code on both sides") << QStringList{"=|11000+ 12000|11000- 12000", ">|12000|12000"} << month << 2;
+    QTest::newRow("a code twice on a side") << QStringList{"=|14000* 14000* 14000|11000", "<|11000- 11000|13000"}
+                                            << month << 2;
+    QTest::newRow("codes the month lacks") << QStringList{"=|99999+ 11000|11000", "<>|88888|77777"} << month << 1;
+    QTest::newRow("no amounts at all") << QStringList{"=|11000|12000", ">|12000/ 13000|11000"} << QStringList{} << 1;
+    QTest::newRow("division by zero, then a formula without left terms")
+        << QStringList{"=|11000/ 13000|13000", "=||11000", "<=|11000|12000"} << month << 1;
+}
+
+void TstFormulaEvaluator::aSetJudgesAsEachFormulaAlone()
+{
+    QFETCH(QStringList, formulas);
+    QFETCH(QStringList, month);
+    QFETCH(int, failing);
+
+    QList<Formula> list;
+    for (const QString &written : formulas) {
+        const QStringList parts = written.split(u'|');
+        list.append({QString::number(list.size()), parts.at(0), side(parts.at(1)), side(parts.at(2))});
+    }
+    AmountLookup lookup;
+    for (const QString &entry : month)
+        lookup.add(entry.section(u'=', 0, 0), dec(entry.section(u'=', 1).toLatin1().constData()));
+    const FormulaSet set(list, {});
+    const QString prefix = QStringLiteral("B  新北市資料有誤   ");
+
+    QList<CheckResultRow> rows;
+    FormulaEvaluator::appendFailingFormulas(rows, set, lookup, prefix);
+    QList<CheckResultRow> alone;
+    QList<int> sources;
+    for (int k = 0; k < list.size(); ++k) {
+        if (const auto row = FormulaEvaluator::judge(list.at(k), lookup, prefix)) {
+            alone.append(*row);
+            sources.append(k);
+        }
+    }
+    QCOMPARE(rows.size(), qsizetype(failing));
+    QCOMPARE(rows, alone);
+    for (qsizetype i = 0; i < rows.size(); ++i)
+        QCOMPARE(rows.at(i).source->formula, sources.at(i));
 }
 
 QTEST_GUILESS_MAIN(TstFormulaEvaluator)

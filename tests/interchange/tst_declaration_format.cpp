@@ -4,6 +4,7 @@
 #include "interchange/record_reader.h"
 #include "interchange/record_writer.h"
 #include "interchange/schema_file.h"
+#include "interchange/stored_amount.h"
 #include "tests/interchange/declaration_test_helpers.h"
 
 #include <QRandomGenerator>
@@ -27,6 +28,8 @@ private slots:
 
     void roundTripsManyRows_data();
     void roundTripsManyRows();
+    void storedAmountsConvertAsTheirText_data();
+    void storedAmountsConvertAsTheirText();
 };
 
 void TstDeclarationFormat::kindsCarryTheirLayouts()
@@ -329,6 +332,38 @@ void TstDeclarationFormat::roundTripsManyRows()
         }
         QCOMPARE(read.values.size(), k.fields().size());
     }
+}
+
+// The export converts every amount without a text where it can: the results
+// must be those of the conversions through the text, at the edges of the plain
+// range and at ties of the fifth decimal.
+void TstDeclarationFormat::storedAmountsConvertAsTheirText_data()
+{
+    QTest::addColumn<double>("stored");
+    QTest::newRow("zero") << 0.0;
+    QTest::newRow("negative zero") << -0.0;
+    QTest::newRow("a tenth") << 0.1;
+    QTest::newRow("four decimals") << 12345.6789;
+    QTest::newRow("negative four decimals") << -98765.4321;
+    QTest::newRow("a tie of the fifth decimal") << 1.00005;
+    QTest::newRow("below the fourth decimal") << 0.00004999;
+    QTest::newRow("many decimals") << 1234567.123456789;
+    QTest::newRow("just below the plain range") << 68719476735.9999;
+    QTest::newRow("at the plain range") << 68719476736.0;
+    QTest::newRow("beyond the plain range, decimals") << 123456789012.3456;
+    QTest::newRow("beyond exact raw values") << 9.2e14;
+    QTest::newRow("beyond Decimal4") << -1e300;
+}
+
+void TstDeclarationFormat::storedAmountsConvertAsTheirText()
+{
+    QFETCH(double, stored);
+    const Decimal4 viaText = Decimal4::fromDouble(stored);
+    QCOMPARE(StoredAmount::fromDouble(stored).raw(), viaText.raw());
+    QCOMPARE(StoredAmount::toDouble(viaText), viaText.toDouble());
+    const Decimal4 next = Decimal4::fromRaw(viaText.raw() == std::numeric_limits<qint64>::max() ? viaText.raw()
+                                                                                             : viaText.raw() + 1);
+    QCOMPARE(StoredAmount::toDouble(next), next.toDouble());
 }
 
 QTEST_GUILESS_MAIN(TstDeclarationFormat)

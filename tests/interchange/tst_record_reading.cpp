@@ -1,3 +1,4 @@
+#include "interchange/declaration_file_check.h"
 #include "interchange/declaration_format.h"
 #include "db/declaration_kind.h"
 #include "interchange/export_engine.h"
@@ -24,6 +25,8 @@ private slots:
     void refusesMalformedLines_data();
     void refusesMalformedLines();
     void ignoresWhatStandsBeyondTheLastField();
+    void readingsAgreeWithRows_data();
+    void readingsAgreeWithRows();
 
     void schemaTextIsExact_data();
     void schemaTextIsExact();
@@ -264,6 +267,66 @@ void TstRecordReading::schemaReaderRefusesBadSchemas()
     QString error;
     QVERIFY(!SchemaFile::parse(schema, kindOf("B02"), &error).has_value());
     QVERIFY(!error.isEmpty());
+}
+
+// The export compares its file with the readings of the lines (texts viewing
+// the bytes), the import stores rows of values: both of one file must be the
+// same lines with the same values, skipped and refused lines alike.
+void TstRecordReading::readingsAgreeWithRows_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<QString>("baseName");
+    QTest::addColumn<QStringList>("lines");
+    QTest::addColumn<int>("taken");
+
+    const QString b01 = QStringLiteral("B01ABC000008805");
+    QTest::newRow("codes, a thousands account, a negative amount") << "B01" << b01
+        << QStringList{"08805ABC000011000000000001234.5",
+                       "08805ABC0000A001p00000000002500",
+                       "08805XYZ12342200000000000-12.75"} << 3;
+    QTest::newRow("a blank institution and a repeated key are skipped") << "B01" << b01
+        << QStringList{"08805ABC00001100000000000000001",
+                       "08805       1100000000000000009",
+                       "08805ABC00001100000000000000002",
+                       "08805ABC00001200000000000000003"} << 2;
+    QTest::newRow("a bad amount refuses the file") << "B01" << b01
+        << QStringList{"08805ABC00001100000000000000001",
+                       "08805ABC000012000000000000000x3"} << 0;
+    QTest::newRow("units and rates") << "B02" << QStringLiteral("B02ABC000008805")
+        << QStringList{"08805ABC0000UNIT00100125",
+                       "08805ABC0000XYZ0000001.5"} << 2;
+}
+
+void TstRecordReading::readingsAgreeWithRows()
+{
+    QFETCH(QString, kind);
+    QFETCH(QString, baseName);
+    QFETCH(QStringList, lines);
+    QFETCH(int, taken);
+    const Kind &k = kindOf(kind);
+    const QByteArray bytes = lines.join(QStringLiteral("\r\n")).toLatin1() + "\r\n";
+
+    using Check = DeclarationFileCheck;
+    const Check::Result rows = Check::check(k, baseName, bytes, Check::Content::Rows);
+    const Check::Result readings = Check::check(k, baseName, bytes, Check::Content::Readings);
+    QCOMPARE(readings.status, rows.status);
+    QCOMPARE(readings.detail, rows.detail);
+    QCOMPARE(readings.bankCode, rows.bankCode);
+    QCOMPARE(rows.rows.size(), qsizetype(taken));
+    QVERIFY(readings.rows.isEmpty());
+    QCOMPARE(readings.readingLines.size(), rows.rows.size());
+    QCOMPARE(readings.readings.size(), rows.rows.size() * k.fields().size());
+    for (qsizetype i = 0; i < rows.rows.size(); ++i) {
+        const Check::Row &row = rows.rows.at(i);
+        QCOMPARE(readings.readingLines.at(i), row.lineNo);
+        for (qsizetype f = 0; f < k.fields().size(); ++f) {
+            const DeclarationField &field = k.fields().at(f);
+            const FieldReading &reading = readings.readings.at(i * k.fields().size() + f);
+            QCOMPARE(RecordReader::valueOf(field, reading), row.values.value(field.name));
+            if (field.isNumber())
+                QCOMPARE(reading.number, row.numbers.value(field.name));
+        }
+    }
 }
 
 QTEST_GUILESS_MAIN(TstRecordReading)

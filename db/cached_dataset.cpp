@@ -4,6 +4,7 @@
 #include "db/engine_message.h"
 #include "db/named_placeholders.h"
 #include "db/schema.h"
+#include "db/statement_runner.h"
 
 #include <QElapsedTimer>
 #include <QSqlError>
@@ -101,16 +102,11 @@ bool CachedDataset::open()
     stopFetching();   // a read still running of the statement before
     auto cursor = std::make_unique<QSqlQuery>(db);
     QSqlQuery &q = *cursor;
-    q.setForwardOnly(true);
-    if (!q.prepare(m_sql)) {
-        m_lastError = EngineMessage::of(q.lastError());
-        close();
-        return false;
-    }
+    // The parameters are kept by their names in capitals.
+    QVariantMap params;
     for (const QString &name : NamedPlaceholders::in(m_sql))
-        q.bindValue(u':' + name, m_params.value(name.toUpper()));
-    if (!q.exec()) {
-        m_lastError = EngineMessage::of(q.lastError());
+        params.insert(name, m_params.value(name.toUpper()));
+    if (!StatementRunner::select(q, m_connectionName, m_sql, params, &m_lastError)) {
         close();
         return false;
     }

@@ -1,8 +1,7 @@
 #include "db/stored_rows.h"
 
-#include "db/engine_message.h"
+#include "db/statement_runner.h"
 
-#include <QSqlError>
 #include <QSqlQuery>
 
 namespace StoredRows {
@@ -11,17 +10,8 @@ std::optional<bool> any(const QString &statement, const QVariantMap &params, QSt
                         const QString &connectionName)
 {
     QSqlQuery query(Database::connection(connectionName));
-    query.setForwardOnly(true);
-    bool ran = query.prepare(statement);
-    if (ran) {
-        for (auto it = params.constBegin(); it != params.constEnd(); ++it)
-            query.bindValue(u':' + it.key(), it.value());
-        ran = query.exec();
-    }
-    if (!ran) {
-        *error = EngineMessage::of(query.lastError());
+    if (!StatementRunner::select(query, connectionName, statement, params, error))
         return std::nullopt;
-    }
     return query.next();
 }
 

@@ -1,6 +1,7 @@
 #include "db/change_pack.h"
 
 #include "db/change_values.h"
+#include "db/dialect.h"
 
 namespace {
 
@@ -37,10 +38,30 @@ void appendLine(QString &packed, const QString &key, const QString &oldValues, c
 
 QString lineSql(const TableDef &table, const QString &alias, const Dialect &dialect, bool before)
 {
-    const QString values = ChangeValues::valuesSql(table, alias, dialect);
+    // One format() a row, whose "%s" writes a NULL part as nothing: far fewer
+    // steps a row than joining and coalescing every part. The parts go
+    // unescaped unless one of the row's texts holds a character to escape
+    // (a row of declaration data never does), checked in one pass.
+    const QString sep(ChangeValues::Separator);
     const QString end(PartEnd);
-    return before ? QStringLiteral("%1 || '%2=' || %3 || '%2'").arg(ChangeValues::keySql(table, alias, dialect), end, values)
-                  : QStringLiteral("%1 || '%2%2=' || %3").arg(ChangeValues::keySql(table, alias, dialect), end, values);
+    auto line = [&](bool escaped) {
+        const QStringList key = ChangeValues::partsSql(table, true, alias, dialect, escaped);
+        const QStringList values = ChangeValues::partsSql(table, false, alias, dialect, escaped);
+        auto marks = [&sep](qsizetype n) {
+            QStringList s;
+            for (qsizetype i = 0; i < n; ++i)
+                s << QStringLiteral("%s");
+            return s.join(sep);
+        };
+        const QString valueMarks = u'=' + marks(values.size());
+        const QString pattern = marks(key.size()) + end + (before ? valueMarks + end : end + valueMarks);
+        return QStringLiteral("format('%1', %2)").arg(pattern, (key + values).join(QStringLiteral(", ")));
+    };
+    QStringList texts = ChangeValues::textsSql(table, alias);
+    const QString allTexts = QStringLiteral("format('%1', %2)")
+                                 .arg(QStringLiteral("%s").repeated(texts.size()), texts.join(QStringLiteral(", ")));
+    return QStringLiteral("case when %1 then %2 else %3 end")
+        .arg(dialect.holdsAnyOf(allTexts, ChangeValues::escapedCharacters()), line(true), line(false));
 }
 
 QList<Row> rows(QStringView packed)

@@ -139,39 +139,14 @@ QString encode(const TableDef &table, bool key, const ChangeValues::Lookup &valu
 }
 
 // The statement's words for the escaping appendEscaped() does of the text
-// `text` (the column `column`'s value): the replaces only where the value
-// holds a character to escape, which a value of declaration data never does;
-// four LIKEs cost far less than four replaces on every row.
-QString escapedSql(const QString &column, const QString &text)
+// `text`.
+QString escapedSql(const QString &text)
 {
-    QStringList holds;
     QString replaced = text;
-    for (const char16_t c : {Escape, u'\n', char16_t(0x1e), char16_t(0x1f)}) {
-        const QString special(QChar{c});
-        holds << QStringLiteral("%1 like '%%2%'").arg(column, special);
+    for (const char16_t c : {Escape, u'\n', char16_t(0x1e), char16_t(0x1f)})
         replaced = QStringLiteral("replace(%1, '%2', '%3%4')")
-                       .arg(replaced, special, QString(QChar(Escape)), QString(QChar(escapeLetter(c))));
-    }
-    return QStringLiteral("case when %1 then %2 else %3 end").arg(holds.join(QStringLiteral(" or ")), replaced, text);
-}
-
-QString encodeSql(const TableDef &table, bool key, const QString &alias, const Dialect &dialect)
-{
-    QStringList parts;
-    for (const FieldDef *f : partFields(table, key)) {
-        const QString column = alias + u'.' + f->name;
-        if (f->type == FieldType::Text)
-            parts << escapedSql(column, QStringLiteral("coalesce(rtrim(%1), '')").arg(column));
-        else if (f->type == FieldType::Float)
-            parts << QStringLiteral("case when %1 is null then '' else %2 end")
-                         .arg(column, dialect.exactNumberText(column));
-        else if (f->type == FieldType::Date)
-            parts << escapedSql(QStringLiteral("cast(%1 as text)").arg(column),
-                                QStringLiteral("coalesce(cast(%1 as text), '')").arg(column));
-        else
-            parts << QStringLiteral("coalesce(cast(%1 as text), '')").arg(column);
-    }
-    return parts.join(QStringLiteral(" || '%1' || ").arg(ChangeValues::Separator));
+                       .arg(replaced, QString(QChar(c)), QString(QChar(Escape)), QString(QChar(escapeLetter(c))));
+    return replaced;
 }
 
 } // namespace
@@ -202,13 +177,38 @@ Kind kindOf(const FieldDef &field) { return kindOfType(field.type); }
 
 QString keyOf(const TableDef &table, const Lookup &value) { return encode(table, true, value); }
 QString valuesOf(const TableDef &table, const Lookup &value) { return encode(table, false, value); }
-QString keySql(const TableDef &table, const QString &alias, const Dialect &dialect)
+QStringList partsSql(const TableDef &table, bool key, const QString &alias, const Dialect &dialect, bool escaped)
 {
-    return encodeSql(table, true, alias, dialect);
+    QStringList parts;
+    for (const FieldDef *f : partFields(table, key)) {
+        const QString column = alias + u'.' + f->name;
+        QString part;
+        if (f->type == FieldType::Text)
+            part = QStringLiteral("rtrim(%1)").arg(column);
+        else if (f->type == FieldType::Float)
+            part = QStringLiteral("case when %1 is null then null else %2 end").arg(column, dialect.exactNumberText(column));
+        else
+            part = QStringLiteral("cast(%1 as text)").arg(column);
+        const bool text = f->type == FieldType::Text || f->type == FieldType::Date;
+        parts << (escaped && text ? escapedSql(part) : part);
+    }
+    return parts;
 }
-QString valuesSql(const TableDef &table, const QString &alias, const Dialect &dialect)
+
+QStringList textsSql(const TableDef &table, const QString &alias)
 {
-    return encodeSql(table, false, alias, dialect);
+    QStringList texts;
+    for (const FieldDef &f : table.fields) {
+        if (f.type == FieldType::Text || f.type == FieldType::Date)
+            texts << QStringLiteral("cast(%1.%2 as text)").arg(alias, f.name);
+    }
+    return texts;
+}
+
+QString escapedCharacters()
+{
+    const QChar characters[] = {QChar(Escape), QChar(u'\n'), QChar(0x1e), QChar(0x1f)};
+    return QString(characters, 4);
 }
 
 QMap<QString, QString> decode(const TableDef &table, bool key, const QString &encoded)

@@ -25,7 +25,7 @@ struct TableDef;
 // A number or a date never holds any of them.
 //
 // The same text comes from a row in memory (of()) and from the rows of a
-// statement (keySql(), valuesSql()), so that a row's history is found by its
+// statement (partsSql()), so that a row's history is found by its
 // key however it was changed; the list reads it back with describe().
 namespace ChangeValues {
 
@@ -44,10 +44,18 @@ enum class Kind { Number, WholeNumber, Text, Other };
 Kind kindOf(const FieldDef &field);
 void appendValue(QString &out, Kind kind, const QVariant &value);
 
-// The same texts as select expressions over the table named `alias`, in the
-// engine's words (its exact text of a stored number).
-QString keySql(const TableDef &table, const QString &alias, const Dialect &dialect);
-QString valuesSql(const TableDef &table, const QString &alias, const Dialect &dialect);
+// The same texts from a statement's rows: one select expression a field of
+// the key (else of the values) over the table named `alias`, in the engine's
+// words (its exact text of a stored number), each a text or NULL for an empty
+// part, to be joined by the caller (format()'s "%s" writes NULL as nothing).
+// `escaped`: with a text's escape; without it, for rows whose texts hold no
+// character to escape (escapedCharacters(), checked by the caller).
+QStringList partsSql(const TableDef &table, bool key, const QString &alias, const Dialect &dialect, bool escaped);
+// The row's text and date fields as select expressions, unescaped: what the
+// caller checks for escapedCharacters().
+QStringList textsSql(const TableDef &table, const QString &alias);
+// The characters a text's escape replaces.
+QString escapedCharacters();
 
 // The fields of a key or values text, by name, unescaped (an empty text: none).
 QMap<QString, QString> decode(const TableDef &table, bool key, const QString &encoded);

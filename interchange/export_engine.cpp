@@ -9,6 +9,7 @@
 #include "db/write_transaction.h"
 
 #include <QSqlDatabase>
+#include <algorithm>
 #include <optional>
 
 #include <QScopeGuard>
@@ -85,16 +86,15 @@ bool renderKind(const ExportEngine::Request &request, const DeclarationKind &kin
         values.reserve(columns.size());
         for (int i = 0; i < columns.size(); ++i)
             values.append(query.value(columns.at(i)));
-        const RecordWriter::Result line = writer.write(values);
+        if (content->size() + lineSize > content->capacity())
+            content->reserve(std::max<qsizetype>(lineSize * 64, content->capacity() * 2));
+        const RecordWriter::Result line = writer.appendTo(*content, values);
         if (!line.ok()) {
             *detail = QStringLiteral("第 %1 筆資料 (%2)\n%3: %4")
                           .arg(n)
                           .arg(describeRow(kind, values), line.field, line.error);
             return false;
         }
-        if (content->isEmpty())
-            content->reserve(lineSize * 64);
-        content->append(line.line);
         content->append("\r\n", 2);
         rows->append(std::move(values));
     }

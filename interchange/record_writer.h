@@ -31,6 +31,10 @@ public:
 
     // Values in the order of kind().fields().
     Result write(const QVariantList &values) const;
+    // The same line appended to `lines` (a file being rendered), without a
+    // QByteArray of its own; Result::line stays empty. A refused value leaves
+    // `lines` as it was.
+    Result appendTo(QByteArray &lines, const QVariantList &values) const;
     // Values by table field name (case-insensitive); a missing field is refused.
     Result write(const QVariantMap &row) const;
 

@@ -12,6 +12,22 @@
 #include <cmath>
 #include <limits>
 
+namespace {
+
+// The row's values in the kind's field order, as the export reads them; a
+// field the row lacks is left out.
+QVariantList inFieldOrder(const QString &kind, const QVariantMap &values)
+{
+    QVariantList ordered;
+    for (const DeclarationField &f : kindOf(kind).fields()) {
+        if (values.contains(f.name))
+            ordered.append(values.value(f.name));
+    }
+    return ordered;
+}
+
+} // namespace
+
 class TstDeclarationFormat : public QObject
 {
     Q_OBJECT
@@ -114,6 +130,19 @@ void TstDeclarationFormat::writesTheDocumentedLines_data()
         << "B01" << b01("ABC", "1234p", 12.345) << QByteArray("08805" "ABC0000" "1234p" "00000000012345");
     QTest::newRow("B01 upper-case P is an ordinary account")
         << "B01" << b01("ABC", "1234P", 12.345) << QByteArray("08805" "ABC0000" "1234P" "0000000012.345");
+    // As SQLite hands them: years and months as 64-bit integers.
+    QTest::newRow("B01 year and month as 64-bit integers")
+        << "B01" << row({{"M_YEAR", qlonglong(114)}, {"M_MONTH", qlonglong(12)}, {"BANK_CODE", "ABC"}, {"ACC_CODE", "11000"},
+                         {"AMT", 1.25}})
+        << QByteArray("11412" "ABC0000" "11000" "00000000001.25");
+    QTest::newRow("B01 fraction without its trailing zeros")
+        << "B01" << b01("ABC", "11000", 1.1) << QByteArray("08805" "ABC0000" "11000" "000000000001.1");
+    QTest::newRow("B01 smallest negative amount")
+        << "B01" << b01("ABC", "11000", -0.0001) << QByteArray("08805" "ABC0000" "11000" "0000000-0.0001");
+    QTest::newRow("B01 widest whole amount")
+        << "B01" << b01("ABC", "11000", 99999999999999.0) << QByteArray("08805" "ABC0000" "11000" "99999999999999");
+    QTest::newRow("B01 p account keeps the fraction left after the factor")
+        << "B01" << b01("ABC", "1234p", -0.0015) << QByteArray("08805" "ABC0000" "1234p" "0000000000-1.5");
     QTest::newRow("B01 amount taken at four decimals, ties to even")
         << "B01" << b01("ABC", "11000", 0.00015) << QByteArray("08805" "ABC0000" "11000" "000000000.0002");
     QTest::newRow("B02 rate 2.5 times 1000, seven-character codes")
@@ -158,6 +187,10 @@ void TstDeclarationFormat::writesTheDocumentedLines()
     QVERIFY2(r.ok(), qPrintable(r.field + QStringLiteral(": ") + r.error));
     QCOMPARE(r.line, line);
     QCOMPARE(r.line.size(), kindOf(kind).recordLength());
+    // Rendered into a file's bytes: the same line after what stands there.
+    QByteArray lines("earlier line\r\n");
+    QVERIFY(RecordWriter(kindOf(kind)).appendTo(lines, inFieldOrder(kind, values)).ok());
+    QCOMPARE(lines, QByteArray("earlier line\r\n") + line);
 }
 
 void TstDeclarationFormat::refusesWhatDoesNotFit_data()
@@ -195,6 +228,12 @@ void TstDeclarationFormat::refusesWhatDoesNotFit_data()
     QTest::newRow("month 13") << "B01"
         << row({{"M_YEAR", 88}, {"M_MONTH", 13}, {"BANK_CODE", "ABC"}, {"ACC_CODE", "11000"}, {"AMT", 1.0}})
         << "M_MONTH";
+    QTest::newRow("year -1 as a 64-bit integer") << "B01"
+        << row({{"M_YEAR", qlonglong(-1)}, {"M_MONTH", 5}, {"BANK_CODE", "ABC"}, {"ACC_CODE", "11000"}, {"AMT", 1.0}})
+        << "M_YEAR";
+    QTest::newRow("month 13 as a 64-bit integer") << "B01"
+        << row({{"M_YEAR", 88}, {"M_MONTH", qlonglong(13)}, {"BANK_CODE", "ABC"}, {"ACC_CODE", "11000"}, {"AMT", 1.0}})
+        << "M_MONTH";
     QTest::newRow("missing field") << "B01"
         << row({{"M_YEAR", 88}, {"M_MONTH", 5}, {"BANK_CODE", "ABC"}, {"AMT", 1.0}}) << "ACC_CODE";
 }
@@ -208,6 +247,14 @@ void TstDeclarationFormat::refusesWhatDoesNotFit()
     QVERIFY(!r.ok());
     QVERIFY(r.line.isEmpty());
     QCOMPARE(r.field, field);
+    // Refused while a file is rendered: the bytes before it stay as they were.
+    const QVariantList ordered = inFieldOrder(kind, values);
+    if (ordered.size() == kindOf(kind).fields().size()) {
+        QByteArray lines("earlier line\r\n");
+        const RecordWriter::Result appended = RecordWriter(kindOf(kind)).appendTo(lines, ordered);
+        QCOMPARE(appended.field, field);
+        QCOMPARE(lines, QByteArray("earlier line\r\n"));
+    }
 }
 
 // Many generated rows per kind: negative, zero and fractional amounts, "p"

@@ -137,6 +137,10 @@ public:
     // editing first (like a grid edit). False when there is no current row or
     // the field does not exist.
     bool setValue(const QString &field, const QVariant &value);
+    // Several fields of the current row at once, as setValue() each (a row of
+    // a file is filled so without packing the row once a field). False, with
+    // nothing set, when one of them is not a field.
+    bool setValues(const QStringList &fields, const QVariantList &values);
     // The value the current row had when it was loaded or last committed (what
     // the :OLD_ parameters bind); null for an appended row.
     QVariant originalValue(const QString &field) const;

@@ -32,6 +32,14 @@ void CachedRow::setValue(int field, const QVariant &value)
     m_values = PackedValues(values);
 }
 
+void CachedRow::setValues(const QList<int> &fields, const QVariantList &values)
+{
+    QVariantList all = m_values.toList();
+    for (qsizetype i = 0; i < fields.size(); ++i)
+        all[fields.at(i)] = values.at(i);
+    m_values = PackedValues(all);
+}
+
 void CachedRow::settleAfterEdit()
 {
     if (m_status == Status::Unmodified && m_values != m_original)

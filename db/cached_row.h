@@ -43,6 +43,8 @@ public:
     // Sets a value (a field of the row) without touching the status: an edit
     // counts once it is posted (settleAfterEdit()).
     void setValue(int field, const QVariant &value);
+    // Several at once (`fields[i]` gets `values[i]`): the row is packed once.
+    void setValues(const QList<int> &fields, const QVariantList &values);
     // Puts every value back to a copy taken before an edit.
     void restoreValues(const QVariantList &values) { m_values = PackedValues(values); }
     // The same, from the row as it was before the edit.

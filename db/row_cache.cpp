@@ -158,6 +158,25 @@ bool RowCache::setValue(int row, int field, const QVariant &value)
     return true;
 }
 
+bool RowCache::setValues(int row, const QList<int> &fields, const QVariantList &values)
+{
+    const int s = storageOf(row);
+    if (s < 0 || fields.size() != values.size())
+        return false;
+    for (const int field : fields) {
+        if (field < 0 || field >= m_rows.at(s).fieldCount())
+            return false;
+    }
+    QVariantList before;
+    if (!m_index.isEmpty())
+        before = m_rows.at(s).values();
+    m_rows[s].setValues(fields, values);
+    m_edited = true;
+    if (!m_index.isEmpty())
+        m_index.rowChanged(s, before, m_rows.at(s).values());
+    return true;
+}
+
 void RowCache::postEdit()
 {
     if (m_editMode == EditMode::Edit && m_editing >= 0)

@@ -68,6 +68,8 @@ public:
     // A new empty row after every other, in editing; returns its visible row.
     int append(int fieldCount);
     bool setValue(int row, int field, const QVariant &value);
+    // Several fields of a row at once; false (nothing set) when one is not a field.
+    bool setValues(int row, const QList<int> &fields, const QVariantList &values);
     // Ends the edit, keeping the values (a changed row becomes Modified).
     void postEdit();
     // Ends the edit without its changes: an edited row gets its values back, an

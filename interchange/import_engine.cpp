@@ -48,23 +48,27 @@ bool appendRows(CachedDataset &target, const DeclarationKind &kind, const QList<
 {
     target.disableControls();
     const auto enable = qScopeGuard([&] { target.enableControls(); });
+    QStringList names;
+    for (const DeclarationField &f : kind.fields())
+        names << f.name;
+    for (const AddedField &added : kind.importRule().addedFields)
+        names << added.field;
     for (const DeclarationFileCheck::Row &row : rows) {
         *failedLine = row.lineNo;
         if (!target.append()) {
             *error = QStringLiteral("無法加入資料列");
             return false;
         }
-        for (const DeclarationField &f : kind.fields()) {
-            if (!target.setValue(f.name, row.values.value(f.name))) {
-                *error = QStringLiteral("無法設定欄位 %1").arg(f.name);
-                return false;
-            }
-        }
-        for (const AddedField &added : kind.importRule().addedFields) {
-            if (!target.setValue(added.field, addedValue(added, row, lookups))) {
-                *error = QStringLiteral("無法設定欄位 %1").arg(added.field);
-                return false;
-            }
+        // The row's fields set at once: the row is packed once, not once a field.
+        QVariantList values;
+        values.reserve(names.size());
+        for (const DeclarationField &f : kind.fields())
+            values << row.values.value(f.name);
+        for (const AddedField &added : kind.importRule().addedFields)
+            values << addedValue(added, row, lookups);
+        if (!target.setValues(names, values)) {
+            *error = QStringLiteral("無法設定欄位 %1").arg(names.join(QStringLiteral(", ")));
+            return false;
         }
         if (!target.post()) {
             *error = target.lastError().isEmpty() ? QStringLiteral("資料列未能存入") : target.lastError();

@@ -21,6 +21,8 @@ private slots:
     void openFailsWithEngineMessage();
     void cursorFlags();
     void editPostCancel();
+    void setValuesAtOnce_data();
+    void setValuesAtOnce();
     void droppedRowIsNotPostedByAViewMovingOff_data();
     void droppedRowIsNotPostedByAViewMovingOff();
     void appendAndUntouchedRows();
@@ -185,6 +187,38 @@ void tst_CachedDataset::editPostCancel()
     QCOMPARE(ds->rowStatus(0), CachedDataset::RowStatus::Modified);
     QVERIFY(!ds->setValue("NO_FIELD", 1));
     QCOMPARE(stored(), QString("11000=100.0;11010=200.0"));   // nothing written yet
+}
+
+// Several fields set at once behave as each set alone: typed as the field,
+// the row into editing, and nothing set at all when one name is no field.
+void tst_CachedDataset::setValuesAtOnce_data()
+{
+    QTest::addColumn<QStringList>("fields");
+    QTest::addColumn<QVariantList>("values");
+    QTest::addColumn<bool>("set");
+    QTest::addColumn<QString>("row");   // ACC_CODE=AMT of the current row afterwards
+
+    QTest::newRow("two fields") << QStringList{"ACC_CODE", "AMT"} << QVariantList{"12000", "7"} << true << "12000=7";
+    QTest::newRow("names in any case") << QStringList{"amt"} << QVariantList{2.5} << true << "11000=2.5";
+    QTest::newRow("one name no field") << QStringList{"AMT", "NO_FIELD"} << QVariantList{1, 1} << false
+                                       << "11000=100";
+    QTest::newRow("fewer values than fields") << QStringList{"AMT", "ACC_CODE"} << QVariantList{1} << false
+                                              << "11000=100";
+}
+
+void tst_CachedDataset::setValuesAtOnce()
+{
+    QFETCH(QStringList, fields);
+    QFETCH(QVariantList, values);
+    QFETCH(bool, set);
+    QFETCH(QString, row);
+    auto ds = openMonth(1);
+    QVERIFY(ds->isOpen());
+    QCOMPARE(ds->setValues(fields, values), set);
+    QCOMPARE(ds->state(), set ? CachedDataset::State::Edit : CachedDataset::State::Browse);
+    QCOMPARE(ds->value("ACC_CODE").toString().trimmed() + u'=' + QString::number(ds->value("AMT").toDouble()), row);
+    if (set)
+        QCOMPARE(ds->value("AMT").typeId(), QMetaType::Double);
 }
 
 void tst_CachedDataset::appendAndUntouchedRows()

@@ -27,9 +27,7 @@ CachedRow CachedRow::inserted(int fieldCount)
 
 void CachedRow::setValue(int field, const QVariant &value)
 {
-    QVariantList values = m_values.toList();
-    values[field] = value;
-    m_values = PackedValues(values);
+    setValues({field}, {value});
 }
 
 void CachedRow::setValues(const QList<int> &fields, const QVariantList &values)

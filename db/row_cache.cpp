@@ -143,19 +143,7 @@ int RowCache::append(int fieldCount)
 
 bool RowCache::setValue(int row, int field, const QVariant &value)
 {
-    const int s = storageOf(row);
-    if (s < 0 || field < 0 || field >= m_rows.at(s).fieldCount())
-        return false;
-    // The values before the change matter only to the look-up index; without
-    // one no copy of the row is made.
-    QVariantList before;
-    if (!m_index.isEmpty())
-        before = m_rows.at(s).values();
-    m_rows[s].setValue(field, value);
-    m_edited = true;
-    if (!m_index.isEmpty())
-        m_index.rowChanged(s, before, m_rows.at(s).values());
-    return true;
+    return setValues(row, {field}, {value});
 }
 
 bool RowCache::setValues(int row, const QList<int> &fields, const QVariantList &values)
@@ -167,6 +155,8 @@ bool RowCache::setValues(int row, const QList<int> &fields, const QVariantList &
         if (field < 0 || field >= m_rows.at(s).fieldCount())
             return false;
     }
+    // The values before the change matter only to the look-up index; without
+    // one no copy of the row is made.
     QVariantList before;
     if (!m_index.isEmpty())
         before = m_rows.at(s).values();

@@ -10,6 +10,11 @@
 #include <QSqlQuery>
 #include <QSysInfo>
 
+#ifdef Q_OS_UNIX
+#include <pwd.h>
+#include <unistd.h>
+#endif
+
 namespace {
 
 QString loginName()
@@ -19,6 +24,12 @@ QString loginName()
         if (!value.isEmpty())
             return value;
     }
+#ifdef Q_OS_UNIX
+    // Started without a login's environment (a service, a scheduled job): the
+    // account the process runs as still names who it is.
+    if (const passwd *account = getpwuid(geteuid()); account && account->pw_name && *account->pw_name)
+        return QString::fromLocal8Bit(account->pw_name);
+#endif
     return QStringLiteral("?");
 }
 

@@ -288,6 +288,21 @@ private slots:
             QVERIFY(!run.err.isEmpty());
     }
 
+    // Started without a login's environment (a service, a scheduled job), a
+    // desk still records who it is: the account the program runs as.
+    void whoWithoutALoginsEnvironment()
+    {
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        for (const char *name : {"USER", "LOGNAME", "USERNAME"})
+            environment.remove(QString::fromLatin1(name));
+        const CliProcess run = velq8({"--database", m_db->path(), "export", "--year", "88", "--month", "5", "--kinds",
+                                      "B01", "--dir", m_out->path()},
+                                     environment);
+        QVERIFY2(run.status == 0, qPrintable(run.err));
+        const QString who = m_db->scalar(QStringLiteral("select DONE_BY from EXPORT_LOG")).toString();
+        QVERIFY2(who.contains(u'@') && !who.startsWith(u'?'), qPrintable(who));
+    }
+
     // verify, with a database at hand, names the export of a file on record.
     void verifyNamesTheExport()
     {

@@ -71,8 +71,9 @@ QString plainNumber(double value)
 // The escape of a text value: U+001B and the three characters the history
 // separates by (a line feed, U+001E, U+001F), each written as U+001B and a
 // letter. Control characters, so that a statement finds a value that holds
-// one with a plain LIKE on either engine (no LIKE wildcard, no backslash).
+// one with one pattern on either engine (no wildcard, no backslash).
 constexpr char16_t Escape = 0x1b;
+constexpr char16_t Escaped[] = {Escape, u'\n', 0x1e, 0x1f};
 
 char16_t escapeLetter(char16_t c)
 {
@@ -143,7 +144,7 @@ QString encode(const TableDef &table, bool key, const ChangeValues::Lookup &valu
 QString escapedSql(const QString &text)
 {
     QString replaced = text;
-    for (const char16_t c : {Escape, u'\n', char16_t(0x1e), char16_t(0x1f)})
+    for (const char16_t c : Escaped)
         replaced = QStringLiteral("replace(%1, '%2', '%3%4')")
                        .arg(replaced, QString(QChar(c)), QString(QChar(Escape)), QString(QChar(escapeLetter(c))));
     return replaced;
@@ -207,8 +208,10 @@ QStringList textsSql(const TableDef &table, const QString &alias)
 
 QString escapedCharacters()
 {
-    const QChar characters[] = {QChar(Escape), QChar(u'\n'), QChar(0x1e), QChar(0x1f)};
-    return QString(characters, 4);
+    QString characters;
+    for (const char16_t c : Escaped)
+        characters += QChar(c);
+    return characters;
 }
 
 QMap<QString, QString> decode(const TableDef &table, bool key, const QString &encoded)

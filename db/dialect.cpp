@@ -170,7 +170,7 @@ QStringList Dialect::sessionSetup() const
         // skipping") would otherwise reach the command line's error output.
         return {QStringLiteral("set lock_timeout = '5s'"), QStringLiteral("set client_min_messages = warning"), QStringLiteral("set application_name = 'velq8'"),
                 QStringLiteral("set client_encoding = 'UTF8'")};
-    return {QStringLiteral("pragma foreign_keys = off")};
+    return {QStringLiteral("pragma foreign_keys = off"), QStringLiteral("pragma temp_store = memory")};
 }
 
 QStringList Dialect::statistics() const

@@ -5,6 +5,7 @@
 #include "db/named_placeholders.h"
 #include "db/savepoint.h"
 #include "db/schema.h"
+#include "db/sqlite_statement.h"
 
 #include <QRegularExpression>
 #include <QSqlDatabase>
@@ -12,6 +13,7 @@
 #include <QSqlQuery>
 #include <algorithm>
 #include <atomic>
+#include <optional>
 
 namespace {
 
@@ -212,8 +214,12 @@ bool UpdateApplier::runBatched(const QSqlDatabase &db, const Step &step, bool *s
         order << &*it;
     }
     *sent = true;
-    // One prepared statement per batch size: the full one is reused.
+    // One prepared statement per batch size: the full one is reused. On
+    // SQLite the values go to the engine directly (SqliteStatement says why).
     QSqlQuery query(db);
+    std::optional<SqliteStatement> direct;
+    if (sqlite3 *handle = SqliteStatement::handleOf(db))
+        direct.emplace(handle);
     int prepared = 0;
     for (qsizetype start = 0; start < step.rows.size(); start += InsertBatch) {
         const int rows = int(std::min<qsizetype>(InsertBatch, step.rows.size() - start));
@@ -221,17 +227,26 @@ bool UpdateApplier::runBatched(const QSqlDatabase &db, const Step &step, bool *s
             QStringList tuples;
             for (int r = 0; r < rows; ++r)
                 tuples << shape.row;
-            if (!query.prepare(shape.head + u' ' + tuples.join(QStringLiteral(", "))))
-                return fail(EngineMessage::of(query.lastError()));
+            const QString sql = shape.head + u' ' + tuples.join(QStringLiteral(", "));
+            if (direct ? !direct->prepare(sql) : !query.prepare(sql))
+                return fail(direct ? direct->error() : EngineMessage::of(query.lastError()));
             prepared = rows;
         }
         int at = 0;
         for (int r = 0; r < rows; ++r) {
-            for (const Binding *b : std::as_const(order))
-                query.bindValue(at++, boundValue(*b, *step.rows.at(start + r)));
+            for (const Binding *b : std::as_const(order)) {
+                const QVariant value = boundValue(*b, *step.rows.at(start + r));
+                if (direct) {
+                    if (!direct->bind(at++, value))
+                        return fail(direct->error());
+                } else {
+                    query.bindValue(at++, value);
+                }
+            }
         }
-        if (!execCounted(query))
-            return fail(EngineMessage::of(query.lastError()));
+        ++sentStatements;
+        if (direct ? !direct->exec() : !query.exec())
+            return fail(direct ? direct->error() : EngineMessage::of(query.lastError()));
     }
     return true;
 }

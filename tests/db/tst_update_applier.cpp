@@ -34,6 +34,8 @@ private slots:
     void batchedInserts();
     void runnerValues_data();
     void runnerValues();
+    void batchStoresAsOneRow_data();
+    void batchStoresAsOneRow();
 
 private:
     QString stored() const;
@@ -347,6 +349,59 @@ void tst_UpdateApplier::batchedInserts()
         QCOMPARE(m_db->scalar(QString("select HSIEN_NAME from CD01 where HSIEN_ID = '%1'").arg(Keys.at(rows - 1)))
                      .toString(),
                  lastName);
+}
+
+// A batch of inserts binds its values its own way on SQLite (straight to the
+// engine): what it stores must be what a single row stores, value and type,
+// in a column without a declared type, which keeps exactly what was bound.
+void tst_UpdateApplier::batchStoresAsOneRow_data()
+{
+    QTest::addColumn<QVariant>("value");
+    QTest::addColumn<int>("kind");   // the field's type as the statement gives it
+
+    QTest::newRow("text") << QVariant("臺北市 x") << int(QMetaType::QString);
+    QTest::newRow("a character beyond 16 bits") << QVariant("\U00020000甲") << int(QMetaType::QString);
+    QTest::newRow("an unset text") << QVariant() << int(QMetaType::QString);
+    QTest::newRow("an empty text") << QVariant(QString("")) << int(QMetaType::QString);
+    QTest::newRow("an integer") << QVariant(-7) << int(QMetaType::Int);
+    QTest::newRow("a large integer") << QVariant(qlonglong(1) << 40) << int(QMetaType::LongLong);
+    QTest::newRow("an amount") << QVariant(1234567890123.4567) << int(QMetaType::Double);
+    QTest::newRow("an unset amount") << QVariant() << int(QMetaType::Double);
+    QTest::newRow("a date") << QVariant(QDate(2026, 12, 9)) << int(QMetaType::QDate);
+    QTest::newRow("a flag") << QVariant(true) << int(QMetaType::Bool);
+}
+
+void tst_UpdateApplier::batchStoresAsOneRow()
+{
+    if (TestDatabase::onServer())
+        QSKIP("a server's batch binds through Qt as a single row does; its columns have types");
+    QFETCH(QVariant, value);
+    QFETCH(int, kind);
+    QSqlQuery q(m_db->db());
+    QVERIFY(q.exec("create table T (K text primary key, V)"));
+    const FieldKinds fields({"K", "V"}, {int(QMetaType::QString), kind});
+    const UpdateApplier::Statements sql{"insert into T (K, V) values (:K, :V)", {}, {}};
+    auto row = [&](const QString &key) {
+        CachedRow r = CachedRow::inserted(2);
+        r.restoreValues({key, value});
+        return r;
+    };
+    UpdateApplier batch("CVELQ", sql, fields, {});
+    const quint64 before = UpdateApplier::statementsSent();
+    QVERIFY2(batch.apply({row("a"), row("b")}), qPrintable(batch.error()));
+    QCOMPARE(UpdateApplier::statementsSent() - before, quint64(1));   // one batch, not row by row again
+    UpdateApplier single("CVELQ", sql, fields, {});
+    QVERIFY2(single.apply({row("c")}), qPrintable(single.error()));
+
+    QVERIFY(q.exec("select V, typeof(V) from T order by K"));
+    QStringList stored;
+    while (q.next())
+        stored << q.value(1).toString() + ":" + q.value(0).toString();
+    QCOMPARE(stored.size(), 3);
+    QCOMPARE(stored.at(0), stored.at(2));
+    QCOMPARE(stored.at(1), stored.at(2));
+    if (kind == QMetaType::QString && !value.isNull())
+        QCOMPARE(stored.at(2), "text:" + value.toString());
 }
 
 QTEST_GUILESS_MAIN(tst_UpdateApplier)

@@ -423,22 +423,31 @@ bool CachedDataset::setValue(const QString &field, const QVariant &value)
 
 bool CachedDataset::setValues(const QStringList &fields, const QVariantList &values)
 {
+    QList<int> indexes;
+    indexes.reserve(fields.size());
+    for (const QString &name : fields) {
+        indexes << fieldIndex(name);
+        if (indexes.back() < 0)
+            return false;
+    }
+    return setValues(indexes, values);
+}
+
+bool CachedDataset::setValues(const QList<int> &fields, const QVariantList &values)
+{
     if (fields.size() != values.size() || m_rows.storageOf(m_current) < 0)
         return false;
-    QList<int> indexes;
     QVariantList normalized;
-    indexes.reserve(fields.size());
     normalized.reserve(fields.size());
     for (qsizetype i = 0; i < fields.size(); ++i) {
-        const int f = fieldIndex(fields.at(i));
-        if (f < 0)
+        const int f = fields.at(i);
+        if (f < 0 || f >= m_fields.count())
             return false;
-        indexes << f;
         normalized << m_fields.normalized(f, values.at(i));
     }
     if (state() == State::Browse && !edit())
         return false;
-    m_rows.setValues(m_current, indexes, normalized);
+    m_rows.setValues(m_current, fields, normalized);
     if (!quiet() && columnCount() > 0)
         emit dataChanged(index(m_current, 0), index(m_current, columnCount() - 1));
     return true;

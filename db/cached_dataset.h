@@ -141,6 +141,8 @@ public:
     // a file is filled so without packing the row once a field). False, with
     // nothing set, when one of them is not a field.
     bool setValues(const QStringList &fields, const QVariantList &values);
+    // The same by the fields' indexes (fieldIndex()), found once for many rows.
+    bool setValues(const QList<int> &fields, const QVariantList &values);
     // The value the current row had when it was loaded or last committed (what
     // the :OLD_ parameters bind); null for an appended row.
     QVariant originalValue(const QString &field) const;

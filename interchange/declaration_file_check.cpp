@@ -361,13 +361,14 @@ DeclarationFileCheck::Result DeclarationFileCheck::check(const DeclarationKind &
 }
 
 DeclarationFileCheck::Result DeclarationFileCheck::checkFile(const DeclarationKind &kind, const QString &path,
-                                                             QByteArray *bytes)
+                                                             QByteArray *bytes, Content content)
 {
+    Q_ASSERT(bytes || content == Content::Rows);   // readings view the bytes
     QByteArray loaded;
     Result result;
     if (!load(path, &loaded, &result))
         return result;
-    result = check(kind, QFileInfo(path).completeBaseName(), loaded);
+    result = check(kind, QFileInfo(path).completeBaseName(), loaded, content);
     if (bytes)
         *bytes = std::move(loaded);
     return result;

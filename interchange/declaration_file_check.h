@@ -96,8 +96,9 @@ public:
                         Content content = Content::Rows);
 
     // load() and check() of the file at `path`, named as it is; *bytes (when
-    // given) receives what was read.
-    static Result checkFile(const DeclarationKind &kind, const QString &path, QByteArray *bytes = nullptr);
+    // given) receives what was read, which Content::Readings view.
+    static Result checkFile(const DeclarationKind &kind, const QString &path, QByteArray *bytes = nullptr,
+                            Content content = Content::Rows);
 
     // One line as the import takes it: the record reader's reading, and in
     // addition a code or flag with a blank before its last character (" 1234",

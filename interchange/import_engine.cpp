@@ -15,6 +15,7 @@
 #include "db/write_transaction.h"
 
 #include <QScopeGuard>
+
 #include <QSet>
 #include <QSqlDatabase>
 
@@ -22,51 +23,92 @@ namespace {
 
 using Status = ImportEngine::Status;
 
-// The value of one added field for a row read.
-QVariant addedValue(const AddedField &added, const DeclarationFileCheck::Row &row, const ImportEngine::Lookups &lookups)
+// The lines a file check took, as readings of the kind's fields (a line's
+// texts view the file's bytes, so no line is held as a map of values).
+class FileLines
 {
-    const QString code = row.values.value(added.codeField).toString();
+public:
+    FileLines(const DeclarationKind &kind, const DeclarationFileCheck::Result &file)
+        : m_kind(kind), m_file(file), m_width(kind.fields().size())
+    {
+    }
+
+    int count() const { return int(m_file.readingLines.size()); }
+    int lineNo(int line) const { return m_file.readingLines.at(line); }
+    // The value the import stores for a field of the kind (by its index).
+    QVariant value(int line, int field) const
+    {
+        return RecordReader::valueOf(m_kind.fields().at(field), m_file.readings.at(line * m_width + field));
+    }
+    QString bankCode(int line) const { return value(line, m_kind.fieldIndex(QStringLiteral("BANK_CODE"))).toString(); }
+
+private:
+    const DeclarationKind &m_kind;
+    const DeclarationFileCheck::Result &m_file;
+    qsizetype m_width;
+};
+
+// The value of one added field for a line read.
+QVariant addedValue(const AddedField &added, const FileLines &lines, int line, int codeField,
+                    const ImportEngine::Lookups &lookups)
+{
     switch (added.source) {
     case AddedField::Source::LineNumber:
-        return row.lineNo;
+        return lines.lineNo(line);
     case AddedField::Source::ReferenceName: {
         const auto list = lookups.names.constFind(added.names);
         if (list == lookups.names.constEnd())
             return {};
-        const auto it = list->constFind(code);
+        const auto it = list->constFind(lines.value(line, codeField).toString());
         return it == list->constEnd() ? QVariant() : QVariant(*it);
     }
     case AddedField::Source::BillsCodeLabel:
-        return BillsCodes::label(added.codes, code);
+        return BillsCodes::label(added.codes, lines.value(line, codeField).toString());
     }
     return {};
 }
 
-// Fills the target with the rows read; false + *error when a row is refused.
-bool appendRows(CachedDataset &target, const DeclarationKind &kind, const QList<DeclarationFileCheck::Row> &rows,
+// Fills the target with the lines read; false + *error when a row is refused.
+bool appendRows(CachedDataset &target, const DeclarationKind &kind, const FileLines &lines,
                 const ImportEngine::Lookups &lookups, int *failedLine, QString *error)
 {
     target.disableControls();
     const auto enable = qScopeGuard([&] { target.enableControls(); });
+    // Where each value goes in the target, found once: the kind's fields, then
+    // the added ones (and the field of the file each of those looks up).
+    const QList<AddedField> &added = kind.importRule().addedFields;
     QStringList names;
     for (const DeclarationField &f : kind.fields())
         names << f.name;
-    for (const AddedField &added : kind.importRule().addedFields)
-        names << added.field;
-    for (const DeclarationFileCheck::Row &row : rows) {
-        *failedLine = row.lineNo;
+    QList<int> codeFields;
+    for (const AddedField &a : added) {
+        names << a.field;
+        codeFields << kind.fieldIndex(a.codeField);
+    }
+    QList<int> targetFields;
+    for (const QString &name : std::as_const(names)) {
+        targetFields << target.fieldIndex(name);
+        if (targetFields.back() < 0) {
+            *error = QStringLiteral("無法設定欄位 %1").arg(name);
+            return false;
+        }
+    }
+    const int fieldCount = int(kind.fields().size());
+    QVariantList values;
+    for (int line = 0; line < lines.count(); ++line) {
+        *failedLine = lines.lineNo(line);
         if (!target.append()) {
             *error = QStringLiteral("無法加入資料列");
             return false;
         }
         // The row's fields set at once: the row is packed once, not once a field.
-        QVariantList values;
+        values.clear();
         values.reserve(names.size());
-        for (const DeclarationField &f : kind.fields())
-            values << row.values.value(f.name);
-        for (const AddedField &added : kind.importRule().addedFields)
-            values << addedValue(added, row, lookups);
-        if (!target.setValues(names, values)) {
+        for (int f = 0; f < fieldCount; ++f)
+            values << lines.value(line, f);
+        for (qsizetype a = 0; a < added.size(); ++a)
+            values << addedValue(added.at(a), lines, line, codeFields.at(a), lookups);
+        if (!target.setValues(targetFields, values)) {
             *error = QStringLiteral("無法設定欄位 %1").arg(names.join(QStringLiteral(", ")));
             return false;
         }
@@ -84,11 +126,11 @@ bool appendRows(CachedDataset &target, const DeclarationKind &kind, const QList<
 // be refused by the table's key halfway through, or left half old and half
 // the file's. False + *why (the line, the institution, what to do) then.
 bool otherInstitutionsFree(const QString &connectionName, const DeclarationImport &rule,
-                           const DeclarationFileCheck::Result &file, QString *why)
+                           const DeclarationFileCheck::Result &file, const FileLines &lines, QString *why)
 {
     QSet<QString> asked{file.bankCode};
-    for (const DeclarationFileCheck::Row &row : file.rows) {
-        const QString code = row.values.value(QStringLiteral("BANK_CODE")).toString();
+    for (int line = 0; line < lines.count(); ++line) {
+        const QString code = lines.bankCode(line);
         if (asked.contains(code))
             continue;
         asked.insert(code);
@@ -104,7 +146,7 @@ bool otherInstitutionsFree(const QString &connectionName, const DeclarationImpor
         if (other.recordCount() > 0) {
             *why = QStringLiteral("第 %1 行的機構 %2 在 %3 年 %4 月已有資料 %5 筆；匯入只取代最後一行的機構 %6 "
                                   "的資料，不會取代它。請先刪除機構 %2 該月的資料，或將其各行移到另一個檔案再匯入。")
-                       .arg(row.lineNo)
+                       .arg(lines.lineNo(line))
                        .arg(code)
                        .arg(file.period.year)
                        .arg(file.period.month)
@@ -143,6 +185,7 @@ private:
     const ImportEngine::Request &m_request;
     const DeclarationKind &m_kind;
     CachedDataset &m_target;
+    QByteArray m_bytes;                  // the file, which the lines read view
     DeclarationFileCheck::Result m_file;
     ImportEngine::Lookups m_loaded;
     const ImportEngine::Lookups *m_lookups = nullptr;
@@ -153,7 +196,8 @@ private:
 // anything changes.
 bool ImportRun::readFile()
 {
-    m_file = DeclarationFileCheck::checkFile(m_kind, m_request.file);
+    m_file = DeclarationFileCheck::checkFile(m_kind, m_request.file, &m_bytes,
+                                             DeclarationFileCheck::Content::Readings);
     result.detail = m_file.detail;
     result.lineNo = m_file.lineNo;
     result.field = m_file.field;
@@ -202,7 +246,7 @@ bool ImportRun::fillTarget()
     }
     int failedLine = 0;
     QString fillError;
-    if (!appendRows(m_target, m_kind, m_file.rows, *m_lookups, &failedLine, &fillError)) {
+    if (!appendRows(m_target, m_kind, FileLines(m_kind, m_file), *m_lookups, &failedLine, &fillError)) {
         m_target.cancel();
         m_target.cancelUpdates();
         result.status = Status::FormatError;
@@ -237,7 +281,7 @@ bool ImportRun::readStoredMonth(WriteTransaction &transaction)
         return databaseError(transaction, error);
     result.storedRows = stored;
     QString conflict;
-    if (!otherInstitutionsFree(m_request.connectionName, rule, m_file, &conflict))
+    if (!otherInstitutionsFree(m_request.connectionName, rule, m_file, FileLines(m_kind, m_file), &conflict))
         return databaseError(transaction, conflict);
     return true;
 }

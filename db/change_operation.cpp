@@ -6,7 +6,11 @@
 #include "db/dialect.h"
 #include "db/declaration_kind.h"
 #include "db/schema.h"
+#include "db/sqlite_change_lines.h"
+#include "db/sqlite_statement.h"
 #include "db/statement_runner.h"
+
+#include <QSqlDatabase>
 
 #include <atomic>
 
@@ -61,6 +65,17 @@ bool ChangeOperation::addStoredRows(const QString &alias, const QString &fromWhe
     if (!recording())
         return true;
     const TableDef *table = Schema::table(m_declaration.table());
+    // On SQLite the rows are read and packed here, a fraction of what packing
+    // them in the statement costs; a server packs them itself, so that they
+    // never cross the network.
+    if (sqlite3 *handle = SqliteStatement::handleOf(QSqlDatabase::database(m_connectionName, false))) {
+        QByteArray lines;
+        int rows = 0;
+        if (!SqliteChangeLines::pack(handle, *table, alias, fromWhere, params, before, &lines, &rows, error))
+            return false;
+        m_storedRows = true;
+        return rows == 0 || insertPacked(rows, QString::fromUtf8(lines), error);
+    }
     const Dialect &dialect = Database::dialect(m_connectionName);
     // One row of packed lines, in the rows' stored order; none when the
     // statement selects no row.
@@ -78,17 +93,22 @@ bool ChangeOperation::addStoredRows(const QString &alias, const QString &fromWhe
     return true;
 }
 
-bool ChangeOperation::writeRows(QString *error)
+bool ChangeOperation::insertPacked(int rows, const QString &packed, QString *error)
 {
-    if (m_packed.isEmpty())
-        return true;
     const QString sql = QStringLiteral("insert into %1 (OP_ID, ROW_COUNT, ROWS_TEXT) values (:OP_ID, :ROW_COUNT, "
                                        ":ROWS_TEXT)")
                             .arg(QLatin1String(Schema::ChangeRow));
     const QVariantMap params{{QStringLiteral("OP_ID"), double(m_id)},
-                             {QStringLiteral("ROW_COUNT"), double(m_rows)},
-                             {QStringLiteral("ROWS_TEXT"), m_packed}};
-    if (StatementRunner::run(m_connectionName, sql, params, error) != 1)
+                             {QStringLiteral("ROW_COUNT"), double(rows)},
+                             {QStringLiteral("ROWS_TEXT"), packed}};
+    return StatementRunner::run(m_connectionName, sql, params, error) == 1;
+}
+
+bool ChangeOperation::writeRows(QString *error)
+{
+    if (m_packed.isEmpty())
+        return true;
+    if (!insertPacked(m_rows, m_packed, error))
         return false;
     m_packed.clear();
     return true;

@@ -51,6 +51,8 @@ public:
 
 private:
     bool writeRows(QString *error);
+    // One row of CHANGE_ROW: `rows` lines packed.
+    bool insertPacked(int rows, const QString &packed, QString *error);
 
     QString m_connectionName;
     Kind m_kind;

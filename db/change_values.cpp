@@ -38,16 +38,16 @@ ChangeValues::Kind kindOfType(FieldType type)
 }
 
 // A number as a plain decimal: whole numbers without a point, others with at
-// most the four places the amounts keep ("1234.5", "-3"). Written without a
-// QString of its own: a save writes some thousands of them.
-void appendNumber(QString &out, double value)
+// most the four places the amounts keep ("1234.5", "-3"), written into
+// `buffer` (the widest double in fixed notation fits); its length, or 0 when
+// it does not fit. Written without a string of its own: a save writes some
+// thousands of them.
+constexpr int NumberBuffer = 400;
+int numberChars(double value, char *buffer)
 {
-    char buffer[400];   // the widest double in fixed notation fits
-    const auto done = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, 4);
-    if (done.ec != std::errc()) {
-        out += QString::number(value, 'f', 4);
-        return;
-    }
+    const auto done = std::to_chars(buffer, buffer + NumberBuffer, value, std::chars_format::fixed, 4);
+    if (done.ec != std::errc())
+        return 0;
     char *end = done.ptr;
     if (std::memchr(buffer, '.', size_t(end - buffer))) {
         while (end[-1] == '0')
@@ -55,10 +55,20 @@ void appendNumber(QString &out, double value)
         if (end[-1] == '.')
             --end;
     }
-    if (end - buffer == 2 && buffer[0] == '-' && buffer[1] == '0')
-        out += u'0';
+    if (end - buffer == 2 && buffer[0] == '-' && buffer[1] == '0') {   // "-0" is 0
+        buffer[0] = '0';
+        end = buffer + 1;
+    }
+    return int(end - buffer);
+}
+
+void appendNumber(QString &out, double value)
+{
+    char buffer[NumberBuffer];
+    if (const int n = numberChars(value, buffer))
+        out += QLatin1String(buffer, n);
     else
-        out += QLatin1String(buffer, end - buffer);
+        out += QString::number(value, 'f', 4);
 }
 
 QString plainNumber(double value)
@@ -99,6 +109,25 @@ void appendEscaped(QString &out, QStringView text)
             out += QChar(letter);
         } else {
             out += text.at(i);
+        }
+    }
+}
+
+// The same escape of a text given as UTF-8: the characters escaped are ASCII,
+// and no byte of a longer UTF-8 sequence is ASCII.
+void appendEscapedUtf8(QByteArray &out, QByteArrayView text)
+{
+    qsizetype plain = 0;
+    while (plain < text.size() && !escapeLetter(char16_t(uchar(text.at(plain)))))
+        ++plain;
+    out += text.first(plain);
+    for (qsizetype i = plain; i < text.size(); ++i) {
+        const char c = text.at(i);
+        if (const char16_t letter = escapeLetter(char16_t(uchar(c)))) {
+            out += char(Escape);
+            out += char(letter);
+        } else {
+            out += c;
         }
     }
 }
@@ -159,10 +188,16 @@ void appendValue(QString &out, Kind kind, const QVariant &value)
     if (value.isNull())
         return;
     switch (kind) {
-    case Kind::WholeNumber: out += QString::number(value.toLongLong()); return;
+    case Kind::WholeNumber: {
+        char digits[24];
+        out += QLatin1String(digits, std::to_chars(digits, digits + sizeof digits, value.toLongLong()).ptr - digits);
+        return;
+    }
     case Kind::Number: appendNumber(out, value.toDouble()); return;
     case Kind::Text: {
-        const QString text = value.toString();
+        // A text held as one is read in place, not copied out of the variant.
+        const QString converted = value.metaType().id() == QMetaType::QString ? QString() : value.toString();
+        const QString &text = converted.isNull() ? *static_cast<const QString *>(value.constData()) : converted;
         qsizetype end = text.size();
         while (end > 0 && text.at(end - 1) == u' ')
             --end;
@@ -171,6 +206,24 @@ void appendValue(QString &out, Kind kind, const QVariant &value)
     }
     case Kind::Other: appendEscaped(out, value.toString()); return;
     }
+}
+
+void appendNumberUtf8(QByteArray &out, double value)
+{
+    char buffer[NumberBuffer];
+    if (const int n = numberChars(value, buffer))
+        out.append(buffer, n);
+    else
+        out += QByteArray::number(value, 'f', 4);
+}
+
+void appendTextUtf8(QByteArray &out, QByteArrayView text, bool dropTrailingBlanks)
+{
+    if (dropTrailingBlanks) {
+        while (text.endsWith(' '))
+            text.chop(1);
+    }
+    appendEscapedUtf8(out, text);
 }
 
 QList<const FieldDef *> fields(const TableDef &table, bool key) { return partFields(table, key); }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QByteArray>
+#include <QByteArrayView>
 #include <QChar>
 #include <QMap>
 #include <QString>
@@ -43,6 +45,11 @@ QList<const FieldDef *> fields(const TableDef &table, bool key);
 enum class Kind { Number, WholeNumber, Text, Other };
 Kind kindOf(const FieldDef &field);
 void appendValue(QString &out, Kind kind, const QVariant &value);
+// The same texts in UTF-8, from values as an engine gives them without a
+// QVariant (the stored rows the history packs): a number, or the engine's
+// own text of a value, escaped here (a text field's trailing blanks dropped).
+void appendNumberUtf8(QByteArray &out, double value);
+void appendTextUtf8(QByteArray &out, QByteArrayView text, bool dropTrailingBlanks);
 
 // The same texts from a statement's rows: one select expression a field of
 // the key (else of the values) over the table named `alias`, in the engine's

@@ -135,6 +135,9 @@ void tst_ChangePack::valuesReadBack_data()
     QTest::newRow("LIKE wildcards") << "%_\\%" << QVariant(1) << "AMT=1 SERIAL=1";
     QTest::newRow("NULL amount") << "11001" << QVariant(QMetaType(QMetaType::Double)) << "AMT= SERIAL=1";
     QTest::newRow("zero amount") << "11002" << QVariant(0.0) << "AMT=0 SERIAL=1";
+    QTest::newRow("four places") << "11003" << QVariant(1234567.1234) << "AMT=1234567.1234 SERIAL=1";
+    QTest::newRow("negative") << "11004" << QVariant(-0.5) << "AMT=-0.5 SERIAL=1";
+    QTest::newRow("wide characters") << "臺北" << QVariant(1) << "AMT=1 SERIAL=1";
 }
 
 // A row written from memory (a keyed save) and the same row written by the

@@ -11,6 +11,7 @@
 #include <QSysInfo>
 
 #ifdef Q_OS_UNIX
+#include <ctime>
 #include <pwd.h>
 #include <unistd.h>
 #endif
@@ -68,7 +69,14 @@ QString who(const QString &connectionName)
 
 QString now()
 {
-    return QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+    // The C library's local time: QDateTime's conversion to local time and
+    // its format pattern cost a save's history a fifth of its writing.
+    const std::time_t seconds = std::time(nullptr);
+    std::tm local{};
+    localtime_r(&seconds, &local);
+    char text[32];
+    const size_t n = std::strftime(text, sizeof text, "%Y-%m-%d %H:%M:%S", &local);
+    return QString::fromLatin1(text, qsizetype(n));
 }
 
 qint64 nextId()

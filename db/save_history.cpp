@@ -74,7 +74,8 @@ private:
     static void text(QString &out, const QList<Field> &fields, const CachedRow &row, bool original)
     {
         out.resize(0);
-        out.reserve(16 * fields.size());
+        if (out.capacity() < 16 * fields.size())
+            out.reserve(16 * fields.size());
         if (out.isNull())   // never null: NULL in the history means "the row was not there"
             out = QStringLiteral("");
         for (qsizetype i = 0; i < fields.size(); ++i) {

@@ -4,14 +4,16 @@
 // doing the same work: the file read and every line and field checked (length,
 // printable bytes, year and month against the name, codes, numbers, repeated
 // keys), the look-up names read and each row's name found, then one write
-// transaction: the stored rows of the month counted, their history written,
-// deleted in one statement, the file's rows inserted and their history written.
+// transaction: the stored rows of the month counted, read and packed as their
+// history, deleted in one statement, the file's rows inserted and packed as
+// theirs (the history packed in plain C++, as the program packs it).
 #include "bench/bench.h"
 #include "bench/bench_database.h"
 #include "bench/plain_declaration.h"
 #include "db/cached_dataset.h"
 #include "db/database.h"
 #include "db/declaration_kind.h"
+#include "db/schema.h"
 #include "db/update_applier.h"
 #include "interchange/export_engine.h"
 #include "interchange/import_engine.h"
@@ -53,6 +55,22 @@ QString fingerprint(const QString &table)
     return parts.join(u'/');
 }
 
+// Operation ids of the baseline's own, below any the program gives.
+constexpr long long BaselineIds = 1LL << 40;
+
+// The packed rows of the last import of the program (else of the baseline).
+QStringList historyOf(bool program)
+{
+    QSqlQuery q(QSqlDatabase::database(Database::connectionName()));
+    q.exec(QStringLiteral("select ROWS_TEXT from %1 where OP_ID = (select max(OP_ID) from %1 where OP_ID %2 %3) "
+                          "order by rowid")
+               .arg(QLatin1String(Schema::ChangeRow), program ? QStringLiteral(">=") : QStringLiteral("<"))
+               .arg(2 * BaselineIds));
+    QStringList texts;
+    while (q.next())
+        texts << q.value(0).toString();
+    return texts;
+}
 
 double baselineMs(const QString &databaseFile, const QString &file, const Table &t, QString *error)
 {
@@ -72,7 +90,7 @@ double baselineMs(const QString &databaseFile, const QString &file, const Table 
         return s;
     };
     // Operation ids of their own, above any the application gives, never repeated in a run.
-    static long long opId = 1LL << 40;
+    static long long opId = BaselineIds;
     bool ok = true;
     const double ms = Bench::medianMs(Repeats, [&] {
         std::vector<std::vector<PlainValue>> rows;
@@ -108,20 +126,32 @@ double baselineMs(const QString &databaseFile, const QString &file, const Table 
         sqlite3_stmt *count = prepare(t.countSql.toStdString());
         sqlite3_stmt *del = prepare(t.deleteSql.toStdString());
         sqlite3_stmt *ins = prepare(k.insertSql);
-        sqlite3_stmt *historyOld = prepare(k.historyOld);
-        sqlite3_stmt *historyNew = prepare(k.historyNew);
+        sqlite3_stmt *stored = prepare(k.storedRows);
+        sqlite3_stmt *historyRows = prepare(k.historyRows);
         sqlite3_stmt *operation = prepare(k.historyOperation);
-        auto bindMonth = [&](sqlite3_stmt *s) {
-            sqlite3_bind_int64(s, 1, opId);
-            sqlite3_bind_text(s, 2, bank.c_str(), -1, SQLITE_STATIC);
-            sqlite3_bind_int(s, 3, Month.year);
-            sqlite3_bind_int(s, 4, Month.month);
+        // One packed row of the history: the lines and how many.
+        std::string packed;
+        auto writePacked = [&](int lines) {
+            sqlite3_bind_int64(historyRows, 1, opId);
+            sqlite3_bind_int(historyRows, 2, lines);
+            sqlite3_bind_text(historyRows, 3, packed.data(), int(packed.size()), SQLITE_STATIC);
+            const bool written = sqlite3_step(historyRows) == SQLITE_DONE;
+            sqlite3_reset(historyRows);
+            return written;
         };
-        bindMonth(historyOld);
-        bindMonth(historyNew);
         ok = ok && sqlite3_step(count) == SQLITE_ROW && sqlite3_column_int(count, 0) == int(rows.size());
-        ok = ok && sqlite3_step(historyOld) == SQLITE_DONE;
+        // The month's rows as they were, read and packed before they go.
+        sqlite3_bind_text(stored, 1, bank.c_str(), -1, SQLITE_STATIC);
+        sqlite3_bind_int(stored, 2, Month.year);
+        sqlite3_bind_int(stored, 3, Month.month);
+        int storedLines = 0;
+        while (sqlite3_step(stored) == SQLITE_ROW) {
+            plainPackLine(k, stored, true, packed);
+            ++storedLines;
+        }
+        ok = ok && writePacked(storedLines);
         ok = ok && sqlite3_step(del) == SQLITE_DONE && sqlite3_changes(db) == int(rows.size());
+        packed.clear();
         for (const std::vector<PlainValue> &row : rows) {
             for (size_t i = 0; i < row.size(); ++i) {
                 const PlainValue &v = row[i];
@@ -134,8 +164,9 @@ double baselineMs(const QString &databaseFile, const QString &file, const Table 
             }
             ok = ok && sqlite3_step(ins) == SQLITE_DONE;
             sqlite3_reset(ins);
+            plainPackLine(k, row, false, packed);
         }
-        ok = ok && sqlite3_step(historyNew) == SQLITE_DONE;
+        ok = ok && writePacked(int(rows.size()));
         sqlite3_bind_int64(operation, 1, opId);
         sqlite3_bind_text(operation, 2, t.kind->code().toStdString().c_str(), -1, SQLITE_TRANSIENT);
         sqlite3_bind_text(operation, 3, bank.c_str(), -1, SQLITE_STATIC);
@@ -143,7 +174,7 @@ double baselineMs(const QString &databaseFile, const QString &file, const Table 
         sqlite3_bind_int(operation, 5, Month.month);
         sqlite3_bind_int(operation, 6, int(rows.size()) * 2);
         ok = ok && sqlite3_step(operation) == SQLITE_DONE;
-        for (sqlite3_stmt *s : {count, del, ins, historyOld, historyNew, operation})
+        for (sqlite3_stmt *s : {count, del, ins, stored, historyRows, operation})
             sqlite3_finalize(s);
         ok = ok && sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr) == SQLITE_OK;
         if (!ok)
@@ -216,6 +247,9 @@ QList<BenchFigure> runImport(BenchContext &context)
         }
         if (fingerprint(t.kind->table()) != before)
             std::fprintf(stderr, "import %s: the month is not as it was\n", qPrintable(t.kind->code()));
+        if (historyOf(true) != historyOf(false))
+            std::fprintf(stderr, "import %s: the baseline's history is not the program's\n",
+                         qPrintable(t.kind->code()));
         std::printf("# import_%s_%d_lines: %llu statements of the save per import\n", qPrintable(t.kind->code()),
                     w.lines, (UpdateApplier::statementsSent() - sentBefore) / quint64(std::max(runs, 1)));
         figures.append({QStringLiteral("import_%1_%2_lines").arg(t.kind->code()).arg(w.lines), ours, baseline});

@@ -3,12 +3,13 @@
 // with plain C++ and no Qt containers.
 #include "bench/plain_declaration.h"
 
-#include "db/dialect.h"
-#include "db/change_pack.h"
+#include "db/change_values.h"
 #include "db/declaration_kind.h"
 #include "db/schema.h"
 
+#include <charconv>
 #include <cmath>
+#include <sqlite3.h>
 #include <cstring>
 #include <string_view>
 #include <unordered_set>
@@ -113,20 +114,138 @@ PlainKind plainKind(const DeclarationKind &kind)
     const std::string table = kind.table().toStdString();
     p.insertSql = "insert into " + table + " (" + columns + ") values (" + marks + ")";
     const TableDef *def = Schema::table(kind.table());
-    // The history's rows packed as the program packs them: one row of lines
-    // per statement (ChangePack), in stored order.
-    const auto packed = [&](bool before) {
-        return std::string("insert into ") + Schema::ChangeRow
-            + " (OP_ID, ROW_COUNT, ROWS_TEXT) select ?1, count(*), group_concat(x.LINE, char(10)) from (select "
-            + ChangePack::lineSql(*def, kind.table(), Dialect::sqlite(), before).toStdString() + " as LINE from "
-            + table + " where BANK_CODE = ?2 and M_YEAR = ?3 and M_MONTH = ?4 order by rowid) x having count(*) > 0";
-    };
-    p.historyOld = packed(true);
-    p.historyNew = packed(false);
+    // Where each field of the history's lines stands in a row of values: the
+    // kind's fields, then the line number the import adds.
+    std::vector<std::string> valueNames;
+    for (const PlainField &f : p.fields)
+        valueNames.push_back(f.name);
+    for (const AddedField &a : rule.addedFields) {
+        if (a.source == AddedField::Source::LineNumber)
+            valueNames.push_back(a.field.toStdString());
+    }
+    std::string selected;
+    for (const bool key : {true, false}) {
+        for (const FieldDef *f : ChangeValues::fields(*def, key)) {
+            const std::string name = f->name.toStdString();
+            int at = -1;
+            for (size_t i = 0; i < valueNames.size(); ++i) {
+                if (valueNames[i] == name)
+                    at = int(i);
+            }
+            p.packColumns.push_back(at);
+            p.packKinds.push_back(int(ChangeValues::kindOf(*f)));
+            selected += (selected.empty() ? "" : ", ") + name;
+            if (key)
+                ++p.keyColumns;
+        }
+    }
+    p.storedRows = "select " + selected + " from " + table
+        + " where BANK_CODE = ?1 and M_YEAR = ?2 and M_MONTH = ?3 order by rowid";
+    p.historyRows = std::string("insert into ") + Schema::ChangeRow + " (OP_ID, ROW_COUNT, ROWS_TEXT) values (?, ?, ?)";
     p.historyOperation = std::string("insert into ") + Schema::ChangeLog
         + " (OP_ID, DONE_AT, DONE_BY, OPERATION, KIND, BANK_CODE, M_YEAR, M_MONTH, ROWS_CHANGED)"
           " values (?, datetime('now'), 'bench', 'I', ?, ?, ?, ?, ?)";
     return p;
+}
+
+namespace {
+
+// A text as the history writes it: the separators it holds escaped.
+void appendEscaped(std::string &out, const char *text, size_t n)
+{
+    for (size_t i = 0; i < n; ++i) {
+        const char c = text[i];
+        const char letter = c == 0x1b ? 'E' : c == '\n' ? 'n' : c == 0x1e ? 'r' : c == 0x1f ? 's' : 0;
+        if (letter) {
+            out += char(0x1b);
+            out += letter;
+        } else {
+            out += c;
+        }
+    }
+}
+
+void appendAmount(std::string &out, double amount)
+{
+    char buffer[400];
+    const auto done = std::to_chars(buffer, buffer + sizeof buffer, amount, std::chars_format::fixed, 4);
+    char *end = done.ptr;
+    while (end[-1] == '0')
+        --end;
+    if (end[-1] == '.')
+        --end;
+    out.append(buffer, end);
+}
+
+template<typename Value>
+void packLine(const PlainKind &k, bool before, std::string &packed, Value value)
+{
+    if (!packed.empty())
+        packed += '\n';
+    for (size_t c = 0; c < k.packColumns.size(); ++c) {
+        if (c == size_t(k.keyColumns)) {
+            packed += char(0x1e);
+            if (!before)
+                packed += char(0x1e);
+            packed += '=';
+        } else if (c > 0) {
+            packed += char(0x1f);
+        }
+        value(int(c), packed);
+    }
+    if (before)
+        packed += char(0x1e);
+}
+
+} // namespace
+
+void plainPackLine(const PlainKind &k, const std::vector<PlainValue> &row, bool before, std::string &packed)
+{
+    packLine(k, before, packed, [&](int c, std::string &out) {
+        if (k.packColumns[size_t(c)] < 0)
+            return;
+        const PlainValue &v = row[size_t(k.packColumns[size_t(c)])];
+        if (v.isInteger) {
+            char digits[24];
+            out.append(digits, std::to_chars(digits, digits + sizeof digits, v.integer).ptr);
+        } else if (v.number) {
+            appendAmount(out, v.amount);
+        } else {
+            appendEscaped(out, v.text.data(), v.text.size());
+        }
+    });
+}
+
+void plainPackLine(const PlainKind &k, sqlite3_stmt *stored, bool before, std::string &packed)
+{
+    packLine(k, before, packed, [&](int c, std::string &out) {
+        switch (sqlite3_column_type(stored, c)) {
+        case SQLITE_NULL:
+            return;
+        case SQLITE_INTEGER:
+            if (k.packKinds[size_t(c)] == int(ChangeValues::Kind::WholeNumber)) {
+                char digits[24];
+                out.append(digits, std::to_chars(digits, digits + sizeof digits, sqlite3_column_int64(stored, c)).ptr);
+                return;
+            }
+            [[fallthrough]];
+        case SQLITE_FLOAT:
+            if (k.packKinds[size_t(c)] == int(ChangeValues::Kind::Number)) {
+                appendAmount(out, sqlite3_column_double(stored, c));
+                return;
+            }
+            [[fallthrough]];
+        default: {
+            const char *text = reinterpret_cast<const char *>(sqlite3_column_text(stored, c));
+            size_t n = size_t(sqlite3_column_bytes(stored, c));
+            if (k.packKinds[size_t(c)] == int(ChangeValues::Kind::Text)) {
+                while (n > 0 && text[n - 1] == ' ')
+                    --n;
+            }
+            appendEscaped(out, text, n);
+        }
+        }
+    });
 }
 
 bool plainCheck(const PlainKind &k, const std::string &bytes, const Period &month,

@@ -41,10 +41,24 @@ struct PlainKind
     std::string insertSql;
     std::vector<std::string> nameSql;        // one per name list the rows show
     std::vector<int> nameCodeField;          // the field each is looked up by
-    std::string historyOld;                  // insert-select of the rows deleted
-    std::string historyNew;                  // insert-select of the rows inserted
+    // The history, packed in plain C++ as the program packs it (ChangePack):
+    // the stored rows of the month read by `storedRows` (bank, year, month
+    // bound), the file's rows from memory, each the key fields and then the
+    // others, of the kind's table.
+    std::string storedRows;
+    std::vector<int> packColumns;            // each packed field's place in a row of values
+    std::vector<int> packKinds;              // ChangeValues::Kind of each
+    int keyColumns = 0;                      // the first of them are the key
+    std::string historyRows;                 // insert of one packed row
     std::string historyOperation;
 };
+
+// One row packed as a line of the history, appended to `packed` (after a line
+// end when it holds lines already): from a row of values (the file's), or
+// from the current row of `storedRows` (the month's).
+void plainPackLine(const PlainKind &k, const std::vector<PlainValue> &row, bool before, std::string &packed);
+struct sqlite3_stmt;
+void plainPackLine(const PlainKind &k, sqlite3_stmt *stored, bool before, std::string &packed);
 
 // The kind's fields and statements, taken once before timing.
 PlainKind plainKind(const DeclarationKind &kind);

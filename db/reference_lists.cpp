@@ -3,6 +3,7 @@
 #include "common/field_text.h"
 #include "db/cached_dataset.h"
 #include "db/engine_message.h"
+#include "db/sqlite_statement.h"
 #include "db/table_cursor.h"
 
 #include <QSqlDatabase>
@@ -169,15 +170,30 @@ bool ReferenceLists::readNames(NameList list, const QString &connectionName, QHa
     case NameList::Counties: sql = "select HSIEN_ID, HSIEN_NAME from CD01"; break;
     case NameList::CountyAccounts: sql = "select ACC_CODE, ACC_NAME from HCACNO"; break;
     }
+    auto add = [out](const QString &code, const QString &name) {
+        out->insert(withoutTrailingBlanks(code), code + QStringLiteral("  ") + name);
+    };
+    // On SQLite read without a QVariant a value: an import reads a list of
+    // some thousand names each time.
+    if (sqlite3 *handle = SqliteStatement::handleOf(QSqlDatabase::database(connectionName, false))) {
+        SqliteStatement names(handle);
+        if (!names.prepare(QString::fromLatin1(sql))) {
+            *error = names.error();
+            return false;
+        }
+        while (names.next())
+            add(QString::fromUtf8(names.text(0)), QString::fromUtf8(names.text(1)));
+        if (names.failed())
+            *error = names.error();
+        return !names.failed();
+    }
     QSqlQuery q(QSqlDatabase::database(connectionName, false));
     q.setForwardOnly(true);
     if (!q.exec(QString::fromLatin1(sql))) {
         *error = EngineMessage::of(q.lastError());
         return false;
     }
-    while (q.next()) {
-        const QString code = q.value(0).toString();
-        out->insert(withoutTrailingBlanks(code), code + QStringLiteral("  ") + q.value(1).toString());
-    }
+    while (q.next())
+        add(q.value(0).toString(), q.value(1).toString());
     return true;
 }

@@ -2,6 +2,7 @@
 
 #include "db/change_author.h"
 #include "db/change_pack.h"
+#include "db/change_values.h"
 #include "db/database.h"
 #include "db/dialect.h"
 #include "db/declaration_kind.h"
@@ -76,21 +77,38 @@ bool ChangeOperation::addStoredRows(const QString &alias, const QString &fromWhe
         m_storedRows = true;
         return rows == 0 || insertPacked(rows, QString::fromUtf8(lines), error);
     }
-    const Dialect &dialect = Database::dialect(m_connectionName);
-    // One row of packed lines, in the rows' stored order; none when the
-    // statement selects no row.
-    const QString lines = QStringLiteral("select %1 as LINE, %2.rowid as ORD %3 order by %2.rowid")
-                              .arg(ChangePack::lineSql(*table, alias, dialect, before), alias, fromWhere);
-    const QString sql =
-        QStringLiteral("insert into %1 (OP_ID, ROW_COUNT, ROWS_TEXT) select %2, count(*), %3 from (%4) x "
-                       "having count(*) > 0")
-            .arg(QLatin1String(Schema::ChangeRow), QString::number(m_id),
-                 dialect.orderedConcat(QStringLiteral("x.LINE"), QStringLiteral("'\n'"), QStringLiteral("x.ORD")),
-                 lines);
-    if (StatementRunner::run(m_connectionName, sql, params, error) < 0)
+    if (StatementRunner::run(m_connectionName, packingStatement(alias, fromWhere, before), params, error) < 0)
         return false;
     m_storedRows = true;
     return true;
+}
+
+QString ChangeOperation::packingStatement(const QString &alias, const QString &fromWhere, bool before) const
+{
+    // The lines are joined unescaped, and the whole text is used when it holds
+    // exactly the separators the lines put in (and the line ends between
+    // them): then no text held a character to escape, which declaration data
+    // never does, and no row needed a check of its own. Otherwise the rows are
+    // packed again, escaped (the server runs that subquery only then).
+    const TableDef *table = Schema::table(m_declaration.table());
+    const Dialect &dialect = Database::dialect(m_connectionName);
+    const QString order = alias + QStringLiteral(".rowid");
+    const QString lineEnd = QStringLiteral("'\n'");
+    const QString plain = dialect.orderedConcat(ChangePack::lineSql(*table, alias, dialect, before, false), lineEnd, order);
+    const QString escaped =
+        dialect.orderedConcat(ChangePack::lineSql(*table, alias, dialect, before, true), lineEnd, order);
+    // Each character counted by the bytes a replace() takes out: far quicker
+    // than translate(), which walks the text a character at a time.
+    const QString characters = ChangeValues::escapedCharacters();
+    QStringList removed;
+    for (const QChar c : characters)
+        removed << QStringLiteral("octet_length(replace(x.T, '%1', ''))").arg(c);
+    const QString separators =
+        QStringLiteral("octet_length(x.T) * %1 - (%2)").arg(characters.size()).arg(removed.join(QStringLiteral(" + ")));
+    return QStringLiteral("insert into %1 (OP_ID, ROW_COUNT, ROWS_TEXT) select %2, x.N, case when %3 = x.N * %4 - 1 "
+                          "then x.T else (select %5 %6) end from (select count(*) as N, %7 as T %6) x where x.N > 0")
+        .arg(QLatin1String(Schema::ChangeRow), QString::number(m_id), separators,
+             QString::number(ChangePack::separatorsPerLine(*table) + 1), escaped, fromWhere, plain);
 }
 
 bool ChangeOperation::insertPacked(int rows, const QString &packed, QString *error)

@@ -53,6 +53,9 @@ private:
     bool writeRows(QString *error);
     // One row of CHANGE_ROW: `rows` lines packed.
     bool insertPacked(int rows, const QString &packed, QString *error);
+    // The server's statement that packs the rows `fromWhere` selects, whose
+    // alias is `alias`, into one row of CHANGE_ROW.
+    QString packingStatement(const QString &alias, const QString &from, bool before) const;
 
     QString m_connectionName;
     Kind m_kind;

@@ -3,6 +3,8 @@
 #include "db/change_values.h"
 #include "db/dialect.h"
 
+#include <algorithm>
+
 namespace {
 
 void appendPart(QString &packed, const QString &values)
@@ -36,32 +38,29 @@ void appendLine(QString &packed, const QString &key, const QString &oldValues, c
     appendPart(packed, newValues);
 }
 
-QString lineSql(const TableDef &table, const QString &alias, const Dialect &dialect, bool before)
+QString lineSql(const TableDef &table, const QString &alias, const Dialect &dialect, bool before, bool escaped)
 {
     // One format() a row, whose "%s" writes a NULL part as nothing: far fewer
-    // steps a row than joining and coalescing every part. The parts go
-    // unescaped unless one of the row's texts holds a character to escape
-    // (a row of declaration data never does), checked in one pass.
+    // steps a row than joining and coalescing every part.
     const QString sep(ChangeValues::Separator);
     const QString end(PartEnd);
-    auto line = [&](bool escaped) {
-        const QStringList key = ChangeValues::partsSql(table, true, alias, dialect, escaped);
-        const QStringList values = ChangeValues::partsSql(table, false, alias, dialect, escaped);
-        auto marks = [&sep](qsizetype n) {
-            QStringList s;
-            for (qsizetype i = 0; i < n; ++i)
-                s << QStringLiteral("%s");
-            return s.join(sep);
-        };
-        const QString valueMarks = u'=' + marks(values.size());
-        const QString pattern = marks(key.size()) + end + (before ? valueMarks + end : end + valueMarks);
-        return QStringLiteral("format('%1', %2)").arg(pattern, (key + values).join(QStringLiteral(", ")));
+    const QStringList key = ChangeValues::partsSql(table, true, alias, dialect, escaped);
+    const QStringList values = ChangeValues::partsSql(table, false, alias, dialect, escaped);
+    auto marks = [&sep](qsizetype n) {
+        QStringList s;
+        for (qsizetype i = 0; i < n; ++i)
+            s << QStringLiteral("%s");
+        return s.join(sep);
     };
-    QStringList texts = ChangeValues::textsSql(table, alias);
-    const QString allTexts = QStringLiteral("format('%1', %2)")
-                                 .arg(QStringLiteral("%s").repeated(texts.size()), texts.join(QStringLiteral(", ")));
-    return QStringLiteral("case when %1 then %2 else %3 end")
-        .arg(dialect.holdsAnyOf(allTexts, ChangeValues::escapedCharacters()), line(true), line(false));
+    const QString valueMarks = u'=' + marks(values.size());
+    const QString pattern = marks(key.size()) + end + (before ? valueMarks + end : end + valueMarks);
+    return QStringLiteral("format('%1', %2)").arg(pattern, (key + values).join(QStringLiteral(", ")));
+}
+
+int separatorsPerLine(const TableDef &table)
+{
+    const auto between = [](qsizetype parts) { return int(std::max<qsizetype>(parts - 1, 0)); };
+    return between(ChangeValues::fields(table, true).size()) + between(ChangeValues::fields(table, false).size()) + 2;
 }
 
 QList<Row> rows(QStringView packed)

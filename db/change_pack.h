@@ -27,8 +27,12 @@ void appendLine(QString &packed, const QString &key, const QString &oldValues, c
 
 // The line of each row a statement selects, as a select expression over the
 // table named `alias`: the row as it is before the change (it is about to go)
-// or after it (it just came).
-QString lineSql(const TableDef &table, const QString &alias, const Dialect &dialect, bool before);
+// or after it (it just came). `escaped`: with the texts' escape; without it
+// the line is right only for rows whose texts hold no character to escape.
+QString lineSql(const TableDef &table, const QString &alias, const Dialect &dialect, bool before, bool escaped);
+// The separators (ChangeValues::escapedCharacters()) each line of the table
+// holds; a line's texts hold none of their own when its count is this.
+int separatorsPerLine(const TableDef &table);
 
 struct Row
 {

@@ -249,16 +249,6 @@ QStringList partsSql(const TableDef &table, bool key, const QString &alias, cons
     return parts;
 }
 
-QStringList textsSql(const TableDef &table, const QString &alias)
-{
-    QStringList texts;
-    for (const FieldDef &f : table.fields) {
-        if (f.type == FieldType::Text || f.type == FieldType::Date)
-            texts << QStringLiteral("cast(%1.%2 as text)").arg(alias, f.name);
-    }
-    return texts;
-}
-
 QString escapedCharacters()
 {
     QString characters;

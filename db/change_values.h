@@ -56,11 +56,8 @@ void appendTextUtf8(QByteArray &out, QByteArrayView text, bool dropTrailingBlank
 // words (its exact text of a stored number), each a text or NULL for an empty
 // part, to be joined by the caller (format()'s "%s" writes NULL as nothing).
 // `escaped`: with a text's escape; without it, for rows whose texts hold no
-// character to escape (escapedCharacters(), checked by the caller).
+// character to escape (escapedCharacters(), which the caller checks).
 QStringList partsSql(const TableDef &table, bool key, const QString &alias, const Dialect &dialect, bool escaped);
-// The row's text and date fields as select expressions, unescaped: what the
-// caller checks for escapedCharacters().
-QStringList textsSql(const TableDef &table, const QString &alias);
 // The characters a text's escape replaces.
 QString escapedCharacters();
 

@@ -127,12 +127,6 @@ QString Dialect::exactNumberText(const QString &column) const
                       : QStringLiteral("printf('%!.17g', %1)").arg(column);
 }
 
-QString Dialect::holdsAnyOf(const QString &expression, const QString &characters) const
-{
-    return isServer() ? QStringLiteral("%1 ~ '[%2]'").arg(expression, characters)
-                      : QStringLiteral("%1 glob '*[%2]*'").arg(expression, characters);
-}
-
 QString Dialect::orderedConcat(const QString &expression, const QString &separator, const QString &order) const
 {
     return isServer() ? QStringLiteral("string_agg(%1, %2 order by %3)").arg(expression, separator, order)

@@ -69,11 +69,6 @@ public:
     // caller selects them from a subquery ordered by `order`.
     QString orderedConcat(const QString &expression, const QString &separator, const QString &order) const;
 
-    // A condition: whether the text `expression` holds any of the characters
-    // `characters` (none of them "]", "^", "-" or "\\"); one pass over the
-    // text (SQLite's glob, the server's regular expression).
-    QString holdsAnyOf(const QString &expression, const QString &characters) const;
-
     // "Begin a transaction and hold the write lock from its start".
     QString beginWrite() const;
     // The month lock taken inside the write transaction before a month is

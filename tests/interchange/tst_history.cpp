@@ -135,13 +135,16 @@ private slots:
                               {"AMT", amount}, {"SERIAL", 1}};
         QVERIFY(m_db->insertRow(QStringLiteral("MPBANK"), row));
         const auto lookup = [&](const QString &field) { return row.value(field); };
-        // The row's line as a statement writes it (the row about to go): its key
-        // as a save writes it from memory, its values read back alike.
-        const QString sql = QStringLiteral("select %1 from MPBANK t where M_YEAR = 90")
-                                .arg(ChangePack::lineSql(table, "t", Database::dialect(m_db->connectionName()), true));
-        QSqlQuery q(m_db->db());
-        QVERIFY(q.exec(sql) && q.next());
-        const QList<ChangePack::Row> read = ChangePack::rows(q.value(0).toString());
+        // The row's line as a month operation packs it from the table (the row
+        // about to go): its key as a save writes it from memory, its values
+        // read back alike.
+        ChangeOperation deleted(m_db->connectionName(), ChangeOperation::Kind::MonthDeleted,
+                                DeclarationKind::get(DeclarationKind::B01), "ABC", 90, 1);
+        QString error;
+        QVERIFY2(deleted.addStoredRows("t", "from MPBANK t where M_YEAR = :Y", {{"Y", 90}}, true, &error),
+                 qPrintable(error));
+        const QList<ChangePack::Row> read =
+            ChangePack::rows(m_db->scalar(QStringLiteral("select ROWS_TEXT from CHANGE_ROW")).toString());
         QCOMPARE(read.size(), 1);
         QCOMPARE(read.first().key, ChangeValues::keyOf(table, lookup));
         QCOMPARE(ChangeValues::describe(table, false, read.first().oldValues), values);

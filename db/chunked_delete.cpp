@@ -1,7 +1,7 @@
 #include "db/chunked_delete.h"
 
 #include "db/change_operation.h"
-#include "db/statement_runner.h"
+#include "db/repeated_statement.h"
 
 #include <algorithm>
 
@@ -18,9 +18,10 @@ bool ChunkedDelete::run(QString *error) const
                             .arg(chunk);
     if (history && !recordRows(error))
         return false;
+    RepeatedStatement chunkDelete(connectionName, sql, params);
     int deleted = 0;
     for (;;) {
-        const int n = StatementRunner::run(connectionName, sql, params, error);
+        const int n = chunkDelete.run(error);
         if (n < 0)
             return false;
         if (n == 0)

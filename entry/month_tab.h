@@ -124,4 +124,5 @@ private:
     int m_gaugeStart = 0;
     int m_gaugeDeleted = 0;
     QElapsedTimer m_sincePaint;
+    qint64 m_nextPaintMs = 0;     // the gauge's next paint, after the last (or the start)
 };

@@ -137,6 +137,8 @@ void tst_ChangePack::valuesReadBack_data()
     QTest::newRow("zero amount") << "11002" << QVariant(0.0) << "AMT=0 SERIAL=1";
     QTest::newRow("four places") << "11003" << QVariant(1234567.1234) << "AMT=1234567.1234 SERIAL=1";
     QTest::newRow("negative") << "11004" << QVariant(-0.5) << "AMT=-0.5 SERIAL=1";
+    QTest::newRow("a zero after the point") << "11005" << QVariant(-1000.05) << "AMT=-1000.05 SERIAL=1";
+    QTest::newRow("one ten-thousandth") << "11006" << QVariant(0.0001) << "AMT=0.0001 SERIAL=1";
     QTest::newRow("wide characters") << "臺北" << QVariant(1) << "AMT=1 SERIAL=1";
 }
 

@@ -77,38 +77,46 @@ bool ChangeOperation::addStoredRows(const QString &alias, const QString &fromWhe
         m_storedRows = true;
         return rows == 0 || insertPacked(rows, QString::fromUtf8(lines), error);
     }
-    if (StatementRunner::run(m_connectionName, packingStatement(alias, fromWhere, before), params, error) < 0)
+    // The lines joined unescaped are kept when the text holds exactly the
+    // separators the lines put in (and the line ends between them): then no
+    // text held a character to escape, which declaration data never does, and
+    // no row needed a check of its own. When nothing was kept (that, or no row
+    // at all), the rows are packed again, escaped: a statement planned only
+    // then.
+    const int plain = StatementRunner::run(m_connectionName, packingStatement(alias, fromWhere, before, false),
+                                           params, error);
+    if (plain < 0
+        || (plain == 0
+            && StatementRunner::run(m_connectionName, packingStatement(alias, fromWhere, before, true), params, error)
+                < 0))
         return false;
     m_storedRows = true;
     return true;
 }
 
-QString ChangeOperation::packingStatement(const QString &alias, const QString &fromWhere, bool before) const
+QString ChangeOperation::packingStatement(const QString &alias, const QString &fromWhere, bool before,
+                                         bool escaped) const
 {
-    // The lines are joined unescaped, and the whole text is used when it holds
-    // exactly the separators the lines put in (and the line ends between
-    // them): then no text held a character to escape, which declaration data
-    // never does, and no row needed a check of its own. Otherwise the rows are
-    // packed again, escaped (the server runs that subquery only then).
     const TableDef *table = Schema::table(m_declaration.table());
     const Dialect &dialect = Database::dialect(m_connectionName);
-    const QString order = alias + QStringLiteral(".rowid");
-    const QString lineEnd = QStringLiteral("'\n'");
-    const QString plain = dialect.orderedConcat(ChangePack::lineSql(*table, alias, dialect, before, false), lineEnd, order);
-    const QString escaped =
-        dialect.orderedConcat(ChangePack::lineSql(*table, alias, dialect, before, true), lineEnd, order);
-    // Each character counted by the bytes a replace() takes out: far quicker
-    // than translate(), which walks the text a character at a time.
-    const QString characters = ChangeValues::escapedCharacters();
-    QStringList removed;
-    for (const QChar c : characters)
-        removed << QStringLiteral("octet_length(replace(x.T, '%1', ''))").arg(c);
-    const QString separators =
-        QStringLiteral("octet_length(x.T) * %1 - (%2)").arg(characters.size()).arg(removed.join(QStringLiteral(" + ")));
-    return QStringLiteral("insert into %1 (OP_ID, ROW_COUNT, ROWS_TEXT) select %2, x.N, case when %3 = x.N * %4 - 1 "
-                          "then x.T else (select %5 %6) end from (select count(*) as N, %7 as T %6) x where x.N > 0")
-        .arg(QLatin1String(Schema::ChangeRow), QString::number(m_id), separators,
-             QString::number(ChangePack::separatorsPerLine(*table) + 1), escaped, fromWhere, plain);
+    const QString lines = dialect.orderedConcat(ChangePack::lineSql(*table, alias, dialect, before, escaped),
+                                                QStringLiteral("'\n'"), alias + QStringLiteral(".rowid"));
+    QString kept = QStringLiteral("x.N > 0");
+    if (!escaped) {
+        // Each character counted by the bytes a replace() takes out: far
+        // quicker than translate(), which walks the text a character at a time.
+        const QString characters = ChangeValues::escapedCharacters();
+        QStringList removed;
+        for (const QChar c : characters)
+            removed << QStringLiteral("octet_length(replace(x.T, '%1', ''))").arg(c);
+        kept += QStringLiteral(" and octet_length(x.T) * %1 - (%2) = x.N * %3 - 1")
+                    .arg(characters.size())
+                    .arg(removed.join(QStringLiteral(" + ")))
+                    .arg(ChangePack::separatorsPerLine(*table) + 1);
+    }
+    return QStringLiteral("insert into %1 (OP_ID, ROW_COUNT, ROWS_TEXT) select %2, x.N, x.T from (select count(*) as N, "
+                          "%3 as T %4) x where %5")
+        .arg(QLatin1String(Schema::ChangeRow), QString::number(m_id), lines, fromWhere, kept);
 }
 
 bool ChangeOperation::insertPacked(int rows, const QString &packed, QString *error)

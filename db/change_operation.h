@@ -54,8 +54,9 @@ private:
     // One row of CHANGE_ROW: `rows` lines packed.
     bool insertPacked(int rows, const QString &packed, QString *error);
     // The server's statement that packs the rows `fromWhere` selects, whose
-    // alias is `alias`, into one row of CHANGE_ROW.
-    QString packingStatement(const QString &alias, const QString &from, bool before) const;
+    // alias is `alias`, into one row of CHANGE_ROW: `escaped`, or unescaped and
+    // kept only when no text held a character to escape.
+    QString packingStatement(const QString &alias, const QString &fromWhere, bool before, bool escaped) const;
 
     QString m_connectionName;
     Kind m_kind;

@@ -104,6 +104,7 @@ bool SqliteStatement::bind(int position, const QVariant &value)
 
 bool SqliteStatement::exec()
 {
+    m_error.clear();
     if (!m_statement) {
         m_error = QStringLiteral("no statement");
         return false;
@@ -130,6 +131,7 @@ bool SqliteStatement::bindNamed(const QString &sql, const QVariantMap &params)
 
 bool SqliteStatement::next()
 {
+    m_error.clear();
     if (!m_statement)
         return false;
     const int rc = sqlite3_step(m_statement);

@@ -61,8 +61,10 @@ void ChangeOperation::addRow(const QString &key, const QString &oldValues, const
 }
 
 bool ChangeOperation::addStoredRows(const QString &alias, const QString &fromWhere, const QVariantMap &params,
-                                    bool before, QString *error)
+                                    bool before, QString *error, QList<qint64> *rowids)
 {
+    if (rowids)
+        rowids->clear();
     if (!recording())
         return true;
     const TableDef *table = Schema::table(m_declaration.table());
@@ -72,7 +74,7 @@ bool ChangeOperation::addStoredRows(const QString &alias, const QString &fromWhe
     if (sqlite3 *handle = SqliteStatement::handleOf(QSqlDatabase::database(m_connectionName, false))) {
         QByteArray lines;
         int rows = 0;
-        if (!SqliteChangeLines::pack(handle, *table, alias, fromWhere, params, before, &lines, &rows, error))
+        if (!SqliteChangeLines::pack(handle, *table, alias, fromWhere, params, before, &lines, &rows, error, rowids))
             return false;
         m_storedRows = true;
         return rows == 0 || insertPacked(rows, QString::fromUtf8(lines), error);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QList>
 #include <QString>
 #include <QVariantMap>
 #include <QtGlobal>
@@ -44,8 +45,10 @@ public:
     // The rows a statement selects, as they stand now, set-based: `fromWhere`
     // is "from <table> <alias> where ..." with its named parameters. `before`:
     // they are the rows before the change (they are about to go), else after.
+    // `rowids`, when given, receives the rows' rowids where the rows were read
+    // here (SQLite), and is left empty where the engine packed them itself.
     bool addStoredRows(const QString &alias, const QString &fromWhere, const QVariantMap &params, bool before,
-                       QString *error);
+                       QString *error, QList<qint64> *rowids = nullptr);
     // Writes the rows added in memory and then the operation itself.
     bool write(QString *error);
 

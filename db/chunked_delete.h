@@ -4,6 +4,7 @@
 
 class ChangeOperation;
 
+#include <QList>
 #include <QString>
 #include <QVariantMap>
 #include <functional>
@@ -32,8 +33,9 @@ public:
     std::function<void(int deleted)> progress;
     // The history of the delete, when given: before the first chunk the rows
     // about to go are added to it, in one statement over the same rows
-    // (rowidStatement's from and where), and once every chunk went it is
-    // written, inside the caller's transaction.
+    // (rowidStatement's from and where; on SQLite the chunks then delete the
+    // rowids that read found), and once every chunk went it is written, inside
+    // the caller's transaction.
     ChangeOperation *history = nullptr;
 
     // True when exactly expectedRows rows were deleted; false + *error otherwise.
@@ -44,5 +46,8 @@ public:
     static QString changedMessage(int expected, int found);
 
 private:
-    bool recordRows(QString *error) const;
+    bool recordRows(QList<qint64> *rowids, QString *error) const;
+    // Deletes the rows of `rowids` (SQLite) a chunk at a time: the rows
+    // deleted, or -1 + *error.
+    int deleteRowids(const QList<qint64> &rowids, int chunk, QString *error) const;
 };

@@ -37,7 +37,8 @@ void appendColumn(QByteArray &out, const SqliteStatement &row, int column, Chang
 namespace SqliteChangeLines {
 
 bool pack(sqlite3 *db, const TableDef &table, const QString &alias, const QString &fromWhere,
-          const QVariantMap &params, bool before, QByteArray *lines, int *rows, QString *error)
+          const QVariantMap &params, bool before, QByteArray *lines, int *rows, QString *error,
+          QList<qint64> *rowids)
 {
     const QList<const FieldDef *> keyFields = ChangeValues::fields(table, true);
     const QList<const FieldDef *> valueFields = ChangeValues::fields(table, false);
@@ -47,6 +48,8 @@ bool pack(sqlite3 *db, const TableDef &table, const QString &alias, const QStrin
         columns << alias + u'.' + f->name;
         kinds << ChangeValues::kindOf(*f);
     }
+    const int rowidColumn = int(columns.size());
+    columns << alias + QStringLiteral(".rowid");
     const QString sql = QStringLiteral("select %1 %2 order by %3.rowid").arg(columns.join(u','), fromWhere, alias);
     SqliteStatement select(db);
     if (!select.prepare(sql) || !select.bindNamed(sql, params)) {
@@ -58,7 +61,11 @@ bool pack(sqlite3 *db, const TableDef &table, const QString &alias, const QStrin
     const int keyCount = int(keyFields.size());
     lines->clear();
     *rows = 0;
+    if (rowids)
+        rowids->clear();
     while (select.next()) {
+        if (rowids)
+            rowids->append(select.integer(rowidColumn));
         if (*rows > 0)
             *lines += char(ChangePack::LineEnd.unicode());
         ++*rows;

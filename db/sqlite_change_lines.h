@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QList>
 #include <QString>
 #include <QVariantMap>
 
@@ -17,9 +18,11 @@ namespace SqliteChangeLines {
 
 // The lines of the rows of `fromWhere` ("from <table> <alias> where ...", its
 // named parameters in `params`) in stored order, each row as it is before the
-// change (`before`: it is about to go) or after it; *rows counts them. False
-// with *error (the engine's words) on a failure.
+// change (`before`: it is about to go) or after it; *rows counts them, and
+// `rowids` (when given) receives each one's rowid. False with *error (the
+// engine's words) on a failure.
 bool pack(sqlite3 *db, const TableDef &table, const QString &alias, const QString &fromWhere,
-          const QVariantMap &params, bool before, QByteArray *lines, int *rows, QString *error);
+          const QVariantMap &params, bool before, QByteArray *lines, int *rows, QString *error,
+          QList<qint64> *rowids = nullptr);
 
 } // namespace SqliteChangeLines

@@ -40,21 +40,19 @@ void appendLine(QString &packed, const QString &key, const QString &oldValues, c
 
 QString lineSql(const TableDef &table, const QString &alias, const Dialect &dialect, bool before, bool escaped)
 {
-    // One format() a row, whose "%s" writes a NULL part as nothing: far fewer
-    // steps a row than joining and coalescing every part.
-    const QString sep(ChangeValues::Separator);
-    const QString end(PartEnd);
-    const QStringList key = ChangeValues::partsSql(table, true, alias, dialect, escaped);
-    const QStringList values = ChangeValues::partsSql(table, false, alias, dialect, escaped);
-    auto marks = [&sep](qsizetype n) {
-        QStringList s;
-        for (qsizetype i = 0; i < n; ++i)
-            s << QStringLiteral("%s");
-        return s.join(sep);
+    // One concatenation a row, each part its text or '' for a NULL: on the
+    // server about half of what one format() a row costs.
+    auto joined = [&](bool key) {
+        QStringList parts;
+        for (const QString &part : ChangeValues::partsSql(table, key, alias, dialect, escaped))
+            parts << QStringLiteral("coalesce(%1, '')").arg(part);
+        return parts.isEmpty() ? QStringLiteral("''")
+                               : parts.join(QStringLiteral(" || '%1' || ").arg(ChangeValues::Separator));
     };
-    const QString valueMarks = u'=' + marks(values.size());
-    const QString pattern = marks(key.size()) + end + (before ? valueMarks + end : end + valueMarks);
-    return QStringLiteral("format('%1', %2)").arg(pattern, (key + values).join(QStringLiteral(", ")));
+    const QString end = QStringLiteral("'%1'").arg(PartEnd);
+    const QString values = QStringLiteral("'=' || ") + joined(false);
+    return joined(true) + QStringLiteral(" || ") + end + QStringLiteral(" || ")
+        + (before ? values + QStringLiteral(" || ") + end : end + QStringLiteral(" || ") + values);
 }
 
 int separatorsPerLine(const TableDef &table)

@@ -83,6 +83,8 @@ private slots:
     void valuesReadBack();
     void aRowAcrossOperations_data();
     void aRowAcrossOperations();
+    void wholeMonthDelete_data();
+    void wholeMonthDelete();
 };
 
 void tst_ChangePack::linesReadBack_data()
@@ -210,6 +212,64 @@ void tst_ChangePack::aRowAcrossOperations()
     QVERIFY2(ChangeEntry::ofRow(m_db->connectionName(), "B01", keyOf(row("11000", 1.0)), &entries, &error),
              qPrintable(error));
     QCOMPARE(listed(entries), ofRow);
+}
+
+void tst_ChangePack::wholeMonthDelete_data()
+{
+    QTest::addColumn<int>("stored");          // rows of the month in the table
+    QTest::addColumn<int>("expected");        // rows the tab read
+    QTest::addColumn<bool>("recorded");       // with the history
+    QTest::addColumn<QList<int>>("progress"); // rows deleted after each chunk of 2, when it succeeds
+    QTest::newRow("chunks that divide the month") << 6 << 6 << true << QList<int>{2, 4, 6};
+    QTest::newRow("a last chunk of one row") << 5 << 5 << true << QList<int>{2, 4, 5};
+    QTest::newRow("without the history") << 5 << 5 << false << QList<int>{2, 4, 5};
+    QTest::newRow("nothing stored") << 0 << 0 << true << QList<int>{};
+    QTest::newRow("a row added behind the tab") << 6 << 5 << true << QList<int>{};
+    QTest::newRow("a row added, without the history") << 6 << 5 << false << QList<int>{};
+    QTest::newRow("a row gone behind the tab") << 4 << 5 << true << QList<int>{};
+}
+
+// A month deleted a chunk at a time inside the caller's transaction: every row
+// the tab read goes and the gauge follows each chunk, the history holding each
+// row as it was; when the month holds other rows than the tab read, the delete
+// is refused and, the caller rolling back, the month and the history are as
+// they were.
+void tst_ChangePack::wholeMonthDelete()
+{
+    QFETCH(int, stored);
+    QFETCH(int, expected);
+    QFETCH(bool, recorded);
+    QFETCH(QList<int>, progress);
+    for (int i = 0; i < stored; ++i)
+        QVERIFY(m_db->insertRow(QStringLiteral("MPBANK"), row(QStringLiteral("1100%1").arg(i), i)));
+    ChangeOperation history(m_db->connectionName(), ChangeOperation::Kind::MonthDeleted, b01(), "ABC", 90, 1);
+    ChunkedDelete whole;
+    whole.connectionName = m_db->connectionName();
+    whole.table = QStringLiteral("MPBANK");
+    whole.rowidStatement = QStringLiteral("select a.rowid from MPBANK a where a.M_YEAR = :Y and a.M_MONTH = :M");
+    whole.params = {{"Y", 90}, {"M", 1}};
+    whole.expectedRows = expected;
+    whole.chunkRows = 2;
+    whole.history = recorded ? &history : nullptr;
+    QList<int> seen;
+    whole.progress = [&](int deleted) { seen << deleted; };
+
+    QVERIFY(m_db->db().transaction());
+    QString error;
+    const bool ok = whole.run(&error);
+    QCOMPARE(ok, stored == expected);
+    if (ok) {
+        QVERIFY(m_db->db().commit());
+        QCOMPARE(seen, progress);
+    } else {
+        QCOMPARE(error, ChunkedDelete::changedMessage(expected, stored));
+        QVERIFY(m_db->db().rollback());
+    }
+    QCOMPARE(m_db->count(QStringLiteral("MPBANK")), ok ? 0 : stored);
+    const QStringList lines = month();
+    QCOMPARE(lines.size(), ok && recorded ? stored : 0);
+    if (!lines.isEmpty())   // the rows as they were, in stored order
+        QCOMPARE(lines.last(), QStringLiteral("刪除整月|1100%1|AMT=%1 SERIAL=1|").arg(stored - 1));
 }
 
 QTEST_MAIN(tst_ChangePack)

@@ -1,3 +1,4 @@
+#include "db/engine_message.h"
 #include "db/field_kinds.h"
 #include "db/named_placeholders.h"
 #include "db/schema.h"
@@ -36,6 +37,9 @@ private slots:
     void runnerValues();
     void batchStoresAsOneRow_data();
     void batchStoresAsOneRow();
+    void runnerOutcomes_data();
+    void runnerOutcomes();
+    void runnerWaitsBoundedWhenBusy();
 
 private:
     QString stored() const;
@@ -402,6 +406,74 @@ void tst_UpdateApplier::batchStoresAsOneRow()
     QCOMPARE(stored.at(1), stored.at(2));
     if (kind == QMetaType::QString && !value.isNull())
         QCOMPARE(stored.at(2), "text:" + value.toString());
+}
+
+// A statement run once (StatementRunner, straight to the engine on SQLite):
+// the rows it changed, or the engine's words and nothing changed.
+void tst_UpdateApplier::runnerOutcomes_data()
+{
+    QTest::addColumn<QString>("sql");
+    QTest::addColumn<QVariantMap>("params");
+    QTest::addColumn<int>("changed");       // -1: refused
+    QTest::addColumn<QString>("words");     // in the message when refused
+    QTest::addColumn<QString>("after");     // CD01 then
+
+    QTest::newRow("every row") << "update CD01 set HSIEN_NAME = :N" << QVariantMap{{"N", "x"}} << 2 << ""
+                               << "A=x;B=x";
+    QTest::newRow("a parameter twice") << "update CD01 set HSIEN_NAME = :N || :N where HSIEN_ID = :K"
+                                       << QVariantMap{{"N", "甲"}, {"K", "B"}} << 1 << "" << "A=臺北市;B=甲甲";
+    QTest::newRow("no row") << "delete from CD01 where HSIEN_ID = :K" << QVariantMap{{"K", "Z"}} << 0 << ""
+                            << Stored;
+    QTest::newRow("a parameter not given is NULL") << "delete from CD01 where HSIEN_ID = :K or :K is null"
+                                                   << QVariantMap{} << 2 << "" << "";
+    QTest::newRow("a key stored already") << "insert into CD01 (HSIEN_ID, HSIEN_NAME) values (:K, 'x')"
+                                          << QVariantMap{{"K", "A"}} << -1 << EngineWords::repeatedKey() << Stored;
+    QTest::newRow("no such table") << "delete from NOSUCH" << QVariantMap{} << -1 << "NOSUCH" << Stored;
+    if (!TestDatabase::onServer()) {
+        // A server's simple protocol runs every statement of a text; SQLite's
+        // driver runs one, and a text of two is refused rather than half run.
+        QTest::newRow("two statements in one text") << "update CD01 set HSIEN_NAME = 'x'; delete from CD01"
+                                                    << QVariantMap{} << -1 << "multiple statements" << Stored;
+    }
+}
+
+void tst_UpdateApplier::runnerOutcomes()
+{
+    QFETCH(QString, sql);
+    QFETCH(QVariantMap, params);
+    QFETCH(int, changed);
+    QFETCH(QString, words);
+    QFETCH(QString, after);
+    QString error;
+    QCOMPARE(StatementRunner::run(m_db->connectionName(), sql, params, &error), changed);
+    QVERIFY2(changed < 0 ? error.contains(words, Qt::CaseInsensitive) : error.isEmpty(), qPrintable(error));
+    QCOMPARE(stored(), after);
+}
+
+// Another connection holds SQLite's write lock: a statement run once waits
+// the connection's busy timeout, no longer, and says so in the system's words.
+void tst_UpdateApplier::runnerWaitsBoundedWhenBusy()
+{
+    if (TestDatabase::onServer())
+        QSKIP("holds SQLite's write lock on the file");
+    const QString waiting = QStringLiteral("WAITING");
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", waiting);
+        db.setDatabaseName(m_db->path());
+        db.setConnectOptions("QSQLITE_BUSY_TIMEOUT=300");
+        QVERIFY(db.open());
+    }
+    QSqlQuery holder(m_db->db());
+    QVERIFY(holder.exec("begin immediate"));
+    QElapsedTimer clock;
+    clock.start();
+    QString error;
+    QCOMPARE(StatementRunner::run(waiting, "delete from CD01", {}, &error), -1);
+    QCOMPARE(error, EngineMessage::busy());
+    QVERIFY2(clock.elapsed() >= 250 && clock.elapsed() < 3000, qPrintable(QString::number(clock.elapsed())));
+    QVERIFY(holder.exec("commit"));
+    QCOMPARE(StatementRunner::run(waiting, "delete from CD01", {}, &error), 2);
+    QSqlDatabase::removeDatabase(waiting);
 }
 
 QTEST_GUILESS_MAIN(tst_UpdateApplier)

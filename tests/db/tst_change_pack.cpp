@@ -85,6 +85,8 @@ private slots:
     void aRowAcrossOperations();
     void wholeMonthDelete_data();
     void wholeMonthDelete();
+    void numbersAsWritten_data();
+    void numbersAsWritten();
 };
 
 void tst_ChangePack::linesReadBack_data()
@@ -270,6 +272,38 @@ void tst_ChangePack::wholeMonthDelete()
     QCOMPARE(lines.size(), ok && recorded ? stored : 0);
     if (!lines.isEmpty())   // the rows as they were, in stored order
         QCOMPARE(lines.last(), QStringLiteral("刪除整月|1100%1|AMT=%1 SERIAL=1|").arg(stored - 1));
+}
+
+void tst_ChangePack::numbersAsWritten_data()
+{
+    QTest::addColumn<double>("amount");
+    QTest::addColumn<QString>("text");
+    QTest::newRow("whole") << 1234.0 << "1234";
+    QTest::newRow("negative whole") << -3.0 << "-3";
+    QTest::newRow("zero") << 0.0 << "0";
+    QTest::newRow("negative zero") << -0.0 << "0";
+    QTest::newRow("one place") << 1234.5 << "1234.5";
+    QTest::newRow("a zero inside the places") << -1000.05 << "-1000.05";
+    QTest::newRow("four places") << 0.0001 << "0.0001";
+    QTest::newRow("below one, negative") << -0.5 << "-0.5";
+    QTest::newRow("the largest written as ten-thousandths") << 99999999999.9999 << "99999999999.9999";
+    QTest::newRow("larger") << 123456789012.3456 << "123456789012.3456";
+    QTest::newRow("sixteen digits") << 1234567890123456.0 << "1234567890123456";
+    QTest::newRow("more than four places: rounded") << 1.23456 << "1.2346";
+}
+
+// An amount is written as the same plain decimal by a row in memory (a save)
+// and by a row read from the table (a month replaced or deleted on SQLite).
+void tst_ChangePack::numbersAsWritten()
+{
+    QFETCH(double, amount);
+    QFETCH(QString, text);
+    QString fromMemory;
+    ChangeValues::appendValue(fromMemory, ChangeValues::Kind::Number, amount);
+    QCOMPARE(fromMemory, text);
+    QByteArray fromTable;
+    ChangeValues::appendNumberUtf8(fromTable, amount);
+    QCOMPARE(QString::fromUtf8(fromTable), text);
 }
 
 QTEST_MAIN(tst_ChangePack)

@@ -12,6 +12,7 @@
 #include "db/statement_runner.h"
 
 #include <QSqlDatabase>
+#include <QSqlQuery>
 
 #include <atomic>
 
@@ -85,8 +86,28 @@ bool ChangeOperation::addStoredRows(const QString &alias, const QString &fromWhe
     // no row needed a check of its own. When nothing was kept (that, or no row
     // at all), the rows are packed again, escaped: a statement planned only
     // then.
-    const int plain = StatementRunner::run(m_connectionName, packingStatement(alias, fromWhere, before, false),
-                                           params, error);
+    int plain = 0;
+    if (rowids) {
+        // The rows' rowids come back with the packing, so that a delete by
+        // chunks need not run the statement's joins over the month again.
+        const QString sql =
+            QStringLiteral("with x as (select count(*) as N, %1 as T, string_agg(cast(%2.rowid as text), ',' order by "
+                           "%2.rowid) as R %3), i as (insert into %4 (OP_ID, ROW_COUNT, ROWS_TEXT) select %5, x.N, x.T "
+                           "from x where %6 returning 1) select x.R, (select count(*) from i) from x")
+                .arg(packedLinesSql(alias, before, false), alias, fromWhere, QLatin1String(Schema::ChangeRow),
+                     QString::number(m_id), keptSql(false));
+        QSqlQuery q(QSqlDatabase::database(m_connectionName, false));
+        if (!StatementRunner::select(q, m_connectionName, sql, params, error))
+            return false;
+        if (q.next()) {
+            for (const QStringView id : q.value(0).toString().tokenize(u',', Qt::SkipEmptyParts))
+                rowids->append(id.toLongLong());
+            plain = q.value(1).toInt();
+        }
+    } else {
+        plain = StatementRunner::run(m_connectionName, packingStatement(alias, fromWhere, before, false), params,
+                                     error);
+    }
     if (plain < 0
         || (plain == 0
             && StatementRunner::run(m_connectionName, packingStatement(alias, fromWhere, before, true), params, error)
@@ -96,29 +117,38 @@ bool ChangeOperation::addStoredRows(const QString &alias, const QString &fromWhe
     return true;
 }
 
-QString ChangeOperation::packingStatement(const QString &alias, const QString &fromWhere, bool before,
-                                         bool escaped) const
+QString ChangeOperation::packedLinesSql(const QString &alias, bool before, bool escaped) const
 {
     const TableDef *table = Schema::table(m_declaration.table());
     const Dialect &dialect = Database::dialect(m_connectionName);
-    const QString lines = dialect.orderedConcat(ChangePack::lineSql(*table, alias, dialect, before, escaped),
-                                                QStringLiteral("'\n'"), alias + QStringLiteral(".rowid"));
+    return dialect.orderedConcat(ChangePack::lineSql(*table, alias, dialect, before, escaped), QStringLiteral("'\n'"),
+                                 alias + QStringLiteral(".rowid"));
+}
+
+QString ChangeOperation::keptSql(bool escaped) const
+{
     QString kept = QStringLiteral("x.N > 0");
-    if (!escaped) {
-        // Each character counted by the bytes a replace() takes out: far
-        // quicker than translate(), which walks the text a character at a time.
-        const QString characters = ChangeValues::escapedCharacters();
-        QStringList removed;
-        for (const QChar c : characters)
-            removed << QStringLiteral("octet_length(replace(x.T, '%1', ''))").arg(c);
-        kept += QStringLiteral(" and octet_length(x.T) * %1 - (%2) = x.N * %3 - 1")
-                    .arg(characters.size())
-                    .arg(removed.join(QStringLiteral(" + ")))
-                    .arg(ChangePack::separatorsPerLine(*table) + 1);
-    }
+    if (escaped)
+        return kept;
+    // Each character counted by the bytes a replace() takes out: far quicker
+    // than translate(), which walks the text a character at a time.
+    const QString characters = ChangeValues::escapedCharacters();
+    QStringList removed;
+    for (const QChar c : characters)
+        removed << QStringLiteral("octet_length(replace(x.T, '%1', ''))").arg(c);
+    return kept + QStringLiteral(" and octet_length(x.T) * %1 - (%2) = x.N * %3 - 1")
+                      .arg(characters.size())
+                      .arg(removed.join(QStringLiteral(" + ")))
+                      .arg(ChangePack::separatorsPerLine(*Schema::table(m_declaration.table())) + 1);
+}
+
+QString ChangeOperation::packingStatement(const QString &alias, const QString &fromWhere, bool before,
+                                         bool escaped) const
+{
     return QStringLiteral("insert into %1 (OP_ID, ROW_COUNT, ROWS_TEXT) select %2, x.N, x.T from (select count(*) as N, "
                           "%3 as T %4) x where %5")
-        .arg(QLatin1String(Schema::ChangeRow), QString::number(m_id), lines, fromWhere, kept);
+        .arg(QLatin1String(Schema::ChangeRow), QString::number(m_id), packedLinesSql(alias, before, escaped),
+             fromWhere, keptSql(escaped));
 }
 
 bool ChangeOperation::insertPacked(int rows, const QString &packed, QString *error)

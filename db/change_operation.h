@@ -45,8 +45,7 @@ public:
     // The rows a statement selects, as they stand now, set-based: `fromWhere`
     // is "from <table> <alias> where ..." with its named parameters. `before`:
     // they are the rows before the change (they are about to go), else after.
-    // `rowids`, when given, receives the rows' rowids where the rows were read
-    // here (SQLite), and is left empty where the engine packed them itself.
+    // `rowids`, when given, receives the rows' rowids, in stored order.
     bool addStoredRows(const QString &alias, const QString &fromWhere, const QVariantMap &params, bool before,
                        QString *error, QList<qint64> *rowids = nullptr);
     // Writes the rows added in memory and then the operation itself.
@@ -60,6 +59,10 @@ private:
     // alias is `alias`, into one row of CHANGE_ROW: `escaped`, or unescaped and
     // kept only when no text held a character to escape.
     QString packingStatement(const QString &alias, const QString &fromWhere, bool before, bool escaped) const;
+    // Its parts: the rows' lines joined in stored order, and the condition
+    // on them (x.N rows, x.T text) for keeping the packed row.
+    QString packedLinesSql(const QString &alias, bool before, bool escaped) const;
+    QString keptSql(bool escaped) const;
 
     QString m_connectionName;
     Kind m_kind;

@@ -1,14 +1,15 @@
 #include "db/chunked_delete.h"
 
 #include "db/change_operation.h"
-#include "db/engine_message.h"
-#include "db/repeated_statement.h"
 #include "db/sqlite_statement.h"
+#include "db/statement_runner.h"
 
 #include <QSqlDatabase>
+#include <QSqlQuery>
 #include <QStringList>
 
 #include <algorithm>
+#include <optional>
 
 QString ChunkedDelete::changedMessage(int expected, int found)
 {
@@ -18,37 +19,21 @@ QString ChunkedDelete::changedMessage(int expected, int found)
 bool ChunkedDelete::run(QString *error) const
 {
     const int chunk = chunkRows > 0 ? chunkRows : std::max(100, (expectedRows + 19) / 20);
-    const QString sql = QStringLiteral("delete from %1 where rowid in (%2 limit %3)")
-                            .arg(table, rowidStatement)
-                            .arg(chunk);
-    // The history reads the rows before they go; where it read them here
-    // (SQLite) their rowids come with them, and the chunks delete by those
-    // rather than run the statement's joins over the month once more.
+    // The rows' rowids are read once, by the history's read of the rows when
+    // there is one: the chunks delete by those rather than run the statement's
+    // joins over the month once a chunk.
     QList<qint64> rowids;
     if (history && !recordRows(&rowids, error))
         return false;
-    int deleted = 0;
-    if (!rowids.isEmpty()) {
-        if (rowids.size() != expectedRows) {
-            *error = changedMessage(expectedRows, int(rowids.size()));
-            return false;
-        }
-        deleted = deleteRowids(rowids, chunk, error);
-        if (deleted < 0)
-            return false;
-    } else {
-        RepeatedStatement chunkDelete(connectionName, sql, params);
-        for (;;) {
-            const int n = chunkDelete.run(error);
-            if (n < 0)
-                return false;
-            if (n == 0)
-                break;
-            deleted += n;
-            if (progress)
-                progress(deleted);
-        }
+    if (rowids.isEmpty() && !readRowids(&rowids, error))
+        return false;
+    if (rowids.size() != expectedRows) {
+        *error = changedMessage(expectedRows, int(rowids.size()));
+        return false;
     }
+    const int deleted = deleteRowids(rowids, chunk, error);
+    if (deleted < 0)
+        return false;
     if (deleted != expectedRows) {
         *error = changedMessage(expectedRows, deleted);
         return false;
@@ -56,36 +41,70 @@ bool ChunkedDelete::run(QString *error) const
     return !history || history->write(error);
 }
 
+bool ChunkedDelete::readRowids(QList<qint64> *rowids, QString *error) const
+{
+    if (sqlite3 *handle = SqliteStatement::handleOf(QSqlDatabase::database(connectionName, false))) {
+        SqliteStatement select(handle);
+        if (!select.prepare(rowidStatement) || !select.bindNamed(rowidStatement, params)) {
+            *error = select.error();
+            return false;
+        }
+        while (select.next())
+            rowids->append(select.integer(0));
+        if (select.failed())
+            *error = select.error();
+        return !select.failed();
+    }
+    QSqlQuery q(QSqlDatabase::database(connectionName, false));
+    if (!StatementRunner::select(q, connectionName, rowidStatement, params, error))
+        return false;
+    while (q.next())
+        rowids->append(q.value(0).toLongLong());
+    return true;
+}
+
 int ChunkedDelete::deleteRowids(const QList<qint64> &rowids, int chunk, QString *error) const
 {
+    // On SQLite one statement of a chunk's rowids, prepared once for the full
+    // chunks and once for the last; a server gets each chunk as one message,
+    // its rowids (numbers) written into the text.
     sqlite3 *handle = SqliteStatement::handleOf(QSqlDatabase::database(connectionName, false));
-    if (!handle) {
-        *error = EngineMessage::connectionClosed(connectionName);
-        return -1;
-    }
-    // One statement of a chunk's rowids, prepared once for the full chunks
-    // and once for the last.
-    SqliteStatement statement(handle);
+    std::optional<SqliteStatement> statement;
+    if (handle)
+        statement.emplace(handle);
     int prepared = 0;
     int deleted = 0;
     for (qsizetype start = 0; start < rowids.size(); start += chunk) {
         const int rows = int(std::min<qsizetype>(chunk, rowids.size() - start));
-        if (rows != prepared) {
-            QStringList marks(rows, QStringLiteral("?"));
-            if (!statement.prepare(QStringLiteral("delete from %1 where rowid in (%2)")
-                                       .arg(table, marks.join(u',')))) {
-                *error = statement.error();
+        int n = 0;
+        if (statement) {
+            if (rows != prepared) {
+                const QStringList marks(rows, QStringLiteral("?"));
+                if (!statement->prepare(
+                        QStringLiteral("delete from %1 where rowid in (%2)").arg(table, marks.join(u',')))) {
+                    *error = statement->error();
+                    return -1;
+                }
+                prepared = rows;
+            }
+            for (int i = 0; i < rows; ++i)
+                statement->bind(i, rowids.at(start + i));
+            if (!statement->exec()) {
+                *error = statement->error();
                 return -1;
             }
-            prepared = rows;
+            n = statement->changes();
+        } else {
+            QStringList ids;
+            for (int i = 0; i < rows; ++i)
+                ids << QString::number(rowids.at(start + i));
+            n = StatementRunner::run(connectionName,
+                                     QStringLiteral("delete from %1 where rowid in (%2)").arg(table, ids.join(u',')),
+                                     {}, error);
+            if (n < 0)
+                return -1;
         }
-        for (int i = 0; i < rows; ++i)
-            statement.bind(i, rowids.at(start + i));
-        if (!statement.exec()) {
-            *error = statement.error();
-            return -1;
-        }
-        deleted += statement.changes();
+        deleted += n;
         if (progress)
             progress(deleted);
     }

@@ -9,11 +9,11 @@ class ChangeOperation;
 #include <QVariantMap>
 #include <functional>
 
-// Deletes a set of rows of one table with one delete statement, run a chunk of
-// rows at a time so that a gauge can follow: "delete from T where rowid in
-// (<rows> limit n)" until no row is left. The rows are given as a select of
-// their rowids (PeriodQuery::rowidStatement), so exactly the rows a tab shows
-// go, not others of the month it does not show.
+// Deletes a set of rows of one table a chunk of rows at a time, so that a
+// gauge can follow: their rowids are read once, then "delete from T where
+// rowid in (<a chunk of them>)" until every one went. The rows are given as a
+// select of their rowids (PeriodQuery::rowidStatement), so exactly the rows a
+// tab shows go, not others of the month it does not show.
 //
 // The caller holds the transaction: a delete that fails, or finds another
 // number of rows than it was told to expect (another writer added or removed
@@ -33,9 +33,9 @@ public:
     std::function<void(int deleted)> progress;
     // The history of the delete, when given: before the first chunk the rows
     // about to go are added to it, in one statement over the same rows
-    // (rowidStatement's from and where; on SQLite the chunks then delete the
-    // rowids that read found), and once every chunk went it is written, inside
-    // the caller's transaction.
+    // (rowidStatement's from and where; the chunks then delete the rowids
+    // that read found), and once every chunk went it is written, inside the
+    // caller's transaction.
     ChangeOperation *history = nullptr;
 
     // True when exactly expectedRows rows were deleted; false + *error otherwise.
@@ -47,7 +47,9 @@ public:
 
 private:
     bool recordRows(QList<qint64> *rowids, QString *error) const;
-    // Deletes the rows of `rowids` (SQLite) a chunk at a time: the rows
-    // deleted, or -1 + *error.
+    // The rowids of rowidStatement's rows, without the history.
+    bool readRowids(QList<qint64> *rowids, QString *error) const;
+    // Deletes the rows of `rowids` a chunk at a time: the rows deleted, or
+    // -1 + *error.
     int deleteRowids(const QList<qint64> &rowids, int chunk, QString *error) const;
 };

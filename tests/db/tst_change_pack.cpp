@@ -48,17 +48,22 @@ class tst_ChangePack : public DatabaseTest
                                                                                                  : QStringList{error};
     }
 
-    // The month's stored rows deleted as a tab deletes them, with the history.
-    bool deleteMonth(int rows)
+    // The delete of the month's stored rows as a tab deletes them, with the history.
+    ChunkedDelete monthDelete(ChangeOperation &history, int expectedRows)
     {
-        ChangeOperation history(m_db->connectionName(), ChangeOperation::Kind::MonthDeleted, b01(), "ABC", 90, 1);
         ChunkedDelete whole;
         whole.connectionName = m_db->connectionName();
         whole.table = QStringLiteral("MPBANK");
         whole.rowidStatement = QStringLiteral("select a.rowid from MPBANK a where a.M_YEAR = :Y and a.M_MONTH = :M");
         whole.params = {{"Y", 90}, {"M", 1}};
-        whole.expectedRows = rows;
+        whole.expectedRows = expectedRows;
         whole.history = &history;
+        return whole;
+    }
+    bool deleteMonth(int rows)
+    {
+        ChangeOperation history(m_db->connectionName(), ChangeOperation::Kind::MonthDeleted, b01(), "ABC", 90, 1);
+        const ChunkedDelete whole = monthDelete(history, rows);
         QString error;
         return whole.run(&error);
     }
@@ -242,14 +247,8 @@ void tst_ChangePack::wholeMonthDelete()
     for (int i = 0; i < stored; ++i)
         QVERIFY(m_db->insertRow(QStringLiteral("MPBANK"), row(QStringLiteral("1100%1").arg(i), i)));
     ChangeOperation history(m_db->connectionName(), ChangeOperation::Kind::MonthDeleted, b01(), "ABC", 90, 1);
-    ChunkedDelete whole;
-    whole.connectionName = m_db->connectionName();
-    whole.table = QStringLiteral("MPBANK");
-    whole.rowidStatement = QStringLiteral("select a.rowid from MPBANK a where a.M_YEAR = :Y and a.M_MONTH = :M");
-    whole.params = {{"Y", 90}, {"M", 1}};
-    whole.expectedRows = expected;
+    ChunkedDelete whole = monthDelete(history, expected);
     whole.chunkRows = 2;
-    whole.history = &history;
     QList<int> seen;
     whole.progress = [&](int deleted) { seen << deleted; };
 

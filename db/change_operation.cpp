@@ -77,7 +77,7 @@ bool ChangeOperation::addStoredRows(const QString &alias, const QString &fromWhe
         int rows = 0;
         if (!SqliteChangeLines::pack(handle, *table, alias, fromWhere, params, before, &lines, &rows, error, rowids))
             return false;
-        m_storedRows = true;
+        m_storedCount += rows;
         return rows == 0 || insertPacked(rows, QString::fromUtf8(lines), error);
     }
     // The lines joined unescaped are kept when the text holds exactly the
@@ -93,7 +93,7 @@ bool ChangeOperation::addStoredRows(const QString &alias, const QString &fromWhe
         const QString sql =
             QStringLiteral("with x as (select count(*) as N, %1 as T, string_agg(cast(%2.rowid as text), ',' order by "
                            "%2.rowid) as R %3), i as (insert into %4 (OP_ID, ROW_COUNT, ROWS_TEXT) select %5, x.N, x.T "
-                           "from x where %6 returning 1) select x.R, (select count(*) from i) from x")
+                           "from x where %6 returning 1) select x.R, (select count(*) from i), x.N from x")
                 .arg(packedLinesSql(alias, before, false), alias, fromWhere, QLatin1String(Schema::ChangeRow),
                      QString::number(m_id), keptSql(false));
         QSqlQuery q(QSqlDatabase::database(m_connectionName, false));
@@ -103,17 +103,18 @@ bool ChangeOperation::addStoredRows(const QString &alias, const QString &fromWhe
             for (const QStringView id : q.value(0).toString().tokenize(u',', Qt::SkipEmptyParts))
                 rowids->append(id.toLongLong());
             plain = q.value(1).toInt();
+            m_storedCount += q.value(2).toInt();
         }
     } else {
         plain = StatementRunner::run(m_connectionName, packingStatement(alias, fromWhere, before, false), params,
                                      error);
+        m_storedCountKnown = false;   // counted where they are (write())
     }
     if (plain < 0
         || (plain == 0
             && StatementRunner::run(m_connectionName, packingStatement(alias, fromWhere, before, true), params, error)
                 < 0))
         return false;
-    m_storedRows = true;
     return true;
 }
 
@@ -178,12 +179,12 @@ bool ChangeOperation::write(QString *error)
         return true;
     if (!writeRows(error))
         return false;
-    // Rows a statement added are counted where they are, by the packed rows'
-    // own counts (the operation's key finds them).
-    const QString rowsChanged = m_storedRows
-        ? QStringLiteral("(select coalesce(sum(ROW_COUNT), 0) from %1 where OP_ID = %2)")
-              .arg(QLatin1String(Schema::ChangeRow), QString::number(m_id))
-        : QStringLiteral(":ROWS_CHANGED");
+    // Rows a statement packed where they are, uncounted here, are counted
+    // there, by the packed rows' own counts (the operation's key finds them).
+    const QString rowsChanged = m_storedCountKnown
+        ? QStringLiteral(":ROWS_CHANGED")
+        : QStringLiteral("(select coalesce(sum(ROW_COUNT), 0) from %1 where OP_ID = %2)")
+              .arg(QLatin1String(Schema::ChangeRow), QString::number(m_id));
     const QString sql = QStringLiteral("insert into %1 (OP_ID, DONE_AT, DONE_BY, OPERATION, KIND, BANK_CODE, M_YEAR, "
                                        "M_MONTH, ROWS_CHANGED) values (:OP_ID, :DONE_AT, :DONE_BY, :OPERATION, "
                                        ":KIND, :BANK_CODE, :M_YEAR, :M_MONTH, %2)")
@@ -196,7 +197,7 @@ bool ChangeOperation::write(QString *error)
                        {QStringLiteral("BANK_CODE"), m_institution.isNull() ? QStringLiteral("") : m_institution},
                        {QStringLiteral("M_YEAR"), m_year},
                        {QStringLiteral("M_MONTH"), m_month}};
-    if (!m_storedRows)
-        params.insert(QStringLiteral("ROWS_CHANGED"), double(m_rows));
+    if (m_storedCountKnown)
+        params.insert(QStringLiteral("ROWS_CHANGED"), double(m_rows + m_storedCount));
     return StatementRunner::run(m_connectionName, sql, params, error) == 1;
 }

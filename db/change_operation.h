@@ -72,6 +72,7 @@ private:
     int m_month = 0;
     qint64 m_id = 0;
     int m_rows = 0;               // added in memory
-    bool m_storedRows = false;    // rows added by a statement too
+    int m_storedCount = 0;        // rows added from the table, where counted here
+    bool m_storedCountKnown = true;   // false: a server packed some without counting them here
     QString m_packed;             // the rows added in memory
 };

@@ -87,6 +87,7 @@ bool ChangeOperation::addStoredRows(const QString &alias, const QString &fromWhe
     // at all), the rows are packed again, escaped: a statement planned only
     // then.
     int plain = 0;
+    int rows = -1;   // unknown
     if (rowids) {
         // The rows' rowids come back with the packing, so that a delete by
         // chunks need not run the statement's joins over the month again.
@@ -103,19 +104,19 @@ bool ChangeOperation::addStoredRows(const QString &alias, const QString &fromWhe
             for (const QStringView id : q.value(0).toString().tokenize(u',', Qt::SkipEmptyParts))
                 rowids->append(id.toLongLong());
             plain = q.value(1).toInt();
-            m_storedCount += q.value(2).toInt();
+            rows = q.value(2).toInt();
+            m_storedCount += rows;
         }
     } else {
         plain = StatementRunner::run(m_connectionName, packingStatement(alias, fromWhere, before, false), params,
                                      error);
         m_storedCountKnown = false;   // counted where they are (write())
     }
-    if (plain < 0
-        || (plain == 0
-            && StatementRunner::run(m_connectionName, packingStatement(alias, fromWhere, before, true), params, error)
-                < 0))
+    if (plain < 0)
         return false;
-    return true;
+    if (plain > 0 || rows == 0)
+        return true;
+    return StatementRunner::run(m_connectionName, packingStatement(alias, fromWhere, before, true), params, error) >= 0;
 }
 
 QString ChangeOperation::packedLinesSql(const QString &alias, bool before, bool escaped) const

@@ -29,7 +29,8 @@ class FileLines
 {
 public:
     FileLines(const DeclarationKind &kind, const DeclarationFileCheck::Result &file)
-        : m_kind(kind), m_file(file), m_width(kind.fields().size())
+        : m_kind(kind), m_file(file), m_width(kind.fields().size()),
+          m_bankField(kind.fieldIndex(QStringLiteral("BANK_CODE")))
     {
     }
 
@@ -40,12 +41,13 @@ public:
     {
         return RecordReader::valueOf(m_kind.fields().at(field), m_file.readings.at(line * m_width + field));
     }
-    QString bankCode(int line) const { return value(line, m_kind.fieldIndex(QStringLiteral("BANK_CODE"))).toString(); }
+    QString bankCode(int line) const { return value(line, m_bankField).toString(); }
 
 private:
     const DeclarationKind &m_kind;
     const DeclarationFileCheck::Result &m_file;
     qsizetype m_width;
+    int m_bankField;   // found once, not once a line
 };
 
 // The value of one added field for a line read.

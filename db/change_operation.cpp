@@ -91,12 +91,11 @@ bool ChangeOperation::addStoredRows(const QString &alias, const QString &fromWhe
     if (rowids) {
         // The rows' rowids come back with the packing, so that a delete by
         // chunks need not run the statement's joins over the month again.
-        const QString sql =
-            QStringLiteral("with x as (select count(*) as N, %1 as T, string_agg(cast(%2.rowid as text), ',' order by "
-                           "%2.rowid) as R %3), i as (insert into %4 (OP_ID, ROW_COUNT, ROWS_TEXT) select %5, x.N, x.T "
-                           "from x where %6 returning 1) select x.R, (select count(*) from i), x.N from x")
-                .arg(packedLinesSql(alias, before, false), alias, fromWhere, QLatin1String(Schema::ChangeRow),
-                     QString::number(m_id), keptSql(false));
+        const QString sql = QStringLiteral("with x as (%1), i as (insert into %2 (OP_ID, ROW_COUNT, ROWS_TEXT) select "
+                                           "%3, x.N, x.T from x where %4 returning 1) select x.R, (select count(*) "
+                                           "from i), x.N from x")
+                                .arg(packedSql(alias, fromWhere, before, false, true),
+                                     QLatin1String(Schema::ChangeRow), QString::number(m_id), keptSql(false));
         QSqlQuery q(QSqlDatabase::database(m_connectionName, false));
         if (!StatementRunner::select(q, m_connectionName, sql, params, error))
             return false;
@@ -119,12 +118,17 @@ bool ChangeOperation::addStoredRows(const QString &alias, const QString &fromWhe
     return StatementRunner::run(m_connectionName, packingStatement(alias, fromWhere, before, true), params, error) >= 0;
 }
 
-QString ChangeOperation::packedLinesSql(const QString &alias, bool before, bool escaped) const
+QString ChangeOperation::packedSql(const QString &alias, const QString &fromWhere, bool before, bool escaped,
+                                   bool withRowids) const
 {
+    // Ordered once in a subquery that the aggregates read in its order: an
+    // order within each aggregate would sort the rows once an aggregate.
     const TableDef *table = Schema::table(m_declaration.table());
-    const Dialect &dialect = Database::dialect(m_connectionName);
-    return dialect.orderedConcat(ChangePack::lineSql(*table, alias, dialect, before, escaped), QStringLiteral("'\n'"),
-                                 alias + QStringLiteral(".rowid"));
+    const QString line = ChangePack::lineSql(*table, alias, Database::dialect(m_connectionName), before, escaped);
+    return QStringLiteral("select count(*) as N, string_agg(L, '\n') as T%1 from (select %2 as L, %3.rowid as I %4 "
+                          "order by %3.rowid) s")
+        .arg(withRowids ? QStringLiteral(", string_agg(cast(I as text), ',') as R") : QString(), line, alias,
+             fromWhere);
 }
 
 QString ChangeOperation::keptSql(bool escaped) const
@@ -147,10 +151,9 @@ QString ChangeOperation::keptSql(bool escaped) const
 QString ChangeOperation::packingStatement(const QString &alias, const QString &fromWhere, bool before,
                                          bool escaped) const
 {
-    return QStringLiteral("insert into %1 (OP_ID, ROW_COUNT, ROWS_TEXT) select %2, x.N, x.T from (select count(*) as N, "
-                          "%3 as T %4) x where %5")
-        .arg(QLatin1String(Schema::ChangeRow), QString::number(m_id), packedLinesSql(alias, before, escaped),
-             fromWhere, keptSql(escaped));
+    return QStringLiteral("insert into %1 (OP_ID, ROW_COUNT, ROWS_TEXT) select %2, x.N, x.T from (%3) x where %4")
+        .arg(QLatin1String(Schema::ChangeRow), QString::number(m_id),
+             packedSql(alias, fromWhere, before, escaped, false), keptSql(escaped));
 }
 
 bool ChangeOperation::insertPacked(int rows, const QString &packed, QString *error)

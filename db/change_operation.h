@@ -59,9 +59,11 @@ private:
     // alias is `alias`, into one row of CHANGE_ROW: `escaped`, or unescaped and
     // kept only when no text held a character to escape.
     QString packingStatement(const QString &alias, const QString &fromWhere, bool before, bool escaped) const;
-    // Its parts: the rows' lines joined in stored order, and the condition
-    // on them (x.N rows, x.T text) for keeping the packed row.
-    QString packedLinesSql(const QString &alias, bool before, bool escaped) const;
+    // Its parts: the rows counted (N) and their lines joined in stored order
+    // (T), with their rowids (R) when asked, and the condition on N and T
+    // for keeping the packed row.
+    QString packedSql(const QString &alias, const QString &fromWhere, bool before, bool escaped,
+                      bool withRowids) const;
     QString keptSql(bool escaped) const;
 
     QString m_connectionName;

@@ -260,18 +260,29 @@ QString keyOf(const TableDef &table, const Lookup &value) { return encode(table,
 QString valuesOf(const TableDef &table, const Lookup &value) { return encode(table, false, value); }
 QStringList partsSql(const TableDef &table, bool key, const QString &alias, const Dialect &dialect, bool escaped)
 {
+    // A server's key fields are never NULL (its primary key holds them), so
+    // only its other fields pay for a coalesce(); a row's few calls a field
+    // are most of what packing a month costs there.
+    const bool neverNull = key && dialect.isServer();
     QStringList parts;
     for (const FieldDef *f : partFields(table, key)) {
         const QString column = alias + u'.' + f->name;
         QString part;
-        if (f->type == FieldType::Text)
+        if (f->type == FieldType::Text && dialect.isServer())
+            part = QStringLiteral("cast(%1 as text)").arg(column);   // a bpchar's text has no trailing blanks
+        else if (f->type == FieldType::Text)
             part = QStringLiteral("rtrim(%1)").arg(column);
-        else if (f->type == FieldType::Float)
+        else if (f->type == FieldType::Float && !dialect.isServer())
+            // SQLite's printf() writes a NULL as a number.
             part = QStringLiteral("case when %1 is null then null else %2 end").arg(column, dialect.exactNumberText(column));
+        else if (f->type == FieldType::Float)
+            part = dialect.exactNumberText(column);
         else
             part = QStringLiteral("cast(%1 as text)").arg(column);
         const bool text = f->type == FieldType::Text || f->type == FieldType::Date;
-        parts << (escaped && text ? escapedSql(part) : part);
+        if (escaped && text)
+            part = escapedSql(part);
+        parts << (neverNull ? part : QStringLiteral("coalesce(%1, '')").arg(part));
     }
     return parts;
 }

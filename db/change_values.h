@@ -53,8 +53,8 @@ void appendTextUtf8(QByteArray &out, QByteArrayView text, bool dropTrailingBlank
 
 // The same texts from a statement's rows: one select expression a field of
 // the key (else of the values) over the table named `alias`, in the engine's
-// words (its exact text of a stored number), each a text or NULL for an empty
-// part, to be joined by the caller (format()'s "%s" writes NULL as nothing).
+// words (its exact text of a stored number), each a text, empty for a NULL,
+// to be joined by the caller.
 // `escaped`: with a text's escape; without it, for rows whose texts hold no
 // character to escape (escapedCharacters(), which the caller checks).
 QStringList partsSql(const TableDef &table, bool key, const QString &alias, const Dialect &dialect, bool escaped);

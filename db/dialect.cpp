@@ -127,12 +127,6 @@ QString Dialect::exactNumberText(const QString &column) const
                       : QStringLiteral("printf('%!.17g', %1)").arg(column);
 }
 
-QString Dialect::orderedConcat(const QString &expression, const QString &separator, const QString &order) const
-{
-    return isServer() ? QStringLiteral("string_agg(%1, %2 order by %3)").arg(expression, separator, order)
-                      : QStringLiteral("group_concat(%1, %2)").arg(expression, separator);
-}
-
 QString Dialect::beginWrite() const
 {
     // SQLite's plain "begin" would take the write lock only at the first write,

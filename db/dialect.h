@@ -63,12 +63,6 @@ public:
     // server's text of a double is already the shortest that reads back exactly.
     QString exactNumberText(const QString &column) const;
 
-    // An aggregate: the texts `expression` of a group's rows joined by the
-    // literal `separator`, in the order of `order`. The server orders within
-    // the aggregate; SQLite joins them in the order its rows come, so the
-    // caller selects them from a subquery ordered by `order`.
-    QString orderedConcat(const QString &expression, const QString &separator, const QString &order) const;
-
     // "Begin a transaction and hold the write lock from its start".
     QString beginWrite() const;
     // The month lock taken inside the write transaction before a month is

@@ -1,5 +1,6 @@
 #include "db/change_list.h"
 
+#include "db/change_line_key.h"
 #include "db/change_pack.h"
 #include "db/change_values.h"
 #include "db/declaration_kind.h"
@@ -14,6 +15,7 @@
 #include <algorithm>
 #include <cmath>
 #include <functional>
+#include <optional>
 
 namespace {
 
@@ -51,7 +53,14 @@ bool select(const QString &connectionName, const QString &where, const QVariantM
         e.bankCode = q.value(5).toString();
         e.year = q.value(6).toInt();
         e.month = q.value(7).toInt();
+        // Each line's key whole again, with the operation's own fields.
+        const DeclarationKind *kind = DeclarationKind::find(e.kind);
+        const TableDef *table = kind ? Schema::table(kind->table()) : nullptr;
+        const std::optional<ChangeLineKey> lineKey =
+            table ? std::make_optional<ChangeLineKey>(*table, e.bankCode, e.year, e.month) : std::nullopt;
         for (ChangePack::Row &row : ChangePack::rows(q.value(8).toString())) {
+            if (lineKey)
+                row.key = lineKey->whole(row.key);
             if (keep && !keep(row))
                 continue;
             e.key = std::move(row.key);

@@ -49,7 +49,8 @@ QString ChangeOperation::words(const QString &code)
 ChangeOperation::ChangeOperation(QString connectionName, Kind kind, const DeclarationKind &declaration,
                                  QString institution, int year, int month)
     : m_connectionName(std::move(connectionName)), m_kind(kind), m_declaration(declaration),
-      m_institution(std::move(institution)), m_year(year), m_month(month), m_id(ChangeAuthor::nextId())
+      m_institution(std::move(institution)), m_year(year), m_month(month), m_id(ChangeAuthor::nextId()),
+      m_lineKey(*Schema::table(declaration.table()), m_institution, year, month)
 {
 }
 
@@ -75,17 +76,26 @@ bool ChangeOperation::addStoredRows(const QString &alias, const QString &fromWhe
     if (sqlite3 *handle = SqliteStatement::handleOf(QSqlDatabase::database(m_connectionName, false))) {
         QByteArray lines;
         int rows = 0;
-        if (!SqliteChangeLines::pack(handle, *table, alias, fromWhere, params, before, &lines, &rows, error, rowids))
+        if (!SqliteChangeLines::pack(handle, *table, m_lineKey, alias, fromWhere, params, before, &lines, &rows, error,
+                                     rowids))
             return false;
         m_storedCount += rows;
         return rows == 0 || insertPacked(rows, QString::fromUtf8(lines), error);
     }
-    // The lines joined unescaped are kept when the text holds exactly the
-    // separators the lines put in (and the line ends between them): then no
-    // text held a character to escape, which declaration data never does, and
-    // no row needed a check of its own. When nothing was kept (that, or no row
-    // at all), the rows are packed again, escaped: a statement planned only
-    // then.
+    // The lines joined unescaped, keys without the operation's own fields,
+    // are kept when the text holds exactly the separators the lines put in
+    // (and the line ends between them): then no text held a character to
+    // escape, which declaration data never does, no row needed a check of its
+    // own, and every row had the operation's own fields (a row that had not
+    // is no line). When nothing was kept (that, or no row at all), the rows
+    // are packed again, escaped and with whole keys: a statement planned
+    // only then.
+    QVariantMap ownParams = params;
+    const QList<const FieldDef *> keyFields = ChangeValues::fields(*table, true);
+    for (int i = 0; i < m_lineKey.fieldCount(); ++i) {
+        if (m_lineKey.isOwn(i))
+            ownParams.insert(ChangePack::ownParameter(keyFields.at(i)->name), m_lineKey.ownValue(i));
+    }
     int plain = 0;
     int rows = -1;   // unknown
     if (rowids) {
@@ -97,7 +107,7 @@ bool ChangeOperation::addStoredRows(const QString &alias, const QString &fromWhe
                                 .arg(packedSql(alias, fromWhere, before, false, true),
                                      QLatin1String(Schema::ChangeRow), QString::number(m_id), keptSql(false));
         QSqlQuery q(QSqlDatabase::database(m_connectionName, false));
-        if (!StatementRunner::select(q, m_connectionName, sql, params, error))
+        if (!StatementRunner::select(q, m_connectionName, sql, ownParams, error))
             return false;
         if (q.next()) {
             for (const QStringView id : q.value(0).toString().tokenize(u',', Qt::SkipEmptyParts))
@@ -107,8 +117,8 @@ bool ChangeOperation::addStoredRows(const QString &alias, const QString &fromWhe
             m_storedCount += rows;
         }
     } else {
-        plain = StatementRunner::run(m_connectionName, packingStatement(alias, fromWhere, before, false), params,
-                                     error);
+        plain = StatementRunner::run(m_connectionName, packingStatement(alias, fromWhere, before, false),
+                                     ownParams, error);
         m_storedCountKnown = false;   // counted where they are (write())
     }
     if (plain < 0)
@@ -124,7 +134,8 @@ QString ChangeOperation::packedSql(const QString &alias, const QString &fromWher
     // Ordered once in a subquery that the aggregates read in its order: an
     // order within each aggregate would sort the rows once an aggregate.
     const TableDef *table = Schema::table(m_declaration.table());
-    const QString line = ChangePack::lineSql(*table, alias, Database::dialect(m_connectionName), before, escaped);
+    const QString line = ChangePack::lineSql(*table, alias, Database::dialect(m_connectionName), before, escaped,
+                                             escaped ? nullptr : &m_lineKey);
     return QStringLiteral("select count(*) as N, string_agg(L, '\n') as T%1 from (select %2 as L, %3.rowid as I %4 "
                           "order by %3.rowid) s")
         .arg(withRowids ? QStringLiteral(", string_agg(cast(I as text), ',') as R") : QString(), line, alias,
@@ -145,7 +156,8 @@ QString ChangeOperation::keptSql(bool escaped) const
     return kept + QStringLiteral(" and octet_length(x.T) * %1 - (%2) = x.N * %3 - 1")
                       .arg(characters.size())
                       .arg(removed.join(QStringLiteral(" + ")))
-                      .arg(ChangePack::separatorsPerLine(*Schema::table(m_declaration.table())) + 1);
+                      .arg(ChangePack::separatorsPerLine(*Schema::table(m_declaration.table()), m_lineKey.ownCount())
+                           + 1);
 }
 
 QString ChangeOperation::packingStatement(const QString &alias, const QString &fromWhere, bool before,

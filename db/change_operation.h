@@ -1,5 +1,7 @@
 #pragma once
 
+#include "db/change_line_key.h"
+
 #include <QList>
 #include <QString>
 #include <QVariantMap>
@@ -38,9 +40,13 @@ public:
     static bool recording();
 
     qint64 id() const { return m_id; }
+    // The key its lines hold (the row's key without the operation's own fields).
+    const ChangeLineKey &lineKey() const { return m_lineKey; }
+    // Whether any row was added (or may have been, by a server's statement).
+    bool hasRows() const { return m_rows > 0 || m_storedCount > 0 || !m_storedCountKnown; }
 
-    // A row changed in memory; a null old (new) text: the row was not there
-    // before (is not there after).
+    // A row changed in memory, its key as lineKey() has it (or whole); a null
+    // old (new) text: the row was not there before (is not there after).
     void addRow(const QString &key, const QString &oldValues, const QString &newValues);
     // The rows a statement selects, as they stand now, set-based: `fromWhere`
     // is "from <table> <alias> where ..." with its named parameters. `before`:
@@ -73,6 +79,7 @@ private:
     int m_year = 0;
     int m_month = 0;
     qint64 m_id = 0;
+    ChangeLineKey m_lineKey;
     int m_rows = 0;               // added in memory
     int m_storedCount = 0;        // rows added from the table, where counted here
     bool m_storedCountKnown = true;   // false: a server packed some without counting them here

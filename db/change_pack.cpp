@@ -1,7 +1,9 @@
 #include "db/change_pack.h"
 
+#include "db/change_line_key.h"
 #include "db/change_values.h"
 #include "db/dialect.h"
+#include "db/schema.h"
 
 #include <algorithm>
 
@@ -38,25 +40,38 @@ void appendLine(QString &packed, const QString &key, const QString &oldValues, c
     appendPart(packed, newValues);
 }
 
-QString lineSql(const TableDef &table, const QString &alias, const Dialect &dialect, bool before, bool escaped)
+QString lineSql(const TableDef &table, const QString &alias, const Dialect &dialect, bool before, bool escaped,
+                const ChangeLineKey *without)
 {
     // One concatenation a row: on the server about half of what one format()
     // a row costs.
     auto joined = [&](bool key) {
-        const QStringList parts = ChangeValues::partsSql(table, key, alias, dialect, escaped);
+        const QStringList parts = ChangeValues::partsSql(table, key, alias, dialect, escaped, without);
         return parts.isEmpty() ? QStringLiteral("''")
                                : parts.join(QStringLiteral(" || '%1' || ").arg(ChangeValues::Separator));
     };
-    const QString end = QStringLiteral("'%1'").arg(PartEnd);
-    const QString values = QStringLiteral("'=' || ") + joined(false);
-    return joined(true) + QStringLiteral(" || ") + end + QStringLiteral(" || ")
-        + (before ? values + QStringLiteral(" || ") + end : end + QStringLiteral(" || ") + values);
+    // The constants between the parts as one literal each.
+    const QString line = before ? QStringLiteral("%1 || '%2=' || %3 || '%2'")
+                                : QStringLiteral("%1 || '%2%2=' || %3");
+    const QString packed = line.arg(joined(true), QString(PartEnd), joined(false));
+    if (!without || without->ownCount() == 0)
+        return packed;
+    QStringList own;
+    const QList<const FieldDef *> keyFields = ChangeValues::fields(table, true);
+    for (int i = 0; i < without->fieldCount(); ++i) {
+        if (without->isOwn(i))
+            own << QStringLiteral("%1.%2 = :%3").arg(alias, keyFields.at(i)->name, ownParameter(keyFields.at(i)->name));
+    }
+    return QStringLiteral("case when %1 then %2 end").arg(own.join(QStringLiteral(" and ")), packed);
 }
 
-int separatorsPerLine(const TableDef &table)
+QString ownParameter(const QString &field) { return QStringLiteral("OWN_") + field; }
+
+int separatorsPerLine(const TableDef &table, int leftOut)
 {
     const auto between = [](qsizetype parts) { return int(std::max<qsizetype>(parts - 1, 0)); };
-    return between(ChangeValues::fields(table, true).size()) + between(ChangeValues::fields(table, false).size()) + 2;
+    return between(ChangeValues::fields(table, true).size() - leftOut) + between(ChangeValues::fields(table, false).size())
+        + 2;
 }
 
 QList<Row> rows(QStringView packed)

@@ -5,6 +5,7 @@
 #include <QString>
 #include <QStringView>
 
+class ChangeLineKey;
 class Dialect;
 struct TableDef;
 
@@ -29,10 +30,16 @@ void appendLine(QString &packed, const QString &key, const QString &oldValues, c
 // table named `alias`: the row as it is before the change (it is about to go)
 // or after it (it just came). `escaped`: with the texts' escape; without it
 // the line is right only for rows whose texts hold no character to escape.
-QString lineSql(const TableDef &table, const QString &alias, const Dialect &dialect, bool before, bool escaped);
+// `without`: the key without the operation's own fields, and NULL (no line)
+// for a row whose own fields are not the operation's, whose values it takes
+// from the named parameters ownParameter() names.
+QString lineSql(const TableDef &table, const QString &alias, const Dialect &dialect, bool before, bool escaped,
+                const ChangeLineKey *without = nullptr);
+QString ownParameter(const QString &field);
 // The separators (ChangeValues::escapedCharacters()) each line of the table
-// holds; a line's texts hold none of their own when its count is this.
-int separatorsPerLine(const TableDef &table);
+// holds, its key without `leftOut` of its fields; a line's texts hold none of
+// their own when its count is this.
+int separatorsPerLine(const TableDef &table, int leftOut = 0);
 
 struct Row
 {

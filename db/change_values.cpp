@@ -1,5 +1,6 @@
 #include "db/change_values.h"
 
+#include "db/change_line_key.h"
 #include "db/dialect.h"
 #include "db/schema.h"
 
@@ -258,14 +259,19 @@ Kind kindOf(const FieldDef &field) { return kindOfType(field.type); }
 
 QString keyOf(const TableDef &table, const Lookup &value) { return encode(table, true, value); }
 QString valuesOf(const TableDef &table, const Lookup &value) { return encode(table, false, value); }
-QStringList partsSql(const TableDef &table, bool key, const QString &alias, const Dialect &dialect, bool escaped)
+QStringList partsSql(const TableDef &table, bool key, const QString &alias, const Dialect &dialect, bool escaped,
+                     const ChangeLineKey *without)
 {
     // A server's key fields are never NULL (its primary key holds them), so
     // only its other fields pay for a coalesce(); a row's few calls a field
     // are most of what packing a month costs there.
     const bool neverNull = key && dialect.isServer();
     QStringList parts;
-    for (const FieldDef *f : partFields(table, key)) {
+    const QList<const FieldDef *> fields = partFields(table, key);
+    for (qsizetype i = 0; i < fields.size(); ++i) {
+        const FieldDef *f = fields.at(i);
+        if (key && without && without->isOwn(int(i)))
+            continue;
         const QString column = alias + u'.' + f->name;
         QString part;
         if (f->type == FieldType::Text && dialect.isServer())

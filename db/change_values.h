@@ -8,6 +8,7 @@
 #include <QVariant>
 #include <functional>
 
+class ChangeLineKey;
 class Dialect;
 struct FieldDef;
 struct TableDef;
@@ -57,7 +58,9 @@ void appendTextUtf8(QByteArray &out, QByteArrayView text, bool dropTrailingBlank
 // to be joined by the caller.
 // `escaped`: with a text's escape; without it, for rows whose texts hold no
 // character to escape (escapedCharacters(), which the caller checks).
-QStringList partsSql(const TableDef &table, bool key, const QString &alias, const Dialect &dialect, bool escaped);
+// `without`: the key without an operation's own fields (ChangeLineKey).
+QStringList partsSql(const TableDef &table, bool key, const QString &alias, const Dialect &dialect, bool escaped,
+                     const ChangeLineKey *without = nullptr);
 // The characters a text's escape replaces.
 QString escapedCharacters();
 

@@ -47,8 +47,30 @@ public:
     }
 
     // The row's key (values) text into `out`, which keeps its room from row to
-    // row: no allocation per row once it is large enough.
-    void key(QString &out, const CachedRow &row, bool original) const { text(out, m_key, row, original); }
+    // row: no allocation per row once it is large enough. The key as a line
+    // of the operation holds it: without the operation's own fields when the
+    // row's are the operation's, else whole.
+    void key(QString &out, const CachedRow &row, bool original, const ChangeLineKey &line) const
+    {
+        start(out, m_key.size());
+        bool first = true;
+        for (qsizetype i = 0; i < m_key.size(); ++i) {
+            const Field &f = m_key.at(i);
+            if (line.isOwn(int(i))) {
+                m_own.resize(0);
+                ChangeValues::appendValue(m_own, f.kind, value(f, row, original));
+                if (m_own != line.ownText(int(i))) {
+                    text(out, m_key, row, original);
+                    return;
+                }
+                continue;
+            }
+            if (!first)
+                out += ChangeValues::Separator;
+            first = false;
+            ChangeValues::appendValue(out, f.kind, value(f, row, original));
+        }
+    }
     void values(QString &out, const CachedRow &row, bool original) const { text(out, m_values, row, original); }
     MonthKey month(const CachedRow &row, bool original) const
     {
@@ -71,13 +93,18 @@ private:
         return original ? row.originalValue(f.index) : row.value(f.index);
     }
 
-    static void text(QString &out, const QList<Field> &fields, const CachedRow &row, bool original)
+    static void start(QString &out, qsizetype fields)
     {
         out.resize(0);
-        if (out.capacity() < 16 * fields.size())
-            out.reserve(16 * fields.size());
+        if (out.capacity() < 16 * fields)
+            out.reserve(16 * fields);
         if (out.isNull())   // never null: NULL in the history means "the row was not there"
             out = QStringLiteral("");
+    }
+
+    static void text(QString &out, const QList<Field> &fields, const CachedRow &row, bool original)
+    {
+        start(out, fields.size());
         for (qsizetype i = 0; i < fields.size(); ++i) {
             if (i > 0)
                 out += ChangeValues::Separator;
@@ -88,6 +115,7 @@ private:
     QList<Field> m_key;
     QList<Field> m_values;
     QList<Field> m_month;
+    mutable QString m_own;   // an own field's text, to compare
 };
 
 // Each changed row of the dataset given to `add` as lines of the operation
@@ -104,25 +132,27 @@ void addChanges(const CachedDataset &rows, const RowTexts &texts, OperationOf op
             continue;
         const bool was = row.status() != CachedRow::Status::Inserted;
         const bool is = row.status() != CachedRow::Status::Deleted;
-        if (was) {
-            texts.key(oldKey, row, true);
+        ChangeOperation *before = was ? &operationOf(row, true) : nullptr;
+        ChangeOperation *after = is ? &operationOf(row, false) : nullptr;
+        if (before) {
+            texts.key(oldKey, row, true, before->lineKey());
             texts.values(oldValues, row, true);
         }
-        if (is) {
-            texts.key(newKey, row, false);
+        if (after) {
+            texts.key(newKey, row, false, after->lineKey());
             texts.values(newValues, row, false);
         }
-        if (was && is && oldKey == newKey) {
+        if (before == after && oldKey == newKey) {
             if (oldValues != newValues)
-                operationOf(row, false).addRow(newKey, oldValues, newValues);
+                after->addRow(newKey, oldValues, newValues);
             continue;
         }
         // Not there before (after): a null text, which addRow tells from an
         // empty one.
-        if (was)
-            operationOf(row, true).addRow(oldKey, oldValues, QString());
-        if (is)
-            operationOf(row, false).addRow(newKey, QString(), newValues);
+        if (before)
+            before->addRow(oldKey, oldValues, QString());
+        if (after)
+            after->addRow(newKey, QString(), newValues);
     }
 }
 
@@ -147,8 +177,10 @@ bool record(const CachedDataset &rows, ChangeOperation::Kind operationKind, QStr
                                                           std::get<0>(month), std::get<1>(month), std::get<2>(month));
         return *operation;
     });
+    // A month whose rows all kept their values (a look-up column changed) has
+    // no operation.
     for (auto &[month, operation] : operations) {
-        if (!operation->write(error))
+        if (operation->hasRows() && !operation->write(error))
             return false;
     }
     return true;

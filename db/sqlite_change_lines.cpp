@@ -1,5 +1,6 @@
 #include "db/sqlite_change_lines.h"
 
+#include "db/change_line_key.h"
 #include "db/change_pack.h"
 #include "db/change_values.h"
 #include "db/schema.h"
@@ -36,8 +37,8 @@ void appendColumn(QByteArray &out, const SqliteStatement &row, int column, Chang
 
 namespace SqliteChangeLines {
 
-bool pack(sqlite3 *db, const TableDef &table, const QString &alias, const QString &fromWhere,
-          const QVariantMap &params, bool before, QByteArray *lines, int *rows, QString *error,
+bool pack(sqlite3 *db, const TableDef &table, const ChangeLineKey &lineKey, const QString &alias,
+          const QString &fromWhere, const QVariantMap &params, bool before, QByteArray *lines, int *rows, QString *error,
           QList<qint64> *rowids)
 {
     const QList<const FieldDef *> keyFields = ChangeValues::fields(table, true);
@@ -59,6 +60,15 @@ bool pack(sqlite3 *db, const TableDef &table, const QString &alias, const QStrin
     const char separator = char(ChangeValues::Separator.unicode());
     const char partEnd = char(ChangePack::PartEnd.unicode());
     const int keyCount = int(keyFields.size());
+    QList<int> ownColumns;
+    QList<QByteArray> ownTexts;
+    for (int c = 0; c < keyCount; ++c) {
+        if (lineKey.isOwn(c)) {
+            ownColumns << c;
+            ownTexts << lineKey.ownText(c).toUtf8();
+        }
+    }
+    QByteArray own;
     lines->clear();
     *rows = 0;
     if (rowids)
@@ -69,9 +79,20 @@ bool pack(sqlite3 *db, const TableDef &table, const QString &alias, const QStrin
         if (*rows > 0)
             *lines += char(ChangePack::LineEnd.unicode());
         ++*rows;
+        // The operation's own fields left out when the row's are the operation's.
+        bool leftOut = true;
+        for (qsizetype i = 0; i < ownColumns.size() && leftOut; ++i) {
+            own.resize(0);
+            appendColumn(own, select, ownColumns.at(i), kinds.at(ownColumns.at(i)));
+            leftOut = own == ownTexts.at(i);
+        }
+        bool first = true;
         for (int c = 0; c < keyCount; ++c) {
-            if (c > 0)
+            if (leftOut && lineKey.isOwn(c))
+                continue;
+            if (!first)
                 *lines += separator;
+            first = false;
             appendColumn(*lines, select, c, kinds.at(c));
         }
         *lines += partEnd;

@@ -5,6 +5,7 @@
 #include <QString>
 #include <QVariantMap>
 
+class ChangeLineKey;
 struct TableDef;
 struct sqlite3;
 
@@ -21,8 +22,8 @@ namespace SqliteChangeLines {
 // change (`before`: it is about to go) or after it; *rows counts them, and
 // `rowids` (when given) receives each one's rowid. False with *error (the
 // engine's words) on a failure.
-bool pack(sqlite3 *db, const TableDef &table, const QString &alias, const QString &fromWhere,
-          const QVariantMap &params, bool before, QByteArray *lines, int *rows, QString *error,
+bool pack(sqlite3 *db, const TableDef &table, const ChangeLineKey &lineKey, const QString &alias,
+          const QString &fromWhere, const QVariantMap &params, bool before, QByteArray *lines, int *rows, QString *error,
           QList<qint64> *rowids = nullptr);
 
 } // namespace SqliteChangeLines

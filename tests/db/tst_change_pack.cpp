@@ -88,6 +88,8 @@ private slots:
     void valuesReadBack();
     void aRowAcrossOperations_data();
     void aRowAcrossOperations();
+    void rowsOutsideTheOperation_data();
+    void rowsOutsideTheOperation();
     void wholeMonthDelete_data();
     void wholeMonthDelete();
     void numbersAsWritten_data();
@@ -219,6 +221,43 @@ void tst_ChangePack::aRowAcrossOperations()
     QVERIFY2(ChangeEntry::ofRow(m_db->connectionName(), "B01", keyOf(row("11000", 1.0)), &entries, &error),
              qPrintable(error));
     QCOMPARE(listed(entries), ofRow);
+}
+
+void tst_ChangePack::rowsOutsideTheOperation_data()
+{
+    QTest::addColumn<int>("monthNo");
+    QTest::addColumn<QString>("bank");
+    QTest::addColumn<QString>("key");   // as the history lists it
+    QTest::newRow("the operation's month") << 1 << "ABC" << "M_YEAR=90 M_MONTH=1 BANK_CODE=ABC ACC_CODE=11000";
+    QTest::newRow("trailing blanks, the same institution")
+        << 1 << "ABC  " << "M_YEAR=90 M_MONTH=1 BANK_CODE=ABC ACC_CODE=11000";
+    QTest::newRow("another month") << 2 << "ABC" << "M_YEAR=90 M_MONTH=2 BANK_CODE=ABC ACC_CODE=11000";
+    QTest::newRow("another institution") << 1 << "XYZ" << "M_YEAR=90 M_MONTH=1 BANK_CODE=XYZ ACC_CODE=11000";
+    QTest::newRow("a leading blank") << 1 << " ABC" << "M_YEAR=90 M_MONTH=1 BANK_CODE= ABC ACC_CODE=11000";
+}
+
+// A line leaves out the month and institution its operation records, but only
+// for a row that has them: a row of another month or institution that an
+// operation's statement took as well keeps them, beside a row of the month.
+void tst_ChangePack::rowsOutsideTheOperation()
+{
+    QFETCH(int, monthNo);
+    QFETCH(QString, bank);
+    QFETCH(QString, key);
+    QVariantMap odd = row(QStringLiteral("11000"), 1.0);
+    odd.insert(QStringLiteral("M_MONTH"), monthNo);
+    odd.insert(QStringLiteral("BANK_CODE"), bank);
+    QVERIFY(importRows({row(QStringLiteral("10000"), 2.0), odd}));
+    QList<ChangeEntry> entries;
+    QString error;
+    QVERIFY2(ChangeEntry::ofMonth(m_db->connectionName(), 90, 1, {}, &entries, &error), qPrintable(error));
+    QStringList keys;
+    for (const ChangeEntry &e : entries)
+        keys << e.describeKey();
+    QStringList expected{"M_YEAR=90 M_MONTH=1 BANK_CODE=ABC ACC_CODE=10000", key};
+    keys.sort();
+    expected.sort();
+    QCOMPARE(keys, expected);
 }
 
 void tst_ChangePack::wholeMonthDelete_data()

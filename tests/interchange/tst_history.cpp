@@ -37,7 +37,7 @@ class TestHistory : public ImportFixture
 
     static QString key(const char *account) { return QStringLiteral("M_YEAR=88 M_MONTH=5 BANK_CODE=ABC ACC_CODE=") + account; }
 
-    enum Edit { ModifyAmount, Append, Remove, ModifyKey, ModifyUnchanged, ChangedBehindItsBack, CallerRollsBack };
+    enum Edit { ModifyAmount, Append, AppendOddInstitution, Remove, ModifyKey, ModifyUnchanged, ChangedBehindItsBack, CallerRollsBack };
 
 private slots:
     void init() { setUp(); }
@@ -52,6 +52,11 @@ private slots:
                                          << QStringList{"鍵入|" + k11000 + "|AMT=1234.5 SERIAL=1|AMT=99 SERIAL=1"};
         QTest::newRow("row appended") << int(Append) << true
                                       << QStringList{"鍵入|" + key("H0001") + "||AMT=7.25 SERIAL=4"};
+        // The operation is the institution's as its code reads trimmed; the
+        // row's own key keeps the leading blank.
+        QTest::newRow("row appended, its institution with a leading blank")
+            << int(AppendOddInstitution) << true
+            << QStringList{"鍵入|M_YEAR=88 M_MONTH=5 BANK_CODE= ABC ACC_CODE=H0001||AMT=7.25 SERIAL=4"};
         QTest::newRow("row deleted") << int(Remove) << true
                                      << QStringList{"鍵入|" + key("11500") + "|AMT=-0.5 SERIAL=2|"};
         QTest::newRow("key modified: one row goes, one comes")
@@ -80,9 +85,11 @@ private slots:
             QVERIFY(at("11000") && rows.setValue(QStringLiteral("AMT"), 99.0) && rows.post());
             break;
         case Append:
+        case AppendOddInstitution:
             QVERIFY(rows.append());
             for (const auto &[field, value] : QList<std::pair<QString, QVariant>>{
-                     {"M_YEAR", 88}, {"M_MONTH", 5}, {"BANK_CODE", "ABC"}, {"ACC_CODE", "H0001"}, {"AMT", 7.25},
+                     {"M_YEAR", 88}, {"M_MONTH", 5}, {"BANK_CODE", edit == Append ? "ABC" : " ABC"},
+                     {"ACC_CODE", "H0001"}, {"AMT", 7.25},
                      {"SERIAL", 4}})
                 QVERIFY(rows.setValue(field, value));
             QVERIFY(rows.post());
@@ -146,7 +153,10 @@ private slots:
         const QList<ChangePack::Row> read =
             ChangePack::rows(m_db->scalar(QStringLiteral("select ROWS_TEXT from CHANGE_ROW")).toString());
         QCOMPARE(read.size(), 1);
-        QCOMPARE(read.first().key, ChangeValues::keyOf(table, lookup));
+        // The line leaves out the operation's month and institution; read
+        // back, the key is whole again.
+        QCOMPARE(read.first().key, account.trimmed());
+        QCOMPARE(deleted.lineKey().whole(read.first().key), ChangeValues::keyOf(table, lookup));
         QCOMPARE(ChangeValues::describe(table, false, read.first().oldValues), values);
         QVERIFY(read.first().newValues.isNull());
         QCOMPARE(ChangeValues::describe(table, false, ChangeValues::valuesOf(table, lookup)), values);

@@ -39,6 +39,9 @@ public:
     int fieldCount() const { return m_values.size(); }
     QVariant value(int field) const { return m_values.at(field); }
     QVariant originalValue(int field) const { return m_original.at(field); }
+    // The value without a copy where the row keeps it as one (PackedValues::held).
+    const QVariant *heldValue(int field) const { return m_values.held(field); }
+    const QVariant *heldOriginalValue(int field) const { return m_original.held(field); }
 
     // Sets a value (a field of the row) without touching the status: an edit
     // counts once it is posted (settleAfterEdit()).

@@ -3,6 +3,18 @@
 #include "db/change_values.h"
 #include "db/schema.h"
 
+namespace {
+
+qsizetype lengthWithoutTrailingBlanks(const QString &text)
+{
+    qsizetype end = text.size();
+    while (end > 0 && text.at(end - 1) == u' ')
+        --end;
+    return end;
+}
+
+} // namespace
+
 ChangeLineKey::ChangeLineKey(const TableDef &table, const QString &institution, int year, int month)
 {
     for (const FieldDef *f : ChangeValues::fields(table, true)) {
@@ -11,8 +23,9 @@ ChangeLineKey::ChangeLineKey(const TableDef &table, const QString &institution, 
             own = year;
         else if (f->name == QLatin1String("M_MONTH"))
             own = month;
-        else if (f->name == QLatin1String("BANK_CODE") && !institution.isEmpty())
-            own = institution;   // empty: the operation is every institution's
+        else if (f->name == QLatin1String("BANK_CODE") && !institution.trimmed().isEmpty())
+            own = QStringView(institution).first(lengthWithoutTrailingBlanks(institution)).toString();   // as written
+        // (an empty institution: the operation is every institution's)
         QString text;
         if (own.isValid()) {
             ChangeValues::appendValue(text, ChangeValues::kindOf(*f), own);
@@ -21,6 +34,7 @@ ChangeLineKey::ChangeLineKey(const TableDef &table, const QString &institution, 
             ++m_ownCount;
         }
         m_ownTexts << text;
+        m_kinds << int(ChangeValues::kindOf(*f));
         m_ownValues << own;
     }
 }
@@ -41,4 +55,26 @@ QString ChangeLineKey::whole(const QString &lineKey) const
         out += m_ownTexts.at(i).isNull() ? parts.at(next++) : QStringView(m_ownTexts.at(i));
     }
     return out;
+}
+
+bool ChangeLineKey::matches(int field, const QVariant &value) const
+{
+    const QVariant &own = m_ownValues.at(field);
+    if (value.isNull())
+        return false;   // written as nothing; an own field's text never is
+    switch (ChangeValues::Kind(m_kinds.at(field))) {
+    case ChangeValues::Kind::WholeNumber:
+        return value.toLongLong() == own.toLongLong();
+    case ChangeValues::Kind::Text: {
+        // The escape is one to one: the texts are equal when the values are.
+        const QString converted = value.metaType().id() == QMetaType::QString ? QString() : value.toString();
+        const QString &text = converted.isNull() ? *static_cast<const QString *>(value.constData()) : converted;
+        return QStringView(text).first(lengthWithoutTrailingBlanks(text)) == own.toString();
+    }
+    default: {
+        QString written;
+        ChangeValues::appendValue(written, ChangeValues::Kind(m_kinds.at(field)), value);
+        return written == m_ownTexts.at(field);
+    }
+    }
 }

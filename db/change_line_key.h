@@ -29,6 +29,9 @@ public:
     bool isOwn(int field) const { return !m_ownTexts.at(field).isNull(); }
     const QString &ownText(int field) const { return m_ownTexts.at(field); }
     const QVariant &ownValue(int field) const { return m_ownValues.at(field); }
+    // Whether a row's value of an own field is the operation's: ChangeValues
+    // would write it as ownText(), which this tells without writing it.
+    bool matches(int field, const QVariant &value) const;
     // How many fields a line leaves out when it leaves them out.
     int ownCount() const { return m_ownCount; }
 
@@ -38,6 +41,7 @@ public:
 
 private:
     QStringList m_ownTexts;
+    QList<int> m_kinds;   // ChangeValues::Kind of each field
     QList<QVariant> m_ownValues;
     int m_ownCount = 0;
 };

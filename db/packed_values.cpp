@@ -297,6 +297,13 @@ QVariant PackedValues::at(int index) const
     return d->decode(tags[index], at);
 }
 
+const QVariant *PackedValues::held(int index) const
+{
+    if (index < 0 || index >= size() || d->compact)
+        return nullptr;
+    return &d->list()->at(index);
+}
+
 QVariantList PackedValues::toList() const
 {
     if (!d)

@@ -52,6 +52,9 @@ public:
 
     int size() const;
     QVariant at(int index) const;    // null QVariant when out of range
+    // The value itself where the values are kept as a list (a row keyed in),
+    // read without a copy; nullptr where they are packed (or out of range).
+    const QVariant *held(int index) const;
     QVariantList toList() const;
     bool isCompact() const;
     // Same values (as QVariant compares them); a shared block is equal at once.

@@ -57,9 +57,7 @@ public:
         for (qsizetype i = 0; i < m_key.size(); ++i) {
             const Field &f = m_key.at(i);
             if (line.isOwn(int(i))) {
-                m_own.resize(0);
-                ChangeValues::appendValue(m_own, f.kind, value(f, row, original));
-                if (m_own != line.ownText(int(i))) {
+                if (!line.matches(int(i), value(f, row, original))) {
                     text(out, m_key, row, original);
                     return;
                 }
@@ -86,11 +84,16 @@ private:
         QVariant param;
     };
 
-    static QVariant value(const Field &f, const CachedRow &row, bool original)
+    // The value read in place where the row keeps it as one (a row keyed in),
+    // else decoded into m_scratch: valid until the next call.
+    const QVariant &value(const Field &f, const CachedRow &row, bool original) const
     {
         if (f.index < 0)
             return f.param;
-        return original ? row.originalValue(f.index) : row.value(f.index);
+        if (const QVariant *held = original ? row.heldOriginalValue(f.index) : row.heldValue(f.index))
+            return *held;
+        m_scratch = original ? row.originalValue(f.index) : row.value(f.index);
+        return m_scratch;
     }
 
     static void start(QString &out, qsizetype fields)
@@ -102,7 +105,7 @@ private:
             out = QStringLiteral("");
     }
 
-    static void text(QString &out, const QList<Field> &fields, const CachedRow &row, bool original)
+    void text(QString &out, const QList<Field> &fields, const CachedRow &row, bool original) const
     {
         start(out, fields.size());
         for (qsizetype i = 0; i < fields.size(); ++i) {
@@ -115,7 +118,7 @@ private:
     QList<Field> m_key;
     QList<Field> m_values;
     QList<Field> m_month;
-    mutable QString m_own;   // an own field's text, to compare
+    mutable QVariant m_scratch;   // a value decoded from a packed row
 };
 
 // Each changed row of the dataset given to `add` as lines of the operation

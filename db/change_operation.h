@@ -51,7 +51,7 @@ public:
     // The rows a statement selects, as they stand now, set-based: `fromWhere`
     // is "from <table> <alias> where ..." with its named parameters. `before`:
     // they are the rows before the change (they are about to go), else after.
-    // `rowids`, when given, receives the rows' rowids, in stored order.
+    // `rowids`, when given, receives the rows' rowids.
     bool addStoredRows(const QString &alias, const QString &fromWhere, const QVariantMap &params, bool before,
                        QString *error, QList<qint64> *rowids = nullptr);
     // Writes the rows added in memory and then the operation itself.
@@ -65,8 +65,8 @@ private:
     // alias is `alias`, into one row of CHANGE_ROW: `escaped`, or unescaped and
     // kept only when no text held a character to escape.
     QString packingStatement(const QString &alias, const QString &fromWhere, bool before, bool escaped) const;
-    // Its parts: the rows counted (N) and their lines joined in stored order
-    // (T), with their rowids (R) when asked, and the condition on N and T
+    // Its parts: the rows counted (N) and their lines joined (T), with their
+    // rowids (R, in the same order) when asked, and the condition on N and T
     // for keeping the packed row.
     QString packedSql(const QString &alias, const QString &fromWhere, bool before, bool escaped,
                       bool withRowids) const;

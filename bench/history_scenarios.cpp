@@ -2,7 +2,7 @@
 // import of a month over the stored one and delete of a month, each timed with
 // the history recorded and with it switched off (ChangeOperation::setRecording:
 // the same code without any history statement or text), in pairs run back to
-// back, which of the pair goes first alternating, many rounds; the figure is
+// back, which of the pair goes first alternating, 21 rounds; the figure is
 //   history_<operation> <median with history> <median without> <ratio> ...
 // with the statements one run sends with the history. Then the bytes the
 // history takes per changed row: the size before and after imports that
@@ -23,7 +23,7 @@
 
 namespace {
 
-constexpr int Rounds = 11;
+constexpr int Rounds = 21;
 constexpr int SizeImports = 5;
 
 double median(QList<double> times)

@@ -23,9 +23,12 @@ ChangeLineKey::ChangeLineKey(const TableDef &table, const QString &institution, 
             own = year;
         else if (f->name == QLatin1String("M_MONTH"))
             own = month;
-        else if (f->name == QLatin1String("BANK_CODE") && !institution.trimmed().isEmpty())
-            own = QStringView(institution).first(lengthWithoutTrailingBlanks(institution)).toString();   // as written
-        // (an empty institution: the operation is every institution's)
+        else if (f->name == QLatin1String("BANK_CODE") && !institution.trimmed().isEmpty()) {
+            // As written: without trailing blanks (an empty institution: the
+            // operation is every institution's).
+            m_institution = QStringView(institution).first(lengthWithoutTrailingBlanks(institution)).toString();
+            own = m_institution;
+        }
         QString text;
         if (own.isValid()) {
             ChangeValues::appendValue(text, ChangeValues::kindOf(*f), own);
@@ -35,6 +38,7 @@ ChangeLineKey::ChangeLineKey(const TableDef &table, const QString &institution, 
         }
         m_ownTexts << text;
         m_kinds << int(ChangeValues::kindOf(*f));
+        m_numbers << (own.metaType().id() == QMetaType::Int ? own.toLongLong() : 0);
         m_ownValues << own;
     }
 }
@@ -59,17 +63,16 @@ QString ChangeLineKey::whole(const QString &lineKey) const
 
 bool ChangeLineKey::matches(int field, const QVariant &value) const
 {
-    const QVariant &own = m_ownValues.at(field);
     if (value.isNull())
         return false;   // written as nothing; an own field's text never is
     switch (ChangeValues::Kind(m_kinds.at(field))) {
     case ChangeValues::Kind::WholeNumber:
-        return value.toLongLong() == own.toLongLong();
+        return value.toLongLong() == m_numbers.at(field);
     case ChangeValues::Kind::Text: {
         // The escape is one to one: the texts are equal when the values are.
         const QString converted = value.metaType().id() == QMetaType::QString ? QString() : value.toString();
         const QString &text = converted.isNull() ? *static_cast<const QString *>(value.constData()) : converted;
-        return QStringView(text).first(lengthWithoutTrailingBlanks(text)) == own.toString();
+        return QStringView(text).first(lengthWithoutTrailingBlanks(text)) == m_institution;
     }
     default: {
         QString written;

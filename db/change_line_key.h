@@ -42,6 +42,8 @@ public:
 private:
     QStringList m_ownTexts;
     QList<int> m_kinds;   // ChangeValues::Kind of each field
+    QString m_institution;   // as a row's text field compares to it
+    QList<qint64> m_numbers; // each field's own number (the year, the month), else 0
     QList<QVariant> m_ownValues;
     int m_ownCount = 0;
 };

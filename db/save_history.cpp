@@ -70,6 +70,17 @@ public:
         }
     }
     void values(QString &out, const CachedRow &row, bool original) const { text(out, m_values, row, original); }
+    // Whether the row's month is `month`, told without making its key: the
+    // rows of a save are nearly always all of one month.
+    bool isOfMonth(const CachedRow &row, bool original, const MonthKey &month) const
+    {
+        const QVariant &institution = value(m_month.at(0), row, original);
+        if (institution.metaType().id() != QMetaType::QString
+            || QStringView(*static_cast<const QString *>(institution.constData())).trimmed() != std::get<0>(month))
+            return false;
+        return value(m_month.at(1), row, original).toInt() == std::get<1>(month)
+            && value(m_month.at(2), row, original).toInt() == std::get<2>(month);
+    }
     MonthKey month(const CachedRow &row, bool original) const
     {
         return {value(m_month.at(0), row, original).toString().trimmed(), value(m_month.at(1), row, original).toInt(),
@@ -172,13 +183,18 @@ bool record(const CachedDataset &rows, ChangeOperation::Kind operationKind, QStr
 
     const RowTexts texts(rows, *table);
     std::map<MonthKey, std::unique_ptr<ChangeOperation>> operations;
+    const std::pair<const MonthKey, std::unique_ptr<ChangeOperation>> *last = nullptr;
     addChanges(rows, texts, [&](const CachedRow &row, bool original) -> ChangeOperation & {
+        if (last && texts.isOfMonth(row, original, last->first))
+            return *last->second;
         const MonthKey month = texts.month(row, original);
-        auto &operation = operations[month];
-        if (!operation)
-            operation = std::make_unique<ChangeOperation>(rows.connectionName(), operationKind, *kind,
-                                                          std::get<0>(month), std::get<1>(month), std::get<2>(month));
-        return *operation;
+        auto found = operations.try_emplace(month).first;
+        if (!found->second)
+            found->second = std::make_unique<ChangeOperation>(rows.connectionName(), operationKind, *kind,
+                                                              std::get<0>(month), std::get<1>(month),
+                                                              std::get<2>(month));
+        last = &*found;
+        return *found->second;
     });
     // A month whose rows all kept their values (a look-up column changed) has
     // no operation.

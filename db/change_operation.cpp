@@ -63,7 +63,7 @@ void ChangeOperation::addRow(const QString &key, const QString &oldValues, const
 }
 
 bool ChangeOperation::addStoredRows(const QString &alias, const QString &fromWhere, const QVariantMap &params,
-                                    bool before, QString *error, QList<qint64> *rowids)
+                                    bool before, QString *error, QList<qint64> *rowids, bool last)
 {
     if (rowids)
         rowids->clear();
@@ -80,7 +80,9 @@ bool ChangeOperation::addStoredRows(const QString &alias, const QString &fromWhe
                                      rowids))
             return false;
         m_storedCount += rows;
-        return rows == 0 || insertPacked(rows, QString::fromUtf8(lines), error);
+        if (rows > 0 && !insertPacked(rows, QString::fromUtf8(lines), error))
+            return false;
+        return !last || write(error);
     }
     // The lines joined unescaped, keys without the operation's own fields,
     // are kept when the text holds exactly the separators the lines put in
@@ -101,11 +103,22 @@ bool ChangeOperation::addStoredRows(const QString &alias, const QString &fromWhe
     if (rowids) {
         // The rows' rowids come back with the packing, so that a delete by
         // chunks need not run the statement's joins over the month again.
+        // The operation's own row too, when these are its last rows and it
+        // has none in memory: a month's delete then sends no statement of its
+        // own for it.
+        const bool writeLog = last && m_rows == 0 && m_storedCountKnown;
+        if (writeLog)
+            ownParams.insert(logParams(QStringLiteral("LOG_")));
+        const QString log = writeLog
+            ? QStringLiteral(", l as (%1)")
+                  .arg(logSql(QStringLiteral("LOG_"), QStringLiteral("x.N + %1").arg(m_storedCount),
+                              QStringLiteral(" from x")))
+            : QString();
         const QString sql = QStringLiteral("with x as (%1), i as (insert into %2 (OP_ID, ROW_COUNT, ROWS_TEXT) select "
-                                           "%3, x.N, x.T from x where %4 returning 1) select x.R, (select count(*) "
+                                           "%3, x.N, x.T from x where %4 returning 1)%5 select x.R, (select count(*) "
                                            "from i), x.N from x")
                                 .arg(packedSql(alias, fromWhere, before, false, true),
-                                     QLatin1String(Schema::ChangeRow), QString::number(m_id), keptSql(false));
+                                     QLatin1String(Schema::ChangeRow), QString::number(m_id), keptSql(false), log);
         QSqlQuery q(QSqlDatabase::database(m_connectionName, false));
         if (!StatementRunner::select(q, m_connectionName, sql, ownParams, error))
             return false;
@@ -115,6 +128,7 @@ bool ChangeOperation::addStoredRows(const QString &alias, const QString &fromWhe
             plain = q.value(1).toInt();
             rows = q.value(2).toInt();
             m_storedCount += rows;
+            m_written = writeLog;
         }
     } else {
         plain = StatementRunner::run(m_connectionName, packingStatement(alias, fromWhere, before, false),
@@ -123,9 +137,10 @@ bool ChangeOperation::addStoredRows(const QString &alias, const QString &fromWhe
     }
     if (plain < 0)
         return false;
-    if (plain > 0 || rows == 0)
-        return true;
-    return StatementRunner::run(m_connectionName, packingStatement(alias, fromWhere, before, true), params, error) >= 0;
+    if (plain == 0 && rows != 0
+        && StatementRunner::run(m_connectionName, packingStatement(alias, fromWhere, before, true), params, error) < 0)
+        return false;
+    return !last || write(error);
 }
 
 QString ChangeOperation::packedSql(const QString &alias, const QString &fromWhere, bool before, bool escaped,
@@ -189,9 +204,29 @@ bool ChangeOperation::writeRows(QString *error)
     return true;
 }
 
+QVariantMap ChangeOperation::logParams(const QString &prefix) const
+{
+    return {{prefix + QStringLiteral("OP_ID"), double(m_id)},
+            {prefix + QStringLiteral("DONE_AT"), ChangeAuthor::now()},
+            {prefix + QStringLiteral("DONE_BY"), ChangeAuthor::who(m_connectionName)},
+            {prefix + QStringLiteral("OPERATION"), code(m_kind)},
+            {prefix + QStringLiteral("KIND"), m_declaration.code()},
+            {prefix + QStringLiteral("BANK_CODE"), m_institution.isNull() ? QStringLiteral("") : m_institution},
+            {prefix + QStringLiteral("M_YEAR"), m_year},
+            {prefix + QStringLiteral("M_MONTH"), m_month}};
+}
+
+QString ChangeOperation::logSql(const QString &prefix, const QString &rowsChanged, const QString &from)
+{
+    return QStringLiteral("insert into %1 (OP_ID, DONE_AT, DONE_BY, OPERATION, KIND, BANK_CODE, M_YEAR, M_MONTH, "
+                          "ROWS_CHANGED) select :%2OP_ID, :%2DONE_AT, :%2DONE_BY, :%2OPERATION, :%2KIND, "
+                          ":%2BANK_CODE, :%2M_YEAR, :%2M_MONTH, %3%4")
+        .arg(QLatin1String(Schema::ChangeLog), prefix, rowsChanged, from);
+}
+
 bool ChangeOperation::write(QString *error)
 {
-    if (!recording())
+    if (!recording() || m_written)
         return true;
     if (!writeRows(error))
         return false;
@@ -201,19 +236,11 @@ bool ChangeOperation::write(QString *error)
         ? QStringLiteral(":ROWS_CHANGED")
         : QStringLiteral("(select coalesce(sum(ROW_COUNT), 0) from %1 where OP_ID = %2)")
               .arg(QLatin1String(Schema::ChangeRow), QString::number(m_id));
-    const QString sql = QStringLiteral("insert into %1 (OP_ID, DONE_AT, DONE_BY, OPERATION, KIND, BANK_CODE, M_YEAR, "
-                                       "M_MONTH, ROWS_CHANGED) values (:OP_ID, :DONE_AT, :DONE_BY, :OPERATION, "
-                                       ":KIND, :BANK_CODE, :M_YEAR, :M_MONTH, %2)")
-                            .arg(QLatin1String(Schema::ChangeLog), rowsChanged);
-    QVariantMap params{{QStringLiteral("OP_ID"), double(m_id)},
-                       {QStringLiteral("DONE_AT"), ChangeAuthor::now()},
-                       {QStringLiteral("DONE_BY"), ChangeAuthor::who(m_connectionName)},
-                       {QStringLiteral("OPERATION"), code(m_kind)},
-                       {QStringLiteral("KIND"), m_declaration.code()},
-                       {QStringLiteral("BANK_CODE"), m_institution.isNull() ? QStringLiteral("") : m_institution},
-                       {QStringLiteral("M_YEAR"), m_year},
-                       {QStringLiteral("M_MONTH"), m_month}};
+    QVariantMap params = logParams({});
     if (m_storedCountKnown)
         params.insert(QStringLiteral("ROWS_CHANGED"), double(m_rows + m_storedCount));
-    return StatementRunner::run(m_connectionName, sql, params, error) == 1;
+    if (StatementRunner::run(m_connectionName, logSql({}, rowsChanged, {}), params, error) != 1)
+        return false;
+    m_written = true;
+    return true;
 }

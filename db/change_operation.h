@@ -51,10 +51,12 @@ public:
     // The rows a statement selects, as they stand now, set-based: `fromWhere`
     // is "from <table> <alias> where ..." with its named parameters. `before`:
     // they are the rows before the change (they are about to go), else after.
-    // `rowids`, when given, receives the rows' rowids.
+    // `rowids`, when given, receives the rows' rowids. `last`: no row comes
+    // after these, and the operation is written with them (write()), on a
+    // server by the same statement where it can.
     bool addStoredRows(const QString &alias, const QString &fromWhere, const QVariantMap &params, bool before,
-                       QString *error, QList<qint64> *rowids = nullptr);
-    // Writes the rows added in memory and then the operation itself.
+                       QString *error, QList<qint64> *rowids = nullptr, bool last = false);
+    // Writes the rows added in memory and then the operation itself, once.
     bool write(QString *error);
 
 private:
@@ -71,6 +73,11 @@ private:
     QString packedSql(const QString &alias, const QString &fromWhere, bool before, bool escaped,
                       bool withRowids) const;
     QString keptSql(bool escaped) const;
+    // The operation's row of CHANGE_LOG: its values as named parameters
+    // (names after `prefix`), and the statement that inserts it, its count
+    // `rowsChanged` (an expression) over `from` (a from clause, or nothing).
+    QVariantMap logParams(const QString &prefix) const;
+    static QString logSql(const QString &prefix, const QString &rowsChanged, const QString &from);
 
     QString m_connectionName;
     Kind m_kind;
@@ -84,4 +91,5 @@ private:
     int m_storedCount = 0;        // rows added from the table, where counted here
     bool m_storedCountKnown = true;   // false: a server packed some without counting them here
     QString m_packed;             // the rows added in memory
+    bool m_written = false;       // the operation's own row is written
 };

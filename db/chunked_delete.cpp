@@ -118,5 +118,5 @@ bool ChunkedDelete::recordRows(QList<qint64> *rowids, QString *error) const
     const qsizetype from = rowidStatement.indexOf(QLatin1String(" from "), 0, Qt::CaseInsensitive);
     const QString column = rowidStatement.left(from).section(u' ', 1).trimmed();
     const QString alias = column.contains(u'.') ? column.section(u'.', 0, 0) : table;
-    return history->addStoredRows(alias, rowidStatement.mid(from + 1), params, true, error, rowids);
+    return history->addStoredRows(alias, rowidStatement.mid(from + 1), params, true, error, rowids, true);
 }

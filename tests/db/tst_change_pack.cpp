@@ -90,6 +90,8 @@ private slots:
     void aRowAcrossOperations();
     void rowsOutsideTheOperation_data();
     void rowsOutsideTheOperation();
+    void keysOfEveryKind_data();
+    void keysOfEveryKind();
     void wholeMonthDelete_data();
     void wholeMonthDelete();
     void numbersAsWritten_data();
@@ -258,6 +260,47 @@ void tst_ChangePack::rowsOutsideTheOperation()
     keys.sort();
     expected.sort();
     QCOMPARE(keys, expected);
+}
+
+void tst_ChangePack::keysOfEveryKind_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<QVariantMap>("stored");
+    const QVariantMap month{{"M_YEAR", 90}, {"M_MONTH", 1}, {"BANK_CODE", "ABC"}};
+    const auto with = [&](const QVariantMap &more) {
+        QVariantMap out = month;
+        out.insert(more);
+        return out;
+    };
+    QTest::newRow("operating data") << "B01" << with({{"ACC_CODE", "11000"}, {"AMT", 1.5}, {"SERIAL", 1}});
+    QTest::newRow("overdue ratios") << "B02" << with({{"BANK_CODE1", "0010"}, {"M_RATE", 2.25}});
+    // These two keys start with the institution, before the month.
+    QTest::newRow("bills rates") << "B03"
+                                 << with({{"FLAG1", "1"}, {"FLAG2", "2"}, {"FLAG3", "03"}, {"FLAG4", "4"}, {"RATE", 1.0}});
+    QTest::newRow("bills trades") << "B04"
+                                  << with({{"FLAG1", "1"}, {"FLAG2", "2"}, {"FLAG3", "03"}, {"AMT", 5.0}, {"AMT1", 6.0}});
+    QTest::newRow("county data") << "B05" << with({{"HSIEN_ID", "A"}, {"ACC_CODE", "H0001"}, {"AMT", 7.0}});
+}
+
+// Whatever the order of a kind's key fields, a line that left out the
+// operation's month and institution reads back as the key a tab computes.
+void tst_ChangePack::keysOfEveryKind()
+{
+    QFETCH(QString, kind);
+    QFETCH(QVariantMap, stored);
+    const DeclarationKind &declaration = *DeclarationKind::find(kind);
+    QVERIFY(m_db->insertRow(declaration.table(), stored));
+    ChangeOperation history(m_db->connectionName(), ChangeOperation::Kind::Imported, declaration, "ABC", 90, 1);
+    QString error;
+    QVERIFY2(history.addStoredRows("t", QStringLiteral("from %1 t where t.M_YEAR = 90").arg(declaration.table()), {},
+                                   false, &error)
+                 && history.write(&error),
+             qPrintable(error));
+    QList<ChangeEntry> entries;
+    QVERIFY2(ChangeEntry::ofMonth(m_db->connectionName(), 90, 1, kind, &entries, &error), qPrintable(error));
+    QCOMPARE(entries.size(), 1);
+    const TableDef &table = *Schema::table(declaration.table());
+    QCOMPARE(entries.first().key, ChangeValues::keyOf(table, [&](const QString &field) { return stored.value(field); }));
 }
 
 void tst_ChangePack::wholeMonthDelete_data()
